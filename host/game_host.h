@@ -1,0 +1,105 @@
+// The platform-neutral host: the delegate it drives, its update rate and
+// run state, guarded event entries, data paths and the persisted state file.
+#pragma once
+
+#include <cstdio>
+
+#include "runtime/array.h"
+#include "runtime/object.h"
+#include "runtime/string.h"
+
+// Host event codes passed to the delegate's event entries.
+enum KpHostEvent {
+    kEventKeyDown = 1,
+    kEventKeyUp = 2,
+    kEventKeyChar = 3,
+    kEventMouseDown = 4,
+    kEventMouseUp = 5,
+    kEventMouseMove = 6,
+    kEventTouchDown = 7,
+    kEventTouchUp = 8,
+    kEventTouchMove = 9,
+    kEventMotionAccel = 10,
+};
+
+// The interface the host calls into; implemented by the framework's c_GameDelegate.
+class KpGameDelegate : public Object {
+public:
+    virtual void StartGame() {}
+    virtual void SuspendGame() {}
+    virtual void ResumeGame() {}
+    virtual void UpdateGame() {}
+    virtual void RenderGame() {}
+    virtual void KeyEvent(int event, int data) { (void)event; (void)data; }
+    virtual void MouseEvent(int event, int data, float x, float y) { (void)event; (void)data; (void)x; (void)y; }
+    virtual void TouchEvent(int event, int data, float x, float y) { (void)event; (void)data; (void)x; (void)y; }
+    virtual void MotionEvent(int event, int data, float x, float y, float z) {
+        (void)event; (void)data; (void)x; (void)y; (void)z;
+    }
+    virtual void DiscardGraphics() {}
+};
+
+// Platform-neutral base of the host object. Exactly one exists; `_game` points at it.
+class KpGame {
+public:
+    KpGame();
+    virtual ~KpGame();
+
+    static KpGame* _game;
+
+    virtual void SetDelegate(KpGameDelegate* delegate);
+    virtual KpGameDelegate* Delegate() { return delegate_; }
+    virtual void SetKeyboardEnabled(bool enabled) { keyboardEnabled_ = enabled; }
+    virtual bool KeyboardEnabled() { return keyboardEnabled_; }
+    virtual void SetUpdateRate(int hertz) { updateRate_ = hertz; }
+    virtual int UpdateRate() { return updateRate_; }
+    virtual bool Started() { return started_; }
+    virtual bool Suspended() { return suspended_; }
+    virtual int Millisecs() { return 0; }
+    virtual void GetDate(Array<int> date);
+    virtual int SaveState(const String& state);
+    virtual String LoadState();
+    virtual String LoadString(const String& path);
+    virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
+    virtual void OpenUrl(const String& url) { (void)url; }
+    virtual void SetMouseVisible(bool visible) { (void)visible; }
+    virtual String PathToFilePath(const String& path) { return path; }
+    virtual FILE* OpenFile(const String& path, const String& mode);
+    virtual unsigned char* LoadData(const String& path, int* length);
+    [[noreturn]] virtual void Die(ThrowableObject* exception);
+    virtual void gc_collect();
+
+    // Guarded entries: each checks its condition, calls the delegate inside an
+    // exception guard (an escaping exception ends the program through Die) and
+    // then runs one incremental collection step.
+    virtual void StartGame();
+    virtual void SuspendGame();
+    virtual void ResumeGame();
+    virtual void UpdateGame();
+    virtual void RenderGame();
+    virtual void KeyEvent(int event, int data);
+    virtual void MouseEvent(int event, int data, float x, float y);
+    virtual void TouchEvent(int event, int data, float x, float y);
+    virtual void MotionEvent(int event, int data, float x, float y, float z);
+    virtual void DiscardGraphics();
+
+    // Media decoding, shared by every host. Both return malloc'd blocks owned
+    // by the caller, or null when the file cannot be opened or decoded.
+    virtual unsigned char* LoadImageData(const String& path, int* width, int* height, int* depth);
+    virtual unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* format, int* hertz);
+
+    // The drawable window: its size in pixels, and whether an OpenGL context
+    // is current so that the renderer may issue GL calls.
+    virtual void WindowSize(int* width, int* height) { *width = 0; *height = 0; }
+    virtual bool HasGraphicsContext() { return false; }
+
+protected:
+    KpGameDelegate* delegate_ = nullptr;
+    bool keyboardEnabled_ = false;
+    int updateRate_ = 0;
+    bool started_ = false;
+    bool suspended_ = false;
+};
+
+// Name of the persisted state file, relative to the working folder.
+extern const char* const kStateFileName;

@@ -1,0 +1,60 @@
+// The desktop host on GLFW 3: the window, the fixed-rate main loop, focus and
+// iconify handling, and the translation of window-system input into host events.
+#pragma once
+
+#include "host/game_host.h"
+
+struct GLFWwindow;
+
+// Incremented every time the host opens (or reopens) its window, so surfaces
+// notice that their textures belong to a dead GL context. 0 before any window.
+extern int glfwGraphicsSeq;
+
+// A display mode, as reported by the window system.
+class KpGlfwVideoMode : public Object {
+public:
+    int width = 0;
+    int height = 0;
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+// The GLFW host; `_glfwGame` points at the one instance (the same object as `_game`).
+class KpGlfwGame : public KpGame {
+public:
+    KpGlfwGame();
+    ~KpGlfwGame() override;
+
+    static KpGlfwGame* _glfwGame;
+
+    void SetUpdateRate(int hertz) override;
+    int Millisecs() override;
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
+    void OpenUrl(const String& url) override;
+    void SetMouseVisible(bool visible) override;
+    String PathToFilePath(const String& path) override;
+    void WindowSize(int* width, int* height) override;
+    bool HasGraphicsContext() override;
+
+    KpGlfwVideoMode* GetGlfwDesktopMode();
+    Array<KpGlfwVideoMode*> GetGlfwVideoModes();
+
+    virtual void SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                               int stencil, bool fullscreen);
+    virtual void Run();
+
+    GLFWwindow* Window() const { return window_; }
+
+protected:
+    GLFWwindow* window_ = nullptr;
+    bool iconified_ = false;
+    double nextUpdate_ = 0;
+    double updatePeriod_ = 0;
+};
+
+// The concrete host class created by main.
+class KpZephyrGame : public KpGlfwGame {
+public:
+    static void Main(int argc, const char** argv);
+};
