@@ -44,6 +44,10 @@ public:
                                int stencil, bool fullscreen);
     virtual void Run();
 
+    // Asks the main loop to switch between the window and fullscreen once the
+    // current batch of events has been handled (never inside a callback).
+    void RequestFullscreenToggle() { fullscreenToggleRequested_ = true; }
+
     GLFWwindow* Window() const { return window_; }
 
 protected:
@@ -51,6 +55,7 @@ protected:
     bool iconified_ = false;
     double nextUpdate_ = 0;
     double updatePeriod_ = 0;
+    bool fullscreenToggleRequested_ = false;
 };
 
 // The concrete host class created by main.
