@@ -1,0 +1,266 @@
+// The game's application class.
+//
+// Nearly all game state lives in fields of the one c_MyApp object. Its methods
+// are defined in the files of the subsystem that owns them: the shell
+// (screens, assets, drawing, controls, menus, tutorial and ending, save data,
+// highscores) in game/shell/, the world (levels, tiles, hero, objects,
+// scenery, round) in game/world/. Every update records the frame's picture
+// into the draw list; every render replays it.
+#pragma once
+
+#include "host/app.h"
+#include "runtime/array.h"
+#include "runtime/string.h"
+
+class c_Image;
+class c_Sound;
+class c_SGPlayer;
+
+// Marks a drawing helper argument as "not given".
+constexpr float NO_VALUE = -3717.0f;
+
+// Screen numbers.
+enum GameScreen {
+    kScreenNone = 0,
+    kScreenMenu = 1,
+    kScreenBackToMenu = 2,
+    kScreenPlaying = 10,
+    kScreenNewGame = 11,
+    kScreenEnding = 15,
+};
+
+// Draw record kinds besides image slots 0..99.
+constexpr float kDrawRect = -3717.0f;
+constexpr float kDrawOval = -3716.0f;
+constexpr int kDrawRecordFloats = 15;
+constexpr int kDrawListFloats = 37500;
+
+// Key codes the shell reads.
+constexpr int KEY_BACK = 416;
+constexpr int KEY_CLOSE = 432;
+constexpr int KEY_F10 = 121;
+
+// Tile map geometry: 10 int layers per cell, row stride 100 cells.
+constexpr int kMapLayers = 10;
+constexpr int kMapRowStride = 100;
+constexpr int kMapInts = 163840;
+constexpr int kMoverInts = 2560;
+constexpr int kMoverRecords = 251;   // records 0..250 are used
+constexpr int kSnowFlakes = 101;
+
+// The game: shell, world and presentation state, and every screen's update.
+class c_MyApp : public c_App {
+public:
+    c_MyApp();
+    c_MyApp* m_new();
+    void mark() override;
+
+    // ---- Screen flow (game/shell/screen_flow.cpp) ----
+    int p_OnCreate() override;
+    int p_OnSuspend() override;
+    int p_OnResume() override;
+    int p_OnUpdate() override;
+    int p_OnRender() override;
+    int p_WaitStart(int mode);                     // records the loading screen
+    void p_DispatchScreen();                       // the screen dispatch of one update
+    void p_ApplyPauseRule();                       // suspend/resume pause overlay rule
+    void p_SwitchOffICade();
+
+    int m_screen = 0;
+    int m_loadStep = 0;
+    int m_deviceW = 0;
+    int m_deviceH = 0;
+    c_SGPlayer* m_music = nullptr;
+    int m_updateMs = 0, m_updateFps = 0, m_updateFpsAvg = 0;
+    int m_renderMs = 0, m_renderFps = 0, m_renderFpsAvg = 0;
+    int m_mouseX = 0, m_mouseY = 0;
+    int m_oldMouseX = 0, m_oldMouseY = 0;
+    int m_wasDown = 0;
+    int m_pointerDown = 0;
+    int m_pointerHit = 0;
+    Array<int> m_touchDown;   // [10]
+    Array<int> m_touchX;      // [10] virtual pixels, -3717 when up
+    Array<int> m_touchY;      // [10]
+    int m_clickLatch = 0;
+    int m_keyLatch = 0;
+    int m_creditsOpen = 0, m_creditsSlide = 0;
+    int m_pauseShown = 0, m_pauseDir = 0, m_pauseY = 0;
+    int m_pauseSel = 0;
+    int m_quitGame = 0;
+    int m_menuSlide = 0;
+    int m_menuSel = 0;
+    int m_gameType = 0;
+    Array<int> m_settings;    // [25] persisted settings
+    Array<int> m_keys;        // [20] virtual game keys
+    int m_spinSize = 0, m_spinAngle = 0;
+
+    // ---- Assets and sound effects (game/shell/assets.cpp) ----
+    int p_Reload();
+    int p_Loader();
+    int p_ChooseResolution();                      // sets m_hdLevel/m_hdScale from the window size
+    int p_LoadImg(int slot, const String& name, int w, int h, int frames, int flags);
+    int p_LoadFont(int slot, const String& name, int advance, int lineHeight);
+    int p_LoadSFX(int n);
+    int p_PlaySFX(int id, float rate, float volume, float pan);
+    int p_PlaySFX2(int id, float volume);          // rate 1, pan 0
+
+    Array<c_Image*> m_images;  // [100] image slots
+    Array<int> m_imageInfo;    // [300] per slot: cell w, cell h, frames (font: advance, line, 128)
+    int m_font = 0;
+    Array<c_Sound*> m_sounds;  // [100] sound slots
+    int m_hdLevel = 1;
+    float m_hdScale = 1.0f;
+    int m_sfxChannel = 0;
+    Array<int> m_channelMap;   // [33]
+
+    // ---- Drawing helpers and the virtual screen (game/shell/drawing.cpp) ----
+    int p_ResetDraw();
+    int p_CLS2D(float r, float g, float b, float a);
+    int p_Alpha(float a);
+    int p_SetRot(float angle);
+    int p_SetSize(float sx, float sy = NO_VALUE);
+    int p_SetCol(float r, float g, float b, float a = NO_VALUE);
+    int p_DrawImg(int slot, float x, float y, int frame);
+    int p_DrawImg2(int slot, float x, float y);    // frame 0
+    int p_Rect(float x, float y, float w, float h);
+    int p_Oval(float x, float y, float rx, float ry);
+    int p_Text(float x, float y, const String& text, float alignX, float alignY);
+    String p_rstr(int width, int value, const String& pad);
+    String p_rstr2(int value, const String& pad);  // width 11
+    int p_Rand(float lo, float hi);
+    void p_UpdateVirtualScreen(int windowW, int windowH);  // scale and virtual size for a window
+    void p_ReplayDrawList();
+    bool p_AppendRecord(float kind, float x, float y, float a4, float a5, float frame);
+
+    Array<float> m_drawList;   // [37500]
+    int m_drawCount = 0;
+    float m_sizeX = 1, m_sizeY = 1;
+    float m_rot = 0;
+    float m_red = 255, m_green = 255, m_blue = 255;
+    float m_alpha = 1;
+    int m_blend = 1;
+    float m_clsRed = 0, m_clsGreen = 0, m_clsBlue = 0, m_clsAlpha = 1;
+    float m_scaleX = 1, m_scaleY = 1;
+    int m_fitAxis = 1;
+    int m_landscape = 1;
+
+    // ---- Game controls (game/shell/controls.cpp) ----
+    bool p_PlayKey(int key);
+    bool p_PlayKey2(int key, int useStick, int unit);
+    float p_StickX(int axis, int unit);
+    float p_StickY(int axis, int unit);
+    int p_Button(int slot, float x, float y, int frame);
+    int p_Button95(float x, float y, int frame);   // slot 95 "common/Buttons"
+    int p_Button97(float x, float y, int frame);   // slot 97 "common/icons"
+    bool p_Button0(int slot, float x, float y, int frame);
+
+    int m_buttonHit = 0;       // result of the last p_Button call
+
+    // ---- Menus (game/shell/menus.cpp) ----
+    int p_Menu();
+    int p_PauseMenu();
+
+    // ---- Tutorial, ending and credits (game/shell/tutorial.cpp, ending.cpp, credits.cpp) ----
+    int p_TutorialStuff();
+    int p_XmasGameOver();
+    int p_CreditBox();
+
+    int m_tutStep = 0, m_tutShown = 0, m_tutDelay = 0;
+    Array<String> m_tutLines;  // [4]
+    float m_tutScale = 0;
+    int m_tutX = 0, m_tutY = 0;
+    int m_endingTimer = 0;
+    int m_endingPromo = 0;
+    float m_creditsScroll = 0;
+    int m_creditsLine = 0;
+
+    // ---- Save data, badges and highscores (game/shell/save_data.cpp, highscores.cpp) ----
+    int p_Save();
+    int p_Load();
+    int p_LoadMenu();
+    String p_BadgeID(int n);
+    String p_BadgeName(int n);
+    String p_BadgeDetail(int n);
+    int p_GC_PostScore(int score, int table);
+    int p_GC_Badges();
+
+    Array<bool> m_badges;      // [256]
+    Array<int> m_hiScores;     // [150]
+
+    // ---- Levels (game/world/levels.cpp) ----
+    String p_Uncrunch(const String& coded);
+    int p_GetLevel(int n);
+    int p_LoadGame();
+
+    int m_mapWidth = 64, m_mapHeight = 64;
+    String m_levelText;
+    int m_level = 0;
+    Array<int> m_map;          // [163840] 10 layers per cell, row stride 100 cells
+    Array<int> m_movers;       // [2560] 256 records of 10 ints
+    Array<float> m_snow;       // [1024] 101 flakes of 10 floats
+
+    // ---- Tile map (game/world/tile_map.cpp) ----
+    int p_GetMatrix(int x, int y, int layer);
+    int p_PutBlock(int x, int y, int tile, int offsetX, int offsetY, int timer);
+    int p_Gimme(int x, int y, int layer);
+    int p_CellIndex(int x, int y) const;           // index of layer 0 of the wrapped cell
+    int p_Tile(int x, int y) const;                // layer 0 of the wrapped cell
+    bool p_isDeath(int tile);
+    bool p_isFloor(int tile);
+    bool p_isLadder(int tile);
+    bool p_isGripable(int tile);
+    bool p_isGripableB(int tile);
+    bool p_isSolid(int tile);
+
+    Array<int> m_near;         // [64] elements 1..9: the 3x3 neighbourhood
+
+    // ---- The hero (game/world/player.cpp) ----
+    int p_Player();
+
+    int m_playerX = 16, m_playerY = 15;
+    int m_playerSubX = 0, m_playerSubY = 0;
+    int m_playerState = 0;
+    int m_facing = 1;
+    int m_animCounter = 0;
+    int m_speed = 2;
+    int m_stateTimer = 0;
+    int m_jumpLatch = 0;
+    int m_canWalkLeft = 0, m_canWalkRight = 0, m_canClimbUp = 0, m_canClimbDown = 0;
+    int m_canJumpLeft = 0, m_canJumpRight = 0;
+    int m_gripButton = 10, m_jumpLeftButton = 11, m_jumpRightButton = 12;
+    float m_dropIn = 0;
+    float m_playerScreenX = 0, m_playerScreenY = 0;
+
+    // ---- Level objects (game/world/objects.cpp) ----
+    int p_Background();                            // the map pass: tile logic and drawing
+    int p_Objects();                               // movers
+    int p_Proximity(int x, int y);                 // 0..160 from the hero to a tile
+
+    int m_lightsLeft = 1, m_lightsCounting = 1;
+    int m_exitSpin = 0;
+    int m_flipCount = 0, m_flipCountPrev = 0;
+
+    // ---- Scenery (game/world/scenery.cpp) ----
+    int p_AddSnow();
+    int p_SkyDrift();                              // background colour drift and clear colour
+    int p_Backdrop();                              // the parallax backdrop
+
+    float m_skyR = 0, m_skyG = 0, m_skyB = 0;
+    float m_skyRTarget = 0, m_skyGTarget = 0, m_skyBTarget = 0;
+    float m_zoom = 2.0f;
+    float m_camX = 0, m_camY = 0;
+    float m_camTargetX = 0, m_camTargetY = 0;
+    float m_camStepX = 0, m_camStepY = 0;          // the camera's move in this update
+    int m_worldWidth = 2048, m_worldHeight = 2048;
+    float m_exitScreenX = 0, m_exitScreenY = 0;
+
+    // ---- The game round (game/world/game_round.cpp) ----
+    int p_Game();
+    int p_InGame();
+    int p_GameOver();
+    String p_MyNth();
+
+    int m_score = 0;
+    int m_gameOverTimer = 0;
+    int m_rank = 0;                                // rank found by the last p_MyNth
+};
