@@ -8,7 +8,7 @@ c_SGPlayer::c_SGPlayer()
 
 void c_SGPlayer::mark() {
     gc_mark_q(m_initValues); gc_mark_q(m_kitNumbers); gc_mark_q(m_kitA); gc_mark_q(m_kitB);
-    gc_mark_q(m_instruments); gc_mark_q(m_songImage); gc_mark_q(m_songData); gc_mark_q(m_lastPattern);
+    gc_mark_q(m_instruments); gc_mark_q(m_songData); gc_mark_q(m_lastPattern);
     gc_mark_q(m_channels); gc_mark_q(m_sounding); gc_mark_q(m_pattern); gc_mark_q(m_muted);
     gc_mark_q(m_leadIn); gc_mark_q(m_nextMuted); gc_mark_q(m_rate); gc_mark_q(m_envelope);
     gc_mark_q(m_lastVolume);

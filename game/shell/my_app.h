@@ -244,6 +244,10 @@ public:
     int p_AddSnow();
     int p_SkyDrift();                              // background colour drift and clear colour
     int p_Backdrop();                              // the parallax backdrop
+    void p_DrawTile(int x, int y, int cell);       // one cell of the map pass's drawing
+    void p_DrawExitStar(float x, float y);         // the exit's three tinted turning copies
+    void p_DrawHero();                             // the hero, drawn after his row
+    void p_DrawExitBurst();                        // the star swelling while the hero leaves
 
     float m_skyR = 0, m_skyG = 0, m_skyB = 0;
     float m_skyRTarget = 0, m_skyGTarget = 0, m_skyBTarget = 0;

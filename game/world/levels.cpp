@@ -1,0 +1,125 @@
+// Building a level: decoding the stored text into the tile map and resetting
+// every piece of per-level state.
+#include <cmath>
+#include <vector>
+
+#include "game/shell/globals.h"
+#include "game/shell/my_app.h"
+#include "game/world/level_store.h"
+#include "game/world/tiles.h"
+#include "host/app.h"
+#include "runtime/random.h"
+
+namespace {
+
+constexpr int kLevelSide = 64;         // the stored texts are 64 x 64 tiles, stride 64
+constexpr float kDropInStart = -800.0f;
+constexpr int kDefaultStartX = 16;
+constexpr int kDefaultStartY = 15;
+constexpr int kLauncherPeriod = 120;
+
+// Count letters: "A".."Z" mean 1..26, "a".."z" 27..52; the six codes between them count code - 70.
+inline bool is_count_letter(int c) { return c >= 'A' && c <= 'z'; }
+inline int count_of(int c) { return c <= 'Z' ? c - 64 : c - 70; }
+
+}  // namespace
+
+String c_MyApp::p_Uncrunch(const String& coded) {
+    std::vector<Char> out;
+    out.reserve(kLevelSide * kLevelSide);
+    const int n = coded.Length();
+    for (int i = 0; i < n; ++i) {
+        int c = coded[i];
+        if (!is_count_letter(c)) continue;  // the spaces between pairs
+        ++i;
+        if (i >= n) break;
+        out.insert(out.end(), static_cast<size_t>(count_of(c)), coded[i]);
+    }
+    return String(out.data(), static_cast<int>(out.size()));
+}
+
+// Scatters the 101 snow flakes from the current seed, in the fixed order of draws.
+static void scatter_snow(Array<float> snow) {
+    for (int k = 0; k < kSnowFlakes; ++k) {
+        float* f = snow.Data() + 10 * k;
+        f[0] = std::floor(kp_random_Rnd2(0, 255.99f));
+        f[1] = kp_random_Rnd2(-8, kp_Glimmer_jscrw + 8);
+        f[2] = kp_random_Rnd2(-8, kp_Glimmer_jscrh + 8);
+        f[3] = kp_random_Rnd2(-0.3f, 0.3f);
+        f[4] = kp_random_Rnd2(0.1f, 1.2f);
+        f[5] = kp_random_Rnd2(0, 360);
+        f[6] = kp_random_Rnd2(-2, 2);
+        f[7] = kp_random_Rnd2(0.3f, 0.7f);
+    }
+}
+
+int c_MyApp::p_GetLevel(int n) {
+    m_tutStep = 0;
+    m_tutShown = 0;
+    m_tutDelay = 0;
+    for (int r = 0; r < kMoverRecords; ++r) m_movers[r * 10] = 0;
+
+    kp_random_Seed = kp_app__game->Millisecs();
+    scatter_snow(m_snow);
+
+    // The level's colours come from draws seeded by its number, so they repeat.
+    kp_random_Seed = n;
+    for (int i = 0; i < 101; ++i) kp_random_Rnd();
+    m_skyR = std::floor(kp_random_Rnd2(0, 40.99f));
+    kp_random_Rnd();
+    m_skyG = std::floor(kp_random_Rnd2(0, 40.99f));
+    m_skyRTarget = 0;
+    m_skyGTarget = 0;
+    kp_random_Rnd();
+
+    m_flipCountPrev = 0;
+    m_flipCount = 0;
+    m_lightsLeft = 1;
+    m_lightsCounting = 1;
+    m_exitSpin = 0;
+    m_playerX = kDefaultStartX;
+    m_playerY = kDefaultStartY;
+    m_playerSubX = 0;
+    m_playerSubY = 0;
+    m_facing = 1;
+    m_playerState = 0;
+    m_dropIn = kDropInStart;
+
+    m_levelText = p_Uncrunch(kp_Levels_FetchLevel(n));
+    const int textLength = m_levelText.Length();
+    for (int x = 0; x < m_mapWidth; ++x) {
+        for (int y = 0; y < m_mapHeight; ++y) {
+            int cell = p_CellIndex(x, y);
+            for (int l = 0; l < kMapLayers; ++l) m_map[cell + l] = 0;
+            int at = y * kLevelSide + x;
+            // A text shorter than the map reads as empty tiles rather than past its end.
+            int tile = at < textLength ? kp_Tiles_Ascii2Val(m_levelText[at]) : 0;
+            if (tile == kTileStart) {
+                tile = kTileEmpty;
+                m_playerX = x;
+                m_playerY = y;
+            } else if (tile == kTileExitMark) {
+                tile = kTileExit;
+            } else if (tile == kTileLauncherRight || tile == kTileLauncherLeft) {
+                m_map[cell + 9] = (23 * x + 35 * y) % kLauncherPeriod;
+            }
+            m_map[cell] = tile;
+        }
+    }
+
+    m_camX = m_camY = m_camTargetX = m_camTargetY = 0;
+    return 0;
+}
+
+int c_MyApp::p_LoadGame() {
+    m_pauseShown = 0;
+    m_score = 0;
+    m_quitGame = 0;
+    m_gameOverTimer = 0;
+    m_screen = kScreenPlaying;
+    m_level = 1;
+    m_mapWidth = kLevelSide;
+    m_mapHeight = kLevelSide;
+    p_GetLevel(1);
+    return 0;
+}
