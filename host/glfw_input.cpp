@@ -1,0 +1,256 @@
+#include "host/glfw_input.h"
+
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+
+#include "host/glfw_game.h"
+
+namespace {
+
+// Key codes of the input device that KeyToChar and the callbacks refer to.
+constexpr int kKeyBackspace = 8;
+constexpr int kKeyTab = 9;
+constexpr int kKeyEnter = 13;
+constexpr int kKeyEscape = 27;
+constexpr int kKeyPageUp = 33;
+constexpr int kKeyDown = 40;
+constexpr int kKeyInsert = 45;
+constexpr int kKeyDelete = 46;
+constexpr int kKeyF1 = 112;
+constexpr int kKeyClose = 432;
+constexpr int kCharDelete = 127;
+// Navigation keys type a character outside the Unicode range they share with
+// printable text: the key code with this bit set.
+constexpr int kNavigationCharBit = 0x10000;
+
+constexpr int kMouseButtonCount = 3;    // left, right, middle
+constexpr int kRawAxisCount = 6;        // axes read from a raw joystick
+constexpr int kJoyButtonLimit = 32;     // buttons a joystick state holds
+
+// Supplementary-plane characters travel as UTF-16 surrogate pairs, like the
+// strings the game builds from them.
+constexpr unsigned kFirstSupplementary = 0x10000;
+constexpr unsigned kHighSurrogate = 0xD800;
+constexpr unsigned kLowSurrogate = 0xDC00;
+constexpr unsigned kSurrogateBits = 0x3FF;
+constexpr unsigned kLastCodepoint = 0x10FFFF;
+
+void SendKey(int event, int data) {
+    if (KpGame::_game) KpGame::_game->KeyEvent(event, data);
+}
+
+void SendMouse(int event, int data, double x, double y) {
+    if (KpGame::_game) KpGame::_game->MouseEvent(event, data, static_cast<float>(x), static_cast<float>(y));
+}
+
+// A repeat takes the press path: the device adds no hit for a key already
+// down, but a control key queues its character again.
+void OnKey(GLFWwindow* window, int glfwKey, int scancode, int action, int mods) {
+    (void)window;
+    (void)scancode;
+    (void)mods;
+    int key = TransKey(glfwKey);
+    if (key == 0) return;
+    if (action == GLFW_RELEASE) {
+        SendKey(kEventKeyUp, key);
+        return;
+    }
+    if (action != GLFW_PRESS && action != GLFW_REPEAT) return;
+    SendKey(kEventKeyDown, key);
+    int character = KeyToChar(key);
+    if (character != 0) SendKey(kEventKeyChar, character);
+    // The game still sees F11; the host switches modes after the event batch.
+    if (glfwKey == GLFW_KEY_F11 && action == GLFW_PRESS && KpGlfwGame::_glfwGame) {
+        KpGlfwGame::_glfwGame->RequestFullscreenToggle();
+    }
+}
+
+void OnChar(GLFWwindow* window, unsigned int codepoint) {
+    (void)window;
+    if (codepoint > kLastCodepoint) return;
+    if (codepoint < kFirstSupplementary) {
+        SendKey(kEventKeyChar, static_cast<int>(codepoint));
+        return;
+    }
+    unsigned offset = codepoint - kFirstSupplementary;
+    SendKey(kEventKeyChar, static_cast<int>(kHighSurrogate | (offset >> 10)));
+    SendKey(kEventKeyChar, static_cast<int>(kLowSurrogate | (offset & kSurrogateBits)));
+}
+
+void OnMouseButton(GLFWwindow* window, int button, int action, int mods) {
+    (void)mods;
+    if (button < 0 || button >= kMouseButtonCount) return;
+    double x = 0.0;
+    double y = 0.0;
+    glfwGetCursorPos(window, &x, &y);
+    if (action == GLFW_RELEASE) {
+        SendMouse(kEventMouseUp, button, x, y);
+    } else if (action == GLFW_PRESS) {
+        SendMouse(kEventMouseDown, button, x, y);
+    }
+}
+
+void OnCursorPos(GLFWwindow* window, double x, double y) {
+    (void)window;
+    SendMouse(kEventMouseMove, -1, x, y);
+}
+
+// The window stays open: the application decides what the close key means.
+void OnWindowClose(GLFWwindow* window) {
+    SendKey(kEventKeyDown, kKeyClose);
+    SendKey(kEventKeyUp, kKeyClose);
+    glfwSetWindowShouldClose(window, GLFW_FALSE);
+}
+
+// Stick values are stored positive when pushed up; GLFW reports down as positive.
+float Up(float glfwValue) { return 0.0f - glfwValue; }
+
+void SetPair(Array<float> pair, float first, float second) {
+    if (pair.Length() > 0) pair[0] = first;
+    if (pair.Length() > 1) pair[1] = second;
+}
+
+}  // namespace
+
+// ---- Keys ----
+
+int TransKey(int glfwKey) {
+    if (glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9) return glfwKey;
+    if (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z) return glfwKey;
+    if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F12) return kKeyF1 + (glfwKey - GLFW_KEY_F1);
+    switch (glfwKey) {
+    case GLFW_KEY_SPACE: return 32;
+    case GLFW_KEY_APOSTROPHE: return 222;
+    case GLFW_KEY_COMMA: return 188;
+    case GLFW_KEY_MINUS: return 189;
+    case GLFW_KEY_PERIOD: return 190;
+    case GLFW_KEY_SLASH: return 191;
+    case GLFW_KEY_SEMICOLON: return 186;
+    case GLFW_KEY_EQUAL: return 187;
+    case GLFW_KEY_LEFT_BRACKET: return 219;
+    case GLFW_KEY_BACKSLASH: return 220;
+    case GLFW_KEY_RIGHT_BRACKET: return 221;
+    case GLFW_KEY_GRAVE_ACCENT: return 192;
+    case GLFW_KEY_ESCAPE: return kKeyEscape;
+    case GLFW_KEY_UP: return 38;
+    case GLFW_KEY_DOWN: return 40;
+    case GLFW_KEY_LEFT: return 37;
+    case GLFW_KEY_RIGHT: return 39;
+    case GLFW_KEY_LEFT_SHIFT:
+    case GLFW_KEY_RIGHT_SHIFT: return 16;
+    case GLFW_KEY_LEFT_CONTROL:
+    case GLFW_KEY_RIGHT_CONTROL: return 17;
+    case GLFW_KEY_TAB: return kKeyTab;
+    case GLFW_KEY_ENTER: return kKeyEnter;
+    case GLFW_KEY_BACKSPACE: return kKeyBackspace;
+    case GLFW_KEY_INSERT: return kKeyInsert;
+    case GLFW_KEY_DELETE: return kKeyDelete;
+    case GLFW_KEY_PAGE_UP: return kKeyPageUp;
+    case GLFW_KEY_PAGE_DOWN: return 34;
+    case GLFW_KEY_HOME: return 36;
+    case GLFW_KEY_END: return 35;
+    default: return 0;
+    }
+}
+
+int KeyToChar(int key) {
+    switch (key) {
+    case kKeyBackspace:
+    case kKeyTab:
+    case kKeyEnter:
+    case kKeyEscape:
+        return key;
+    case kKeyDelete:
+        return kCharDelete;
+    default:
+        break;
+    }
+    if ((key >= kKeyPageUp && key <= kKeyDown) || key == kKeyInsert) return key | kNavigationCharBit;
+    return 0;
+}
+
+void kpInstallGlfwInputCallbacks(GLFWwindow* window) {
+    glfwSetKeyCallback(window, OnKey);
+    glfwSetCharCallback(window, OnChar);
+    glfwSetMouseButtonCallback(window, OnMouseButton);
+    glfwSetCursorPosCallback(window, OnCursorPos);
+    glfwSetWindowCloseCallback(window, OnWindowClose);
+}
+
+// ---- Joysticks ----
+
+// Axis layout by the number of axes reported: with four the second stick's y
+// is axis 2, with five axes 3 and 4 trade places, otherwise x, y, z pairs.
+void kpMapRawJoystick(const float* axes, int axisCount, const unsigned char* buttonStates, int buttonCount,
+                      Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) {
+    float a[kRawAxisCount] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    int readAxes = axes ? std::clamp(axisCount, 0, kRawAxisCount) : 0;
+    std::copy(axes, axes + readAxes, a);
+    if (axisCount == 4) {
+        SetPair(joyx, a[0], a[3]);
+        SetPair(joyy, Up(a[1]), Up(a[2]));
+        SetPair(joyz, 0.0f, 0.0f);
+    } else if (axisCount == 5) {
+        SetPair(joyx, a[0], a[4]);
+        SetPair(joyy, Up(a[1]), Up(a[3]));
+        SetPair(joyz, a[2], a[5]);
+    } else {
+        SetPair(joyx, a[0], a[3]);
+        SetPair(joyy, Up(a[1]), Up(a[4]));
+        SetPair(joyz, a[2], a[5]);
+    }
+    int readButtons = buttonStates ? std::min({buttonCount, kJoyButtonLimit, buttons.Length()}) : 0;
+    for (int i = 0; i < readButtons; ++i) {
+        buttons[i] = buttonStates[i] == GLFW_PRESS;
+    }
+}
+
+namespace {
+
+// GLFW gamepad button for each button of the game's layout.
+constexpr int kGamepadLayout[kGamepadButtonCount] = {
+    GLFW_GAMEPAD_BUTTON_A,           GLFW_GAMEPAD_BUTTON_B,          GLFW_GAMEPAD_BUTTON_X,
+    GLFW_GAMEPAD_BUTTON_Y,           GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER,
+    GLFW_GAMEPAD_BUTTON_BACK,        GLFW_GAMEPAD_BUTTON_START,      GLFW_GAMEPAD_BUTTON_DPAD_LEFT,
+    GLFW_GAMEPAD_BUTTON_DPAD_UP,     GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, GLFW_GAMEPAD_BUTTON_DPAD_DOWN,
+    GLFW_GAMEPAD_BUTTON_LEFT_THUMB,  GLFW_GAMEPAD_BUTTON_RIGHT_THUMB, GLFW_GAMEPAD_BUTTON_GUIDE,
+};
+
+// Gamepad triggers rest at -1; the game's z values rest at 0.
+float Trigger(float glfwValue) { return (glfwValue + 1.0f) * 0.5f; }
+
+}  // namespace
+
+void kpMapGamepad(const float* axes, const unsigned char* buttonStates, Array<float> joyx, Array<float> joyy,
+                  Array<float> joyz, Array<bool> buttons) {
+    SetPair(joyx, axes[GLFW_GAMEPAD_AXIS_LEFT_X], axes[GLFW_GAMEPAD_AXIS_RIGHT_X]);
+    SetPair(joyy, Up(axes[GLFW_GAMEPAD_AXIS_LEFT_Y]), Up(axes[GLFW_GAMEPAD_AXIS_RIGHT_Y]));
+    SetPair(joyz, Trigger(axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER]), Trigger(axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER]));
+    // The whole layout is rewritten, so nothing stale survives a switch from
+    // the raw layout (for instance after a mapping update).
+    for (int i = 0; i < buttons.Length(); ++i) {
+        buttons[i] = i < kGamepadButtonCount && buttonStates[kGamepadLayout[i]] == GLFW_PRESS;
+    }
+}
+
+// GLFW checks presence on every call, so a controller plugged in while the
+// game runs is picked up by the next update.
+bool KpGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                              Array<bool> buttons) {
+    int jid = GLFW_JOYSTICK_1 + port;
+    if (port < 0 || jid > GLFW_JOYSTICK_LAST || !glfwJoystickPresent(jid)) return false;
+    GLFWgamepadstate state{};
+    if (glfwJoystickIsGamepad(jid) && glfwGetGamepadState(jid, &state)) {
+        kpMapGamepad(state.axes, state.buttons, joyx, joyy, joyz, buttons);
+        return true;
+    }
+    int axisCount = 0;
+    int buttonCount = 0;
+    const float* axes = glfwGetJoystickAxes(jid, &axisCount);
+    const unsigned char* buttonStates = glfwGetJoystickButtons(jid, &buttonCount);
+    // Unplugged between the presence test and the reads.
+    if (!axes || !buttonStates) return false;
+    kpMapRawJoystick(axes, axisCount, buttonStates, buttonCount, joyx, joyy, joyz, buttons);
+    return true;
+}

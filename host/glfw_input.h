@@ -1,0 +1,30 @@
+// Translation of GLFW 3 window-system input into host events: the key table,
+// the characters that control keys also type, the window callbacks, and the
+// joystick tables used by KpGlfwGame::PollJoystick.
+#pragma once
+
+#include "runtime/array.h"
+
+struct GLFWwindow;
+
+// Key code of the input device for a GLFW key code; 0 when the key is not used.
+int TransKey(int glfwKey);
+// Character a key-down of a translated key also queues; 0 for none.
+int KeyToChar(int key);
+// Installs the key, character, mouse button, cursor and close callbacks on a window.
+void kpInstallGlfwInputCallbacks(GLFWwindow* window);
+
+// Button and axis counts of GLFW's gamepad state.
+constexpr int kGamepadButtonCount = 15;
+constexpr int kGamepadAxisCount = 6;
+
+// Fills the joystick arrays from a joystick GLFW knows only by its raw axes
+// and buttons (GLFW_PRESS per button). Both sticks read positive when pushed
+// up; buttons beyond `buttonCount` keep their values.
+void kpMapRawJoystick(const float* axes, int axisCount, const unsigned char* buttonStates, int buttonCount,
+                      Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
+// Fills the joystick arrays from a recognised gamepad's state (GLFW's gamepad
+// axis and button order): buttons in the game's fixed layout, element 0 the
+// left stick, 1 the right stick, z the triggers from 0 at rest to 1.
+void kpMapGamepad(const float* axes, const unsigned char* buttonStates, Array<float> joyx, Array<float> joyy,
+                  Array<float> joyz, Array<bool> buttons);
