@@ -42,7 +42,7 @@ public:
     Array() : rep_(EmptyRep()) {}
     explicit Array(int length) : rep_(Allocate(length)) {}
     Array(const T* elements, int length) : rep_(Allocate(length)) {
-        std::copy(elements, elements + length, rep_->data());
+        if (length > 0) std::copy(elements, elements + length, rep_->data());
     }
     explicit Array(Rep* rep) : rep_(rep) {}
 

@@ -1,9 +1,12 @@
 #include "runtime/errors.h"
 
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "runtime/object.h"
@@ -17,6 +20,7 @@ namespace {
 
 constexpr int kMaxCommand = 255;
 constexpr int kQuotedLimit = 100;
+constexpr size_t kSignalStackBytes = 256 * 1024;
 
 // True when `p` is a live collected object: the debugger's inspect command
 // takes an address typed by a person, so it is checked against the
@@ -90,7 +94,9 @@ void dbg_stop() {
         case '@': {
             void* address = nullptr;
             if (std::sscanf(line + 1, "%p", &address) == 1 && address && is_live_object(address)) {
-                dbg_print(static_cast<Object*>(static_cast<gc_object*>(address))->debug());
+                // Array representations are collected but are not Objects.
+                Object* object = dynamic_cast<Object*>(static_cast<gc_object*>(address));
+                dbg_print(object ? object->debug() : String());
             } else {
                 dbg_print(String());
             }
@@ -139,9 +145,19 @@ void sighandler(int signal) {
 }
 
 void kpInstallSignalHandlers() {
-    std::signal(SIGSEGV, sighandler);
-    std::signal(SIGILL, sighandler);
-    std::signal(SIGFPE, sighandler);
+    // The handlers run on their own stack, so that a stack overflow is
+    // reported like any other memory fault instead of killing the process.
+    static std::vector<char> alt_stack(kSignalStackBytes);
+    stack_t stack{};
+    stack.ss_sp = alt_stack.data();
+    stack.ss_size = alt_stack.size();
+    stack.ss_flags = 0;
+    sigaltstack(&stack, nullptr);
+    struct sigaction action {};
+    action.sa_handler = sighandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
+    for (int signal : {SIGSEGV, SIGILL, SIGFPE}) sigaction(signal, &action, nullptr);
 }
 
 String dbg_type(bool*) { return String("Bool"); }

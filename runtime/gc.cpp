@@ -1,8 +1,10 @@
 #include "runtime/gc.h"
 
+#include <climits>
 #include <cstdlib>
 #include <initializer_list>
 #include <new>
+#include <vector>
 
 int gc_markbit = 1;
 int gc_new_bytes = 0;
@@ -25,11 +27,41 @@ constexpr int kCacheClasses = 8;     // blocks of 0, 8, ... 56 bytes
 constexpr int kCachedBelow = 64;
 
 gc_object* gc_cache[kCacheClasses];
-// Size of the block handed out by the last gc_object_alloc; the gc_object
-// constructor stamps it into the header. Stamping in the constructor (not in
-// operator new) keeps the header safe from value-initialisation zeroing.
-int gc_pending_size = 0;
 void (*gc_root_marker)() = nullptr;
+
+// Blocks handed out by operator new whose gc_object constructor has not run
+// yet. The constructor looks its own address up here to stamp the size: the
+// header cannot be written in operator new, since value-initialisation may
+// zero it, and a single "last size" would be wrong for `new A(new B)`, where
+// B is allocated after A but constructed before it.
+struct PendingBlock {
+    void* block;
+    int size;
+};
+std::vector<PendingBlock>& pending_blocks() {
+    static std::vector<PendingBlock> blocks;
+    return blocks;
+}
+
+void* allocate_pending(size_t bytes) {
+    if (bytes > static_cast<size_t>(INT_MAX - 7)) throw std::bad_alloc();
+    void* p = gc_object_alloc(static_cast<int>(bytes));
+    pending_blocks().push_back({p, static_cast<int>((bytes + 7) & ~size_t{7})});
+    return p;
+}
+
+// Removes `p` from the pending blocks; returns its size, or -1 when absent.
+int take_pending(const void* p) {
+    std::vector<PendingBlock>& blocks = pending_blocks();
+    for (size_t i = blocks.size(); i-- > 0;) {
+        if (blocks[i].block == p) {
+            int size = blocks[i].size;
+            blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(i));
+            return size;
+        }
+    }
+    return -1;
+}
 
 inline int object_size(const gc_object* obj) { return obj->flags & ~7; }
 
@@ -69,22 +101,35 @@ void splice(gc_object& from, gc_object& to) {
 }  // namespace
 
 gc_object::gc_object() {
-    flags = gc_markbit | gc_pending_size;
+    int size = take_pending(this);
+    if (size < 0) {
+        // Not made by operator new (a misuse such as a stack object): keep it
+        // out of the rings with the colour the collector never touches.
+        succ = pred = this;
+        flags = 3;
+        return;
+    }
+    flags = gc_markbit | size;
     append(this, gc_unmarked_list);
 }
 
-void* gc_object::operator new(size_t size) { return gc_object_alloc(static_cast<int>(size)); }
+void* gc_object::operator new(size_t size) { return allocate_pending(size); }
 
 void* gc_object::operator new(size_t size, gc_extra extra) {
-    return gc_object_alloc(static_cast<int>(size + extra.bytes));
+    if (extra.bytes > static_cast<size_t>(INT_MAX) - size) throw std::bad_alloc();
+    return allocate_pending(size + extra.bytes);
 }
 
-// A constructor that throws leaves its object linked and counted as live; it
-// is unlinked here and its block released.
+// Called when construction throws. If the gc_object constructor had not run
+// (an argument expression threw), the block is still pending; otherwise the
+// object is linked and counted as live and is unlinked here.
 static void release_unconstructed(void* p) {
-    gc_object* obj = static_cast<gc_object*>(p);
-    int size = obj->flags & ~7;
-    unlink(obj);
+    int size = take_pending(p);
+    if (size < 0) {
+        gc_object* obj = static_cast<gc_object*>(p);
+        size = object_size(obj);
+        unlink(obj);
+    }
     gc_alloced_bytes -= size;
     gc_free_bytes += size;
     gc_object_free(p, size);
@@ -107,7 +152,6 @@ void* gc_object_alloc(int size) {
         p = std::malloc(size ? size : 8);
         if (!p) throw std::bad_alloc();
     }
-    gc_pending_size = size;
     gc_alloced_bytes += size;
     if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
     return p;
@@ -221,5 +265,12 @@ void gc_init2() { gc_mark(); }
 int gc_list_count(const gc_object& head) {
     int n = 0;
     for (const gc_object* p = head.succ; p != &head; p = p->succ) ++n;
+    return n;
+}
+
+int gc_cached_blocks(int size) {
+    if (size < 0 || size >= kCachedBelow || size % 8 != 0) return 0;
+    int n = 0;
+    for (const gc_object* p = gc_cache[size >> 3]; p; p = p->succ) ++n;
     return n;
 }

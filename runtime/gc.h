@@ -84,8 +84,9 @@ void gc_init2();
 // The program registers the function that queues its root globals, in order.
 void gc_set_root_marker(void (*marker)());
 
-// Ring count, for tests and diagnostics.
+// Ring count and small-block cache depth (blocks of `size` bytes), for tests and diagnostics.
 int gc_list_count(const gc_object& head);
+int gc_cached_blocks(int size);
 
 // Write barrier: every store of an object reference into a field, a global or
 // an array element goes through it, so an object stored mid-cycle survives.
@@ -93,4 +94,8 @@ template <class T, class V>
 inline void gc_assign(T*& field, V* value) {
     gc_mark_q(value);
     field = value;
+}
+template <class T>
+inline void gc_assign(T*& field, std::nullptr_t) {
+    field = nullptr;
 }

@@ -1,6 +1,8 @@
 #include "runtime/string.h"
 
 #include <cctype>
+#include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -31,6 +33,12 @@ std::vector<int> occurrences(const String& text, const String& find) {
 }
 
 String bytes_as_units(const unsigned char* bytes, int length) { return String(bytes, length); }
+
+// Lengths past the int range cannot be represented; treated as out of memory.
+int checked_length(long long length) {
+    if (length > INT_MAX) throw std::bad_alloc();
+    return static_cast<int>(length);
+}
 
 }  // namespace
 
@@ -184,7 +192,7 @@ String String::Replace(const String& find, const String& replacement) const {
     if (at.empty()) return *this;
     long long out_len = Length() + static_cast<long long>(at.size()) * (replacement.Length() - find.Length());
     if (out_len <= 0) return String();
-    Rep* rep = Rep::alloc(static_cast<int>(out_len));
+    Rep* rep = Rep::alloc(checked_length(out_len));
     Char* dst = rep->data;
     int begin = 0;
     for (int i : at) {
@@ -224,7 +232,7 @@ int String::ToInt() const {
 String String::operator+(const String& other) const {
     if (Length() == 0) return other;
     if (other.Length() == 0) return *this;
-    Rep* rep = Rep::alloc(Length() + other.Length());
+    Rep* rep = Rep::alloc(checked_length(static_cast<long long>(Length()) + other.Length()));
     std::memcpy(rep->data, Data(), sizeof(Char) * static_cast<size_t>(Length()));
     std::memcpy(rep->data + Length(), other.Data(), sizeof(Char) * static_cast<size_t>(other.Length()));
     return String(rep);
