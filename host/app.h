@@ -67,6 +67,7 @@ public:
     c_AsyncEventSource* p_Get(int index) { return m_data.Get(index); }
     void p_Length(int newLength);
     void p_Push(c_AsyncEventSource* source);
+    bool p_Contains(c_AsyncEventSource* source);
     void p_RemoveEach(c_AsyncEventSource* source);
     void mark() override;
 };
@@ -84,4 +85,6 @@ int kp_app_Millisecs();
 String kp_app_LoadState();
 int kp_app_SaveState(const String& state);
 [[noreturn]] void kp_app_EndApp();
-int kp_asyncevent_UpdateAsyncEvents();
+int kp_asyncevent_UpdateAsyncEvents();        // pumps every source once; not re-entrant
+int kp_asyncevent_AddAsyncEventSource(c_AsyncEventSource* source);
+int kp_asyncevent_RemoveAsyncEventSource(c_AsyncEventSource* source);  // safe from the source's own update

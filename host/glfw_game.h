@@ -2,7 +2,12 @@
 // iconify handling, and the translation of window-system input into host events.
 #pragma once
 
+#include <sys/types.h>
+
+#include <vector>
+
 #include "host/game_host.h"
+#include "host/main_loop.h"
 
 struct GLFWwindow;
 
@@ -21,8 +26,12 @@ public:
 };
 
 // The GLFW host; `_glfwGame` points at the one instance (the same object as `_game`).
-class KpGlfwGame : public KpGame {
+class KpGlfwGame : public KpGame, private KpLoopPlatform {
 public:
+    static constexpr int kWindowWidth = 640;
+    static constexpr int kWindowHeight = 480;
+    static constexpr int kColourBits = 8;
+
     KpGlfwGame();
     ~KpGlfwGame() override;
 
@@ -49,13 +58,29 @@ public:
     void RequestFullscreenToggle() { fullscreenToggleRequested_ = true; }
 
     GLFWwindow* Window() const { return window_; }
+    bool Fullscreen() const { return fullscreen_; }
 
-protected:
+private:
+    // The main loop's view of GLFW.
+    double Now() override;
+    void Sleep(double seconds) override;
+    void PollEvents() override;
+    void WaitEvents() override;
+    void AfterEvents() override;
+    bool WindowOpen() override;
+    bool WindowIconified() override;
+    bool WindowFocused() override;
+
+    void ReleaseHeldKeys();
+    void ToggleFullscreen();
+
     GLFWwindow* window_ = nullptr;
-    bool iconified_ = false;
-    double nextUpdate_ = 0;
-    double updatePeriod_ = 0;
+    KpMainLoop loop_;
+    bool fullscreen_ = false;
     bool fullscreenToggleRequested_ = false;
+    int windowedWidth_ = kWindowWidth;    // size to return to when leaving fullscreen
+    int windowedHeight_ = kWindowHeight;
+    std::vector<pid_t> urlOpeners_;       // started by OpenUrl, reaped later
 };
 
 // The concrete host class created by main.

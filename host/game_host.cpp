@@ -1,0 +1,225 @@
+#include "host/game_host.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "host/state_file.h"
+#include "runtime/errors.h"
+#include "runtime/gc.h"
+
+const char* const kStateFileName = "./.zephyrstate";
+
+KpGame* KpGame::_game = nullptr;
+
+namespace {
+
+constexpr int kReadBlock = 4096;
+constexpr int kDateFields = 7;
+
+// Appends the UTF-8 encoding of one code point.
+void AppendUtf8(std::string* out, unsigned int c) {
+    if (c < 0x80) {
+        out->push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out->push_back(static_cast<char>(0xc0 | (c >> 6)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
+    } else if (c < 0x10000) {
+        out->push_back(static_cast<char>(0xe0 | (c >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
+    } else {
+        out->push_back(static_cast<char>(0xf0 | (c >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3f)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
+    }
+}
+
+// A UTF-16 path or mode as the NUL-terminated UTF-8 text the POSIX file API
+// takes. Surrogate pairs become one four-byte sequence, as file names on disk
+// hold them. False when the text holds a NUL, which would silently shorten it.
+bool ToFileSystemText(const String& text, std::string* out) {
+    out->clear();
+    int n = text.Length();
+    for (int i = 0; i < n; ++i) {
+        unsigned int c = text[i];
+        if (c == 0) return false;
+        bool highSurrogate = c >= 0xd800 && c < 0xdc00;
+        if (highSurrogate && i + 1 < n && text[i + 1] >= 0xdc00 && text[i + 1] < 0xe000) {
+            c = 0x10000 + ((c - 0xd800) << 10) + (text[i + 1] - 0xdc00);
+            ++i;
+        }
+        AppendUtf8(out, c);
+    }
+    return true;
+}
+
+// Runs the delegate call of a guarded entry: an exception escaping it ends
+// the program through Die; one collection step follows.
+template <class Call>
+void RunGuarded(KpGame* game, KpGameDelegate* delegate, Call call) {
+    try {
+        if (delegate) call(delegate);
+    } catch (ThrowableObject* exception) {
+        game->Die(exception);
+    } catch (...) {
+        game->Die(nullptr);
+    }
+    game->gc_collect();
+}
+
+}  // namespace
+
+KpGame::KpGame() {
+    _game = this;
+    // A save interrupted by a crash or a kill leaves its temporary file behind.
+    kp_state_RemoveStaleTemps(kStateFileName);
+}
+
+KpGame::~KpGame() {
+    if (_game == this) _game = nullptr;
+}
+
+void KpGame::SetDelegate(KpGameDelegate* delegate) { delegate_ = delegate; }
+
+void KpGame::GetDate(Array<int> date) {
+    int n = date.Length();
+    if (n == 0) return;
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const int fields[kDateFields] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                     local.tm_hour,        local.tm_min,     local.tm_sec, 0};
+    for (int i = 0; i < n && i < kDateFields; ++i) date[i] = fields[i];
+}
+
+int KpGame::SaveState(const String& state) { return kp_state_Save(kStateFileName, state); }
+
+String KpGame::LoadState() { return LoadString(String(kStateFileName)); }
+
+String KpGame::LoadString(const String& path) {
+    FILE* file = OpenFile(path, String("rb"));
+    if (!file) return String();
+    String text = String::Load(file);
+    std::fclose(file);
+    return text;
+}
+
+bool KpGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) {
+    (void)port;
+    (void)joyx;
+    (void)joyy;
+    (void)joyz;
+    (void)buttons;
+    return false;
+}
+
+FILE* KpGame::OpenFile(const String& path, const String& mode) {
+    String filePath = PathToFilePath(path);
+    if (filePath.Length() == 0) return nullptr;
+    std::string nativePath;
+    std::string nativeMode;
+    if (!ToFileSystemText(filePath, &nativePath) || !ToFileSystemText(mode, &nativeMode)) return nullptr;
+    return std::fopen(nativePath.c_str(), nativeMode.c_str());
+}
+
+unsigned char* KpGame::LoadData(const String& path, int* length) {
+    FILE* file = OpenFile(path, String("rb"));
+    if (!file) return nullptr;
+    // Read in blocks until a short read: no size query, so pipes and files
+    // that change size while being read work too.
+    size_t size = 0;
+    size_t capacity = kReadBlock;
+    unsigned char* data = static_cast<unsigned char*>(std::malloc(capacity));
+    for (;;) {
+        if (!data) break;
+        if (capacity - size < static_cast<size_t>(kReadBlock)) {
+            capacity *= 2;
+            unsigned char* grown = static_cast<unsigned char*>(std::realloc(data, capacity));
+            if (!grown) {
+                std::free(data);
+                data = nullptr;
+                break;
+            }
+            data = grown;
+        }
+        size_t n = std::fread(data + size, 1, kReadBlock, file);
+        size += n;
+        if (n < static_cast<size_t>(kReadBlock)) break;
+        // The length is reported as an int: larger files cannot be returned.
+        if (size > static_cast<size_t>(0x7fffffff) - kReadBlock) {
+            std::free(data);
+            data = nullptr;
+            break;
+        }
+    }
+    std::fclose(file);
+    if (data) *length = static_cast<int>(size);
+    return data;
+}
+
+void KpGame::Die(ThrowableObject* exception) {
+    (void)exception;
+    kpPrint(String("Zephyr Runtime Error : Uncaught Zephyr Exception"));
+    std::exit(-1);
+}
+
+void KpGame::gc_collect() {
+    gc_mark_q(delegate_);
+    ::gc_collect();
+}
+
+void KpGame::StartGame() {
+    if (started_) return;
+    started_ = true;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->StartGame(); });
+}
+
+void KpGame::SuspendGame() {
+    if (!started_ || suspended_) return;
+    suspended_ = true;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->SuspendGame(); });
+}
+
+void KpGame::ResumeGame() {
+    if (!started_ || !suspended_) return;
+    suspended_ = false;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->ResumeGame(); });
+}
+
+void KpGame::UpdateGame() {
+    if (!started_ || suspended_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->UpdateGame(); });
+}
+
+void KpGame::RenderGame() {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->RenderGame(); });
+}
+
+void KpGame::KeyEvent(int event, int data) {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->KeyEvent(event, data); });
+}
+
+void KpGame::MouseEvent(int event, int data, float x, float y) {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->MouseEvent(event, data, x, y); });
+}
+
+void KpGame::TouchEvent(int event, int data, float x, float y) {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->TouchEvent(event, data, x, y); });
+}
+
+void KpGame::MotionEvent(int event, int data, float x, float y, float z) {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->MotionEvent(event, data, x, y, z); });
+}
+
+void KpGame::DiscardGraphics() {
+    if (!started_) return;
+    RunGuarded(this, delegate_, [&](KpGameDelegate* d) { d->DiscardGraphics(); });
+}
+

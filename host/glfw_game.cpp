@@ -1,0 +1,188 @@
+#include "host/glfw_game.h"
+
+#include <GLFW/glfw3.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "host/data_paths.h"
+#include "host/glfw_input.h"
+
+extern char** environ;
+
+int glfwGraphicsSeq = 0;
+
+KpGlfwGame* KpGlfwGame::_glfwGame = nullptr;
+
+namespace {
+
+constexpr int kMaxVideoModes = 1024;
+constexpr const char* kWindowTitle = "Glimmer";
+constexpr const char* kUrlOpener = "xdg-open";
+
+KpGlfwVideoMode* NewVideoMode(const GLFWvidmode& mode) {
+    KpGlfwVideoMode* out = new KpGlfwVideoMode();
+    out->width = mode.width;
+    out->height = mode.height;
+    out->red = mode.redBits;
+    out->green = mode.greenBits;
+    out->blue = mode.blueBits;
+    return out;
+}
+
+}  // namespace
+
+KpGlfwGame::KpGlfwGame() : loop_(this, this) { _glfwGame = this; }
+
+KpGlfwGame::~KpGlfwGame() {
+    if (_glfwGame == this) _glfwGame = nullptr;
+}
+
+void KpGlfwGame::SetUpdateRate(int hertz) {
+    KpGame::SetUpdateRate(hertz);
+    loop_.SetUpdateRate(hertz);
+}
+
+int KpGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000.0); }
+
+void KpGlfwGame::OpenUrl(const String& url) {
+    // Reap openers started earlier; they normally hand over and exit at once.
+    for (size_t i = 0; i < urlOpeners_.size();) {
+        if (waitpid(urlOpeners_[i], nullptr, WNOHANG) != 0) {
+            urlOpeners_.erase(urlOpeners_.begin() + static_cast<long>(i));
+        } else {
+            ++i;
+        }
+    }
+    // The URL is one argument of the opener, never text for a shell.
+    std::string text = url.ToUtf8();
+    std::string program = kUrlOpener;
+    char* args[] = {program.data(), text.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, kUrlOpener, nullptr, nullptr, args, environ) == 0) urlOpeners_.push_back(pid);
+}
+
+void KpGlfwGame::SetMouseVisible(bool visible) {
+    if (!window_) return;
+    glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+}
+
+String KpGlfwGame::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
+
+void KpGlfwGame::WindowSize(int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    if (window_) glfwGetFramebufferSize(window_, width, height);
+}
+
+bool KpGlfwGame::HasGraphicsContext() { return window_ != nullptr && glfwGetCurrentContext() == window_; }
+
+KpGlfwVideoMode* KpGlfwGame::GetGlfwDesktopMode() {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    return mode ? NewVideoMode(*mode) : new KpGlfwVideoMode();
+}
+
+Array<KpGlfwVideoMode*> KpGlfwGame::GetGlfwVideoModes() {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    int count = 0;
+    const GLFWvidmode* modes = monitor ? glfwGetVideoModes(monitor, &count) : nullptr;
+    if (!modes) count = 0;
+    if (count > kMaxVideoModes) count = kMaxVideoModes;
+    Array<KpGlfwVideoMode*> out(count);
+    for (int i = 0; i < count; ++i) out[i] = NewVideoMode(modes[i]);
+    return out;
+}
+
+void KpGlfwGame::ReleaseHeldKeys() {
+    if (!window_) return;
+    for (int key = GLFW_KEY_SPACE; key <= GLFW_KEY_LAST; ++key) {
+        int code = TransKey(key);
+        if (code != 0 && glfwGetKey(window_, key) == GLFW_PRESS) KeyEvent(kEventKeyUp, code);
+    }
+}
+
+void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int blue, int alpha, int depth,
+                               int stencil, bool fullscreen) {
+    // Keys held in the old window would never see their release.
+    ReleaseHeldKeys();
+
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (window_) {
+        glfwDestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+    glfwWindowHint(GLFW_RED_BITS, red);
+    glfwWindowHint(GLFW_GREEN_BITS, green);
+    glfwWindowHint(GLFW_BLUE_BITS, blue);
+    glfwWindowHint(GLFW_ALPHA_BITS, alpha);
+    glfwWindowHint(GLFW_DEPTH_BITS, depth);
+    glfwWindowHint(GLFW_STENCIL_BITS, stencil);
+    if (fullscreen && monitor) {
+        window_ = glfwCreateWindow(width, height, kWindowTitle, monitor, nullptr);
+    } else {
+        // Shown only once centred, so it never appears at a default place first.
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
+        if (window_) {
+            if (desktop) glfwSetWindowPos(window_, (desktop->width - width) / 2, (desktop->height - height) / 2);
+            glfwShowWindow(window_);
+        }
+    }
+    fullscreen_ = fullscreen && monitor && window_;
+
+    ++glfwGraphicsSeq;
+    if (!window_) return;  // the main loop ends at its next open-window test
+    glfwMakeContextCurrent(window_);
+    // The loop paces itself by the clock; a swap must never block for a vsync.
+    glfwSwapInterval(0);
+    kpInstallGlfwInputCallbacks(window_);
+}
+
+void KpGlfwGame::ToggleFullscreen() {
+    const int colour = kColourBits;
+    if (fullscreen_) {
+        SetGlfwWindow(windowedWidth_, windowedHeight_, colour, colour, colour, 0, 0, 0, false);
+        return;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!window_ || !desktop) return;
+    glfwGetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+    SetGlfwWindow(desktop->width, desktop->height, colour, colour, colour, 0, 0, 0, true);
+}
+
+void KpGlfwGame::Run() {
+    const int colour = kColourBits;
+    SetGlfwWindow(kWindowWidth, kWindowHeight, colour, colour, colour, 0, 0, 0, false);
+    StartGame();
+    RenderGame();
+    loop_.Run();
+}
+
+double KpGlfwGame::Now() { return glfwGetTime(); }
+
+void KpGlfwGame::Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+void KpGlfwGame::PollEvents() { glfwPollEvents(); }
+
+void KpGlfwGame::WaitEvents() { glfwWaitEvents(); }
+
+void KpGlfwGame::AfterEvents() {
+    if (!fullscreenToggleRequested_) return;
+    fullscreenToggleRequested_ = false;
+    ToggleFullscreen();
+}
+
+bool KpGlfwGame::WindowOpen() { return window_ != nullptr; }
+
+bool KpGlfwGame::WindowIconified() { return window_ && glfwGetWindowAttrib(window_, GLFW_ICONIFIED); }
+
+bool KpGlfwGame::WindowFocused() { return window_ && glfwGetWindowAttrib(window_, GLFW_FOCUSED); }

@@ -1,0 +1,36 @@
+// The persisted state file: replaced atomically, so that a crash, a full disk
+// or a failed write never loses the previous contents.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "runtime/string.h"
+
+// Results of kp_state_Save.
+constexpr int kStateSaved = 0;
+constexpr int kStateCannotCreate = -1;
+constexpr int kStateShortWrite = -2;
+
+// Writes the UTF-8 encoding of `state` to "<path>.tmp.<pid>" in the same
+// folder, flushes it to disk and renames it over `path`. On any failure `path`
+// keeps its previous contents and the temporary file is removed.
+// Returns kStateSaved, kStateCannotCreate or kStateShortWrite.
+int kp_state_Save(const char* path, const String& state);
+
+// Removes "<path>.tmp.<pid>" files left behind by processes that no longer
+// run (a save interrupted by a crash or a kill). Returns how many it removed.
+int kp_state_RemoveStaleTemps(const char* path);
+
+// The name of this process's temporary file for `path`.
+std::string kp_state_TempName(const char* path);
+
+// The low-level calls used while saving; replaceable so that tests can make a
+// write or a sync fail (as root, file permissions never do).
+struct KpStateFileIo {
+    ssize_t (*write)(int fd, const void* data, size_t size);
+    int (*fsync)(int fd);
+};
+KpStateFileIo kp_state_DefaultIo();
+KpStateFileIo kp_state_SetIo(KpStateFileIo io);  // returns the previous calls

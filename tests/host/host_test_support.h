@@ -1,0 +1,26 @@
+// Helpers shared by the host tests: a private working folder and whole-file I/O.
+#pragma once
+
+#include <string>
+
+#include "runtime/string.h"
+
+// Makes a fresh folder and makes it the working folder; restores the old
+// working folder and removes the new one on destruction.
+class ScopedWorkFolder {
+public:
+    ScopedWorkFolder();
+    ~ScopedWorkFolder();
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+std::string ReadFileBytes(const std::string& path);            // empty when missing
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// A String of UTF-16 units, for texts beyond ASCII.
+String Utf16(const std::u16string& text);
