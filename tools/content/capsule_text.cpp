@@ -1,0 +1,44 @@
+#include "tools/content/capsule_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "tools/content/font_glyphs.h"
+
+namespace content {
+
+float capsuleTextDistance(const CapsuleText& t, float px, float py, float radius) {
+    float best = std::numeric_limits<float>::max();
+    for (size_t i = 0; i < t.text.size(); ++i) {
+        const int ch = static_cast<unsigned char>(t.text[i]);
+        const float gx = t.x + float(i) * t.advance * t.ux;
+        if (px < gx - 2 * t.ux - radius || px > gx + (kGlyphW + 2) * t.ux + radius) continue;
+        for (int y = 0; y < kGlyphH; ++y) {
+            for (int x = 0; x < kGlyphW; ++x) {
+                if (!glyphPixel(ch, x, y)) continue;
+                const Point a{gx + (x + 0.5f) * t.ux, t.y + (y + 0.5f) * t.uy};
+                best = std::min(best, std::hypot(px - a.x, py - a.y) - radius);
+                // Join to set neighbours: right, down, and diagonals not already joined.
+                const int dirs[4][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 1}};
+                for (const auto& d : dirs) {
+                    if (!glyphPixel(ch, x + d[0], y + d[1])) continue;
+                    if (d[0] != 0 && d[1] != 0 && (glyphPixel(ch, x + d[0], y) || glyphPixel(ch, x, y + d[1]))) continue;
+                    const Point b{a.x + d[0] * t.ux, a.y + d[1] * t.uy};
+                    best = std::min(best, sdSegment(px, py, a, b, radius));
+                }
+            }
+        }
+    }
+    return best;
+}
+
+float capsuleTextWidth(const CapsuleText& t) {
+    return (float(t.text.size()) * t.advance - (t.advance - kGlyphW)) * t.ux;
+}
+
+Bounds capsuleTextBounds(const CapsuleText& t, float margin) {
+    return {t.x - margin, t.y - margin, t.x + capsuleTextWidth(t) + margin, t.y + kGlyphH * t.uy + margin};
+}
+
+}  // namespace content
