@@ -35,7 +35,7 @@ void KpHeadlessGame::Start() {
 
 void KpHeadlessGame::Step(int updates) {
     for (int i = 0; i < updates; ++i) {
-        AdvanceClock(kUpdateMillis);
+        ++updateTicks_;
         Update();
         Render();
     }
@@ -43,7 +43,7 @@ void KpHeadlessGame::Step(int updates) {
 
 void KpHeadlessGame::StepWithoutRender(int updates) {
     for (int i = 0; i < updates; ++i) {
-        AdvanceClock(kUpdateMillis);
+        ++updateTicks_;
         Update();
     }
 }

@@ -17,15 +17,18 @@ class KpHeadlessGame : public KpGame {
 public:
     static constexpr int kDefaultWidth = 640;
     static constexpr int kDefaultHeight = 480;
-    static constexpr double kUpdateMillis = 1000.0 / 60.0;
+    static constexpr int kUpdatesPerSecond = 60;
 
     KpHeadlessGame();
 
     // The test clock.
-    int Millisecs() override { return static_cast<int>(clockMillis_); }
-    double ClockMillis() const { return clockMillis_; }
-    void SetClockMillis(double millis) { clockMillis_ = millis; }
-    void AdvanceClock(double millis) { clockMillis_ += millis; }
+    int Millisecs() override { return static_cast<int>(ClockMillis()); }
+    double ClockMillis() const { return baseMillis_ + updateTicks_ * 1000.0 / kUpdatesPerSecond; }
+    void SetClockMillis(double millis) {
+        baseMillis_ = millis;
+        updateTicks_ = 0;
+    }
+    void AdvanceClock(double millis) { baseMillis_ += millis; }
 
     // The pretend window.
     void WindowSize(int* width, int* height) override;
@@ -60,7 +63,9 @@ public:
     void CloseWindow();              // the close key, down then up, as a close request sends it
 
 private:
-    double clockMillis_ = 0;
+    // The clock counts whole updates apart, so sixty of them are exactly one second.
+    double baseMillis_ = 0;
+    long long updateTicks_ = 0;
     int width_ = kDefaultWidth;
     int height_ = kDefaultHeight;
     std::string stateFile_;
