@@ -1,6 +1,7 @@
 #include "runtime/gc.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <initializer_list>
 #include <new>
@@ -26,7 +27,16 @@ namespace {
 constexpr int kCacheClasses = 8;     // blocks of 0, 8, ... 56 bytes
 constexpr int kCachedBelow = 64;
 
-gc_object* gc_cache[kCacheClasses];
+// A destroyed block in the small-block cache, linked through the word that
+// held the object's successor link. (A plain struct: the memory no longer
+// holds a gc_object.)
+struct CachedBlock {
+    void* vtable_word;
+    CachedBlock* succ;
+};
+static_assert(offsetof(CachedBlock, succ) == sizeof(void*), "the link sits where gc_object::succ was");
+
+CachedBlock* gc_cache[kCacheClasses];
 void (*gc_root_marker)() = nullptr;
 
 // Blocks handed out by operator new whose gc_object constructor has not run
@@ -126,9 +136,17 @@ void* gc_object::operator new(size_t size, gc_extra extra) {
 static void release_unconstructed(void* p) {
     int size = take_pending(p);
     if (size < 0) {
-        gc_object* obj = static_cast<gc_object*>(p);
-        size = object_size(obj);
-        unlink(obj);
+        // The destructors have run: read the header words as plain memory.
+        struct RawHeader {
+            void* vtable_word;
+            gc_object* succ;
+            gc_object* pred;
+            int flags;
+        };
+        RawHeader* raw = static_cast<RawHeader*>(p);
+        size = raw->flags & ~7;
+        raw->pred->succ = raw->succ;
+        raw->succ->pred = raw->pred;
     }
     gc_alloced_bytes -= size;
     gc_free_bytes += size;
@@ -145,7 +163,7 @@ void* gc_object_alloc(int size) {
     gc_flush_free(size);
     void* p = nullptr;
     if (size < kCachedBelow && gc_cache[size >> 3]) {
-        gc_object* block = gc_cache[size >> 3];
+        CachedBlock* block = gc_cache[size >> 3];
         gc_cache[size >> 3] = block->succ;
         p = block;
     } else {
@@ -163,7 +181,7 @@ void gc_object_free(void* p, int size) {
         std::free(p);
         return;
     }
-    gc_object* block = static_cast<gc_object*>(p);
+    CachedBlock* block = static_cast<CachedBlock*>(p);
     block->succ = gc_cache[size >> 3];
     gc_cache[size >> 3] = block;
 }
@@ -271,6 +289,6 @@ int gc_list_count(const gc_object& head) {
 int gc_cached_blocks(int size) {
     if (size < 0 || size >= kCachedBelow || size % 8 != 0) return 0;
     int n = 0;
-    for (const gc_object* p = gc_cache[size >> 3]; p; p = p->succ) ++n;
+    for (const CachedBlock* p = gc_cache[size >> 3]; p; p = p->succ) ++n;
     return n;
 }

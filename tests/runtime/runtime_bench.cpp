@@ -2,6 +2,8 @@
 // large live heap while garbage is allocated steadily, as a game loop would.
 // Prints `name value unit` lines. Usage: runtime_bench [scale], where scale
 // (default 1) multiplies the live heap and the amount of work.
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -39,6 +41,13 @@ public:
 BenchRoot* g_bench_root = nullptr;
 void MarkBenchRoots() { gc_mark_q(g_bench_root); }
 
+// CPU time of this thread, so that other processes on a busy machine do not show up as long steps.
+double ThreadCpuMicros() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
+}
+
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
 void Figure(const char* name, double value, const char* unit) { std::printf("%s %.3f %s\n", name, value, unit); }
@@ -62,11 +71,12 @@ void MeasureAllocation(double scale) {
 void BuildLiveHeap(int count, int lists, std::mt19937& rng) {
     gc_assign(g_bench_root, new BenchRoot());
     gc_assign(g_bench_root->m_heads, Array<BenchNode*>(lists));
+    // Allocated within one event: no collection step may run while the
+    // nodes are held only by this local vector.
     std::vector<BenchNode*> nodes(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         nodes[static_cast<size_t>(i)] = new BenchNode();
         nodes[static_cast<size_t>(i)]->m_value = i;
-        if (i % 1000 == 999) gc_collect();  // as if built over many events
     }
     std::shuffle(nodes.begin(), nodes.end(), rng);
     for (int i = 0; i < count; ++i) {
@@ -84,10 +94,13 @@ void MeasureSteps(double scale) {
     const int lists = std::max(10, live / 1000);
     Clock::time_point build_start = Clock::now();
     BuildLiveHeap(live, lists, rng);
+    gc_collect();      // a full collection: the whole live heap was new
     gc_collect_all();  // settle: the live heap is all marked once and the roots queued
     gc_new_bytes = 0;
+    const int live_bytes = gc_alloced_bytes;
     Figure("build_live_heap", std::chrono::duration<double, std::milli>(Clock::now() - build_start).count(), "ms");
     Figure("live_objects", live, "objects");
+    Figure("live_bytes", live_bytes / 1048576.0, "MiB");
 
     // Each event allocates garbage and replaces a few live nodes through the barrier.
     constexpr int kGarbagePerEvent = 1000;
@@ -95,6 +108,9 @@ void MeasureSteps(double scale) {
     const int events = std::max(200, static_cast<int>(3000 * std::min(scale, 1.0)));
     std::vector<double> steps;
     std::vector<double> full_steps;
+    std::vector<double> cpu_steps;
+    double most_marked = 0;
+    double marked_total = 0;
     double longest_alloc = 0;
     int full_collections = 0;
     for (int e = 0; e < events; ++e) {
@@ -113,9 +129,17 @@ void MeasureSteps(double scale) {
         }
         longest_alloc = std::max(longest_alloc, Micros(Clock::now() - alloc_start));
         const bool full = gc_new_bytes > gc_full_collect_bytes;
+        const int marked_before = gc_marked_bytes;
+        const double cpu_start = ThreadCpuMicros();
         Clock::time_point start = Clock::now();
         gc_collect();
         double us = Micros(Clock::now() - start);
+        cpu_steps.push_back(ThreadCpuMicros() - cpu_start);
+        if (!full) {
+            const double marked = gc_marked_bytes - marked_before;
+            most_marked = std::max(most_marked, marked);
+            marked_total += marked;
+        }
         (full ? full_steps : steps).push_back(us);
         full_collections += full ? 1 : 0;
     }
@@ -134,6 +158,14 @@ void MeasureSteps(double scale) {
     if (!full_steps.empty()) {
         Figure("full_collection_step_longest", *std::max_element(full_steps.begin(), full_steps.end()), "us");
     }
+    std::sort(cpu_steps.begin(), cpu_steps.end());
+    Figure("step_cpu_longest", cpu_steps.back(), "us");
+    Figure("step_cpu_p99", cpu_steps[cpu_steps.size() * 99 / 100], "us");
+    Figure("step_marked_most", most_marked / 1024.0, "KiB");
+    Figure("step_marked_mean", marked_total / std::max<size_t>(1, steps.size()) / 1024.0, "KiB");
+    double cpu_sum = 0;
+    for (double c : cpu_steps) cpu_sum += c;
+    Figure("mark_cost_per_object", cpu_sum * 1000.0 / (marked_total / sizeof(BenchNode)), "ns");
     Figure("event_alloc_longest", longest_alloc, "us");
     Figure("alloced_bytes_peak", gc_max_alloced_bytes / 1048576.0, "MiB");
     Figure("alloced_bytes_end", gc_alloced_bytes / 1048576.0, "MiB");
