@@ -24,7 +24,7 @@ String dbg_stacktrace();
 void dbg_stop();
 int kpDebugStop();
 void sighandler(int signal);
-void kpInstallSignalHandlers();       // SIGSEGV, SIGILL, SIGFPE
+void kpInstallSignalHandlers();       // SIGSEGV, SIGILL, SIGFPE on an alternate stack
 
 // Value formatting for the debugger.
 String dbg_type(bool*);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "runtime/array.h"
@@ -50,7 +51,12 @@ double ThreadCpuMicros() {
 
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
-void Figure(const char* name, double value, const char* unit) { std::printf("%s %.3f %s\n", name, value, unit); }
+// Prefix of the figures being printed (the scenario's name).
+std::string g_prefix;
+
+void Figure(const char* name, double value, const char* unit) {
+    std::printf("%s%s %.3f %s\n", g_prefix.c_str(), name, value, unit);
+}
 
 // Allocation rate of short-lived objects, one collection step per batch.
 void MeasureAllocation(double scale) {
@@ -88,8 +94,8 @@ void BuildLiveHeap(int count, int lists, std::mt19937& rng) {
     }
 }
 
-void MeasureSteps(double scale) {
-    std::mt19937 rng(99);
+// Builds the live heap of about a million small objects; returns the list count.
+int SetUpLiveHeap(double scale, std::mt19937& rng) {
     const int live = std::max(2000, static_cast<int>(1000000 * scale));
     const int lists = std::max(10, live / 1000);
     Clock::time_point build_start = Clock::now();
@@ -97,15 +103,20 @@ void MeasureSteps(double scale) {
     gc_collect();      // a full collection: the whole live heap was new
     gc_collect_all();  // settle: the live heap is all marked once and the roots queued
     gc_new_bytes = 0;
-    const int live_bytes = gc_alloced_bytes;
     Figure("build_live_heap", std::chrono::duration<double, std::milli>(Clock::now() - build_start).count(), "ms");
     Figure("live_objects", live, "objects");
-    Figure("live_bytes", live_bytes / 1048576.0, "MiB");
+    Figure("live_bytes", gc_alloced_bytes / 1048576.0, "MiB");
+    return lists;
+}
 
-    // Each event allocates garbage and replaces a few live nodes through the barrier.
-    constexpr int kGarbagePerEvent = 1000;
+// One collection step per event; each event allocates `garbage_per_event`
+// short-lived objects and replaces a few live nodes through the barrier.
+void MeasureSteps(double scale, int lists, int garbage_per_event, std::mt19937& rng) {
+    gc_max_alloced_bytes = gc_alloced_bytes;
     constexpr int kReplacementsPerEvent = 20;
-    const int events = std::max(200, static_cast<int>(3000 * std::min(scale, 1.0)));
+    // Enough events for several full collections.
+    const double event_bytes = (garbage_per_event + kReplacementsPerEvent) * sizeof(BenchNode);
+    const int events = std::max(200, static_cast<int>(5 * gc_full_collect_bytes / event_bytes * std::min(scale, 1.0)));
     std::vector<double> steps;
     std::vector<double> full_steps;
     std::vector<double> cpu_steps;
@@ -115,7 +126,7 @@ void MeasureSteps(double scale) {
     int full_collections = 0;
     for (int e = 0; e < events; ++e) {
         Clock::time_point alloc_start = Clock::now();
-        for (int j = 0; j < kGarbagePerEvent; ++j) {
+        for (int j = 0; j < garbage_per_event; ++j) {
             BenchNode* junk = new BenchNode();
             junk->m_value = j;
         }
@@ -177,6 +188,11 @@ int main(int argc, char** argv) {
     const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
     gc_set_root_marker(MarkBenchRoots);
     MeasureAllocation(scale);
-    MeasureSteps(scale);
+    std::mt19937 rng(99);
+    const int lists = SetUpLiveHeap(scale, rng);
+    for (int garbage : {1000, 100}) {
+        g_prefix = "garbage" + std::to_string(garbage) + "_";
+        MeasureSteps(scale, lists, garbage, rng);
+    }
     return 0;
 }
