@@ -191,8 +191,9 @@ void c_MyApp::p_UpdateVirtualScreen(int windowW, int windowH) {
 }
 
 void c_MyApp::p_ReplayDrawList() {
-    const int windowW = kp_graphics_DeviceWidth();
-    const int windowH = kp_graphics_DeviceHeight();
+    // The window size the render has just taken (p_OnRender stores it before the replay).
+    const int windowW = m_deviceW;
+    const int windowH = m_deviceH;
     const float o = kp_Glimmer_overscan;
     const float oy = windowW > 0 ? o * windowH / windowW : 0.0f;
     const float* list = m_drawList.Data();

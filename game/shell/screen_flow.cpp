@@ -182,8 +182,9 @@ int c_MyApp::p_OnRender() {
     if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_R();
     MeasureRate(kp_app_Millisecs(), m_renderMs, m_renderFps, m_renderFpsAvg);
 
-    const int w = kp_graphics_DeviceWidth();
-    const int h = kp_graphics_DeviceHeight();
+    // The host's drawable size: what the renderer has just set its viewport from.
+    int w = 0, h = 0;
+    HostWindowSize(w, h);
     kp_graphics_SetColor(m_clsRed, m_clsGreen, m_clsBlue);
     kp_graphics_SetAlpha(m_clsAlpha);
     kp_graphics_DrawRect(-1.0f, -1.0f, static_cast<float>(w + 2), static_cast<float>(h + 2));

@@ -1,0 +1,347 @@
+// The main menu and the pause panel: on-screen buttons driven by the pointer
+// and the game keys, each press taken once through the latches.
+#include <cmath>
+
+#include "game/shell/globals.h"
+#include "game/shell/my_app.h"
+
+namespace {
+constexpr int kSlotStudioLogo = 93;
+constexpr int kSlotDpad = 94;
+constexpr int kSlotButtons = 95;
+constexpr int kSlotIcons = 97;
+constexpr int kSlotLogo = 98;
+constexpr int kSlotMenu = 99;
+
+constexpr int kFramePlay = 0;
+constexpr int kFrameRound = 10;          // the round help and jump-controls buttons
+constexpr int kFrameHighlight = 15;      // the menu's selection ring
+constexpr int kIconQuit = 1;
+constexpr int kIconResume = 3;
+constexpr int kIconSoundOn = 4;
+constexpr int kIconSoundOff = 5;
+constexpr int kIconHighlight = 6;
+constexpr int kDpadLeft = 0;             // dpad sheet: arrows left, up, right, down, then a round key
+constexpr int kDpadRight = 2;
+constexpr int kDpadKey = 4;
+
+constexpr int kSettingJump = 1;
+constexpr int kSettingHelpOff = 3;
+constexpr int kSettingSound = 5;
+
+constexpr int kSfxConfirm = 98;
+constexpr int kSfxCredits = 99;
+constexpr float kMenuVolume = 0.5f;
+
+constexpr int kKeyUp = 0;
+constexpr int kKeyLeft = 3;
+constexpr int kKeyRight = 5;
+constexpr int kKeyDown = 8;
+constexpr int kKeyAction = 10;
+constexpr int kKeyJump1 = 11;
+constexpr int kKeyJump2 = 12;
+constexpr int kKeyAction4 = 13;
+constexpr int kKeyCredits = 15;
+constexpr int kKeyBackGame = 99;
+
+constexpr int kPauseSlide = 24;
+
+// The sound switch after a toggle: 1 - value, and anything outside 0..1 becomes 0.
+int ToggledSound(int value) {
+    const int toggled = 1 - value;
+    return (toggled < 0 || toggled > 1) ? 0 : toggled;
+}
+}  // namespace
+
+int c_MyApp::p_Menu() {
+    const float w = kp_Glimmer_jscrw;
+    const float h = kp_Glimmer_jscrh;
+
+    p_CLS2D(0.0f, 0.0f, 80.0f, 1.0f);
+    if (m_menuSlide < 0) m_menuSlide += 1;
+    const int s = m_menuSlide;
+    const bool creditsOpen = m_creditsOpen == 1;
+
+    // Backdrop and title.
+    p_Alpha(0.7f);
+    m_rot = 45.0f;
+    p_SetSize(4.0f, 4.0f);
+    p_DrawImg(kSlotMenu, w / 2, h / 2, 1);
+    p_Alpha(1.0f);
+    p_SetRot(0.0f);
+    p_SetSize(1.5f, 1.5f);
+    p_DrawImg2(kSlotLogo, w / 2, 12.0f * s + 90.0f);
+
+    p_ResetDraw();
+    p_AddSnow();
+
+    // Sound switch, at the left edge in landscape and the top edge in portrait.
+    p_SetSize(2.0f);
+    p_SetCol(50.0f, 250.0f, 50.0f);
+    const float soundX = m_landscape == 1 ? 4.0f * s + 32.0f : std::trunc(w / 2);
+    const float soundY = m_landscape == 1 ? std::trunc(h / 2) : 4.0f * s + 32.0f;
+    const int soundFrame = m_settings[kSettingSound] == 0 ? kIconSoundOff : kIconSoundOn;
+    if (p_Button97(soundX, soundY, soundFrame) == 1 && m_clickLatch == 0) {
+        m_settings[kSettingSound] = ToggledSound(m_settings[kSettingSound]);
+        m_clickLatch = 1;
+        if (m_settings[kSettingSound] == 1) p_PlaySFX(kSfxConfirm, 1.0f, kMenuVolume, 0.0f);
+    }
+
+    // Help switch.
+    p_SetSize(2.0f);
+    const float helpX = std::trunc(w * 0.35f);
+    const float sideY = std::trunc(h - 64.0f - 10.0f * s);
+    if (p_Button95(helpX, sideY, kFrameRound) == 1 && m_clickLatch == 0 && !creditsOpen) {
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_gameType = 1;
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+        m_settings[kSettingHelpOff] += 1;
+    }
+    if (m_settings[kSettingHelpOff] < 0 || m_settings[kSettingHelpOff] > 1) m_settings[kSettingHelpOff] = 0;
+    p_SetSize(4.0f);
+    p_Text(helpX, sideY, String(" ?"), 1.0f, 1.0f);
+    if (m_settings[kSettingHelpOff] == 1) p_Text(helpX, sideY, String(" /"), 1.0f, 1.0f);
+    p_SetSize(1.5f);
+    p_Text(helpX, sideY + 40.0f, String(m_settings[kSettingHelpOff] == 0 ? " Help On" : " Help Off"), 1.0f, 1.0f);
+    if (m_menuSel == 1) {
+        p_SetSize(2.0f);
+        p_Alpha(0.75f);
+        p_DrawImg(kSlotButtons, helpX, sideY, kFrameHighlight);
+        p_Alpha(1.0f);
+    }
+
+    // Jump-controls switch, with a hint of the keys the chosen scheme uses.
+    p_SetSize(2.0f);
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    const float jumpX = std::trunc(w * 0.65f);
+    if (p_Button95(jumpX, sideY, kFrameRound) == 1 && m_clickLatch == 0 && !creditsOpen) {
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_gameType = 1;
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+        m_settings[kSettingJump] += 1;
+    }
+    if (m_settings[kSettingJump] < 1 || m_settings[kSettingJump] > 2) m_settings[kSettingJump] = 1;
+    const bool twoButtons = m_settings[kSettingJump] == 2;
+    struct Hint {
+        int dpadFrame;
+        const char* label;
+        const char* key;
+    };
+    const Hint oneButton[] = {{kDpadKey, "Jump", " X"}, {kDpadKey, "Hold", " Z"}};
+    const Hint twoButton[] = {{kDpadLeft, "Jump", " X"}, {kDpadRight, "Jump", " C"}, {kDpadKey, "Hold", " Z"}};
+    const Hint* hints = twoButtons ? twoButton : oneButton;
+    const int hintCount = twoButtons ? 3 : 2;
+    const float hintStep = twoButtons ? 18.0f : 22.0f;
+    for (int i = 0; i < hintCount; ++i) {
+        const float hy = sideY + hintStep * (i - (hintCount - 1) * 0.5f);
+        p_SetCol(255.0f, 255.0f, 255.0f);
+        p_SetSize(0.8f);
+        p_DrawImg(kSlotDpad, jumpX - 34.0f, hy, hints[i].dpadFrame);
+        p_Text(jumpX - 20.0f, hy, String(hints[i].label), 0.0f, 1.0f);
+        if (twoButtons && i < 2) {
+            // "Left" or "Right" above the jump label of the two-button scheme.
+            p_SetSize(0.6f);
+            p_Text(jumpX - 34.0f, hy - 10.0f, String(i == 0 ? "Left" : "Right"), 1.0f, 1.0f);
+        }
+        p_SetSize(2.0f);
+        p_SetCol(0.0f, 180.0f, 0.0f);
+        p_Text(jumpX + 22.0f, hy, String(hints[i].key), 1.0f, 1.0f);
+    }
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    p_SetSize(1.5f);
+    p_Text(jumpX, sideY + 40.0f, String(twoButtons ? " 2-Button-Jump" : " 1-Button-Jump"), 1.0f, 1.0f);
+    if (m_menuSel == 2) {
+        p_SetSize(2.0f);
+        p_Alpha(0.75f);
+        p_DrawImg(kSlotButtons, jumpX, sideY, kFrameHighlight);
+        p_Alpha(1.0f);
+    }
+
+    // Play.
+    p_SetSize(2.0f);
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    const float playY = h * 0.6f - 8.0f * s;
+    if (p_Button95(w / 2, playY, kFramePlay) == 1 && m_clickLatch == 0 && !creditsOpen) {
+        m_screen = kScreenNewGame;
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_gameType = 1;
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+    }
+    if (m_menuSel == 0) {
+        p_Alpha(0.75f);
+        p_DrawImg(kSlotButtons, w / 2, playY, kFrameHighlight);
+        p_Alpha(1.0f);
+    }
+
+    p_ResetDraw();
+    m_gameType = 1;
+
+    // Keyboard and joystick: move the selection, then act on it.
+    if ((p_PlayKey(kKeyUp) || p_PlayKey(kKeyLeft)) && m_menuSel >= 1 && m_keyLatch == 0 && !creditsOpen) {
+        m_keyLatch = 1;
+        m_menuSel -= 1;
+        p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
+    }
+    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel <= 1 && m_keyLatch == 0 && !creditsOpen) {
+        m_keyLatch = 1;
+        m_menuSel += 1;
+        p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
+    }
+    const bool actionKey =
+        p_PlayKey(kKeyAction) || p_PlayKey(kKeyJump1) || p_PlayKey(kKeyJump2) || p_PlayKey(kKeyAction4);
+    if (actionKey && m_keyLatch == 0 && !creditsOpen) {
+        if (m_menuSel == 0) {
+            m_screen = kScreenNewGame;
+        } else if (m_menuSel == 1) {
+            m_settings[kSettingHelpOff] += 1;
+        } else if (m_menuSel == 2) {
+            m_settings[kSettingJump] += 1;
+        }
+        m_keyLatch = 1;
+        m_clickLatch = 1;
+        p_PlaySFX(kSfxConfirm, 1.0f, kMenuVolume, 0.0f);
+    }
+    if (p_PlayKey(kKeyCredits) && m_keyLatch == 0 && !creditsOpen) {
+        m_keyLatch = 1;
+        p_PlaySFX(kSfxCredits, 1.0f, 1.0f, 0.0f);
+        m_creditsOpen = 1;
+    }
+
+    // The studio logo opens the credits too.
+    p_SetSize(0.5f);
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    if (p_Button(kSlotStudioLogo, w - 70.0f, h - 40.0f - 4.0f * s, 0) == 1 && m_clickLatch == 0 && !creditsOpen) {
+        m_clickLatch = 1;
+        p_PlaySFX(kSfxCredits, 1.0f, 1.0f, 0.0f);
+        m_creditsOpen = 1;
+    }
+    return 0;
+}
+
+int c_MyApp::p_PauseMenu() {
+    const float w = kp_Glimmer_jscrw;
+    const float h = kp_Glimmer_jscrh;
+
+    // Dim the game in proportion to how far the panel has come in.
+    p_SetSize(1.0f);
+    p_SetRot(0.0f);
+    p_SetCol(0.0f, 0.0f, 0.0f, std::fabs(static_cast<float>(m_pauseY)) / (h * 0.8f));
+    p_Rect(0.0f, 0.0f, w, h);
+
+    if (m_pauseDir == 1 && m_pauseY < h * 0.5f) m_pauseY += kPauseSlide;
+    if (m_pauseDir == -1) {
+        if (m_pauseY < -63) {
+            m_pauseShown = 0;
+        } else {
+            m_pauseY -= kPauseSlide;
+            if (m_pauseY < -32) m_pauseShown = 0;
+        }
+    }
+    const float y = static_cast<float>(m_pauseY);
+    const bool landscape = m_landscape == 1;
+
+    p_ResetDraw();
+    p_SetCol(255.0f, 255.0f, 10.0f, 0.6f);
+    if (landscape) p_Rect(w / 2 - 128.0f, y - 64.0f, 256.0f, 8.0f);
+    else p_Rect(w / 2 - 96.0f, y - 92.0f, 192.0f, 8.0f);
+    p_SetCol(255.0f, 150.0f, 10.0f, 0.7f);
+    if (landscape) p_Rect(w / 2 - 140.0f, y - 52.0f, 280.0f, 104.0f);
+    else p_Rect(w / 2 - 128.0f, y - 80.0f, 256.0f, 160.0f);
+    p_SetCol(10.0f, 150.0f, 255.0f, 0.6f);
+    if (landscape) p_Rect(w / 2 - 128.0f, y + 56.0f, 256.0f, 8.0f);
+    else p_Rect(w / 2 - 96.0f, y + 84.0f, 192.0f, 8.0f);
+    p_Alpha(1.0f);
+
+    const auto resume = [this]() {
+        m_pauseShown = 1;
+        m_pauseDir = -1;
+        m_clickLatch = 1;
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+    };
+    const auto quit = [this]() {
+        m_pauseShown = 0;
+        m_pauseDir = -1;
+        m_pauseY = -64;
+        m_quitGame = 1;
+        m_clickLatch = 1;
+        p_PlaySFX(kSfxConfirm, 0.5f, kMenuVolume, 0.0f);
+    };
+    const auto toggleSound = [this]() {
+        m_settings[kSettingSound] = ToggledSound(m_settings[kSettingSound]);
+        if (m_settings[kSettingSound] == 1) p_PlaySFX(kSfxConfirm, 1.0f, kMenuVolume, 0.0f);
+    };
+    const auto highlight = [this](float hx, float hy) {
+        p_SetSize(2.5f);
+        p_SetCol(255.0f, 255.0f, 100.0f);
+        p_DrawImg(kSlotIcons, hx, hy, kIconHighlight);
+    };
+
+    // Resume, in the middle.
+    p_SetSize(2.0f);
+    p_SetCol(50.0f, 50.0f, 250.0f);
+    if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume();
+    if (m_pauseSel == 0) {
+        highlight(w / 2, y);
+        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            resume();
+        } else if ((p_PlayKey(kKeyUp) || p_PlayKey(kKeyLeft)) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            m_pauseSel = -1;
+            p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
+        } else if (p_PlayKey(kKeyRight) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            m_pauseSel = 1;
+            p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
+        }
+    }
+
+    // Quit, at the top left corner of the panel.
+    const float quitX = landscape ? w / 2 - 140.0f : w / 2 - 96.0f;
+    const float sideY = landscape ? y - 64.0f : y - 96.0f;
+    p_SetSize(2.0f);
+    p_SetCol(255.0f, 50.0f, 50.0f);
+    if (p_Button97(quitX, sideY, kIconQuit) == 1 && m_clickLatch == 0) quit();
+    if (m_pauseSel == -1) {
+        highlight(quitX, sideY);
+        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            quit();
+        } else if ((p_PlayKey(kKeyRight) || p_PlayKey(kKeyDown)) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            m_pauseSel = 0;
+            p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
+        }
+    }
+
+    // Sound switch, at the top right corner of the panel.
+    const float soundX = landscape ? w / 2 + 140.0f : w / 2 + 96.0f;
+    p_SetSize(2.0f);
+    p_SetCol(50.0f, 250.0f, 50.0f);
+    const int soundFrame = m_settings[kSettingSound] == 0 ? kIconSoundOff : kIconSoundOn;
+    if (p_Button97(soundX, sideY, soundFrame) == 1 && m_clickLatch == 0) {
+        m_clickLatch = 1;
+        toggleSound();
+    }
+    if (m_pauseSel == 1) {
+        highlight(soundX, sideY);
+        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            toggleSound();
+        } else if ((p_PlayKey(kKeyLeft) || p_PlayKey(kKeyDown)) && m_keyLatch == 0) {
+            m_keyLatch = 1;
+            m_pauseSel = 0;
+            p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
+        }
+    }
+
+    if (p_PlayKey(kKeyBackGame) && m_keyLatch == 0) {
+        m_keyLatch = 1;
+        resume();
+    }
+    p_ResetDraw();
+    return 0;
+}
