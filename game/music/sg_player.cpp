@@ -1,6 +1,9 @@
 // Placeholder bodies until the music generator lands; the game's switch keeps it off.
 #include "game/music/sg_player.h"
 
+#include "audio/sound.h"
+#include "graphics/graphics_module.h"
+
 c_SGPlayer::c_SGPlayer()
     : m_initValues(8), m_kitNumbers(8), m_kitA(9), m_kitB(9), m_instruments(8), m_songData(262145),
       m_lastPattern(8), m_channels(8), m_sounding(8), m_pattern(8), m_muted(8), m_leadIn(8),
