@@ -1,5 +1,6 @@
-// Whole-stream Vorbis decoding behind the Ogg loader. Only files that passed
-// CheckOggVorbis (audio/audio_data.h) are handed to it.
+// Whole-stream Vorbis decoding behind the Ogg loader, on the reference
+// decoder (libvorbisfile). Only files that passed CheckOggVorbis
+// (audio/audio_data.h) are handed to it.
 #pragma once
 
 #include <cstddef>

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "host/game_host.h"
 #include "tests/audio/audio_test_support.h"
@@ -276,6 +277,25 @@ TEST(LoadOgg, RefusesStreamsPastTheLengthLimit) {
     std::string hidden = ScratchDir() + "/long_hidden.ogg";
     WriteFileBytes(hidden, b);
     ExpectRefused(hidden);
+}
+
+// Inputs that once broke a loader: each must load or be refused, never crash.
+TEST(AudioCorpus, PastFailuresLoadOrAreRefused) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(AUDIO_CORPUS_DIR)) {
+        if (entry.path().extension() == ".md") continue;
+        std::vector<unsigned char> b = ReadFileBytes(entry.path().string());
+        for (auto loader : {LoadWAVMemory, LoadOGGMemory}) {
+            Loaded r;
+            r.data = loader(b.data(), b.size(), &r.length, &r.channels, &r.format, &r.hertz);
+            if (r.data) {
+                EXPECT_GE(r.length, 0) << entry.path();
+                EXPECT_TRUE(r.channels == 1 || r.channels == 2) << entry.path();
+            }
+        }
+        ++files;
+    }
+    EXPECT_GE(files, 3);
 }
 
 }  // namespace
