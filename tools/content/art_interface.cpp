@@ -169,7 +169,7 @@ void bubbleFrame(int, Painter& p) {
     p.fill({0, 0, 128, 64}, [=](float x, float y) { return sdBox(x, y, cx, cy, hw - 2.6f, hh - 2.6f, r - 2); },
            [=](float, float y) { return mix(rgb(30, 86, 62), rgb(18, 52, 44), (y - 2) / 60); });
     for (int i = 0; i < 26; ++i) {   // faint snow dots in the panel
-        const float x = 8 + std::fmod(i * 37.3f, 112), y = 6 + std::fmod(i * 23.7f, 52);
+        const float x = 8 + std::fmod(i * 61.8f + (i % 5) * 13.1f, 112), y = 6 + std::fmod(i * 29.3f + (i % 3) * 17.7f, 52);
         p.circle(x, y, 0.6f, rgb(255, 255, 255, 36));
     }
     for (int corner = 0; corner < 2; ++corner) {

@@ -355,12 +355,6 @@ Canvas mover(bool right) {
     return right ? c : mirrored(c);
 }
 
-Canvas shifted(const Canvas& c, int dx) {
-    Canvas out(c.width(), c.height());
-    out.blit(c, dx, 0);
-    return out;
-}
-
 void drawTileFrame(int frame, Canvas& cell) {
     switch (frame) {
     case 0: placeTile(cell, gripBar()); break;
@@ -391,7 +385,6 @@ void drawTileFrame(int frame, Canvas& cell) {
     case 57: placeTile(cell, gridTile(kGarland, true)); break;
     default: break;
     }
-    (void)shifted;
 }
 
 // Tiles that repeat seamlessly next to copies of themselves.

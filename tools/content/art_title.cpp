@@ -28,27 +28,28 @@ void sparkle(Painter& p, float cx, float cy, float r, Rgba c) {
 }
 
 void logoFrame(int, Painter& p) {
-    CapsuleText t{"Glimmer", 0, 0, 5.2f, 7.0f, 6};
+    CapsuleText t{"Glimmer", 0, 0, 5.3f, 8.0f, 6, true, 1.7f, {}};
     t.x = 128 - capsuleTextWidth(t) / 2;
-    t.y = 64 - kGlyphAscent * t.uy / 2 - 2;
-    const float stroke = 2.9f;
+    t.y = 64 - kGlyphAscent * t.uy / 2 - 1;
+    layoutCapsuleText(t);
+    const float stroke = 3.3f;
     const Bounds b = capsuleTextBounds(t, 12);
     auto dist = [&](float x, float y) { return capsuleTextDistance(t, x, y, stroke); };
-    p.glow(b, [&](float x, float y) { return dist(x - 3, y - 4) - 3.5f; }, rgb(16, 8, 40, 150), 4);
-    p.fill(b, [&](float x, float y) { return dist(x, y) - 3.6f; }, rgb(120, 20, 40));
-    p.fill(b, [&](float x, float y) { return dist(x, y) - 2.2f; }, rgb(250, 246, 235));
+    p.glow(b, [&](float x, float y) { return dist(x - 3, y - 4) - 3.0f; }, rgb(16, 8, 40, 150), 4);
+    p.fill(b, [&](float x, float y) { return dist(x, y) - 2.6f; }, rgb(110, 16, 40));
     const float top = t.y, height = kGlyphAscent * t.uy;
     p.fill(b, dist, [=](float, float y) {
         const float v = (y - top) / height;
-        return v < 0.5f ? mix(rgb(255, 246, 160), rgb(255, 206, 60), v * 2) : mix(rgb(255, 206, 60), rgb(236, 120, 30), v * 2 - 1);
+        return v < 0.5f ? mix(rgb(255, 246, 170), rgb(255, 204, 60), v * 2) : mix(rgb(255, 204, 60), rgb(238, 118, 30), v * 2 - 1);
     });
     // Snow resting on the tops of the strokes.
-    p.fill(b,
-           [&](float x, float y) { return std::max(dist(x, y) + 0.5f, -dist(x, y - 2.8f)); },
-           rgb(255, 255, 255));
-    sparkle(p, t.x + 3, t.y + 2, 9, rgb(255, 255, 230));
-    sparkle(p, t.x + capsuleTextWidth(t) - 2, t.y + 18, 7, rgb(255, 255, 230));
-    sparkle(p, 128 + 20, t.y + height + 14, 5, rgb(255, 240, 200));
+    p.fill(b, [&](float x, float y) { return std::max(dist(x, y) + 0.5f, -dist(x, y - 4.6f)); }, rgb(255, 255, 255));
+    p.fill(b, [&](float x, float y) { return std::max(dist(x, y) + 0.6f, -dist(x, y - 1.6f)); }, rgb(214, 230, 255));
+    p.fill(b, [&](float x, float y) { return std::max(dist(x, y) + 1.2f, -dist(x, y - 2.4f)); }, rgb(255, 255, 255));
+    sparkle(p, t.x + 2, t.y + 1, 10, rgb(255, 255, 230));
+    sparkle(p, t.x + capsuleTextWidth(t) - 1, t.y + 22, 7, rgb(255, 255, 230));
+    sparkle(p, 128 + 26, t.y + height + 16, 5, rgb(255, 240, 200));
+    sparkle(p, 128 - 60, t.y + height + 12, 4, rgb(255, 240, 200));
 }
 
 // The studio mark of "Hollyhop", a made-up studio: a night-blue medallion with a snow star.
@@ -65,15 +66,17 @@ void studioFrame(int, Painter& p) {
     }
     drawSymbol(p, Symbol::Snowflake, c, c - 22, 92, rgb(240, 248, 255), rgb(0, 0, 0));
     p.circle(c, c - 22, 9, rgb(250, 200, 70));
-    CapsuleText name{"HOLLYHOP", 0, 0, 2.7f, 3.0f, 6};
+    CapsuleText name{"HOLLYHOP", 0, 0, 2.7f, 3.0f, 6, false, 0, {}};
     name.x = c - capsuleTextWidth(name) / 2;
     name.y = c + 34;
+    layoutCapsuleText(name);
     const Bounds nb = capsuleTextBounds(name, 6);
     p.fill(nb, [&](float x, float y) { return capsuleTextDistance(name, x, y, 1.0f) - 1.6f; }, rgb(30, 14, 40));
     p.fill(nb, [&](float x, float y) { return capsuleTextDistance(name, x, y, 1.0f); }, rgb(255, 214, 90));
-    CapsuleText games{"GAMES", 0, 0, 1.5f, 1.6f, 6};
+    CapsuleText games{"GAMES", 0, 0, 1.5f, 1.6f, 6, false, 0, {}};
     games.x = c - capsuleTextWidth(games) / 2;
     games.y = c + 66;
+    layoutCapsuleText(games);
     p.fill(capsuleTextBounds(games, 4), [&](float x, float y) { return capsuleTextDistance(games, x, y, 0.6f); },
            rgb(220, 230, 255));
 }

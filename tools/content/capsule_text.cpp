@@ -3,16 +3,52 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "tools/content/font_glyphs.h"
 
 namespace content {
 
+namespace {
+
+// Leftmost and rightmost set columns of a glyph (0 and -1 for a blank one).
+void glyphColumns(int ch, int& first, int& last) {
+    first = kGlyphW;
+    last = -1;
+    for (int y = 0; y < kGlyphH; ++y)
+        for (int x = 0; x < kGlyphW; ++x)
+            if (glyphPixel(ch, x, y)) first = std::min(first, x), last = std::max(last, x);
+    if (last < 0) first = 0, last = 2;
+}
+
+// Left edge of letter i in design units, measured from the text's x.
+std::vector<float> letterOffsets(const CapsuleText& t) {
+    std::vector<float> out;
+    float pen = 0;
+    for (char c : t.text) {
+        const int ch = static_cast<unsigned char>(c);
+        if (!t.proportional) {
+            out.push_back(pen);
+            pen += t.advance * t.ux;
+            continue;
+        }
+        int first = 0, last = 0;
+        glyphColumns(ch, first, last);
+        out.push_back(pen - first * t.ux);
+        pen += (last - first + 1 + t.gap) * t.ux;
+    }
+    out.push_back(pen - (t.proportional ? t.gap : t.advance - kGlyphW) * t.ux);   // total width
+    return out;
+}
+
+}  // namespace
+
 float capsuleTextDistance(const CapsuleText& t, float px, float py, float radius) {
     float best = std::numeric_limits<float>::max();
+    const std::vector<float>& offsets = t.offsets;
     for (size_t i = 0; i < t.text.size(); ++i) {
         const int ch = static_cast<unsigned char>(t.text[i]);
-        const float gx = t.x + float(i) * t.advance * t.ux;
+        const float gx = t.x + offsets[i];
         if (px < gx - 2 * t.ux - radius || px > gx + (kGlyphW + 2) * t.ux + radius) continue;
         for (int y = 0; y < kGlyphH; ++y) {
             for (int x = 0; x < kGlyphW; ++x) {
@@ -33,9 +69,9 @@ float capsuleTextDistance(const CapsuleText& t, float px, float py, float radius
     return best;
 }
 
-float capsuleTextWidth(const CapsuleText& t) {
-    return (float(t.text.size()) * t.advance - (t.advance - kGlyphW)) * t.ux;
-}
+void layoutCapsuleText(CapsuleText& t) { t.offsets = letterOffsets(t); }
+
+float capsuleTextWidth(const CapsuleText& t) { return letterOffsets(t).back(); }
 
 Bounds capsuleTextBounds(const CapsuleText& t, float margin) {
     return {t.x - margin, t.y - margin, t.x + capsuleTextWidth(t) + margin, t.y + kGlyphH * t.uy + margin};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/content/painter.h"
 
@@ -13,8 +14,14 @@ struct CapsuleText {
     std::string text;
     float x = 0, y = 0;       // top-left of the first glyph, design units
     float ux = 1, uy = 1;     // size of one glyph pixel
-    float advance = 6;        // glyph pixels from one letter to the next
+    float advance = 6;        // glyph pixels from one letter to the next (monospaced)
+    bool proportional = false;  // if set, each letter takes its own width plus `gap`
+    float gap = 1.5f;
+    std::vector<float> offsets;   // letter positions, filled by layoutCapsuleText
 };
+
+// Works out the letter positions once; call after setting the text and sizes.
+void layoutCapsuleText(CapsuleText& t);
 
 // Signed distance to the strokes of the text, thickened by `radius`.
 float capsuleTextDistance(const CapsuleText& t, float px, float py, float radius);

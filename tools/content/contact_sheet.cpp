@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tools/content/font_glyphs.h"
+#include "tools/content/scene_preview.h"
 
 namespace content {
 
@@ -58,7 +59,9 @@ Canvas contactSheet(const std::vector<WrittenSheet>& sheets) {
         shelfH = std::max(shelfH, h);
         totalW = std::max(totalW, cursorX);
     }
-    Canvas out(totalW, cursorY + shelfH + kMargin);
+    const Canvas scene = scenePreview(sheets);
+    const int sceneY = cursorY + shelfH + kMargin;
+    Canvas out(std::max(totalW, scene.width() + 2 * kMargin), sceneY + kTitleH + scene.height() + kMargin);
     out.fillRect(0, 0, out.width(), out.height(), rgb(24, 26, 38));
     for (const Panel& p : panels) {
         const WrittenSheet& s = *p.sheet;
@@ -78,6 +81,8 @@ Canvas contactSheet(const std::vector<WrittenSheet>& sheets) {
             if (cw >= 24) label(out, cx + 2, cy + 2, std::to_string(f), rgb(150, 255, 150));
         }
     }
+    label(out, kMargin, sceneY + 6, "scene mock-up: 2x pictures placed as the game draws them", rgb(255, 220, 120));
+    out.blit(scene, kMargin, sceneY + kTitleH);
     return out;
 }
 
