@@ -1,5 +1,6 @@
 #include "graphics/graphics_module.h"
 
+#include <climits>
 #include <cmath>
 
 #include "graphics/misuse.h"
@@ -41,6 +42,15 @@ void DrawFrame(c_GraphicsContext* g, c_Image* image, float x, float y, c_Frame* 
     }
 }
 
+// Float to int truncating toward zero, with NaN as 0 and out-of-range values
+// held at the int limits (a plain conversion of those is undefined).
+int TruncToInt(float v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483648.0f) return INT_MAX;
+    if (v <= -2147483648.0f) return INT_MIN;
+    return static_cast<int>(v);
+}
+
 c_Frame* FrameOf(c_Image* image, int frame) {
     if (!image || frame < 0 || frame >= image->m_frames.Length() || !image->m_surface) {
         kpGraphicsMisuse("DrawImage: no such image frame");
@@ -68,6 +78,7 @@ void c_Image::mark() {
 }
 
 c_Image* c_Image::p_Init(gxtkSurface* surface, int frameCount, int flags) {
+    if (!surface) return this;
     gc_assign(m_surface, surface);
     if (frameCount < 1) {
         kpGraphicsMisuse("LoadImage: frame count below 1");
@@ -87,6 +98,7 @@ c_Image* c_Image::p_GrabImage(int x, int y, int width, int height, int frameCoun
 }
 
 c_Image* c_Image::p_Grab(int x, int y, int width, int height, int frameCount, int flags, c_Image* source) {
+    if (!source) return this;
     gc_assign(m_source, source);
     gc_assign(m_surface, source->m_surface);
     m_width = width;
@@ -95,8 +107,9 @@ c_Image* c_Image::p_Grab(int x, int y, int width, int height, int frameCount, in
     c_Frame* origin = source->m_frames.Length() > 0 ? source->m_frames.Get(0) : nullptr;
     const int originX = origin ? origin->m_x : 0;
     const int originY = origin ? origin->m_y : 0;
-    int cx = x;
-    int cy = y;
+    // Wide arithmetic, so that no size can overflow the edge tests.
+    long long cx = x;
+    long long cy = y;
     for (int i = 0; i < frameCount; ++i) {
         if (cx + width > source->m_width) {
             cy += height;
@@ -104,7 +117,7 @@ c_Image* c_Image::p_Grab(int x, int y, int width, int height, int frameCount, in
             cx = 0;
         }
         if (cy + height > source->m_height) kpError(String("Image frame outside surface"));
-        m_frames[i] = (new c_Frame())->m_new(cx + originX, cy + originY);
+        m_frames[i] = (new c_Frame())->m_new(static_cast<int>(cx + originX), static_cast<int>(cy + originY));
         cx += width;
     }
     p_ApplyFlags(flags);
@@ -228,8 +241,7 @@ int kp_graphics_SetScissor(float x, float y, float w, float h) {
     ctx->m_scissor_y = y;
     ctx->m_scissor_width = w;
     ctx->m_scissor_height = h;
-    kp_graphics_renderDevice->SetScissor(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
-                                         static_cast<int>(h));
+    kp_graphics_renderDevice->SetScissor(TruncToInt(x), TruncToInt(y), TruncToInt(w), TruncToInt(h));
     return 0;
 }
 

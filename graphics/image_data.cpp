@@ -99,6 +99,8 @@ KpImageCheck kpCheckPngBytes(const unsigned char* bytes, size_t length) {
             // A second header, or the non-standard Apple variant the decoder would also accept.
             return kImageBadHeader;
         } else if (type == ChunkType('I', 'D', 'A', 'T')) {
+            // The decoder copies an empty first IDAT from a null buffer; encoders never write one.
+            if (chunkLength == 0) return kImageNoPixelData;
             idatBytes += chunkLength;
         }
         pos += kChunkOverhead + chunkLength;

@@ -22,7 +22,7 @@ enum KpImageCheck {
     kImageBadHeader,       // IHDR missing, not first, or with invalid fields
     kImageTooLarge,        // width, height or pixel count above the limits
     kImageSixteenBit,      // 16 bits per sample: refused
-    kImageNoPixelData,     // no IDAT, or too few compressed bytes for the stated size
+    kImageNoPixelData,     // no IDAT, an empty IDAT, or too few compressed bytes for the stated size
 };
 
 // Checks a complete PNG file held in memory. Never reads outside [bytes, bytes + length).

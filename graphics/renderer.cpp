@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -229,7 +230,8 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
         glDisable(GL_SCISSOR_TEST);
     } else {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(x, Height() - y - h, std::max(w, 0), std::max(h, 0));
+        const long long bottom = static_cast<long long>(Height()) - y - h;  // GL counts rows from the bottom
+        glScissor(x, static_cast<int>(std::clamp<long long>(bottom, INT_MIN, INT_MAX)), std::max(w, 0), std::max(h, 0));
     }
     return 0;
 }
@@ -369,7 +371,9 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
     unsigned char* buffer = static_cast<unsigned char*>(std::malloc(rowBytes * size_t(h)));
     if (!buffer) return 0;
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(x, height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, buffer);
+    const long long bottom = static_cast<long long>(height) - y - h;
+    glReadPixels(x, static_cast<int>(std::clamp<long long>(bottom, INT_MIN, INT_MAX)), w, h, GL_BGRA,
+                 GL_UNSIGNED_BYTE, buffer);
     int* out = pixels.Data();
     for (int r = 0; r < h; ++r) {
         std::memcpy(out + offset + static_cast<long long>(r) * pitch, buffer + size_t(h - 1 - r) * rowBytes,

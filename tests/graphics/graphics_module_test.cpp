@@ -202,6 +202,12 @@ TEST_F(ModuleTest, FrameIndexOutsideTheImageIsIgnored) {
     EXPECT_EQ(device->BatchedVertices(), 0);
 }
 
+TEST_F(ModuleTest, ScissorValuesBeyondIntAreHeldAtTheLimits) {
+    kp_graphics_SetScissor(NAN, 1e20f, -1e20f, 5.9f);
+    EXPECT_FLOAT_EQ(kp_graphics_context->m_scissor_height, 5.9f);
+    kp_graphics_SetScissor(0, 0, 1e10f, 1e10f);  // must not overflow on the way to GL
+}
+
 TEST_F(ModuleTest, DefaultFontIsOptional) {
     std::remove("data/vela_font.png");
     kp_graphics_context->m_defaultFont = nullptr;

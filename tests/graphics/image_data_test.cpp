@@ -137,6 +137,14 @@ std::vector<CheckCase> CheckCases() {
         Chunk(b, "IEND", {});
         cases.push_back({"no pixel data", b, kImageNoPixelData});
     }
+    {
+        Bytes b = Signature();
+        Chunk(b, "IHDR", Ihdr(4, 4, 8, 6));
+        Chunk(b, "IDAT", {});
+        Chunk(b, "IDAT", Bytes(16, 0));
+        Chunk(b, "IEND", {});
+        cases.push_back({"empty pixel data chunk", b, kImageNoPixelData});
+    }
     cases.push_back({"huge image in a few bytes", Png(Ihdr(16384, 16384, 8, 6), 64), kImageNoPixelData});
     return cases;
 }
