@@ -26,6 +26,8 @@ trap cleanup EXIT
 fail() {
   echo "FAIL ($case_name): $*" >&2
   if [ -f "$work/out" ]; then echo "--- program output:" >&2; cat "$work/out" >&2; fi
+  if [ -f "$work/err" ]; then echo "--- program errors:" >&2; grep -v '^ALSA lib\|^AL lib' "$work/err" >&2 || true; fi
+  echo "--- DISPLAY=${DISPLAY:-}" >&2
   exit 1
 }
 
@@ -41,12 +43,22 @@ wait_for() {
   return 1
 }
 
+# A private server on a free display number well above those that other
+# scripts pick by default, so that nothing else ever talks to it.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-  export DISPLAY=":$(cat "$work/display")"
-  wait_for 10 xdpyinfo || fail "the X server does not answer"
+  local n
+  for _ in $(seq 20); do
+    n=$((200 + RANDOM % 700))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    # Without -noreset the server resets whenever its last client leaves,
+    # refusing connections meanwhile: the program could start just then.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    if wait_for 10 xdpyinfo && kill -0 "$xvfb_pid" 2>/dev/null; then return 0; fi
+    kill "$xvfb_pid" 2>/dev/null || true
+  done
+  fail "no X server could be started"
 }
 
 start_window_manager() {
