@@ -21,9 +21,9 @@ constexpr int kIconResume = 3;
 constexpr int kIconSoundOn = 4;
 constexpr int kIconSoundOff = 5;
 constexpr int kIconHighlight = 6;
-constexpr int kDpadLeft = 0;             // dpad sheet: arrows left, up, right, down, then a round key
-constexpr int kDpadRight = 2;
-constexpr int kDpadKey = 4;
+constexpr int kDpadJumpLeft = 8;         // key-hint pictures: jump arcs and a gripping hand
+constexpr int kDpadJumpRight = 9;
+constexpr int kDpadHand = 10;
 
 constexpr int kSettingJump = 1;
 constexpr int kSettingHelpOff = 3;
@@ -124,31 +124,7 @@ int c_MyApp::p_Menu() {
     }
     if (m_settings[kSettingJump] < 1 || m_settings[kSettingJump] > 2) m_settings[kSettingJump] = 1;
     const bool twoButtons = m_settings[kSettingJump] == 2;
-    struct Hint {
-        int dpadFrame;
-        const char* label;
-        const char* key;
-    };
-    const Hint oneButton[] = {{kDpadKey, "Jump", " X"}, {kDpadKey, "Hold", " Z"}};
-    const Hint twoButton[] = {{kDpadLeft, "Jump", " X"}, {kDpadRight, "Jump", " C"}, {kDpadKey, "Hold", " Z"}};
-    const Hint* hints = twoButtons ? twoButton : oneButton;
-    const int hintCount = twoButtons ? 3 : 2;
-    const float hintStep = twoButtons ? 18.0f : 22.0f;
-    for (int i = 0; i < hintCount; ++i) {
-        const float hy = sideY + hintStep * (i - (hintCount - 1) * 0.5f);
-        p_SetCol(255.0f, 255.0f, 255.0f);
-        p_SetSize(0.8f);
-        p_DrawImg(kSlotDpad, jumpX - 34.0f, hy, hints[i].dpadFrame);
-        p_Text(jumpX - 20.0f, hy, String(hints[i].label), 0.0f, 1.0f);
-        if (twoButtons && i < 2) {
-            // "Left" or "Right" above the jump label of the two-button scheme.
-            p_SetSize(0.6f);
-            p_Text(jumpX - 34.0f, hy - 10.0f, String(i == 0 ? "Left" : "Right"), 1.0f, 1.0f);
-        }
-        p_SetSize(2.0f);
-        p_SetCol(0.0f, 180.0f, 0.0f);
-        p_Text(jumpX + 22.0f, hy, String(hints[i].key), 1.0f, 1.0f);
-    }
+    p_DrawJumpHint(jumpX, sideY, twoButtons);
     p_SetCol(255.0f, 255.0f, 255.0f);
     p_SetSize(1.5f);
     p_Text(jumpX, sideY + 40.0f, String(twoButtons ? " 2-Button-Jump" : " 1-Button-Jump"), 1.0f, 1.0f);
@@ -219,6 +195,36 @@ int c_MyApp::p_Menu() {
         m_creditsOpen = 1;
     }
     return 0;
+}
+
+// The key hint on the jump-controls button: one row per control, each with
+// its picture, its name and the key, dark on the button's light face.
+void c_MyApp::p_DrawJumpHint(float x, float y, bool twoButtons) {
+    struct Hint {
+        int picture;
+        const char* label;
+        const char* key;
+    };
+    const Hint oneButton[] = {{kDpadJumpRight, "Jump", " X"}, {kDpadHand, "Hold", " Z"}};
+    const Hint twoButton[] = {{kDpadJumpLeft, "Left\\nJump", " X"},
+                              {kDpadJumpRight, "Right\\nJump", " C"},
+                              {kDpadHand, "Hold", " Z"}};
+    const Hint* hints = twoButtons ? twoButton : oneButton;
+    const int count = twoButtons ? 3 : 2;
+    const float rowStep = twoButtons ? 22.0f : 24.0f;
+    for (int i = 0; i < count; ++i) {
+        const float rowY = y + rowStep * (i - (count - 1) * 0.5f);
+        const String label(hints[i].label);
+        const bool twoLines = label.Contains(String("\\n"));
+        p_SetSize(0.8f);
+        p_SetCol(70.0f, 70.0f, 110.0f);
+        p_DrawImg(kSlotDpad, x - 38.0f, rowY, hints[i].picture);
+        p_SetCol(40.0f, 40.0f, 70.0f);
+        p_Text(x - 20.0f, twoLines ? rowY - 4.0f : rowY, label, 0.0f, 1.0f);
+        p_SetSize(2.0f);
+        p_SetCol(0.0f, 180.0f, 0.0f);
+        p_Text(x + 24.0f, rowY, String(hints[i].key), 1.0f, 1.0f);
+    }
 }
 
 int c_MyApp::p_PauseMenu() {

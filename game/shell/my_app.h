@@ -159,6 +159,7 @@ public:
     // ---- Menus (game/shell/menus.cpp) ----
     int p_Menu();
     int p_PauseMenu();
+    void p_DrawJumpHint(float x, float y, bool twoButtons);  // key hint on the jump-controls button
 
     // ---- Tutorial, ending and credits (game/shell/tutorial.cpp, ending.cpp, credits.cpp) ----
     int p_TutorialStuff();
