@@ -1,0 +1,156 @@
+#include "tools/solver/game_session.h"
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "host/program.h"
+#include "runtime/random.h"
+#include "tools/solver/input_script.h"
+
+namespace {
+constexpr double kStartClock = 1000.0;
+constexpr int kMaxLoadingUpdates = 400;
+constexpr int kSettingSound = 5;
+constexpr int kLevelSide = 64;
+constexpr int kMoverWords = 5;
+constexpr int kCells = kLevelSide * kLevelSide;
+constexpr int kActionKey = 90;   // Z, the hold / confirm key
+}  // namespace
+
+GameSession& GameSession::Instance() {
+    static GameSession* session = new GameSession();
+    return *session;
+}
+
+GameSession::GameSession() {
+    // No test or search may reach a sound card.
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    host_ = new KpHeadlessGame();
+    host_->SetClockMillis(kStartClock);
+    const std::string stateFile = "/tmp/glimmer_solver_state_" + std::to_string(getpid());
+    unlink(stateFile.c_str());
+    host_->SetStateFile(stateFile);
+    kp_std_main(0, nullptr);
+    app_ = static_cast<c_MyApp*>(kp_app__app);
+    host_->Start();
+    for (int i = 0; i < kMaxLoadingUpdates && app_->m_loadStep > 0; ++i) Step();
+    Step();
+    if (!std::getenv("GLIMMER_SOLVER_SOUND")) app_->m_settings[kSettingSound] = 0;
+}
+
+void GameSession::SetKeys(unsigned keys) {
+    for (int bit = 0; bit < kScriptKeyCount; ++bit) {
+        const unsigned mask = 1u << bit;
+        if ((keys & mask) && !(keys_ & mask)) host_->KeyDown(ScriptKeyHostCode(bit));
+        if (!(keys & mask) && (keys_ & mask)) host_->KeyUp(ScriptKeyHostCode(bit));
+    }
+    keys_ = keys;
+}
+
+void GameSession::Step(int updates) { host_->StepWithoutRender(updates); }
+
+void GameSession::StepWithKeys(unsigned keys, int updates) {
+    SetKeys(keys);
+    Step(updates);
+}
+
+bool GameSession::StartGameFromMenu() {
+    SetKeys(0);
+    Step(2);
+    host_->KeyDown(kActionKey);
+    Step();
+    host_->KeyUp(kActionKey);
+    Step();
+    return app_->m_screen == kScreenPlaying && app_->m_level == 1;
+}
+
+void GameSession::EnterLevel(int n) {
+    app_->m_level = n;
+    app_->p_GetLevel(n);
+}
+
+void GameSession::SetMapBaseline() {
+    baseline_.assign(2 * kCells, 0);
+    for (int y = 0; y < kLevelSide; ++y) {
+        for (int x = 0; x < kLevelSide; ++x) {
+            const int cell = app_->p_CellIndex(x, y);
+            baseline_[y * kLevelSide + x] = app_->m_map.Get(cell);
+            baseline_[kCells + y * kLevelSide + x] = app_->m_map.Get(cell + 9);
+        }
+    }
+}
+
+int GameSession::BaselineTile(int x, int y, int layer) const {
+    if (baseline_.empty()) return 0;
+    return baseline_[(layer == 9 ? kCells : 0) + y * kLevelSide + x];
+}
+
+GameSnapshot GameSession::Save() const {
+    const c_MyApp& a = *app_;
+    GameSnapshot s;
+    s.ints = {a.m_playerX, a.m_playerY, a.m_playerSubX, a.m_playerSubY, a.m_playerState, a.m_facing,
+              a.m_animCounter, a.m_speed, a.m_stateTimer, a.m_jumpLatch, a.m_keyLatch, a.m_clickLatch,
+              a.m_lightsLeft, a.m_lightsCounting, a.m_exitSpin, a.m_flipCount, a.m_flipCountPrev,
+              a.m_level, a.m_screen, a.m_tutStep, a.m_tutShown, a.m_tutDelay, a.m_tutX, a.m_tutY,
+              a.m_worldWidth, a.m_worldHeight, kp_random_Seed};
+    s.floats = {a.m_dropIn, a.m_playerScreenX, a.m_playerScreenY, a.m_zoom, a.m_camX, a.m_camY,
+                a.m_camTargetX, a.m_camTargetY, a.m_camStepX, a.m_camStepY, a.m_tutScale,
+                a.m_skyR, a.m_skyG, a.m_skyB, a.m_skyRTarget, a.m_skyGTarget, a.m_skyBTarget};
+    for (int y = 0; y < kLevelSide; ++y) {
+        for (int x = 0; x < kLevelSide; ++x) {
+            const int cell = a.p_CellIndex(x, y);
+            const int at = y * kLevelSide + x;
+            const int tile = a.m_map.Get(cell);
+            const int timer = a.m_map.Get(cell + 9);
+            if (tile != baseline_[at]) s.tileChanges.insert(s.tileChanges.end(), {at, tile});
+            if (timer != baseline_[kCells + at]) s.tileChanges.insert(s.tileChanges.end(), {kCells + at, timer});
+        }
+    }
+    for (int r = 0; r < kMoverRecords; ++r) {
+        if (a.m_movers.Get(r * 10) == 0) continue;
+        s.movers.push_back(r);
+        for (int w = 0; w < kMoverWords; ++w) s.movers.push_back(a.m_movers.Get(r * 10 + w));
+    }
+    s.keys = keys_;
+    return s;
+}
+
+void GameSession::Restore(const GameSnapshot& s) {
+    c_MyApp& a = *app_;
+    int i = 0;
+    for (int* field : {&a.m_playerX, &a.m_playerY, &a.m_playerSubX, &a.m_playerSubY, &a.m_playerState,
+                       &a.m_facing, &a.m_animCounter, &a.m_speed, &a.m_stateTimer, &a.m_jumpLatch,
+                       &a.m_keyLatch, &a.m_clickLatch, &a.m_lightsLeft, &a.m_lightsCounting, &a.m_exitSpin,
+                       &a.m_flipCount, &a.m_flipCountPrev, &a.m_level, &a.m_screen, &a.m_tutStep,
+                       &a.m_tutShown, &a.m_tutDelay, &a.m_tutX, &a.m_tutY, &a.m_worldWidth,
+                       &a.m_worldHeight, &kp_random_Seed}) {
+        *field = s.ints[i++];
+    }
+    i = 0;
+    for (float* field : {&a.m_dropIn, &a.m_playerScreenX, &a.m_playerScreenY, &a.m_zoom, &a.m_camX, &a.m_camY,
+                         &a.m_camTargetX, &a.m_camTargetY, &a.m_camStepX, &a.m_camStepY, &a.m_tutScale,
+                         &a.m_skyR, &a.m_skyG, &a.m_skyB, &a.m_skyRTarget, &a.m_skyGTarget, &a.m_skyBTarget}) {
+        *field = s.floats[i++];
+    }
+    int* map = a.m_map.Data();
+    for (int y = 0; y < kLevelSide; ++y) {
+        for (int x = 0; x < kLevelSide; ++x) {
+            const int cell = a.p_CellIndex(x, y);
+            map[cell] = baseline_[y * kLevelSide + x];
+            map[cell + 9] = baseline_[kCells + y * kLevelSide + x];
+        }
+    }
+    for (size_t k = 0; k + 1 < s.tileChanges.size(); k += 2) {
+        const int at = s.tileChanges[k] % kCells;
+        const int layer = s.tileChanges[k] >= kCells ? 9 : 0;
+        map[a.p_CellIndex(at % kLevelSide, at / kLevelSide) + layer] = s.tileChanges[k + 1];
+    }
+    int* movers = a.m_movers.Data();
+    for (int r = 0; r < kMoverRecords; ++r) movers[r * 10] = 0;
+    for (size_t k = 0; k + kMoverWords < s.movers.size() + 0; k += kMoverWords + 1) {
+        const int r = s.movers[k];
+        for (int w = 0; w < kMoverWords; ++w) movers[r * 10 + w] = s.movers[k + 1 + w];
+    }
+    SetKeys(s.keys);
+}

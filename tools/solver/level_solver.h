@@ -1,0 +1,37 @@
+// Proves a level completable: a search over the player's controls, run on the
+// game's own update code, from the level's start to the exit with every tree lit.
+//
+// Moves are chosen only while the hero stands still (walk, turn, climb, jump,
+// each with and without grip held, letting go, waiting); every move is played
+// through real updates and the state it leaves is snapshotted. States are told
+// apart by the hero's tile, facing and grip, the trees lit and the plunger's
+// time, and searched cheapest-first by updates, so the first completion found
+// is the shortest that these moves allow.
+#pragma once
+
+#include <string>
+
+#include "tools/solver/game_session.h"
+#include "tools/solver/input_script.h"
+
+struct SolverOptions {
+    int maxStates = 300000;      // gives up beyond this many expanded states
+    bool verbose = false;
+};
+
+struct SolveResult {
+    bool solved = false;
+    bool verified = false;       // the script replayed from a fresh build reaches the exit
+    int updates = 0;             // from the level build to the update the exit is entered
+    int trees = 0;               // trees (and counted pick-ups) in the level
+    int statesExpanded = 0;
+    InputScript script;          // starts with the first update after the build
+    std::string message;
+};
+
+// Solves level n in the session's running game (which must be on the game screen).
+SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options);
+
+// Plays a level's script from a fresh build; true when the hero is leaving
+// through the exit with every tree lit after exactly the script's updates.
+bool ReplayLevelScript(GameSession& session, int level, const InputScript& script, std::string* why);

@@ -1,0 +1,138 @@
+// glimmer-solve: proves levels completable and writes their input scripts and map views.
+//
+//   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--jobs N]
+//
+// For each level it prints the shortest completion found, in updates and
+// seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
+// DIR/levelNN.png drawn with the game's tile sheet. Exit status 0 when every
+// level was solved and its script replays to the exit.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/solver/game_session.h"
+#include "tools/solver/level_solver.h"
+#include "tools/solver/map_view.h"
+
+namespace {
+
+constexpr int kUpdatesPerSecond = 60;
+
+struct Options {
+    std::vector<int> levels;
+    std::string scripts = ".";
+    std::string maps;
+    std::string tiles;
+    int jobs = 1;
+    bool verbose = false;
+};
+
+bool ParseLevels(const std::string& text, std::vector<int>* out) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t comma = text.find(',', at);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string part = text.substr(at, comma - at);
+        const size_t dash = part.find('-');
+        const int a = std::atoi(part.substr(0, dash).c_str());
+        const int b = dash == std::string::npos ? a : std::atoi(part.substr(dash + 1).c_str());
+        if (a < 1 || b > 15 || a > b) return false;
+        for (int n = a; n <= b; ++n) out->push_back(n);
+        at = comma + 1;
+    }
+    return !out->empty();
+}
+
+std::string LevelFile(const std::string& dir, int level, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/level%02d.%s", level, extension);
+    return dir + name;
+}
+
+// Solves one level in this process and prints its line; true on a verified proof.
+bool SolveOne(int level, const Options& options) {
+    GameSession& session = GameSession::Instance();
+    if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) {
+        std::printf("level %2d: the game did not start from the menu\n", level);
+        return false;
+    }
+    SolverOptions solverOptions;
+    solverOptions.verbose = options.verbose;
+    const SolveResult result = SolveLevel(session, level, solverOptions);
+    if (!options.maps.empty()) {
+        std::string error;
+        if (!RenderLevelMap(session, level, options.tiles, LevelFile(options.maps, level, "png"), &error)) {
+            std::fprintf(stderr, "level %d map view: %s\n", level, error.c_str());
+        }
+    }
+    if (!result.solved || !result.verified) {
+        std::printf("level %2d: NOT PROVED (%s; %d states)\n", level, result.message.c_str(), result.statesExpanded);
+        std::fflush(stdout);
+        return false;
+    }
+    result.script.Save(LevelFile(options.scripts, level, "keys"));
+    std::printf("level %2d: %d trees, completed in %d updates (%.2f s), %d states searched\n", level, result.trees,
+                result.updates, result.updates / static_cast<double>(kUpdatesPerSecond), result.statesExpanded);
+    std::fflush(stdout);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+        if (arg == "--levels" || arg == "--level") {
+            if (!ParseLevels(value(), &options.levels)) {
+                std::fprintf(stderr, "bad level list\n");
+                return 2;
+            }
+        } else if (arg == "--scripts") {
+            options.scripts = value();
+        } else if (arg == "--maps") {
+            options.maps = value();
+        } else if (arg == "--tiles") {
+            options.tiles = value();
+        } else if (arg == "--jobs" || arg == "-j") {
+            options.jobs = std::max(1, std::atoi(value().c_str()));
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
+        } else {
+            std::fprintf(stderr, "usage: glimmer-solve [--levels A-B] [--scripts DIR] [--maps DIR] [--tiles PNG] [--jobs N]\n");
+            return 2;
+        }
+    }
+    if (options.levels.empty()) ParseLevels("1-15", &options.levels);
+
+    // Each level in its own process, a few at a time: the game is one global program.
+    bool allProved = true;
+    size_t next = 0;
+    int running = 0;
+    while (next < options.levels.size() || running > 0) {
+        if (next < options.levels.size() && running < options.jobs) {
+            const int level = options.levels[next++];
+            std::fflush(stdout);
+            const pid_t child = fork();
+            if (child == 0) _exit(SolveOne(level, options) ? 0 : 1);
+            if (child < 0) {
+                allProved = SolveOne(level, options) && allProved;
+            } else {
+                ++running;
+            }
+            continue;
+        }
+        int status = 0;
+        if (wait(&status) > 0) {
+            --running;
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) allProved = false;
+        }
+    }
+    return allProved ? 0 : 1;
+}
