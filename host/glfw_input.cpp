@@ -28,8 +28,7 @@ constexpr int kMouseButtonCount = 3;    // left, right, middle
 constexpr int kRawAxisCount = 6;        // axes read from a raw joystick
 constexpr int kJoyButtonLimit = 32;     // buttons a joystick state holds
 
-// Supplementary-plane characters travel as UTF-16 surrogate pairs, like the
-// strings the game builds from them.
+// UTF-16 surrogate pairs for characters beyond 16 bits.
 constexpr unsigned kFirstSupplementary = 0x10000;
 constexpr unsigned kHighSurrogate = 0xD800;
 constexpr unsigned kLowSurrogate = 0xDC00;
@@ -68,14 +67,9 @@ void OnKey(GLFWwindow* window, int glfwKey, int scancode, int action, int mods) 
 
 void OnChar(GLFWwindow* window, unsigned int codepoint) {
     (void)window;
-    if (codepoint > kLastCodepoint) return;
-    if (codepoint < kFirstSupplementary) {
-        SendKey(kEventKeyChar, static_cast<int>(codepoint));
-        return;
-    }
-    unsigned offset = codepoint - kFirstSupplementary;
-    SendKey(kEventKeyChar, static_cast<int>(kHighSurrogate | (offset >> 10)));
-    SendKey(kEventKeyChar, static_cast<int>(kLowSurrogate | (offset & kSurrogateBits)));
+    int units[2] = {0, 0};
+    int count = kpCharToUtf16(codepoint, units);
+    for (int i = 0; i < count; ++i) SendKey(kEventKeyChar, units[i]);
 }
 
 void OnMouseButton(GLFWwindow* window, int button, int action, int mods) {
@@ -168,6 +162,20 @@ int KeyToChar(int key) {
     }
     if ((key >= kKeyPageUp && key <= kKeyDown) || key == kKeyInsert) return key | kNavigationCharBit;
     return 0;
+}
+
+// Queued as UTF-16, like the strings the game builds from them; a codepoint
+// beyond 16 bits would otherwise read as a navigation key's character.
+int kpCharToUtf16(unsigned codepoint, int units[2]) {
+    if (codepoint > kLastCodepoint) return 0;
+    if (codepoint < kFirstSupplementary) {
+        units[0] = static_cast<int>(codepoint);
+        return 1;
+    }
+    unsigned offset = codepoint - kFirstSupplementary;
+    units[0] = static_cast<int>(kHighSurrogate | (offset >> 10));
+    units[1] = static_cast<int>(kLowSurrogate | (offset & kSurrogateBits));
+    return 2;
 }
 
 void kpInstallGlfwInputCallbacks(GLFWwindow* window) {

@@ -63,6 +63,26 @@ TEST(KeyToCharTest, ControlKeysTypeTheirCharacters) {
     }
 }
 
+TEST(CharToUtf16Test, CharactersBeyond16BitsBecomeSurrogatePairs) {
+    struct Case {
+        unsigned codepoint;
+        int count, first, second;
+    };
+    const Case cases[] = {
+        {'a', 1, 97, 0},          {0xE9, 1, 0xE9, 0},        {0xFFFD, 1, 0xFFFD, 0},
+        // U+10025 must not read as the left arrow's character 65573.
+        {0x10025, 2, 0xD800, 0xDC25}, {0x1D11E, 2, 0xD834, 0xDD1E}, {0x10FFFF, 2, 0xDBFF, 0xDFFF},
+        {0x110000, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        int units[2] = {0, 0};
+        int count = kpCharToUtf16(c.codepoint, units);
+        EXPECT_EQ(c.count, count) << "U+" << std::hex << c.codepoint;
+        EXPECT_EQ(c.first, units[0]) << "U+" << std::hex << c.codepoint;
+        EXPECT_EQ(c.second, units[1]) << "U+" << std::hex << c.codepoint;
+    }
+}
+
 // Builds a button state array with the listed buttons pressed.
 std::vector<unsigned char> ButtonStates(int count, std::initializer_list<int> pressed) {
     std::vector<unsigned char> states(count, GLFW_RELEASE);

@@ -4,7 +4,8 @@
 # device state the logger prints for each action.
 #
 # Usage: real_input_test.sh <input_event_logger>
-# Uses $DISPLAY when set, otherwise starts its own Xvfb.
+# Runs on a private Xvfb even when $DISPLAY is set: synthetic input goes to
+# whichever window has the focus, so no other test's window may share the screen.
 set -u
 
 LOGGER=$1
@@ -25,19 +26,16 @@ fail() {
     FAILURES=$((FAILURES + 1))
 }
 
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$WORK/display" 2>/dev/null &
-    PIDS+=($!)
-    for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-    export DISPLAY=:$(cat "$WORK/display")
-fi
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+PIDS+=($!)
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+[ -s "$WORK/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(cat "$WORK/display")
 
 # A window manager, for focus and for the close request.
-if ! wmctrl -m >/dev/null 2>&1; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    PIDS+=($!)
-    for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-fi
+openbox --sm-disable >/dev/null 2>&1 &
+PIDS+=($!)
+for _ in $(seq 200); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
 
 : >"$LOG"
 # Keep the pointer off the window until the motion checks.
@@ -105,6 +103,26 @@ expect_tap() {
     xdotool key "$1"
     mapfile -t lines < <(tap_lines "$2" "${3:-}")
     expect "key $1" "${lines[@]}"
+}
+
+# Waits for the logger's visible window whose width is (or, with "!", is
+# not) the given one and prints its id.
+find_window() {
+    local want=$1 w width
+    for _ in $(seq 200); do
+        for w in $(xdotool search --onlyvisible --pid "$LOGGER_PID" 2>/dev/null); do
+            width=$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+            [ -n "$width" ] || continue
+            if [ "${want#!}" != "$want" ]; then
+                [ "$width" != "${want#!}" ] && { echo "$w"; return 0; }
+            elif [ "$width" = "$want" ]; then
+                echo "$w"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    return 1
 }
 
 expect "start" "start"
@@ -206,24 +224,12 @@ expect "middle button" "mouse 4 2 120 70 down 1 hit 1 touch0 0 0 pointer 120 70 
 SCREEN_W=$(xdotool getdisplaygeometry | cut -d' ' -f1)
 xdotool key F11
 expect "F11 to fullscreen" "key 1 122 down 1 hit 1" "key 2 122 down 0 hit 0"
-WID=""
-for _ in $(seq 100); do
-    for w in $(xdotool search --onlyvisible --pid "$LOGGER_PID" 2>/dev/null); do
-        width=$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-        [ "$width" = "$SCREEN_W" ] && WID=$w
-    done
-    [ -n "$WID" ] && break
-    sleep 0.05
-done
-if [ -z "$WID" ]; then
-    fail "F11: no fullscreen window"
-    WID=$(xdotool search --onlyvisible --pid "$LOGGER_PID" | head -n 1)
-fi
+WID=$(find_window "$SCREEN_W") || fail "F11: no fullscreen window"
 xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID"
 expect_tap b 66 98
 xdotool key F11
 expect "F11 back to the window" "key 1 122 down 1 hit 1" "key 2 122 down 0 hit 0"
-WID=$(xdotool search --sync --onlyvisible --pid "$LOGGER_PID" | head -n 1)
+WID=$(find_window "!$SCREEN_W") || fail "F11: no window after leaving fullscreen"
 
 # The window manager's close request is a hit of the close key; the window
 # stays open until the game, like the real one, exits on it with status 0.
