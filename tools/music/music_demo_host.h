@@ -1,0 +1,38 @@
+// Running the game with its music switch on and the demonstration song: a
+// headless host that can also hold a real OpenGL context (a hidden window),
+// because the generator decodes its patterns by drawing and reading back.
+#pragma once
+
+#include <string>
+
+#include "tools/testhost/headless_game.h"
+
+class c_MyApp;
+class c_SGPlayer;
+struct GLFWwindow;
+
+// Song image and kit numbers of the demonstration song (files under ./data/).
+constexpr const char* kMusicDemoSongPath = "music/demo_song.png";
+constexpr int kMusicDemoKit = 1;        // inst/d1-*.wav, lead1, accompany1, bass1
+constexpr int kMusicDemoJingleKit = 2;  // inst/d2-*.wav
+
+// The headless host with an optional hidden GLFW window as its graphics context.
+class KpMusicDemoHost : public KpHeadlessGame {
+public:
+    // Opens a hidden w x h window and makes its context current; false without a display.
+    bool OpenHiddenWindow(int width, int height);
+    void CloseHiddenWindow();
+    bool HasGraphicsContext() override;
+    void WindowSize(int* width, int* height) override;
+
+private:
+    GLFWwindow* window_ = nullptr;
+};
+
+// Sets the program up to run the game with music: the runtime and the game's
+// globals initialised, the switch on, the application created (not yet
+// started). Call once per process, before the host starts.
+c_MyApp* kpMusicDemoBoot();
+
+// Configures the generator for the demonstration song and starts its loading.
+void kpMusicDemoConfigure(c_SGPlayer* music, int songSeed);
