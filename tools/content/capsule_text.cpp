@@ -45,31 +45,41 @@ std::vector<float> letterOffsets(const CapsuleText& t) {
 
 float capsuleTextDistance(const CapsuleText& t, float px, float py, float radius) {
     float best = std::numeric_limits<float>::max();
-    const std::vector<float>& offsets = t.offsets;
+    for (size_t i = 0; i + 1 < t.strokes.size(); i += 2) {
+        const Point a = t.strokes[i], b = t.strokes[i + 1];
+        // Skip strokes whose box lies farther away than the nearest stroke found so far.
+        const float reach = best + radius;
+        if (px < std::min(a.x, b.x) - reach || px > std::max(a.x, b.x) + reach) continue;
+        if (py < std::min(a.y, b.y) - reach || py > std::max(a.y, b.y) + reach) continue;
+        best = std::min(best, sdSegment(px, py, a, b, radius));
+    }
+    return best;
+}
+
+void layoutCapsuleText(CapsuleText& t) {
+    const std::vector<float> offsets = letterOffsets(t);
+    t.strokes.clear();
     for (size_t i = 0; i < t.text.size(); ++i) {
         const int ch = static_cast<unsigned char>(t.text[i]);
         const float gx = t.x + offsets[i];
-        if (px < gx - 2 * t.ux - radius || px > gx + (kGlyphW + 2) * t.ux + radius) continue;
         for (int y = 0; y < kGlyphH; ++y) {
             for (int x = 0; x < kGlyphW; ++x) {
                 if (!glyphPixel(ch, x, y)) continue;
                 const Point a{gx + (x + 0.5f) * t.ux, t.y + (y + 0.5f) * t.uy};
-                best = std::min(best, std::hypot(px - a.x, py - a.y) - radius);
+                t.strokes.push_back(a);   // a dot, for pixels with no neighbours
+                t.strokes.push_back(a);
                 // Join to set neighbours: right, down, and diagonals not already joined.
                 const int dirs[4][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 1}};
                 for (const auto& d : dirs) {
                     if (!glyphPixel(ch, x + d[0], y + d[1])) continue;
                     if (d[0] != 0 && d[1] != 0 && (glyphPixel(ch, x + d[0], y) || glyphPixel(ch, x, y + d[1]))) continue;
-                    const Point b{a.x + d[0] * t.ux, a.y + d[1] * t.uy};
-                    best = std::min(best, sdSegment(px, py, a, b, radius));
+                    t.strokes.push_back(a);
+                    t.strokes.push_back({a.x + d[0] * t.ux, a.y + d[1] * t.uy});
                 }
             }
         }
     }
-    return best;
 }
-
-void layoutCapsuleText(CapsuleText& t) { t.offsets = letterOffsets(t); }
 
 float capsuleTextWidth(const CapsuleText& t) { return letterOffsets(t).back(); }
 

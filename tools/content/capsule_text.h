@@ -17,10 +17,10 @@ struct CapsuleText {
     float advance = 6;        // glyph pixels from one letter to the next (monospaced)
     bool proportional = false;  // if set, each letter takes its own width plus `gap`
     float gap = 1.5f;
-    std::vector<float> offsets;   // letter positions, filled by layoutCapsuleText
+    std::vector<Point> strokes;   // pairs of stroke end points, filled by layoutCapsuleText
 };
 
-// Works out the letter positions once; call after setting the text and sizes.
+// Works out the strokes once; call after setting the text, position and sizes.
 void layoutCapsuleText(CapsuleText& t);
 
 // Signed distance to the strokes of the text, thickened by `radius`.

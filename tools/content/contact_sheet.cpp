@@ -60,8 +60,11 @@ Canvas contactSheet(const std::vector<WrittenSheet>& sheets) {
         totalW = std::max(totalW, cursorX);
     }
     const Canvas scene = scenePreview(sheets);
+    const Canvas menu = menuPreview(sheets);
     const int sceneY = cursorY + shelfH + kMargin;
-    Canvas out(std::max(totalW, scene.width() + 2 * kMargin), sceneY + kTitleH + scene.height() + kMargin);
+    const int menuX = kMargin + scene.width() + kMargin;
+    Canvas out(std::max(totalW, menuX + menu.width() + kMargin),
+               sceneY + kTitleH + std::max(scene.height(), menu.height()) + kMargin);
     out.fillRect(0, 0, out.width(), out.height(), rgb(24, 26, 38));
     for (const Panel& p : panels) {
         const WrittenSheet& s = *p.sheet;
@@ -83,6 +86,8 @@ Canvas contactSheet(const std::vector<WrittenSheet>& sheets) {
     }
     label(out, kMargin, sceneY + 6, "scene mock-up: 2x pictures placed as the game draws them", rgb(255, 220, 120));
     out.blit(scene, kMargin, sceneY + kTitleH);
+    label(out, menuX, sceneY + 6, "main menu mock-up (640 x 480)", rgb(255, 220, 120));
+    out.blit(menu, menuX, sceneY + kTitleH);
     return out;
 }
 

@@ -122,20 +122,27 @@ struct Bitmap {
     bool bits[kGlyphH][kGlyphW] = {};
 };
 
-const Bitmap& bitmapFor(int ch) {
-    static std::map<int, Bitmap> cache;
-    auto it = cache.find(ch);
-    if (it != cache.end()) return it->second;
+Bitmap parse(const char* rowsText) {
     Bitmap bm;
-    const auto& table = glyphTable();
-    const auto src = table.find(ch);
-    if (src != table.end()) {
-        std::stringstream rows(src->second);
-        std::string row;
-        for (int y = 0; y < kGlyphH && std::getline(rows, row, '|'); ++y)
-            for (int x = 0; x < kGlyphW && x < int(row.size()); ++x) bm.bits[y][x] = row[x] == '#';
-    }
-    return cache.emplace(ch, bm).first->second;
+    std::stringstream rows(rowsText);
+    std::string row;
+    for (int y = 0; y < kGlyphH && std::getline(rows, row, '|'); ++y)
+        for (int x = 0; x < kGlyphW && x < int(row.size()); ++x) bm.bits[y][x] = row[x] == '#';
+    return bm;
+}
+
+constexpr int kCodes = 256;
+
+// Every glyph parsed once, indexed by character code.
+const Bitmap& bitmapFor(int ch) {
+    static const std::vector<Bitmap> all = [] {
+        std::vector<Bitmap> out(kCodes);
+        for (const auto& [code, rows] : glyphTable())
+            if (code >= 0 && code < kCodes) out[code] = parse(rows);
+        return out;
+    }();
+    static const Bitmap blank;
+    return (ch >= 0 && ch < kCodes) ? all[ch] : blank;
 }
 
 }  // namespace

@@ -10,14 +10,16 @@ constexpr float kPi = 3.14159265358979f;
 float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 }  // namespace
 
+float length(float x, float y) { return std::sqrt(x * x + y * y); }
+
 float sdCircle(float x, float y, float cx, float cy, float r) {
-    return std::hypot(x - cx, y - cy) - r;
+    return length(x - cx, y - cy) - r;
 }
 
 float sdBox(float x, float y, float cx, float cy, float halfW, float halfH, float radius) {
     const float qx = std::fabs(x - cx) - (halfW - radius);
     const float qy = std::fabs(y - cy) - (halfH - radius);
-    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    const float outside = length(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
@@ -25,7 +27,7 @@ float sdSegment(float x, float y, Point a, Point b, float halfWidth) {
     const float px = x - a.x, py = y - a.y, bx = b.x - a.x, by = b.y - a.y;
     const float len2 = bx * bx + by * by;
     const float h = len2 > 0 ? clamp01((px * bx + py * by) / len2) : 0.0f;
-    return std::hypot(px - bx * h, py - by * h) - halfWidth;
+    return length(px - bx * h, py - by * h) - halfWidth;
 }
 
 float sdPolygon(float x, float y, const std::vector<Point>& v) {

@@ -20,6 +20,7 @@ using Sdf = std::function<float(float x, float y)>;      // negative inside, des
 using Shader = std::function<Rgba(float x, float y)>;    // colour at a design point
 
 // Signed distances used to build shapes.
+float length(float x, float y);
 float sdCircle(float x, float y, float cx, float cy, float r);
 float sdBox(float x, float y, float cx, float cy, float halfW, float halfH, float radius = 0);
 float sdSegment(float x, float y, Point a, Point b, float halfWidth);

@@ -17,16 +17,21 @@ const WrittenSheet* find(const std::vector<WrittenSheet>& sheets, const std::str
     return nullptr;
 }
 
-// Draws a frame about its centre, scaled (negative sx mirrors), tinted and faded.
+// Draws a frame about its centre, scaled (negative sx mirrors), turned by `degrees`,
+// tinted and faded, sampling the nearest pixel like the game's renderer.
 void drawFrame(Canvas& out, const WrittenSheet& s, int frame, float x, float y, float sx, float sy,
-               Rgba tint = rgb(255, 255, 255), float alpha = 1.0f) {
+               Rgba tint = rgb(255, 255, 255), float alpha = 1.0f, float degrees = 0) {
     const Canvas& atlas = s.levels[1];
     const int cw = s.spec.cellW * kLevel, ch = s.spec.cellH * kLevel;
     const int ox = (frame % s.spec.columns) * cw, oy = (frame / s.spec.columns) * ch;
-    const float hw = std::fabs(sx) * cw / 2, hh = std::fabs(sy) * ch / 2;
+    const float rad = degrees * 3.14159265f / 180.0f, cs = std::cos(rad), sn = std::sin(rad);
+    const float reach = std::hypot(std::fabs(sx) * cw, std::fabs(sy) * ch) / 2;
+    const float hw = degrees == 0 ? std::fabs(sx) * cw / 2 : reach, hh = degrees == 0 ? std::fabs(sy) * ch / 2 : reach;
     for (int py = int(y - hh) - 1; py <= int(y + hh) + 1; ++py) {
         for (int px = int(x - hw) - 1; px <= int(x + hw) + 1; ++px) {
-            const float u = (px + 0.5f - x) / sx + cw / 2.0f, v = (py + 0.5f - y) / sy + ch / 2.0f;
+            const float dx = px + 0.5f - x, dy = py + 0.5f - y;
+            const float rx = dx * cs + dy * sn, ry = -dx * sn + dy * cs;
+            const float u = rx / sx + cw / 2.0f, v = ry / sy + ch / 2.0f;
             if (u < 0 || v < 0 || u >= cw || v >= ch) continue;
             Rgba c = atlas.get(ox + int(u), oy + int(v));
             c.r = uint8_t(c.r * tint.r / 255);
@@ -37,7 +42,50 @@ void drawFrame(Canvas& out, const WrittenSheet& s, int frame, float x, float y, 
     }
 }
 
+// Writes text centred on (x, y) with the game font at the given size.
+void text(Canvas& out, const WrittenSheet& font, const std::string& t, float x, float y, float size, Rgba tint) {
+    const float adv = 7 * size, x0 = x - adv * (t.size() - 1) / 2;
+    for (size_t k = 0; k < t.size(); ++k)
+        if (t[k] > 32) drawFrame(out, font, t[k] - 32, x0 + adv * k, y, size / kLevel, size / kLevel, tint);
+}
+
 }  // namespace
+
+Canvas menuPreview(const std::vector<WrittenSheet>& sheets) {
+    const WrittenSheet* menu = find(sheets, "menu");
+    const WrittenSheet* logo = find(sheets, "logo");
+    const WrittenSheet* icons = find(sheets, "common/icons");
+    const WrittenSheet* buttons = find(sheets, "common/Buttons");
+    const WrittenSheet* dpad = find(sheets, "common/dpad");
+    const WrittenSheet* studio = find(sheets, "common/ZOLTLogo");
+    const WrittenSheet* font = find(sheets, "fonts/editundo");
+    const WrittenSheet* snow = find(sheets, "parts");
+    if (!menu || !logo || !icons || !buttons || !dpad || !studio || !font || !snow) return Canvas(1, 1);
+    const float W = 640, H = 480, k = 1.0f / kLevel;
+    Canvas out{int(W), int(H)};
+    out.fillRect(0, 0, int(W), int(H), rgb(0, 0, 80));
+    drawFrame(out, *menu, 1, W / 2, H / 2, 4 * k, 4 * k, rgb(255, 255, 255), 0.7f, 45);
+    drawFrame(out, *logo, 0, W / 2, 90, 1.5f * k, 1.5f * k);
+    for (int i = 0; i < 50; ++i)
+        drawFrame(out, *snow, (i * 41) % 256, float((i * 89) % 640), float((i * 61) % 480), k, k, rgb(255, 255, 255), 0.5f);
+    drawFrame(out, *icons, 4, 32, H / 2, 2 * k, 2 * k, rgb(50, 250, 50));
+    const Rgba green = rgb(50, 250, 50);
+    drawFrame(out, *buttons, 10, W * 0.35f, H - 64, 2 * k, 2 * k, green);
+    text(out, *font, " ?", W * 0.35f, H - 64, 4, green);
+    text(out, *font, " Help On", W * 0.35f, H - 24, 1.5f, green);
+    drawFrame(out, *buttons, 10, W * 0.65f, H - 64, 2 * k, 2 * k);
+    drawFrame(out, *dpad, 5, W * 0.65f - 14, H - 72, 0.8f * 2 * k, 0.8f * 2 * k);
+    text(out, *font, " X", W * 0.65f - 18, H - 72, 2, rgb(0, 180, 0));
+    text(out, *font, "Jump", W * 0.65f + 18, H - 72, 0.8f, rgb(255, 255, 255));
+    drawFrame(out, *dpad, 5, W * 0.65f - 14, H - 50, 0.8f * 2 * k, 0.8f * 2 * k);
+    text(out, *font, " Z", W * 0.65f - 18, H - 50, 2, rgb(0, 180, 0));
+    text(out, *font, "Hold", W * 0.65f + 18, H - 50, 0.8f, rgb(255, 255, 255));
+    text(out, *font, " 1-Button-Jump", W * 0.65f, H - 24, 1.5f, rgb(255, 255, 255));
+    drawFrame(out, *buttons, 0, W / 2, H * 0.6f, 2 * k, 2 * k);
+    drawFrame(out, *buttons, 15, W / 2, H * 0.6f, 2 * k, 2 * k, rgb(255, 255, 255), 0.75f);
+    drawFrame(out, *studio, 0, W - 70, H - 40, 0.5f * k, 0.5f * k);
+    return out;
+}
 
 Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
     const WrittenSheet* tiles = find(sheets, "gfx1");

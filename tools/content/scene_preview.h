@@ -10,5 +10,7 @@
 namespace content {
 
 Canvas scenePreview(const std::vector<WrittenSheet>& sheets);
+// The main menu laid out as the game draws it, at the 640 x 480 design size.
+Canvas menuPreview(const std::vector<WrittenSheet>& sheets);
 
 }  // namespace content

@@ -12,7 +12,7 @@ namespace content {
 
 namespace {
 
-constexpr float kLoudnessDb = -15.0f;   // RMS of every sound's loudest 50 ms
+constexpr float kLoudnessDb = -13.0f;   // RMS of every sound's loudest 50 ms
 constexpr float kPeakDb = -3.0f;        // ceiling for every sample
 
 // Note frequencies used below.
