@@ -230,12 +230,6 @@ int c_InputDevice::p_GetChar() {
     return 0;
 }
 
-int c_InputDevice::p_PeekChar(int index) {
-    int at = m__charGet + index;
-    if (index >= 0 && at < m__charPut) return m__charQueue[at];
-    return 0;
-}
-
 float c_InputDevice::p_TouchX(int finger) { return IsFinger(finger) ? m__touchX[finger] : 0.0f; }
 
 float c_InputDevice::p_TouchY(int finger) { return IsFinger(finger) ? m__touchY[finger] : 0.0f; }

@@ -79,7 +79,6 @@ public:
     bool p_KeyDown(int key);
     int p_KeyHit(int key);
     int p_GetChar();   // next typed character, 0 when none is left
-    int p_PeekChar(int index);
     float p_MouseX() { return m__mouseX; }
     float p_MouseY() { return m__mouseY; }
     float p_TouchX(int finger);

@@ -87,7 +87,6 @@ TEST_F(InputDeviceTest, CharacterQueueHolds32PerUpdate) {
     EXPECT_EQ(0, kp_input_GetChar());
     device_->p_EndUpdate();
     device_->p_KeyEvent(kEventKeyChar, 65573);
-    EXPECT_EQ(65573, device_->p_PeekChar(0));
     EXPECT_EQ(65573, kp_input_GetChar()) << "queue reopens after the update";
 }
 
@@ -239,6 +238,7 @@ TEST_F(InputDeviceTest, DeviceSurvivesCollectionThroughItsGlobal) {
     device_->p_KeyEvent(kEventKeyChar, 'q');
     gc_set_root_marker([] { gc_mark_q(kp_input_device); });
     for (int i = 0; i < 3; ++i) gc_collect_all();
+    gc_flush_free(0x7fffffff);  // destroy all garbage now (a sanitizer build sees any use after it)
     EXPECT_TRUE(kp_input_KeyDown(70));
     EXPECT_EQ('q', kp_input_GetChar());
     EXPECT_EQ(0.0f, kp_input_JoyX(1, 3)) << "joystick states are still reachable";
