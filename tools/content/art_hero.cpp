@@ -35,10 +35,10 @@ const std::vector<std::string> kHeadBack = {
     "..rRRR...",
     ".rRRRRR..",
     "wWWWWWWW.",
-    ".bbbbbbb.",
-    ".bBbbBbb.",
-    ".SbbbbbS.",
-    "..bbbbb..",
+    ".BTTTBBB.",
+    ".BBBBBBb.",
+    ".SBBBBBS.",
+    "..bBBBb..",
 };
 const std::vector<std::string> kBodySide = {
     ".gGGGL.",
@@ -131,6 +131,9 @@ void drawArm(Canvas& c, const Pose& p, int shoulderX, P2 hand, char sleeve) {
     const P2 s{shoulderX + p.bodyX, kShoulderY + p.bodyY};
     const P2 h{s.x + hand.x, s.y + hand.y};
     thickLine(c, s, h, 1, paletteColour(sleeve));
+    // A white fur cuff just before the hand keeps the arm readable against the coat.
+    const int cx = h.x + (s.x > h.x) - (s.x < h.x), cy = h.y + (s.y > h.y) - (s.y < h.y);
+    if (cx != s.x || cy != s.y) c.set(cx, cy, paletteColour('W'));
     c.set(h.x, h.y, paletteColour('S'));
 }
 
