@@ -231,6 +231,10 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         session.Restore(nodes[index].snapshot);
         if (best[StateKey(app, session.Keys(), facts)] < time) continue;
         if (++result.statesExpanded > options.maxStates) break;
+        if (options.trace) {
+            std::fprintf(stderr, "t=%d at (%d,%d) facing %d keys %u\n", time, app.m_playerX, app.m_playerY,
+                         app.m_facing, session.Keys());
+        }
         const bool gripNear = GripNear(app);
         const GameSnapshot parent = nodes[index].snapshot;
         bool restored = true;
@@ -254,6 +258,10 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 nodes.push_back(std::move(done));
                 open.push({t, static_cast<int>(nodes.size()) - 1});
                 continue;
+            }
+            if (options.trace) {
+                std::fprintf(stderr, "  move %d -> (%d,%d) facing %d after %d updates\n", m, app.m_playerX,
+                             app.m_playerY, app.m_facing, updates);
             }
             const uint64_t key = StateKey(app, session.Keys(), facts);
             auto it = best.find(key);

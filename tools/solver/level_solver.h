@@ -17,6 +17,7 @@
 struct SolverOptions {
     int maxStates = 300000;      // gives up beyond this many expanded states
     bool verbose = false;
+    bool trace = false;          // prints every expanded state
 };
 
 struct SolveResult {

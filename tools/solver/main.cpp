@@ -30,6 +30,7 @@ struct Options {
     std::string tiles;
     int jobs = 1;
     bool verbose = false;
+    bool trace = false;
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -63,6 +64,7 @@ bool SolveOne(int level, const Options& options) {
     }
     SolverOptions solverOptions;
     solverOptions.verbose = options.verbose;
+    solverOptions.trace = options.trace;
     const SolveResult result = SolveLevel(session, level, solverOptions);
     if (!options.maps.empty()) {
         std::string error;
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
             options.tiles = value();
         } else if (arg == "--jobs" || arg == "-j") {
             options.jobs = std::max(1, std::atoi(value().c_str()));
+        } else if (arg == "--trace") {
+            options.trace = true;
         } else if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
         } else {
