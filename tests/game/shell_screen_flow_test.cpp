@@ -152,12 +152,19 @@ TEST(ShellScreenFlow, SuspendOnTheMenuKeepsThePauseOverlayHidden) {
     EXPECT_EQ(app.m_screen, kScreenMenu);
 }
 
+// Starts a game from the menu with a click on the play button.
+void StartGame(ShellHarness& h) {
+    h.FinishLoading();
+    h.Step(32);
+    h.Click(320.0f, 480 * 0.6f);
+    ASSERT_EQ(h.app().m_screen, kScreenPlaying);
+}
+
 TEST(ShellScreenFlow, SuspendDuringAGameComesBackPaused) {
     ShellHarness h;
-    h.FinishLoading();
+    StartGame(h);
     c_MyApp& app = h.app();
     app.m_keys[3] = 2;  // a held virtual key is dropped on suspend
-    app.m_screen = kScreenPlaying;
     h.host().Suspend();
     EXPECT_EQ(app.m_pauseShown, 1);
     EXPECT_EQ(app.m_pauseDir, 1);
@@ -168,6 +175,31 @@ TEST(ShellScreenFlow, SuspendDuringAGameComesBackPaused) {
     EXPECT_EQ(app.m_pauseShown, 1);
     EXPECT_EQ(app.m_pauseY, 240);
     EXPECT_EQ(kp_app__updateRate, 60);
+}
+
+TEST(ShellScreenFlow, QuittingFromThePausePanelReturnsToTheMenu) {
+    ShellHarness h;
+    StartGame(h);
+    c_MyApp& app = h.app();
+    h.Step(10);
+    h.PressKey(27);
+    EXPECT_EQ(app.m_pauseShown, 1) << "escape opens the pause panel";
+    h.Step(15);
+    EXPECT_GE(app.m_pauseY, 240) << "the panel has slid in";
+    // The hero reads the same keys as the panel, so quit with the pointer.
+    h.Click(320.0f - 140.0f, app.m_pauseY - 64.0f);
+    EXPECT_EQ(app.m_quitGame, 1);
+    EXPECT_EQ(app.m_pauseShown, 0);
+    int updates = 0;
+    while (app.m_screen != kScreenMenu && updates < 200) {
+        h.Step();
+        ++updates;
+    }
+    EXPECT_EQ(app.m_screen, kScreenMenu) << "the game-over step returns to the menu";
+    EXPECT_LE(updates, 100);
+    h.Step();  // the update that left screen 2 recorded the score; the menu runs from the next
+    EXPECT_EQ(h.RecordsOfKind(98).size(), 1u) << "the title is drawn again";
+    EXPECT_EQ(app.m_menuSlide, -31) << "and slides in anew";
 }
 
 TEST(ShellScreenFlow, UpdateMeterKeepsItsValueWhenTheClockStands) {
