@@ -7,7 +7,7 @@
 # the menu, the menu's sounds through OpenAL Soft's wave backend, and closing.
 #
 # Usage: shell_real_test.sh <glimmer> <data folder>
-# Uses $DISPLAY when set, otherwise starts its own Xvfb.
+# Runs on its own Xvfb server; KEEP_SHOTS=1 keeps the screenshots.
 set -u
 
 GLIMMER=$1
@@ -32,17 +32,30 @@ fail() {
 
 pass() { echo "ok: $*"; }
 
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 3>"$WORK/display" 2>/dev/null &
-    PIDS+=($!)
-    for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-    export DISPLAY=:$(cat "$WORK/display")
+# A private X server and window manager, so that no other test's windows take
+# the focus or the pointer. -noreset keeps the server up while clients come and go.
+XVFB_UP=0
+for _ in $(seq 20); do
+    n=$((200 + RANDOM % 700))
+    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+    if xdpyinfo >/dev/null 2>&1 && kill -0 "$XVFB_PID" 2>/dev/null; then
+        PIDS+=($XVFB_PID)
+        XVFB_UP=1
+        break
+    fi
+    kill "$XVFB_PID" 2>/dev/null
+done
+if [ "$XVFB_UP" != 1 ]; then
+    echo "FAIL: no X server"
+    exit 1
 fi
-if ! wmctrl -m >/dev/null 2>&1; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    PIDS+=($!)
-    for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-fi
+openbox --sm-disable >/dev/null 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
 
 # ---- Test data: the real files, with the title picture of each resolution
 # tinted its own colour: green without suffix, magenta "-hd", cyan "-hd2".
@@ -342,6 +355,8 @@ fi
 
 if [ "$FAILURES" -gt 0 ]; then
     echo "$FAILURES check(s) failed"
+    echo "--- program output:"
+    grep -v '^AL lib' "$WORK/stdout.txt"
     KEEP_SHOTS=1
     exit 1
 fi
