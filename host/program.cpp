@@ -9,6 +9,7 @@
 #include "runtime/errors.h"
 #include "runtime/gc.h"
 #include "runtime/random.h"
+#include "services/thread.h"
 
 int argc = 0;
 const char** argv = nullptr;
@@ -63,6 +64,8 @@ void kpMarkRoots() {
     gc_mark_q(kp_asyncevent__sources);
     gc_mark_q(c_Stack::m_NIL);
     gc_mark_q(kp_Glimmer_CreditText);
+    // Runtime threads stay alive while their body runs.
+    kpMarkRunningThreads();
 }
 
 int kpMain() {
