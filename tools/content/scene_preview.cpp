@@ -97,8 +97,8 @@ Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
     const WrittenSheet* menu = find(sheets, "menu");
     if (!tiles || !hero || !star || !bubble || !font || !snow || !menu) return Canvas(1, 1);
 
-    Canvas out(640, 360);
-    out.fillRect(0, 0, 640, 360, rgb(30, 24, 56));
+    Canvas out(640, 480);
+    out.fillRect(0, 0, 640, 480, rgb(30, 24, 56));
     for (int j = -1; j <= 1; ++j)
         for (int i = -1; i <= 1; ++i) drawFrame(out, *menu, 0, 256.0f + 512 * i, 256.0f + 512 * j, 1, 1, rgb(255, 255, 255), 0.2f);
 
@@ -109,7 +109,7 @@ Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
         "2..........111111.....",
         "2..3...t.....4.....T.2",
         "2..3..22222.....2222.2",
-        "2..3.............l...2",
+        "2..3............h2..l2",
         "2..3.D.d..$...p...y..2",
         "2222222552222222222662",
         "2222222222222222222222",
@@ -119,10 +119,10 @@ Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
         case '1': return 1; case '2': return 2; case '3': return 3; case '4': return 4;
         case '5': return 5; case '6': return 8; case 'D': return 9; case 'd': return 10;
         case '$': return 16; case 'p': return 11; case 't': return 19; case 'T': return 20;
-        case 'l': return 26; case 'y': return 57; default: return 0;
+        case 'l': return 26; case 'h': return 22; case 'y': return 57; default: return 0;
         }
     };
-    const float camX = 16, camY = 40;
+    const float camX = 16, camY = -176;
     for (int r = 8; r >= 0; --r) {
         for (int c = 0; c < 22; ++c) {
             const int t = tileAt(c, r);
@@ -141,9 +141,9 @@ Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
         putHero(8, 3, 52, 1);     // mid-jump
         putHero(16, 5, 6, 1);     // the grip-handle pose
         putHero(19, 3, 16, -1);   // leaving by the exit
-        if (r == 5) drawFrame(out, *tiles, 27, kTile * 13 + 8 - camX, kTile * 5 - camY, kZoom / kLevel, kZoom / kLevel);
-        if (r == 3) {   // the open exit star at column 19, row 3
-            const float ex = kTile * 19 + kZoom * kZoom - camX - 2 * kZoom, ey = kTile * 3 - kZoom * kZoom - camY;
+        if (r == 6) drawFrame(out, *tiles, 27, kTile * 8 + 8 - camX, kTile * 6 - camY, kZoom / kLevel, kZoom / kLevel);
+        if (r == 6) {   // the open exit star at column 12, row 6
+            const float ex = kTile * 12 + kZoom * kZoom - camX - 2 * kZoom, ey = kTile * 6 - kZoom * kZoom - camY;
             const float base = 0.3f * kZoom / kLevel;
             drawFrame(out, *star, 0, ex, ey, 0.8f * base, 0.8f * base, rgb(255, 255, 0), 1.0f);
             drawFrame(out, *star, 0, ex, ey, 0.7f * base, 0.7f * base, rgb(255, 125, 0), 1.0f);
@@ -152,9 +152,9 @@ Canvas scenePreview(const std::vector<WrittenSheet>& sheets) {
     }
     // Snow.
     for (int i = 0; i < 60; ++i)
-        drawFrame(out, *snow, (i * 37) % 256, float((i * 97) % 640), float((i * 53) % 360), 1.0f / kLevel, 1.0f / kLevel, rgb(255, 255, 255), 0.5f);
+        drawFrame(out, *snow, (i * 37) % 256, float((i * 97) % 640), float((i * 53) % 480), 1.0f / kLevel, 1.0f / kLevel, rgb(255, 255, 255), 0.5f);
     // The tutorial bubble at full size with four lines.
-    const float s = 2.5f, bx = 470, by = 92;
+    const float s = 2.5f, bx = 440, by = 84;
     drawFrame(out, *bubble, 0, bx, by, s / kLevel, s / kLevel, rgb(255, 255, 255), 0.8f);
     const char* lines[] = {" Hop onto the block", " Hold the Hold button", " to jump onto the block", " grab onto the bar"};
     const float ys[] = {-19, -6, 6, 19};
