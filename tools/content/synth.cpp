@@ -15,6 +15,13 @@ float envelope(float t, float attack, float decay) {
     return std::exp(-(t - attack) / decay);
 }
 
+// Fades the last 5 ms of a voice so that cutting it off never clicks.
+float tail(size_t i, size_t n) {
+    constexpr size_t kTaper = kSampleRate / 200;
+    const size_t left = n - i;
+    return left >= kTaper ? 1.0f : float(left) / kTaper;
+}
+
 // Two-pole resonant band-pass (state-variable filter).
 struct BandPass {
     float low = 0, band = 0;
@@ -46,7 +53,7 @@ void Sound::tone(float at, float dur, float f0, float f1, float amp, float attac
         const float t = float(i) / kSampleRate;
         const float f = f0 * std::pow(f1 / f0, t / dur);
         phase += kTwoPi * f / kSampleRate;
-        samples_[start + i] += amp * envelope(t, attack, decay) * std::sin(phase);
+        samples_[start + i] += amp * envelope(t, attack, decay) * tail(i, n) * std::sin(phase);
     }
 }
 
@@ -66,7 +73,7 @@ void Sound::fm(float at, float dur, float freq, float ratio, float index, float 
     const size_t start = size_t(at * kSampleRate), n = size_t(dur * kSampleRate);
     for (size_t i = 0; i < n && start + i < samples_.size(); ++i) {
         const float t = float(i) / kSampleRate;
-        const float env = envelope(t, 0.003f, decay);
+        const float env = envelope(t, 0.003f, decay) * tail(i, n);
         const float mod = index * env * std::sin(kTwoPi * freq * ratio * t);
         samples_[start + i] += amp * env * std::sin(kTwoPi * freq * t + mod);
     }
@@ -79,7 +86,7 @@ void Sound::noise(float at, float dur, float centre0, float centre1, float q, fl
     for (size_t i = 0; i < n && start + i < samples_.size(); ++i) {
         const float t = float(i) / kSampleRate;
         const float centre = centre0 * std::pow(centre1 / centre0, t / dur);
-        samples_[start + i] += amp * envelope(t, attack, decay) * bp.step(rng.next(), centre, q);
+        samples_[start + i] += amp * envelope(t, attack, decay) * tail(i, n) * bp.step(rng.next(), centre, q);
     }
 }
 
@@ -112,7 +119,7 @@ void Sound::pluck(float at, float freq, float amp, float decay) {
         line[k] = 0.5f * (out + prev) * 0.996f;
         prev = out;
         const float t = float(i) / kSampleRate;
-        samples_[start + i] += amp * out * std::exp(-t / decay);
+        samples_[start + i] += amp * out * std::exp(-t / decay) * tail(i, n);
     }
 }
 
