@@ -50,6 +50,10 @@ ShellHarness::ShellHarness(int windowW, int windowH) {
     host_->Start();
 }
 
+ShellHarness::~ShellHarness() {
+    unlink(stateFile_.c_str());
+}
+
 void ShellHarness::FinishLoading() {
     for (int i = 0; i < 200 && app_->m_loadStep > 0; ++i) Step();
     Step();

@@ -23,6 +23,9 @@ class ShellHarness {
 public:
     // Boots the program with a window of the given size; the clock starts at 1000 ms.
     explicit ShellHarness(int windowW = 640, int windowH = 480);
+    ~ShellHarness();  // removes the state file the application may have saved
+    ShellHarness(const ShellHarness&) = delete;
+    ShellHarness& operator=(const ShellHarness&) = delete;
 
     KpHeadlessGame& host() { return *host_; }
     c_MyApp& app() { return *app_; }
@@ -46,7 +49,8 @@ private:
     std::string stateFile_;
 };
 
-// The audio channel index the next sound effect will use, and what a channel holds.
+// Read back from the audio device: a channel's pitch and gain (-1 before the
+// channel was first used), and whether it last started a sound slot's sample.
 float ChannelPitch(int channel);
 float ChannelGain(int channel);
 bool ChannelHoldsSound(const c_MyApp& app, int channel, int soundSlot);

@@ -87,6 +87,11 @@ TEST_F(ShellMenu, CreditsBoxBlocksTheMenuAndItsClosingPressDoesNotActOnIt) {
 
     h_.Click(320.0f, 480 * 0.6f);  // the play button
     EXPECT_EQ(app().m_screen, kScreenMenu) << "play does nothing while the credits are open";
+    h_.Step(2);
+    EXPECT_EQ(app().m_screen, kScreenMenu);
+
+    if (app().m_creditsOpen == 0) h_.PressKey(kKeyN);  // the credits box closes on any click
+    ASSERT_EQ(app().m_creditsOpen, 1);
     h_.PressKey(kKeyDownArrow);
     EXPECT_EQ(app().m_menuSel, 0) << "nor does the selection move";
 
