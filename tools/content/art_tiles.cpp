@@ -225,24 +225,28 @@ Canvas gripBar() {
     return t;
 }
 
-// Upward spikes standing on the tile's floor: count spikes of the given heights.
+// Upward spikes standing on the tile's floor, sharp to a single-pixel point, on a
+// dark base plate: count spikes of the given heights.
 Canvas spikes(const std::vector<int>& heights, char light, char dark, char stripe) {
     Canvas t(kTileSize, kTileSize);
     const int count = int(heights.size());
     const float width = 14.0f / count;
     for (int i = 0; i < count; ++i) {
-        const float cx = 1.0f + width * (i + 0.5f);
-        const int h = heights[i];
-        for (int r = 0; r < h; ++r) {
-            const int y = 14 - h + 1 + r;
-            const float half = 0.5f + (width * 0.5f - 0.2f) * float(r + 1) / float(h);
-            for (int x = int(std::floor(cx - half)); x < int(std::ceil(cx + half)); ++x) {
-                char key = x < cx ? light : dark;
-                if (stripe != 0 && ((y + (x < cx ? 0 : 1)) / 2) % 2 == 0) key = stripe;
+        const float cx = std::floor(1.0f + width * (i + 0.5f)) + 0.5f;
+        const int h = heights[i], top = 14 - h;
+        const float baseHalf = width * 0.5f - 0.4f;
+        for (int y = top; y < 14; ++y) {
+            const float half = (y - top + 0.5f) * baseHalf / h;
+            for (int x = 0; x < kTileSize; ++x) {
+                const float d = x + 0.5f - cx;
+                if (std::fabs(d) > half + 0.25f) continue;
+                char key = d > 0.1f ? dark : light;
+                if (stripe != 0 && ((y + (d > 0.1f ? 1 : 0)) / 2) % 2 == 0) key = stripe;
                 t.set(x, y, paletteColour(key));
             }
         }
     }
+    for (int x = 1; x < 15; ++x) t.set(x, 14, paletteColour('x'));
     addOutline(t, paletteColour('K'));
     return t;
 }
@@ -361,10 +365,10 @@ void drawTileFrame(int frame, Canvas& cell) {
     case 1: placeTile(cell, gridTile(kWall, false)); break;
     case 2: placeTile(cell, gridTile(kLadder, false)); break;
     case 3: placeTile(cell, gridTile(kPresent, true)); break;
-    case 4: placeTile(cell, spikes({6, 6, 6, 6}, 'Z', 'X', 0)); break;
+    case 4: placeTile(cell, spikes({9, 9, 9}, 'Z', 'x', 0)); break;
     case 5: placeTile(cell, spikes({7, 10, 8}, 'V', 'U', 0)); break;
-    case 6: placeTile(cell, spikes({4, 5, 4, 5, 4}, 'Z', 'x', 0)); break;
-    case 7: placeTile(cell, spikes({8, 9, 8}, 'W', 'w', 'R')); break;
+    case 6: placeTile(cell, spikes({6, 9, 6, 9}, 'I', 'a', 0)); break;
+    case 7: placeTile(cell, spikes({10, 12, 10}, 'W', 'w', 'R')); break;
     case 8: placeTile(cell, flipBlock(true)); break;
     case 9: placeTile(cell, flipBlock(false)); break;
     case 10: placeTile(cell, gridTile(kPlunger, true)); break;
