@@ -168,6 +168,11 @@ void gxtkGraphics::PutTextured(gxtkVertex* v, float x, float y, float u, float v
     v->v = vv;
 }
 
+bool gxtkGraphics::Drawing() const {
+    if (!inFrame_) kpGraphicsMisuse("draw outside a render frame");
+    return inFrame_;
+}
+
 bool gxtkGraphics::PrepareSurface(gxtkSurface* surface) {
     if (!surface) {
         kpGraphicsMisuse("draw of a null surface");
@@ -250,13 +255,13 @@ int gxtkGraphics::SetMatrix(float nix, float niy, float njx, float njy, float nt
 // ---- primitives ----
 
 int gxtkGraphics::DrawPoint(float x, float y) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     Put(Begin(1, 1, nullptr), x, y);
     return 0;
 }
 
 int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     gxtkVertex* v = Begin(2, 2, nullptr);
     Put(v, x1, y1);
     Put(v + 1, x2, y2);
@@ -264,7 +269,7 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
 }
 
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     gxtkVertex* v = Begin(4, 4, nullptr);
     Put(v, x, y);
     Put(v + 1, x + w, y);
@@ -290,7 +295,7 @@ int gxtkGraphics::OvalSegments(float w, float h) const {
 }
 
 int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     const float xr = w * 0.5f;
     const float yr = h * 0.5f;
     const int n = OvalSegments(w, h);
@@ -303,7 +308,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 }
 
 int gxtkGraphics::DrawPoly(Array<float> verts) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     const int n = verts.Length() / 2;
     if (n < 1 || n > kMaxVertices) return 0;
     const float* in = verts.Data();
@@ -313,7 +318,7 @@ int gxtkGraphics::DrawPoly(Array<float> verts) {
 }
 
 int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, int srcy) {
-    if (!inFrame_) return 0;
+    if (!Drawing()) return 0;
     const int n = verts.Length() / 4;
     if (n < 1 || n > kMaxVertices || !PrepareSurface(surface)) return 0;
     const float* in = verts.Data();
@@ -328,7 +333,7 @@ int gxtkGraphics::DrawPoly2(Array<float> verts, gxtkSurface* surface, int srcx, 
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
-    if (!inFrame_ || !PrepareSurface(surface)) return 0;
+    if (!Drawing() || !PrepareSurface(surface)) return 0;
     const float w = static_cast<float>(surface->Width());
     const float h = static_cast<float>(surface->Height());
     const float u1 = w * surface->uscale;
@@ -342,7 +347,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
 }
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch) {
-    if (!inFrame_ || !PrepareSurface(surface)) return 0;
+    if (!Drawing() || !PrepareSurface(surface)) return 0;
     const float us = surface->uscale;
     const float vs = surface->vscale;
     const float u0 = srcx * us;

@@ -109,6 +109,8 @@ private:
     void PutTextured(gxtkVertex* v, float x, float y, float u, float vv);
     // Makes sure the surface has its texture (and so its coordinate scales) before its vertices are written.
     bool PrepareSurface(gxtkSurface* surface);
+    // True inside a frame; a draw outside one is ignored (and reported in a debug build).
+    bool Drawing() const;
 
     bool inFrame_ = false;  // between a successful BeginRender and EndRender
     gxtkFrameStats stats_;
