@@ -25,6 +25,9 @@ void roundFace(Painter& p, float cx, float cy, float r) {
            rgb(255, 255, 255, 150));
 }
 
+// Buttons: 0 play, 1 pause, 2 back, 3 restart, 4 home, 5 tick, 6 cross, 7 star, 8 note,
+// 9 question, 10 plain face to write on, 11 tree, 12 bell, 13 present, 14 snowflake,
+// 15 highlight ring.
 void buttonFrame(int frame, Painter& p) {
     const float c = 32, r = 27;
     if (frame == 15) {   // highlight ring
@@ -43,6 +46,8 @@ void buttonFrame(int frame, Painter& p) {
     drawSymbol(p, symbols[frame], frame == 0 ? c + 2 : c, c, 26, ink, rgb(255, 214, 70));
 }
 
+// Icons: 0 home, 1 quit, 2 pause, 3 resume, 4 sound on, 5 sound off, 6 highlight, 7 help,
+// 8 music, 9 star, 10 trophy, 11 back, 12 restart, 13 tick, 14 snowflake, 15 heart.
 void iconFrame(int frame, Painter& p) {
     const float c = 16, r = 13.5f;
     if (frame == 6) {   // highlight
@@ -79,6 +84,9 @@ void arc(Painter& p, float cx, float cy, float r, float a0, float a1, float widt
            c);
 }
 
+// Control hints: 0..3 arrow keys up, right, down, left; 4 cross pad; 5 key cap to write a
+// letter on; 6 wide key cap; 7 round pad button; 8, 9 jump arcs left and right; 10 hand
+// (hold); 11 ladder; 12 stick; 13 present; 14 star; 15 snowflake.
 void dpadFrame(int frame, Painter& p) {
     const Rgba white = rgb(250, 250, 255), rim = rgb(120, 122, 150);
     const float c = 16;
