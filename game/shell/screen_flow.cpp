@@ -19,6 +19,8 @@ constexpr int kVirtualKeyBack = 19;
 constexpr int kSnowFloatsPerFlake = 10;
 constexpr int kCreditsSlideMax = 30;
 constexpr int kSettingSound = 5;
+constexpr int kBadgesClearedAtCreate = 128;    // the first half of the badge flags
+constexpr int kHiScoresClearedAtCreate = 31;   // the best tens and the first last-ten entry
 constexpr float kDegToRad = 0.0174532924f;
 constexpr float kSpinnerDot = 8.0f;
 
@@ -72,11 +74,11 @@ int c_MyApp::p_OnCreate() {
     m_pauseShown = 0;
     m_pauseDir = -1;
     m_pauseY = -64;
-    for (int i = 0; i < 128; ++i) m_badges[i] = false;
+    for (int i = 0; i < kBadgesClearedAtCreate; ++i) m_badges[i] = false;
     for (int i = 0; i < kVirtualKeysCleared; ++i) m_keys[i] = 0;
     for (int i = 0; i < m_settings.Length(); ++i) m_settings[i] = 0;
     m_settings[kSettingSound] = 1;
-    for (int i = 0; i < 31; ++i) m_hiScores[i] = 0;
+    for (int i = 0; i < kHiScoresClearedAtCreate; ++i) m_hiScores[i] = 0;
     p_Load();
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
