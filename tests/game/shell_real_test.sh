@@ -59,6 +59,7 @@ for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
 
 # ---- Test data: the real files, with the title picture of each resolution
 # tinted its own colour: green without suffix, magenta "-hd", cyan "-hd2".
+# (A 640 x 480 window already loads the "-hd" files: a side above 630 pixels does.)
 mkdir -p "$RUN"
 cp -rs "$DATA" "$RUN/data"
 for pair in ":#00ff00" "-hd:#ff00ff" "-hd2:#00ffff"; do
@@ -67,6 +68,11 @@ for pair in ":#00ff00" "-hd:#ff00ff" "-hd2:#00ffff"; do
     convert "$DATA/logo$suffix.png" -channel RGB -fill "${pair#*:}" -colorize 100 +channel \
         "PNG32:$RUN/data/logo$suffix.png"
 done
+
+# The unsuffixed backdrop is made fully transparent, so that at that resolution
+# the menu's clear colour (0, 0, 80) shows wherever nothing else is drawn.
+rm -f "$RUN/data/menu.png"
+convert "$DATA/menu.png" -alpha set -channel A -evaluate set 0 +channel "PNG32:$RUN/data/menu.png"
 
 # ---- Sound goes to a wave file.
 WAV=$WORK/menu.wav
@@ -324,6 +330,13 @@ resize_and_check() {
 resize_and_check 800 600 "#ff00ff" '"-hd"' catch
 resize_and_check 1280 720 "#00ffff" '"-hd2"' no
 resize_and_check 600 450 "#00ff00" 'unsuffixed' no
+# Corners far from every button: at least two of three show the clear colour (a snowflake may cover one).
+clear_points=0
+for point in "3 3" "596 3" "3 300"; do
+    near "$MENU_SHOT" $point 0 0 80 4 && clear_points=$((clear_points + 1))
+done
+[ "$clear_points" -ge 2 ] && pass "menu clear colour (0, 0, 80) behind a transparent backdrop" ||
+    fail "menu clear colour: $(pixel "$MENU_SHOT" 3 3) / $(pixel "$MENU_SHOT" 596 3) / $(pixel "$MENU_SHOT" 3 300)"
 resize_and_check 640 480 "#ff00ff" '"-hd"' no
 
 # ---- Closing the window ends the program with status 0.
