@@ -17,7 +17,7 @@ const char* const kPromotions[5][2] = {
     {" More Pipkin fun in", " Pipkin's Frosty Forest"},
     {" Why not try...", " Sledge Rush"},
     {" Dodge more spikes with", " Icicle Alley"},
-    {" Snowglobe Studio's", " Lantern Lane"},
+    {" Hollyhop Games'", " Lantern Lane"},
     {" Coming soon from us:", " Reindeer Relay"},
 };
 
