@@ -86,12 +86,7 @@ int c_MyApp::p_OnCreate() {
 
 int c_MyApp::p_OnUpdate() {
     m_keys[kVirtualKeyBack] = kp_input_KeyHit(KEY_BACK);
-    // Closing the window ends the program; the settings are saved first so a
-    // change made on the menu since the last save is not lost.
-    if (kp_input_KeyHit(KEY_CLOSE) > 0) {
-        p_Save();
-        kpError(String());
-    }
+    if (kp_input_KeyHit(KEY_CLOSE) > 0) kpError(String());
     if (kp_input_KeyHit(KEY_F10) > 0) kp_Glimmer_DebugMode = 1 - kp_Glimmer_DebugMode;
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);

@@ -26,6 +26,8 @@ struct Move {
     bool timed = false;       // offered only in levels with clocks (launchers, plungers)
 };
 
+constexpr int kLetGoMove = 6;   // no key at all: the one move tried in mid-air
+
 const std::vector<Move>& Moves() {
     static const std::vector<Move> moves = {
         {kScriptLeft, 0, 1, false, false},
@@ -34,7 +36,7 @@ const std::vector<Move>& Moves() {
         {kScriptDown, 0, 1, false, false},
         {kScriptJumpLeft | kScriptLeft, 0, 1, false, false},
         {kScriptJumpRight | kScriptRight, 0, 1, false, false},
-        {0, 0, 1, true, false},   // let go
+        {0, 0, 1, false, false},  // let go (or stand for an update)
         {kScriptLeft | kScriptGrip, kScriptGrip, 1, true, false},
         {kScriptRight | kScriptGrip, kScriptGrip, 1, true, false},
         {kScriptUp | kScriptGrip, kScriptGrip, 1, true, false},
@@ -44,10 +46,8 @@ const std::vector<Move>& Moves() {
         {kScriptGrip, kScriptGrip, 1, true, false},   // take hold
         {0, 0, 8, false, true},
         {0, 0, 30, false, true},
-        {0, 0, 60, false, true},
         {kScriptGrip, kScriptGrip, 8, true, true},
         {kScriptGrip, kScriptGrip, 30, true, true},
-        {kScriptGrip, kScriptGrip, 60, true, true},
     };
     return moves;
 }
@@ -110,6 +110,20 @@ uint64_t StateKey(c_MyApp& app, unsigned keys, const LevelFacts& facts) {
     }
     h = Mix(h, static_cast<uint64_t>(app.m_flipCount & 1));
     return h;
+}
+
+// Nothing under the hero holds him: his next update starts a fall unless he grips.
+bool InMidAir(c_MyApp& app) {
+    const int x = app.m_playerX, y = app.m_playerY;
+    const int here = app.p_Tile(x, y), below = app.p_Tile(x, y + 1);
+    return !app.p_isFloor(below) && !app.p_isLadder(below) && !app.p_isLadder(here) && !IsGripTile(here);
+}
+
+bool PlungerRunning(c_MyApp& app, const LevelFacts& facts) {
+    for (int at : facts.plungerCells) {
+        if (app.m_map.Get(app.p_CellIndex(at % kLevelSide, at / kLevelSide) + 9) > 0) return true;
+    }
+    return false;
 }
 
 bool GripNear(c_MyApp& app) {
@@ -209,7 +223,6 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     session.SetMapBaseline();
     const LevelFacts facts = ReadFacts(session);
     result.trees = static_cast<int>(facts.treeCells.size());
-    const bool timed = facts.hasLaunchers || !facts.plungerCells.empty();
 
     std::vector<Node> nodes;
     nodes.push_back({session.Save(), -1, -1, 0, dropIn});
@@ -236,12 +249,19 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                          app.m_facing, session.Keys());
         }
         const bool gripNear = GripNear(app);
+        // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
+        const bool timed = facts.hasLaunchers || PlungerRunning(app, facts);
         const GameSnapshot parent = nodes[index].snapshot;
         bool restored = true;
+        // In mid-air every move without grip is the same fall: try only one of them.
+        const bool midAir = InMidAir(app);
+        const bool onGrip = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY));
         for (int m = 0; m < static_cast<int>(moves.size()); ++m) {
             const Move& move = moves[m];
             if (move.needsGrip && !gripNear) continue;
             if (move.timed && !timed) continue;
+            if (move.timed && (move.hold & kScriptGrip) && !onGrip) continue;
+            if (midAir && !(move.first & kScriptGrip) && m != kLetGoMove) continue;
             if (!restored) session.Restore(parent);
             restored = false;
             int updates = 0;

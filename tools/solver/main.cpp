@@ -6,6 +6,7 @@
 // seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
 // DIR/levelNN.png drawn with the game's tile sheet. Exit status 0 when every
 // level was solved and its script replays to the exit.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
+    mkdir(options.scripts.c_str(), 0755);
+    if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);
 
     // Each level in its own process, a few at a time: the game is one global program.
     bool allProved = true;
