@@ -20,7 +20,8 @@ public:
     virtual int p_OnUpdate() { return 0; }
     virtual int p_OnRender() { return 0; }
     int p_OnLoading() { return 0; }
-    int p_OnClose();
+    // The window's close request; ends the program. A game may save first.
+    virtual int p_OnClose();
     int p_OnBack();
 };
 

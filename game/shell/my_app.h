@@ -61,6 +61,7 @@ public:
     int p_OnResume() override;
     int p_OnUpdate() override;
     int p_OnRender() override;
+    int p_OnClose() override;                      // saves, then ends the program
     int p_WaitStart(int mode);                     // records the loading screen
     void p_DispatchScreen();                       // the screen dispatch of one update
     void p_ApplyPauseRule();                       // suspend/resume pause overlay rule

@@ -79,6 +79,13 @@ int c_MyApp::p_Save() {
     return 0;
 }
 
+// A close request ends the program at once; the settings are saved first so
+// that a change made on the menu since the last save is kept.
+int c_MyApp::p_OnClose() {
+    p_Save();
+    kp_app_EndApp();
+}
+
 int c_MyApp::p_Load() {
     String text = kp_app_LoadState();
     Array<String> fields = text.Split(String("|"));

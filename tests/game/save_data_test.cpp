@@ -201,6 +201,20 @@ TEST_F(SaveData, ScoresEnterTheTablesBelowEqualEntries) {
     }
 }
 
+TEST_F(SaveData, ClosingTheWindowSavesAChangedSettingFirst) {
+    h_.FinishLoading();
+    app().p_Save();
+    ASSERT_EQ(Fields(ReadFile())[5], 1);
+    app().m_settings[5] = 0;  // sound switched off on the menu, not yet saved
+    EXPECT_EXIT(
+        {
+            h_.host().CloseWindow();
+            h_.Step();
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Fields(ReadFile())[5], 0) << "the close request saved the new setting";
+}
+
 TEST(Badges, NamesAndDetails) {
     ShellHarness h;
     EXPECT_TRUE(h.app().p_BadgeName(0) == String("Test Badge"));
