@@ -43,7 +43,7 @@ int checked_length(long long length) {
 }  // namespace
 
 void String::Rep::release() {
-    if (--refs == 0 && length != 0 && this != &nullRep) std::free(this);
+    if (this != &nullRep && --refs == 0) std::free(this);
 }
 
 String::Rep* String::Rep::alloc(int length) {

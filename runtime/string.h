@@ -20,7 +20,11 @@ public:
         int length;
         Char data[1];  // `length` units follow; not terminated
 
-        void retain() { ++refs; }
+        // The shared empty representation is never counted, so empty strings
+        // may be copied on worker threads without racing on its count.
+        void retain() {
+            if (this != &nullRep) ++refs;
+        }
         void release();
         static Rep* alloc(int length);  // refs 1, units uninitialised
     };
