@@ -52,6 +52,8 @@ const std::vector<Move>& Moves() {
     return moves;
 }
 
+enum class MoveEnd { kRest, kDead, kExit, kStuck };
+
 struct Node {
     GameSnapshot snapshot;
     int parent = -1;
@@ -59,6 +61,18 @@ struct Node {
     int moveUpdates = 0;
     int time = 0;
     bool completion = false;   // the move entered the exit
+    uint64_t lit = 0;          // trees lit, one bit per tree of LevelFacts
+    bool calm = false;         // no clock runs: a move's outcome depends on the hero alone
+};
+
+// What a move did when no clock ran; it holds for any trees lit, so a search
+// can reuse it instead of playing the move again.
+struct Outcome {
+    MoveEnd end = MoveEnd::kRest;
+    int updates = 0;
+    int x = 0, y = 0, facing = 1, keyLatch = 0, jumpLatch = 0, animCounter = 0;
+    unsigned keys = 0;
+    uint64_t treesTouched = 0;
 };
 
 bool IsGripTile(int tile) { return tile == kTileGripBar || tile == kTileHandleLeft || tile == kTileHandleRight; }
@@ -88,36 +102,7 @@ LevelFacts ReadFacts(GameSession& session) {
     return facts;
 }
 
-// The state a search tells apart: hero tile, facing, grip where it matters,
-// trees lit and the plunger's time left.
-uint64_t StateKey(c_MyApp& app, unsigned keys, const LevelFacts& facts) {
-    uint64_t h = 1469598103934665603ULL;
-    h = Mix(h, static_cast<uint64_t>(app.m_playerX));
-    h = Mix(h, static_cast<uint64_t>(app.m_playerY));
-    h = Mix(h, static_cast<uint64_t>(app.m_facing + 2));
-    const bool gripMatters = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY));
-    h = Mix(h, gripMatters && (keys & kScriptGrip) ? 1 : 0);
-    uint64_t lit = 0;
-    for (size_t k = 0; k < facts.treeCells.size(); ++k) {
-        const int at = facts.treeCells[k];
-        const int tile = app.p_Tile(at % kLevelSide, at / kLevelSide);
-        if (tile != kTileTreeUnlit && tile != kTileCountedPickup) lit |= 1ULL << k;
-    }
-    h = Mix(h, lit);
-    for (int at : facts.plungerCells) {
-        const int timer = app.m_map.Get(app.p_CellIndex(at % kLevelSide, at / kLevelSide) + 9);
-        h = Mix(h, static_cast<uint64_t>((timer + kPlungerBucket - 1) / kPlungerBucket));
-    }
-    h = Mix(h, static_cast<uint64_t>(app.m_flipCount & 1));
-    return h;
-}
 
-// Nothing under the hero holds him: his next update starts a fall unless he grips.
-bool InMidAir(c_MyApp& app) {
-    const int x = app.m_playerX, y = app.m_playerY;
-    const int here = app.p_Tile(x, y), below = app.p_Tile(x, y + 1);
-    return !app.p_isFloor(below) && !app.p_isLadder(below) && !app.p_isLadder(here) && !IsGripTile(here);
-}
 
 bool PlungerRunning(c_MyApp& app, const LevelFacts& facts) {
     for (int at : facts.plungerCells) {
@@ -126,20 +111,18 @@ bool PlungerRunning(c_MyApp& app, const LevelFacts& facts) {
     return false;
 }
 
-bool GripNear(c_MyApp& app) {
-    for (int dy = -2; dy <= 1; ++dy) {
-        for (int dx = -3; dx <= 3; ++dx) {
-            if (IsGripTile(app.p_Tile(app.m_playerX + dx, app.m_playerY + dy))) return true;
-        }
-    }
-    return false;
-}
-
-enum class MoveEnd { kRest, kDead, kExit, kStuck };
 
 // Plays one move from the current state; returns how it ended and its length.
-MoveEnd PlayMove(GameSession& session, const Move& move, int* updates) {
+// Plays one move from the current state; returns how it ended and its length.
+// `visited` gets the hero's cell at the start of every update of the move
+// (where the update's pick-ups and trees are taken).
+MoveEnd PlayMove(GameSession& session, const Move& move, int* updates, std::vector<int>* visited) {
     c_MyApp& app = session.app();
+    auto note = [&]() {
+        const int cell = app.m_playerY * kLevelSide + app.m_playerX;
+        if (visited->empty() || visited->back() != cell) visited->push_back(cell);
+    };
+    note();
     session.StepWithKeys(move.first);
     int n = 1;
     session.SetKeys(move.hold);
@@ -152,6 +135,7 @@ MoveEnd PlayMove(GameSession& session, const Move& move, int* updates) {
         }
         if (state == kStateStand && n >= move.minUpdates) break;
         if (n >= kMaxMoveUpdates) return MoveEnd::kStuck;
+        note();
         session.Step();
         ++n;
     }
@@ -215,6 +199,66 @@ bool ReplayLevelScript(GameSession& session, int level, const InputScript& scrip
     return true;
 }
 
+namespace {
+
+// Snapshot fields the search reads without restoring (see GameSession::Save).
+enum SnapshotInt { kSnapX = 0, kSnapY = 1, kSnapSubX = 2, kSnapSubY = 3, kSnapState = 4, kSnapFacing = 5,
+                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapKeyLatch = 10, kSnapLightsLeft = 12,
+                   kSnapLightsCounting = 13, kSnapFlipCount = 15 };
+
+uint64_t LitMask(c_MyApp& app, const LevelFacts& facts) {
+    uint64_t lit = 0;
+    for (size_t k = 0; k < facts.treeCells.size(); ++k) {
+        const int at = facts.treeCells[k];
+        const int tile = app.p_Tile(at % kLevelSide, at / kLevelSide);
+        if (tile != kTileTreeUnlit && tile != kTileCountedPickup) lit |= 1ULL << k;
+    }
+    return lit;
+}
+
+uint64_t KeyOf(int x, int y, int facing, bool gripHeld, uint64_t lit, uint64_t clocks) {
+    uint64_t h = 1469598103934665603ULL;
+    for (uint64_t v : {static_cast<uint64_t>(x), static_cast<uint64_t>(y), static_cast<uint64_t>(facing + 2),
+                       static_cast<uint64_t>(gripHeld), lit, clocks}) {
+        h = Mix(h, v);
+    }
+    return h;
+}
+
+// The plunger's time left (in buckets) and the flip parity, as one number.
+uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
+    uint64_t h = static_cast<uint64_t>(app.m_flipCount & 1);
+    for (int at : facts.plungerCells) {
+        const int timer = app.m_map.Get(app.p_CellIndex(at % kLevelSide, at / kLevelSide) + 9);
+        h = Mix(h, static_cast<uint64_t>((timer + kPlungerBucket - 1) / kPlungerBucket));
+    }
+    return h;
+}
+
+uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts) {
+    const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kScriptGrip);
+    return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), ClockState(app, facts));
+}
+
+// Tile classes on the level as built, for a given flip parity (the map's
+// walls, ladders and bars never change; only trees and pick-ups do).
+struct StaticMap {
+    GameSession* session;
+    int Tile(int x, int y) const {
+        x = (x % kLevelSide + kLevelSide) % kLevelSide;
+        y = (y % kLevelSide + kLevelSide) % kLevelSide;
+        return session->BaselineTile(x, y, 0);
+    }
+};
+
+bool FloorTile(int tile, bool odd) {
+    return tile == kTileGripBar || tile == kTileWall || tile == kTileLauncherLeft || tile == kTileLauncherRight ||
+           (tile == kTileFlipEven && !odd) || (tile == kTileFlipOdd && odd);
+}
+
+
+}  // namespace
+
 SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options) {
     SolveResult result;
     c_MyApp& app = session.app();
@@ -223,16 +267,33 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     session.SetMapBaseline();
     const LevelFacts facts = ReadFacts(session);
     result.trees = static_cast<int>(facts.treeCells.size());
+    const StaticMap map{&session};
+    std::vector<int> treeIndexOfCell(kLevelSide * kLevelSide, -1);
+    for (size_t k = 0; k < facts.treeCells.size(); ++k) treeIndexOfCell[facts.treeCells[k]] = static_cast<int>(k);
+    std::vector<bool> specialCell(kLevelSide * kLevelSide, false);   // exit and plunger: never cached
+    for (int at : facts.plungerCells) specialCell[at] = true;
+    for (int at = 0; at < kLevelSide * kLevelSide; ++at) {
+        if (map.Tile(at % kLevelSide, at / kLevelSide) == kTileExit) specialCell[at] = true;
+    }
 
     std::vector<Node> nodes;
-    nodes.push_back({session.Save(), -1, -1, 0, dropIn});
+    {
+        Node root;
+        root.snapshot = session.Save();
+        root.time = dropIn;
+        root.lit = LitMask(app, facts);
+        root.calm = !facts.hasLaunchers && !PlungerRunning(app, facts);
+        nodes.push_back(std::move(root));
+    }
     using Entry = std::pair<int, int>;   // time, node
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
     std::unordered_map<uint64_t, int> best;
-    best[StateKey(app, 0, facts)] = dropIn;
+    std::unordered_map<uint64_t, Outcome> outcomes;
+    best[KeyOfApp(app, 0, facts)] = dropIn;
     open.push({dropIn, 0});
     int goal = -1;
     const std::vector<Move>& moves = Moves();
+    std::vector<int> visited;
 
     while (!open.empty()) {
         const auto [time, index] = open.top();
@@ -241,31 +302,125 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             goal = index;
             break;
         }
-        session.Restore(nodes[index].snapshot);
-        if (best[StateKey(app, session.Keys(), facts)] < time) continue;
-        if (++result.statesExpanded > options.maxStates) break;
-        if (options.trace) {
-            std::fprintf(stderr, "t=%d at (%d,%d) facing %d keys %u\n", time, app.m_playerX, app.m_playerY,
-                         app.m_facing, session.Keys());
-        }
-        const bool gripNear = GripNear(app);
-        // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
-        const bool timed = facts.hasLaunchers || PlungerRunning(app, facts);
         const GameSnapshot parent = nodes[index].snapshot;
-        bool restored = true;
+        const uint64_t parentLit = nodes[index].lit;
+        const bool calm = nodes[index].calm;
+        const int x = parent.ints[kSnapX], y = parent.ints[kSnapY], facing = parent.ints[kSnapFacing];
+        const bool odd = (parent.ints[kSnapFlipCount] & 1) != 0;
+        const int here = map.Tile(x, y);
+        const bool onGrip = IsGripTile(here);
+        const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kScriptGrip), parentLit,
+                                         calm ? static_cast<uint64_t>(odd) : 0);
+        auto bestIt = best.find(parentKey);
+        if (calm && bestIt != best.end() && bestIt->second < time) continue;
+        if (++result.statesExpanded > options.maxStates) break;
+        if (options.trace) std::fprintf(stderr, "t=%d at (%d,%d) facing %d keys %u\n", time, x, y, facing, parent.keys);
+
+        bool gripNear = false;
+        for (int dy = -2; dy <= 1; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx) gripNear = gripNear || IsGripTile(map.Tile(x + dx, y + dy));
+        }
+        const int below = map.Tile(x, y + 1);
         // In mid-air every move without grip is the same fall: try only one of them.
-        const bool midAir = InMidAir(app);
-        const bool onGrip = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY));
+        const bool midAir = !FloorTile(below, odd) && below != kTileLadder && here != kTileLadder && !onGrip;
+        // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
+        const bool timed = !calm;
+        const uint64_t context = Mix(Mix(Mix(Mix(Mix(Mix(static_cast<uint64_t>(x), y), facing + 2),
+                                                 parent.keys & kScriptGrip), parent.ints[kSnapKeyLatch]),
+                                         parent.ints[kSnapJumpLatch]), odd);
+        bool live = false;   // the session holds the parent's state
+        bool restoredOnce = false;
         for (int m = 0; m < static_cast<int>(moves.size()); ++m) {
             const Move& move = moves[m];
             if (move.needsGrip && !gripNear) continue;
             if (move.timed && !timed) continue;
             if (move.timed && (move.hold & kScriptGrip) && !onGrip) continue;
             if (midAir && !(move.first & kScriptGrip) && m != kLetGoMove) continue;
-            if (!restored) session.Restore(parent);
-            restored = false;
+
+            const uint64_t cacheKey = Mix(context, static_cast<uint64_t>(m) + 1000);
+            auto cached = calm ? outcomes.find(cacheKey) : outcomes.end();
+            if (cached != outcomes.end()) {
+                const Outcome& o = cached->second;
+                if (o.end != MoveEnd::kRest) continue;
+                const int t = time + o.updates;
+                const uint64_t lit = parentLit | o.treesTouched;
+                const bool gripHeld = IsGripTile(map.Tile(o.x, o.y)) && (o.keys & kScriptGrip);
+                const uint64_t key = KeyOf(o.x, o.y, o.facing, gripHeld, lit, static_cast<uint64_t>(odd));
+                auto it = best.find(key);
+                if (it != best.end() && it->second <= t) continue;
+                best[key] = t;
+                Node child;
+                child.snapshot = parent;
+                std::vector<int>& ints = child.snapshot.ints;
+                ints[kSnapX] = o.x;
+                ints[kSnapY] = o.y;
+                ints[kSnapSubX] = 0;
+                ints[kSnapSubY] = 0;
+                ints[kSnapState] = kStateStand;
+                ints[kSnapFacing] = o.facing;
+                ints[kSnapAnim] = o.animCounter;
+                ints[kSnapJumpLatch] = o.jumpLatch;
+                ints[kSnapKeyLatch] = o.keyLatch;
+                int unlit = 0;
+                for (size_t k = 0; k < facts.treeCells.size(); ++k) {
+                    if (!(lit & (1ULL << k))) {
+                        ++unlit;
+                    } else if (!(parentLit & (1ULL << k))) {
+                        const int at = facts.treeCells[k];
+                        const int was = map.Tile(at % kLevelSide, at / kLevelSide);
+                        child.snapshot.tileChanges.insert(child.snapshot.tileChanges.end(),
+                                                          {at, was == kTileTreeUnlit ? kTileTreeLit : kTileEmpty});
+                    }
+                }
+                ints[kSnapLightsLeft] = unlit;
+                ints[kSnapLightsCounting] = unlit;
+                child.snapshot.keys = o.keys;
+                child.parent = index;
+                child.move = m;
+                child.moveUpdates = o.updates;
+                child.time = t;
+                child.lit = lit;
+                child.calm = true;
+                nodes.push_back(std::move(child));
+                open.push({t, static_cast<int>(nodes.size()) - 1});
+                continue;
+            }
+
+            if (!live) {
+                session.Restore(parent);
+                if (!restoredOnce && !calm) {
+                    // Clocked states are told apart by their clocks as well.
+                    const uint64_t key = KeyOfApp(app, session.Keys(), facts);
+                    auto it = best.find(key);
+                    if (it != best.end() && it->second < time) break;
+                }
+                restoredOnce = true;
+            }
+            live = false;
             int updates = 0;
-            const MoveEnd end = PlayMove(session, move, &updates);
+            visited.clear();
+            const MoveEnd end = PlayMove(session, move, &updates, &visited);
+            uint64_t touched = 0;
+            bool special = false;
+            for (int cell : visited) {
+                if (treeIndexOfCell[cell] >= 0) touched |= 1ULL << treeIndexOfCell[cell];
+                special = special || specialCell[cell];
+            }
+            const bool calmAfter = !facts.hasLaunchers && !PlungerRunning(app, facts);
+            if (calm && calmAfter && !special && end != MoveEnd::kExit) {
+                Outcome o;
+                o.end = end;
+                o.updates = updates;
+                o.x = app.m_playerX;
+                o.y = app.m_playerY;
+                o.facing = app.m_facing;
+                o.keyLatch = app.m_keyLatch;
+                o.jumpLatch = app.m_jumpLatch;
+                o.animCounter = app.m_animCounter;
+                o.keys = session.Keys();
+                o.treesTouched = touched;
+                outcomes[cacheKey] = o;
+            }
             if (end == MoveEnd::kDead || end == MoveEnd::kStuck) continue;
             const int t = time + updates;
             if (end == MoveEnd::kExit) {
@@ -283,11 +438,19 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 std::fprintf(stderr, "  move %d -> (%d,%d) facing %d after %d updates\n", m, app.m_playerX,
                              app.m_playerY, app.m_facing, updates);
             }
-            const uint64_t key = StateKey(app, session.Keys(), facts);
+            const uint64_t key = KeyOfApp(app, session.Keys(), facts);
             auto it = best.find(key);
             if (it != best.end() && it->second <= t) continue;
             best[key] = t;
-            nodes.push_back({session.Save(), index, m, updates, t, false});
+            Node child;
+            child.snapshot = session.Save();
+            child.parent = index;
+            child.move = m;
+            child.moveUpdates = updates;
+            child.time = t;
+            child.lit = LitMask(app, facts);
+            child.calm = calmAfter;
+            nodes.push_back(std::move(child));
             open.push({t, static_cast<int>(nodes.size()) - 1});
         }
     }
@@ -310,7 +473,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     result.verified = ReplayLevelScript(session, level, result.script, &why);
     if (!result.verified) result.message = "replay failed: " + why;
     if (options.verbose) {
-        std::fprintf(stderr, "level %d: %d states, %zu nodes\n", level, result.statesExpanded, nodes.size());
+        std::fprintf(stderr, "level %d: %d states, %zu nodes, %zu outcomes kept\n", level, result.statesExpanded,
+                     nodes.size(), outcomes.size());
     }
     return result;
 }
