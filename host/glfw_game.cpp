@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -22,6 +24,27 @@ namespace {
 constexpr int kMaxVideoModes = 1024;
 constexpr const char* kWindowTitle = "Glimmer";
 constexpr const char* kUrlOpener = "xdg-open";
+
+// The window's icon, written into the data folder by the icon tool; a
+// missing or unusable file leaves the window manager's default icon.
+constexpr const char* kWindowIconFiles[] = {"data/icon/glimmer-48.png", "data/icon/glimmer-32.png"};
+constexpr int kIconDepth = 4;
+
+void SetWindowIcon(KpGame& game, GLFWwindow* window) {
+    GLFWimage images[std::size(kWindowIconFiles)] = {};
+    int count = 0;
+    for (const char* file : kWindowIconFiles) {
+        int width = 0, height = 0, depth = 0;
+        unsigned char* pixels = game.LoadImageData(String(file), &width, &height, &depth);
+        if (pixels && depth == kIconDepth) {
+            images[count++] = GLFWimage{width, height, pixels};
+        } else {
+            std::free(pixels);
+        }
+    }
+    if (count > 0) glfwSetWindowIcon(window, count, images);
+    for (int i = 0; i < count; ++i) std::free(images[i].pixels);
+}
 
 KpGlfwVideoMode* NewVideoMode(const GLFWvidmode& mode) {
     KpGlfwVideoMode* out = new KpGlfwVideoMode();
@@ -127,11 +150,13 @@ void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     glfwWindowHint(GLFW_STENCIL_BITS, stencil);
     if (fullscreen && monitor) {
         window_ = glfwCreateWindow(width, height, kWindowTitle, monitor, nullptr);
+        if (window_) SetWindowIcon(*this, window_);
     } else {
         // Shown only once centred, so it never appears at a default place first.
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
         window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
         if (window_) {
+            SetWindowIcon(*this, window_);
             if (desktop) glfwSetWindowPos(window_, (desktop->width - width) / 2, (desktop->height - height) / 2);
             glfwShowWindow(window_);
         }
