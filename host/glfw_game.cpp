@@ -12,6 +12,7 @@
 
 #include "host/data_paths.h"
 #include "host/glfw_input.h"
+#include "host/trace.h"
 
 extern char** environ;
 
@@ -187,8 +188,10 @@ void KpGlfwGame::ToggleFullscreen() {
 void KpGlfwGame::Run() {
     const int colour = kColourBits;
     SetGlfwWindow(kWindowWidth, kWindowHeight, colour, colour, colour, 0, 0, 0, false);
+    kpTraceEvent("window_open");
     StartGame();
     RenderGame();
+    kpTraceEvent("first_frame");
     loop_.Run();
 }
 

@@ -6,6 +6,7 @@
 
 #include "host/glfw_game.h"
 #include "host/program.h"
+#include "host/trace.h"
 
 void KpZephyrGame::Main(int argc, const char** argv) {
     if (!glfwInit()) {
@@ -29,6 +30,7 @@ void KpZephyrGame::Main(int argc, const char** argv) {
 }
 
 int main(int argc, char** argv) {
+    kpTraceEvent("main");
     KpZephyrGame::Main(argc, const_cast<const char**>(argv));
     return 0;
 }

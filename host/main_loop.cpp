@@ -1,5 +1,9 @@
 #include "host/main_loop.h"
 
+#include <cmath>
+
+#include "host/trace.h"
+
 void KpMainLoop::SetUpdateRate(int hertz) {
     if (hertz == 0) return;
     updatePeriod_ = 1.0 / hertz;
@@ -20,7 +24,7 @@ bool KpMainLoop::Pass() {
     if (game_->UpdateRate() == 0 || game_->Suspended()) {
         // Nothing to update: show the current state once and sleep until an
         // event arrives, so an idle or suspended game uses no CPU.
-        if (!iconified_) game_->RenderGame();
+        if (!iconified_) Render();
         platform_->WaitEvents();
         return true;
     }
@@ -55,13 +59,26 @@ void KpMainLoop::RunUpdates() {
     for (int i = 0; i < kMaxUpdatesPerRender; ++i) {
         nextUpdate_ += updatePeriod_;
         game_->UpdateGame();
+        kpTraceUpdate();
         if (game_->UpdateRate() == 0 || nextUpdate_ - platform_->Now() > 0) {
-            game_->RenderGame();
+            Render();
             return;
         }
     }
     // Still behind after the last update: render, then drop the backlog
     // rather than spiral into ever longer bursts.
+    Render();
+    if (game_->UpdateRate() != 0) {
+        const double now = platform_->Now();
+        if (kpTraceEnabled() && updatePeriod_ > 0) {
+            kpTraceDroppedUpdates(static_cast<int>(std::floor((now - nextUpdate_) / updatePeriod_)));
+        }
+        nextUpdate_ = now;
+    }
+}
+
+void KpMainLoop::Render() {
+    const double start = kpTraceEnabled() ? platform_->Now() : 0;
     game_->RenderGame();
-    if (game_->UpdateRate() != 0) nextUpdate_ = platform_->Now();
+    if (kpTraceEnabled()) kpTraceFrame(platform_->Now() - start);
 }

@@ -42,6 +42,7 @@ public:
 private:
     void FollowWindowState();
     void RunUpdates();
+    void Render();   // RenderGame, timed for the trace
 
     KpGame* game_;
     KpLoopPlatform* platform_;

@@ -6,6 +6,7 @@
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "graphics/graphics_module.h"
+#include "host/trace.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 #include "runtime/random.h"
@@ -152,6 +153,7 @@ void c_MyApp::p_DispatchScreen() {
     switch (m_screen) {
         case kScreenMenu:
             p_Menu();
+            kpTraceAfterNextFrame("menu_frame");  // start-up timing: the first frame showing the menu
             break;
         case kScreenBackToMenu:
             p_LoadMenu();

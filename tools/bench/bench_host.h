@@ -1,0 +1,47 @@
+// The benchmark's host: the headless host (test clock, scripted input, no
+// rendering cost) that can also open a real GLFW window, so the same running
+// game first plays without a display and then replays its recorded frames
+// through the renderer into that window. It also times every incremental
+// collection step and remembers which image file each pixel block came from.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/testhost/headless_game.h"
+
+struct GLFWwindow;
+
+// The one host of the benchmark process.
+class BenchHost : public KpHeadlessGame {
+public:
+    BenchHost();
+
+    // Opens (or reopens) a w x h window with the game's context settings and
+    // makes it current; false when there is no display.
+    bool OpenWindow(int width, int height);
+    void CloseWindow();
+    GLFWwindow* Window() const { return window_; }
+    void MakeCurrent();
+
+    void WindowSize(int* width, int* height) override;
+    bool HasGraphicsContext() override;
+    unsigned char* LoadImageData(const String& path, int* width, int* height, int* depth) override;
+
+    // Every incremental collection step, timed in thread CPU time (so other
+    // processes on the machine do not lengthen it).
+    void gc_collect() override;
+    void ResetCollectorFigures();
+    double LongestCollectMicros() const { return longestCollectMicros_; }
+    long long CollectSteps() const { return collectSteps_; }
+
+    // The file a surface's pixel block was decoded from ("" when unknown).
+    std::string ImageFileOf(const unsigned char* pixels) const;
+
+private:
+    GLFWwindow* window_ = nullptr;
+    double longestCollectMicros_ = 0;
+    long long collectSteps_ = 0;
+    std::map<const unsigned char*, std::string> imageFiles_;
+};

@@ -1,0 +1,70 @@
+#include "tools/bench/draw_recording.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/graphics_module.h"
+#include "graphics/surface.h"
+
+void TakeImageTables(GameDriver& driver, Recording* out) {
+    c_MyApp& app = driver.app();
+    out->scaleX = app.m_scaleX;
+    out->scaleY = app.m_scaleY;
+    out->hdScale = app.m_hdScale;
+    out->images.assign(app.m_images.Length(), RecordedImage());
+    for (int slot = 0; slot < app.m_images.Length(); ++slot) {
+        c_Image* image = app.m_images.Get(slot);
+        if (!image || !image->m_surface) continue;
+        RecordedImage& r = out->images[slot];
+        r.present = true;
+        r.file = driver.host().ImageFileOf(image->m_surface->data);
+        r.surfaceWidth = image->m_surface->Width();
+        r.surfaceHeight = image->m_surface->Height();
+        r.width = image->m_width;
+        r.height = image->m_height;
+        r.handleX = image->m_tx;
+        r.handleY = image->m_ty;
+        r.fullFrame = (image->m_flags & kImageFullFrame) != 0;
+        r.surface = image->m_surface;
+        for (int f = 0; f < image->m_frames.Length(); ++f) {
+            r.frameXY.push_back(image->m_frames.Get(f)->m_x);
+            r.frameXY.push_back(image->m_frames.Get(f)->m_y);
+        }
+    }
+}
+
+RecordedFrame TakeFrame(c_MyApp& app) {
+    RecordedFrame frame;
+    const float* list = app.m_drawList.Data();
+    frame.records.assign(list, list + std::max(0, app.m_drawCount));
+    frame.cls[0] = app.m_clsRed;
+    frame.cls[1] = app.m_clsGreen;
+    frame.cls[2] = app.m_clsBlue;
+    frame.cls[3] = app.m_clsAlpha;
+    return frame;
+}
+
+void PutFrame(const RecordedFrame& frame, c_MyApp& app) {
+    const size_t n = std::min(frame.records.size(), static_cast<size_t>(app.m_drawList.Length()));
+    if (n) std::memcpy(app.m_drawList.Data(), frame.records.data(), n * sizeof(float));
+    app.m_drawCount = static_cast<int>(n);
+    app.m_clsRed = frame.cls[0];
+    app.m_clsGreen = frame.cls[1];
+    app.m_clsBlue = frame.cls[2];
+    app.m_clsAlpha = frame.cls[3];
+}
+
+int TextureSwitches(const Recording& recording, const RecordedFrame& frame) {
+    int switches = 0;
+    const void* current = nullptr;
+    const size_t n = frame.records.size();
+    for (size_t i = 0; i + kDrawRecordFloats <= n; i += kDrawRecordFloats) {
+        const float kind = frame.records[i];
+        if (!(kind > -1.0f && kind < static_cast<float>(recording.images.size()))) continue;
+        const RecordedImage& image = recording.images[static_cast<size_t>(kind)];
+        if (!image.present) continue;
+        if (image.surface != current) ++switches;
+        current = image.surface;
+    }
+    return switches;
+}

@@ -1,0 +1,74 @@
+#include "tools/bench/logic_section.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/gc.h"
+#include "tools/bench/figures.h"
+
+namespace {
+
+constexpr int kWarmupUpdates = 600;
+constexpr int kUpdatesPerMinute = 60 * 60;
+constexpr double kMicrosPerSecond = 1e6;
+
+}  // namespace
+
+void LogicSection(GameDriver& driver, const LogicOptions& options) {
+    for (int i = 0; i < kWarmupUpdates; ++i) driver.PlayStep();
+    std::vector<double> micros;
+    std::vector<double> records;
+    micros.reserve(static_cast<size_t>(options.updates));
+    const double wallStart = WallSeconds();
+    const double cpuStart = ThreadCpuSeconds();
+    for (int i = 0; i < options.updates; ++i) {
+        const double start = ThreadCpuSeconds();
+        driver.PlayStep();
+        micros.push_back((ThreadCpuSeconds() - start) * kMicrosPerSecond);
+        records.push_back(driver.app().m_drawCount / kDrawRecordFloats);
+    }
+    const double wall = WallSeconds() - wallStart;
+    const double cpu = ThreadCpuSeconds() - cpuStart;
+    BenchFigure("logic_updates_per_s_wall", options.updates / wall, "updates/s");
+    BenchFigure("logic_updates_per_s_cpu", options.updates / cpu, "updates/s");
+    BenchFigure("logic_update_median", Median(micros), "us");
+    BenchFigure("logic_update_p99", Percentile(micros, 99), "us");
+    BenchFigure("logic_records", Median(records), "records/update");
+    BenchFigure("logic_movers_level", driver.app().m_level, "level");
+
+    std::vector<double> pass;
+    for (int i = 0; i < options.mapPasses; ++i) {
+        const double start = ThreadCpuSeconds();
+        driver.MapPass();
+        pass.push_back((ThreadCpuSeconds() - start) * kMicrosPerSecond);
+    }
+    BenchFigure("logic_map_pass_median", Median(pass), "us");
+    BenchFigure("logic_map_pass_p99", Percentile(pass, 99), "us");
+}
+
+void CollectorSection(GameDriver& driver, const LogicOptions& options) {
+    BenchHost& host = driver.host();
+    gc_collect_all();
+    host.ResetCollectorFigures();
+    std::vector<double> live;
+    double longestFirstMinute = 0;
+    const double start = WallSeconds();
+    for (int minute = 0; minute < options.soakMinutes; ++minute) {
+        // A death rebuilds the level once a minute, as play would.
+        if (minute > 0) driver.app().p_GetLevel(driver.app().m_level);
+        for (int i = 0; i < kUpdatesPerMinute; ++i) driver.PlayStep();
+        live.push_back(gc_alloced_bytes);
+        if (minute == 0) longestFirstMinute = host.LongestCollectMicros();
+    }
+    const double wall = WallSeconds() - start;
+    BenchFigure("gc_soak_simulated", options.soakMinutes, "min");
+    BenchFigure("gc_soak_wall", wall, "s");
+    BenchFigure("gc_live_bytes_first_minute", live.front(), "bytes");
+    BenchFigure("gc_live_bytes_last_minute", live.back(), "bytes");
+    BenchFigure("gc_live_bytes_max", *std::max_element(live.begin(), live.end()), "bytes");
+    BenchFigure("gc_live_bytes_growth", live.back() - live.front(), "bytes");
+    BenchFigure("gc_max_alloced_bytes", gc_max_alloced_bytes, "bytes");
+    BenchFigure("gc_longest_step", host.LongestCollectMicros(), "us");
+    BenchFigure("gc_longest_step_first_minute", longestFirstMinute, "us");
+    BenchFigure("gc_steps", static_cast<double>(host.CollectSteps()), "steps");
+}

@@ -1,0 +1,130 @@
+// glimmer-bench: figures for the game's logic, its rendering against a peer
+// renderer, the real program's start-up, idle cost and memory, and the
+// collector, printed one per line as "name value unit" (lines starting with
+// "#" are notes).
+//
+// Usage: glimmer-bench [--sections logic,render,program,gc] [--quick]
+//                      [--program path/to/glimmer] [--data path/to/data]
+// Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
+// anywhere; it finds the build folder (and its data) next to itself.
+#include <GLFW/glfw3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "tools/bench/bench_host.h"
+#include "tools/bench/figures.h"
+#include "tools/bench/game_driver.h"
+#include "tools/bench/logic_section.h"
+#include "tools/bench/program_probe.h"
+#include "tools/bench/render_section.h"
+#include "tools/bench/sdl_peer.h"
+
+namespace {
+
+struct Size {
+    int width, height;
+};
+constexpr Size kSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}};
+
+// The build folder: this program lives in <build>/tools/bench/.
+std::string BuildDir() {
+    char path[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    std::string dir(path, static_cast<size_t>(n));
+    for (int i = 0; i < 3; ++i) dir = dir.substr(0, dir.rfind('/'));
+    return dir.empty() ? "/" : dir;
+}
+
+bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string a, b, c;
+    in >> a >> b >> c;
+    return a + " " + b + " " + c;
+}
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: glimmer-bench [--sections logic,render,program,gc] [--quick] "
+                 "[--program glimmer] [--data folder]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--gl-baseline") == 0) return GlBaselineMain();
+    std::set<std::string> sections = {"logic", "render", "program", "gc"};
+    const std::string build = BuildDir();
+    ProgramOptions program;
+    program.program = build + "/host/glimmer";
+    program.dataDir = build + "/data";
+    program.selfPath = build + "/tools/bench/glimmer-bench";
+    RenderOptions render;
+    LogicOptions logic;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--sections" && hasValue) {
+            sections.clear();
+            std::stringstream list(argv[++i]);
+            std::string s;
+            while (std::getline(list, s, ',')) sections.insert(s);
+        } else if (arg == "--quick") {
+            render.gameFrames = 60;
+            render.menuFrames = 20;
+            render.rounds = 1;
+            logic.updates = 3000;
+            logic.mapPasses = 1000;
+            logic.soakMinutes = 2;
+            program.startupRuns = 1;
+            program.gameSeconds = 5;
+            program.unfocusedSeconds = 3;
+        } else if (arg == "--program" && hasValue) {
+            program.program = argv[++i];
+        } else if (arg == "--data" && hasValue) {
+            program.dataDir = argv[++i];
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    // The game reads ./data from its working folder.
+    if (!FileExists("data") && (chdir(build.c_str()) != 0 || !FileExists("data"))) {
+        std::fprintf(stderr, "glimmer-bench: no data folder here or in %s\n", build.c_str());
+        return 1;
+    }
+    BenchNote("load average at start: " + LoadAverage() + " (figures are noisy when other work runs)");
+    BenchNote(std::string("SDL2 peer: ") + (SdlPeerAvailable() ? "built" : "not built (libsdl2-dev missing)"));
+
+    const bool windows = sections.count("render") && glfwInit();
+    if (sections.count("render") && !windows) BenchNote("no display: rendering is not measured");
+    BenchHost host;
+    GameDriver driver(&host);
+
+    if (windows) {
+        for (const Size& s : kSizes) RenderScene(driver, false, s.width, s.height, render);
+    }
+    if (!driver.StartGame()) {
+        std::fprintf(stderr, "glimmer-bench: the game did not start from the menu\n");
+        return 1;
+    }
+    if (windows) {
+        for (const Size& s : kSizes) RenderScene(driver, true, s.width, s.height, render);
+    }
+    if (sections.count("logic") || sections.count("gc")) driver.Resize(640, 480);
+    if (sections.count("logic")) LogicSection(driver, logic);
+    if (sections.count("gc")) CollectorSection(driver, logic);
+    if (windows) glfwTerminate();
+    if (sections.count("program")) ProgramSection(program);
+    BenchNote("load average at end: " + LoadAverage());
+    return 0;
+}

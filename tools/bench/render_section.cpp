@@ -1,0 +1,150 @@
+#include "tools/bench/render_section.h"
+
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "graphics/graphics_module.h"
+#include "graphics/renderer.h"
+#include "tools/bench/draw_recording.h"
+#include "tools/bench/figures.h"
+#include "tools/bench/sdl_peer.h"
+
+namespace {
+
+constexpr int kWarmupUpdates = 120;   // play before recording: launchers fire, snow settles
+constexpr int kWarmupFrames = 10;     // replayed untimed first: textures are made here
+constexpr double kMsPerSecond = 1000.0;
+
+struct OurFrameStats {
+    std::vector<double> ms;
+    std::vector<double> drawCalls;
+    std::vector<double> binds;
+};
+
+void ReplayOurs(GameDriver& driver, const Recording& rec, int count, OurFrameStats* out) {
+    BenchHost& host = driver.host();
+    host.MakeCurrent();
+    for (int i = 0; i < count; ++i) {
+        const RecordedFrame& frame = rec.frames[static_cast<size_t>(i) % rec.frames.size()];
+        PutFrame(frame, driver.app());
+        const double start = WallSeconds();
+        host.Render();
+        glFinish();
+        if (!out) continue;
+        out->ms.push_back((WallSeconds() - start) * kMsPerSecond);
+        const gxtkFrameStats& stats = kp_graphics_device->LastFrameStats();
+        out->drawCalls.push_back(stats.drawCalls);
+        out->binds.push_back(stats.textureBinds);
+    }
+}
+
+double OurEmptyFrames(BenchHost& host, int count) {
+    host.MakeCurrent();
+    gxtkGraphics* g = kp_graphics_device;
+    std::vector<double> ms;
+    for (int i = 0; i < count + kWarmupFrames; ++i) {
+        const double start = WallSeconds();
+        g->BeginRender();
+        g->Cls(0, 0, 0);
+        g->EndRender();
+        glFinish();
+        if (i >= kWarmupFrames) ms.push_back((WallSeconds() - start) * kMsPerSecond);
+    }
+    return Median(ms);
+}
+
+}  // namespace
+
+bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const RenderOptions& options) {
+    const std::string prefix =
+        std::string(inGame ? "game_" : "menu_") + std::to_string(width) + "x" + std::to_string(height) + "_";
+    BenchHost& host = driver.host();
+    driver.Resize(width, height);
+
+    // Record.
+    Recording rec;
+    rec.width = width;
+    rec.height = height;
+    const int frames = inGame ? options.gameFrames : options.menuFrames;
+    if (inGame) {
+        for (int i = 0; i < kWarmupUpdates; ++i) driver.PlayStep();
+    }
+    for (int i = 0; i < frames; ++i) {
+        if (inGame) {
+            driver.PlayStep();
+        } else {
+            driver.MenuStep();
+        }
+        rec.frames.push_back(TakeFrame(driver.app()));
+    }
+    TakeImageTables(driver, &rec);
+    std::vector<double> records, switches, rects, ovals, additive;
+    for (const RecordedFrame& f : rec.frames) {
+        records.push_back(static_cast<double>(f.records.size() / kDrawRecordFloats));
+        switches.push_back(TextureSwitches(rec, f));
+        int r = 0, o = 0, a = 0;
+        for (size_t i = 0; i + kDrawRecordFloats <= f.records.size(); i += kDrawRecordFloats) {
+            r += f.records[i] == kDrawRect;
+            o += f.records[i] == kDrawOval;
+            a += f.records[i + 13] == 3.0f;
+        }
+        rects.push_back(r);
+        ovals.push_back(o);
+        additive.push_back(a);
+    }
+
+    // Replay.
+    if (!host.OpenWindow(width, height)) {
+        BenchNote("no display: " + prefix + " replay skipped");
+        return false;
+    }
+    SdlPeer peer;
+    bool peerOpen = SdlPeerAvailable() && peer.Open(width, height) && peer.LoadTextures(rec);
+    if (SdlPeerAvailable() && !peerOpen) BenchNote("the SDL2 peer could not open or load its textures");
+    OurFrameStats ours;
+    std::vector<double> sdlMs;
+    ReplayOurs(driver, rec, kWarmupFrames, nullptr);
+    for (int i = 0; peerOpen && i < kWarmupFrames; ++i) peer.DrawFrame(rec, rec.frames[static_cast<size_t>(i) % rec.frames.size()]);
+    for (int round = 0; round < options.rounds; ++round) {
+        ReplayOurs(driver, rec, frames, &ours);
+        for (int i = 0; peerOpen && i < frames; ++i) {
+            const double start = WallSeconds();
+            peer.DrawFrame(rec, rec.frames[static_cast<size_t>(i)]);
+            sdlMs.push_back((WallSeconds() - start) * kMsPerSecond);
+        }
+    }
+    const double emptyOurs = OurEmptyFrames(host, options.emptyFrames);
+    std::vector<double> emptySdl;
+    for (int i = 0; peerOpen && i < options.emptyFrames + kWarmupFrames; ++i) {
+        const double start = WallSeconds();
+        peer.EmptyFrame();
+        if (i >= kWarmupFrames) emptySdl.push_back((WallSeconds() - start) * kMsPerSecond);
+    }
+    peer.Close();
+    host.CloseWindow();
+
+    const double oursMedian = Median(ours.ms);
+    const double oursP95 = Percentile(ours.ms, 95);
+    BenchFigure(prefix + "records", Median(records), "records/frame");
+    BenchFigure(prefix + "records_rects", Median(rects), "records/frame");
+    BenchFigure(prefix + "records_ovals", Median(ovals), "records/frame");
+    BenchFigure(prefix + "records_additive", Median(additive), "records/frame");
+    BenchFigure(prefix + "ours_frame_median", oursMedian, "ms");
+    BenchFigure(prefix + "ours_frame_p95", oursP95, "ms");
+    if (peerOpen) {
+        const double sdlMedian = Median(sdlMs);
+        const double sdlP95 = Percentile(sdlMs, 95);
+        BenchFigure(prefix + "sdl_frame_median", sdlMedian, "ms");
+        BenchFigure(prefix + "sdl_frame_p95", sdlP95, "ms");
+        BenchFigure(prefix + "ratio_median", oursMedian / sdlMedian, "ours/sdl");
+        BenchFigure(prefix + "ratio_p95", oursP95 / sdlP95, "ours/sdl");
+    }
+    BenchFigure(prefix + "ours_draw_calls", Median(ours.drawCalls), "calls/frame");
+    BenchFigure(prefix + "ours_texture_binds", Median(ours.binds), "binds/frame");
+    BenchFigure(prefix + "texture_switches", Median(switches), "switches/frame");
+    BenchFigure(prefix + "texture_switches_max", Percentile(switches, 100), "switches/frame");
+    BenchFigure(prefix + "empty_frame_ours", emptyOurs, "ms");
+    if (peerOpen) BenchFigure(prefix + "empty_frame_sdl", Median(emptySdl), "ms");
+    return true;
+}
