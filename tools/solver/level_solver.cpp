@@ -15,7 +15,9 @@ constexpr int kStateStand = 0;
 constexpr int kStateDying = 9;
 constexpr int kStateLeaving = 10;
 constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is dropped
-constexpr int kPlungerBucket = 40;       // plunger countdowns closer than this count as one state
+constexpr int kPlungerBucket = 40;
+constexpr int kLauncherPeriod = 120;     // every launcher fires once in this many updates
+constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state       // plunger countdowns closer than this count as one state
 
 // One move: keys for the first update, keys held after it, and a minimum length.
 struct Move {
@@ -235,9 +237,13 @@ uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
     return h;
 }
 
-uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts) {
+// With launchers, where the hero stands is told apart by the launchers' phase
+// too (they all fire every 120 updates), so that waiting for a gap is a move.
+uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts, int time) {
     const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kScriptGrip);
-    return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), ClockState(app, facts));
+    uint64_t clocks = ClockState(app, facts);
+    if (facts.hasLaunchers) clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
+    return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), clocks);
 }
 
 // Tile classes on the level as built, for a given flip parity (the map's
@@ -289,7 +295,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
     std::unordered_map<uint64_t, int> best;
     std::unordered_map<uint64_t, Outcome> outcomes;
-    best[KeyOfApp(app, 0, facts)] = dropIn;
+    best[KeyOfApp(app, 0, facts, dropIn)] = dropIn;
     open.push({dropIn, 0});
     int goal = -1;
     const std::vector<Move>& moves = Moves();
@@ -390,7 +396,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 session.Restore(parent);
                 if (!restoredOnce && !calm) {
                     // Clocked states are told apart by their clocks as well.
-                    const uint64_t key = KeyOfApp(app, session.Keys(), facts);
+                    const uint64_t key = KeyOfApp(app, session.Keys(), facts, time);
                     auto it = best.find(key);
                     if (it != best.end() && it->second < time) break;
                 }
@@ -438,7 +444,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 std::fprintf(stderr, "  move %d -> (%d,%d) facing %d after %d updates\n", m, app.m_playerX,
                              app.m_playerY, app.m_facing, updates);
             }
-            const uint64_t key = KeyOfApp(app, session.Keys(), facts);
+            const uint64_t key = KeyOfApp(app, session.Keys(), facts, t);
             auto it = best.find(key);
             if (it != best.end() && it->second <= t) continue;
             best[key] = t;
