@@ -3,9 +3,19 @@
 # run under an Xvfb server with a light window manager started here; tests
 # that check sound point OpenAL Soft at its wave-file backend themselves, and
 # the others keep it away from any sound card.
+#
+# Three builds: "build" (the normal one; its "fuzz" test runs every fuzzer
+# briefly when clang-14 is installed), "build-asan" (AddressSanitizer with
+# UndefinedBehaviorSanitizer and LeakSanitizer, the whole suite) and
+# "build-tsan" (ThreadSanitizer, the services' thread tests). Any sanitizer
+# report fails its test. Arguments go to every ctest run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 bash scripts/setup.sh build
+bash scripts/setup.sh build-asan -DGLIMMER_SANITIZE=ON
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIMMER_TSAN=ON >/dev/null
+cmake --build build-tsan -j"$(nproc)" --target services_tests
 
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   for n in $(seq 90 120); do
@@ -20,5 +30,18 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   wm_pid=$!
 fi
 
-cd build
-ctest --output-on-failure -j2 --timeout 900 "$@"
+status=0
+(cd build && ctest --output-on-failure -j2 --timeout 900 "$@") || status=1
+
+# Leaks are reported except those of the system's GL, X, OpenAL and GLFW
+# libraries; UndefinedBehaviorSanitizer stops at its first report.
+(cd build-asan &&
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
+  LSAN_OPTIONS="suppressions=$root/tests/reliability/lsan_suppressions.txt:print_suppressions=0" \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -j2 --timeout 1800 -LE fuzz "$@") || status=1
+
+(cd build-tsan &&
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --output-on-failure --timeout 600 -R '^services$' "$@") || status=1
+exit $status
