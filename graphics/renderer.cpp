@@ -1,6 +1,8 @@
 #include "graphics/renderer.h"
 
+#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (OpenGL 1.4)
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
@@ -76,6 +78,8 @@ int gxtkGraphics::BeginRender() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
+    texturing_ = false;
+    blendMode_ = 0;
 
     vertexCount = 0;
     stats_ = gxtkFrameStats();
@@ -89,6 +93,8 @@ int gxtkGraphics::EndRender() {
         return 0;
     }
     Flush();
+    if (texturing_) glDisable(GL_TEXTURE_2D);
+    texturing_ = false;
     if (GLFWwindow* window = glfwGetCurrentContext()) glfwSwapBuffers(window);
     lastStats_ = stats_;
     inFrame_ = false;
@@ -116,10 +122,19 @@ void gxtkGraphics::Flush() {
         vertexCount = 0;
         return;
     }
+    // Texturing stays on from one textured batch to the next, and the
+    // texture is bound again only when it changed (or another was bound).
     if (primSurf) {
-        glEnable(GL_TEXTURE_2D);
-        primSurf->Bind();
+        if (!texturing_) glEnable(GL_TEXTURE_2D);
+        texturing_ = true;
         ++stats_.textureBinds;
+        if (!primSurf->IsBound()) {
+            primSurf->Bind();
+            ++stats_.textureSwitches;
+        }
+    } else if (texturing_) {
+        glDisable(GL_TEXTURE_2D);
+        texturing_ = false;
     }
     switch (primType) {
         case 1:
@@ -138,14 +153,18 @@ void gxtkGraphics::Flush() {
             glDrawElements(GL_TRIANGLES, vertexCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
             ++stats_.drawCalls;
             break;
-        default:
-            for (int start = 0; start < vertexCount; start += primType) {
-                glDrawArrays(GL_TRIANGLE_FAN, start, primType);
-                ++stats_.drawCalls;
+        default: {
+            // Every polygon of the batch in one call: the same fans, in the same order.
+            const int count = vertexCount / primType;
+            for (int k = 0; k < count; ++k) {
+                fanFirsts_[k] = k * primType;
+                fanCounts_[k] = primType;
             }
+            glMultiDrawArrays(GL_TRIANGLE_FAN, fanFirsts_, fanCounts_, count);
+            ++stats_.drawCalls;
             break;
+        }
     }
-    if (primSurf) glDisable(GL_TEXTURE_2D);
     ++stats_.flushes;
     stats_.vertices += vertexCount;
     vertexCount = 0;
@@ -220,6 +239,7 @@ int gxtkGraphics::SetColor(float r, float g, float b) {
 int gxtkGraphics::SetBlend(int mode) {
     Flush();
     if (!inFrame_) return 0;
+    blendMode_ = mode;
     if (mode == kBlendAdditive) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -231,7 +251,8 @@ int gxtkGraphics::SetBlend(int mode) {
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     Flush();
     if (!inFrame_) return 0;
-    if (x == 0 && y == 0 && w == Width() && h == Height()) {
+    scissoring_ = !(x == 0 && y == 0 && w == Width() && h == Height());
+    if (!scissoring_) {
         glDisable(GL_SCISSOR_TEST);
     } else {
         glEnable(GL_SCISSOR_TEST);
@@ -270,12 +291,32 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
 
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
     if (!Drawing()) return 0;
+    if (CoversWindowOpaquely(x, y, w, h)) {
+        // Under alpha blending an opaque rectangle leaves exactly its own
+        // colour in every pixel it covers, whatever lay below: over the whole
+        // window that is a clear with the packed colour, which costs the GL
+        // far less than blending every pixel. What is batched would be
+        // covered, so it is dropped.
+        vertexCount = 0;
+        glClearColor(static_cast<float>(color & 0xff) / 255.0f, static_cast<float>((color >> 8) & 0xff) / 255.0f,
+                     static_cast<float>((color >> 16) & 0xff) / 255.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ++stats_.clears;
+        return 0;
+    }
     gxtkVertex* v = Begin(4, 4, nullptr);
     Put(v, x, y);
     Put(v + 1, x + w, y);
     Put(v + 2, x + w, y + h);
     Put(v + 3, x, y + h);
     return 0;
+}
+
+bool gxtkGraphics::CoversWindowOpaquely(float x, float y, float w, float h) const {
+    constexpr uint32_t kOpaque = 0xffu << 24;
+    // Comparisons are written so that NaN never passes.
+    return !tformed && blendMode_ != kBlendAdditive && !scissoring_ && (color & 0xff000000u) == kOpaque &&
+           x <= 0 && y <= 0 && x + w >= static_cast<float>(width) && y + h >= static_cast<float>(height);
 }
 
 int gxtkGraphics::OvalSegments(float w, float h) const {

@@ -27,7 +27,9 @@ struct gxtkFrameStats {
     int drawCalls = 0;     // glDrawArrays / glDrawElements calls
     int vertices = 0;      // vertices drawn
     int flushes = 0;       // batches drawn
-    int textureBinds = 0;  // surface binds for textured batches
+    int textureBinds = 0;     // textured batches, each needing its surface's texture
+    int textureSwitches = 0;  // of those, the ones whose texture was not bound already
+    int clears = 0;        // window-covering opaque rectangles drawn as a clear
 };
 
 // The renderer. One instance lives for the whole program.
@@ -111,8 +113,17 @@ private:
     bool PrepareSurface(gxtkSurface* surface);
     // True inside a frame; a draw outside one is ignored (and reported in a debug build).
     bool Drawing() const;
+    // True when a rectangle drawn now would cover every pixel of the window with an opaque colour under alpha blending.
+    bool CoversWindowOpaquely(float x, float y, float w, float h) const;
 
     bool inFrame_ = false;  // between a successful BeginRender and EndRender
+    // GL state of the frame, so that unchanged state is not sent again.
+    bool texturing_ = false;             // GL_TEXTURE_2D enabled
+    int blendMode_ = 0;                  // last SetBlend mode
+    bool scissoring_ = false;            // GL_SCISSOR_TEST enabled by SetScissor
+    // Starts and lengths of the polygons of a batch, for drawing them in one call.
+    int fanFirsts_[kMaxVertices] = {};
+    int fanCounts_[kMaxVertices] = {};
     gxtkFrameStats stats_;
     gxtkFrameStats lastStats_;
 };

@@ -33,15 +33,32 @@ int PowerOfTwoAtLeast(int n) {
 // GL may be called only while the host has a current context.
 bool ContextCurrent() { return KpGame::_game && KpGame::_game->HasGraphicsContext(); }
 
+// The texture bound in the window of glfwGraphicsSeq `boundSeq`. Every bind
+// and delete of a texture goes through this file, so the renderer can skip
+// binding the texture that is bound already.
+unsigned int boundTexture = 0;
+int boundSeq = -1;
+
+void BindTexture(unsigned int texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    boundTexture = texture;
+    boundSeq = glfwGraphicsSeq;
+}
+
 }  // namespace
 
 gxtkSurface::~gxtkSurface() { Discard(); }
 
 bool gxtkSurface::HasTexture() const { return seq == glfwGraphicsSeq && seq > 0; }
 
+bool gxtkSurface::IsBound() const { return HasTexture() && boundSeq == seq && boundTexture == texture; }
+
 void gxtkSurface::ReleaseTexture() {
     // A texture of an earlier window died with its context: nothing to delete.
-    if (HasTexture() && ContextCurrent()) glDeleteTextures(1, &texture);
+    if (HasTexture() && ContextCurrent()) {
+        if (IsBound()) boundTexture = 0;  // deleting the bound texture binds 0
+        glDeleteTextures(1, &texture);
+    }
     seq = -1;
 }
 
@@ -106,7 +123,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
         }
     }
     if (!HasTexture() || !ContextCurrent()) return;  // the next texture creation picks the pixels up
-    glBindTexture(GL_TEXTURE_2D, texture);
+    BindTexture(texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const unsigned char* first = data + (size_t(y) * size_t(width) + size_t(x)) * 4;
     if (w == width) {
@@ -122,7 +139,7 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
 void gxtkSurface::Bind() {
     if (glfwGraphicsSeq == 0 || !ContextCurrent()) return;
     if (seq == glfwGraphicsSeq) {
-        glBindTexture(GL_TEXTURE_2D, texture);
+        BindTexture(texture);
         return;
     }
     CreateTexture();
@@ -135,7 +152,7 @@ void gxtkSurface::CreateTexture() {
     }
     seq = glfwGraphicsSeq;
     glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    BindTexture(texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

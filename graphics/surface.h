@@ -36,6 +36,8 @@ public:
     void Bind();
     // True when the texture exists in the current window.
     bool HasTexture() const;
+    // True when the texture is the one bound in the current window now.
+    bool IsBound() const;
 
 private:
     void CreateTexture();

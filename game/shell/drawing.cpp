@@ -197,11 +197,19 @@ void c_MyApp::p_ReplayDrawList() {
     const float o = kp_Glimmer_overscan;
     const float oy = windowW > 0 ? o * windowH / windowW : 0.0f;
     const float* list = m_drawList.Data();
+    // The graphics context holds the state last sent to the renderer. Only
+    // changes are sent: consecutive records mostly share colour, alpha and
+    // blend, and every blend call makes the renderer draw its batch.
+    const c_GraphicsContext* g = kp_graphics_context;
+    if (!g) return;
     for (int i = 0; i < m_drawCount - 14; i += kDrawRecordFloats) {
         const float* r = list + i;
-        kp_graphics_SetAlpha(r[7]);
-        kp_graphics_SetColor(r[10], r[11], r[12]);
-        kp_graphics_SetBlend(r[13] == kAdditiveBlend ? 1 : 0);
+        if (!(r[7] == g->m_alpha)) kp_graphics_SetAlpha(r[7]);
+        if (!(r[10] == g->m_color_r && r[11] == g->m_color_g && r[12] == g->m_color_b)) {
+            kp_graphics_SetColor(r[10], r[11], r[12]);
+        }
+        const int blend = r[13] == kAdditiveBlend ? 1 : 0;
+        if (blend != g->m_blend) kp_graphics_SetBlend(blend);
         const float x = r[1] * m_scaleX + o;
         const float y = r[2] * m_scaleY + oy;
         const float kind = r[0];

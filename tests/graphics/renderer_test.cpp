@@ -338,6 +338,95 @@ TEST_F(GlRendererTest, TextureSwitchesFlush) {
     g->BeginRender();
 }
 
+// A rectangle that covers the whole window opaquely under alpha blending is
+// drawn as a clear; every other rectangle is drawn. Either way the pixels are
+// those of blending the packed colour.
+TEST_F(GlRendererTest, WindowCoveringOpaqueRectangleClearsWithThePackedColour) {
+    struct Case {
+        const char* name;
+        float x, y, w, h, alpha;
+        int blend;
+        bool scissor, transformed, clears;
+        unsigned centre;  // expected pixel at (320, 240) over a clear of kClear
+    } const cases[] = {
+        {"whole window", 0, 0, 640, 480, 1, 0, false, false, true, 0x0ac863u},
+        {"larger than the window", -1, -1, 642, 482, 1, 0, false, false, true, 0x0ac863u},
+        {"blend 2 is alpha blending", 0, 0, 640, 480, 1, 2, false, false, true, 0x0ac863u},
+        {"one pixel short", 0, 0, 639, 480, 1, 0, false, false, false, 0x0ac863u},
+        {"half transparent", 0, 0, 640, 480, 0.5f, 0, false, false, false, 0x0a6e40u},
+        {"additive", 0, 0, 640, 480, 1, 1, false, false, false, 0x14dc81u},
+        {"scissored", 0, 0, 640, 480, 1, 0, true, false, false, 0x0ac863u},
+        {"under a matrix", 0, 0, 640, 480, 1, 0, false, true, false, 0x0ac863u},
+        {"not a number", NAN, 0, 640, 480, 1, 0, false, false, false, kClear},
+    };
+    for (const Case& c : cases) {
+        g->EndRender();
+        g->BeginRender();
+        g->SetMatrix(1, 0, 0, 1, 0, 0);
+        g->SetBlend(0);
+        g->SetScissor(0, 0, 640, 480);
+        g->Cls(10, 20, 30);
+        g->SetColor(255, 255, 255);
+        g->DrawRect(300, 200, 5, 5);  // batched before the rectangle: covered by it
+        g->SetColor(10.9f, 200.5f, 99.99f);  // packs as 10, 200, 99
+        g->SetAlpha(c.alpha);
+        g->SetBlend(c.blend);
+        if (c.scissor) g->SetScissor(0, 0, 640, 479);
+        if (c.transformed) g->SetMatrix(1, 0, 0, 1, 0.25f, 0);
+        g->DrawRect(c.x, c.y, c.w, c.h);
+        EXPECT_EQ(g->CurrentFrameStats().clears, c.clears ? 1 : 0) << c.name;
+        EXPECT_RGB(g, 320, 240, c.centre) << c.name;
+        if (c.clears) {
+            EXPECT_RGB(g, 301, 201, c.centre) << c.name << ": the rectangle batched before is covered";
+            EXPECT_RGB(g, 639, 479, c.centre) << c.name;
+        }
+    }
+    g->SetScissor(0, 0, 640, 480);
+}
+
+TEST_F(GlRendererTest, TextureBoundAlreadyIsNotBoundAgain) {
+    gxtkSurface* sheet = Surface(2, 1, {int(0xffff0000u), int(0xff00ff00u)});
+    g->EndRender();
+    g->BeginRender();
+    g->SetColor(255, 255, 255);
+    g->DrawSurface2(sheet, 0, 0, 0, 0, 1, 1);
+    g->DrawRect(0, 10, 1, 1);
+    g->DrawSurface2(sheet, 0, 20, 1, 0, 1, 1);
+    g->DrawRect(0, 30, 1, 1);
+    // A new surface binds its own texture when it is made: the sheet must be bound again.
+    gxtkSurface* other = Surface(1, 1, {int(0xff0000ffu)});
+    g->DrawSurface2(sheet, 0, 40, 0, 0, 1, 1);
+    g->DrawSurface(other, 0, 50);
+    g->DrawSurface2(sheet, 0, 60, 1, 0, 1, 1);
+    EXPECT_RGB(g, 0, 0, 0xff0000u);
+    EXPECT_RGB(g, 0, 20, 0x00ff00u);
+    EXPECT_RGB(g, 0, 40, 0xff0000u);
+    EXPECT_RGB(g, 0, 50, 0x0000ffu);
+    EXPECT_RGB(g, 0, 60, 0x00ff00u);
+    const gxtkFrameStats s = g->CurrentFrameStats();
+    EXPECT_EQ(s.textureBinds, 5) << "textured batches";
+    // Making the sheet left it bound; binds: the sheet after the new surface, the other, the sheet again.
+    EXPECT_EQ(s.textureSwitches, 3);
+}
+
+TEST_F(GlRendererTest, PolygonsOfOneBatchDrawInOneCall) {
+    g->EndRender();
+    g->BeginRender();
+    g->Cls(0, 0, 0);
+    g->SetColor(255, 255, 255);
+    g->DrawOval(10, 10, 20, 20);
+    g->DrawOval(50, 10, 20, 20);
+    g->DrawOval(90, 10, 20, 20);
+    g->EndRender();
+    EXPECT_EQ(g->LastFrameStats().drawCalls, 1);
+    g->BeginRender();
+    // The swap keeps the picture in the back buffer here (Mesa under Xvfb copies it).
+    EXPECT_RGB(g, 20, 20, 0xffffffu);
+    EXPECT_RGB(g, 60, 20, 0xffffffu);
+    EXPECT_RGB(g, 100, 20, 0xffffffu);
+    EXPECT_RGB(g, 40, 20, 0u);
+}
+
 TEST_F(GlRendererTest, ClsDiscardsTheBatch) {
     g->SetColor(255, 0, 0);
     g->DrawRect(0, 0, 10, 10);

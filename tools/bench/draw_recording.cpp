@@ -1,6 +1,7 @@
 #include "tools/bench/draw_recording.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "graphics/graphics_module.h"
@@ -67,4 +68,13 @@ int TextureSwitches(const Recording& recording, const RecordedFrame& frame) {
         current = image.surface;
     }
     return switches;
+}
+
+bool WritePpm(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = height - 1; y >= 0; --y) std::fwrite(rgb.data() + static_cast<size_t>(y) * row, 1, row, out);
+    return std::fclose(out) == 0;
 }

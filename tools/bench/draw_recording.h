@@ -44,3 +44,6 @@ void PutFrame(const RecordedFrame& frame, c_MyApp& app);
 // Changes of pixel sheet between consecutive image records of a frame: each
 // costs the renderer a texture switch however it batches.
 int TextureSwitches(const Recording& recording, const RecordedFrame& frame);
+
+// Writes w x h RGB pixels, bottom row first (as GL reads them), as a binary PPM file.
+bool WritePpm(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb);

@@ -4,7 +4,8 @@
 // "#" are notes).
 //
 // Usage: glimmer-bench [--sections logic,render,program,gc] [--quick]
-//                      [--program path/to/glimmer] [--data path/to/data]
+//                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
+//                      [--data path/to/data]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
 // anywhere; it finds the build folder (and its data) next to itself.
 #include <GLFW/glfw3.h>
@@ -55,7 +56,7 @@ std::string LoadAverage() {
 void Usage() {
     std::fprintf(stderr,
                  "usage: glimmer-bench [--sections logic,render,program,gc] [--quick] "
-                 "[--program glimmer] [--data folder]\n");
+                 "[--pixel-hash frames] [--shots folder] [--program glimmer] [--data folder]\n");
 }
 
 }  // namespace
@@ -88,6 +89,11 @@ int main(int argc, char** argv) {
             program.startupRuns = 1;
             program.gameSeconds = 5;
             program.unfocusedSeconds = 3;
+        } else if (arg == "--pixel-hash" && hasValue) {
+            render.hashFrames = std::atoi(argv[++i]);
+        } else if (arg == "--shots" && hasValue) {
+            render.shotDir = argv[++i];
+            if (render.hashFrames == 0) render.hashFrames = 1;
         } else if (arg == "--program" && hasValue) {
             program.program = argv[++i];
         } else if (arg == "--data" && hasValue) {

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "graphics/graphics_module.h"
@@ -20,6 +21,8 @@ struct OurFrameStats {
     std::vector<double> ms;
     std::vector<double> drawCalls;
     std::vector<double> binds;
+    std::vector<double> switches;
+    std::vector<double> clears;
 };
 
 void ReplayOurs(GameDriver& driver, const Recording& rec, int count, OurFrameStats* out) {
@@ -36,7 +39,50 @@ void ReplayOurs(GameDriver& driver, const Recording& rec, int count, OurFrameSta
         const gxtkFrameStats& stats = kp_graphics_device->LastFrameStats();
         out->drawCalls.push_back(stats.drawCalls);
         out->binds.push_back(stats.textureBinds);
+        out->switches.push_back(stats.textureSwitches);
+        out->clears.push_back(stats.clears);
     }
+}
+
+// A hash of the window's pixels after replaying each of the first `count`
+// frames, so two builds can show that they draw exactly the same pictures.
+// The frame is drawn as the framework's render does it, and read back
+// through the renderer (which draws its batch first) before the swap.
+double PixelHash(GameDriver& driver, const Recording& rec, int count, int width, int height,
+                 const std::string& shotPrefix) {
+    driver.host().MakeCurrent();
+    gxtkGraphics* g = kp_graphics_device;
+    Array<int> pixels(width * height);
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (int i = 0; i < count && i < static_cast<int>(rec.frames.size()); ++i) {
+        PutFrame(rec.frames[static_cast<size_t>(i)], driver.app());
+        g->BeginRender();
+        kp_graphics_BeginRender();
+        driver.app().p_OnRender();
+        g->ReadPixels(pixels, 0, 0, width, height, 0, width);
+        kp_graphics_EndRender();
+        g->EndRender();
+        const int* p = pixels.Data();
+        for (int k = 0; k < width * height; ++k) {
+            const uint32_t rgb = static_cast<uint32_t>(p[k]) & 0xffffffu;
+            for (int b = 0; b < 3; ++b) hash = (hash ^ ((rgb >> (8 * b)) & 0xffu)) * 16777619u;
+        }
+        if (i == 0 && !shotPrefix.empty()) {
+            // Rows come top first; the writer takes them bottom first.
+            std::vector<unsigned char> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const uint32_t c = static_cast<uint32_t>(p[y * width + x]);
+                    unsigned char* out = rgb.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+                    out[0] = static_cast<unsigned char>(c >> 16);
+                    out[1] = static_cast<unsigned char>(c >> 8);
+                    out[2] = static_cast<unsigned char>(c);
+                }
+            }
+            WritePpm(shotPrefix + "ours.ppm", width, height, rgb);
+        }
+    }
+    return static_cast<double>(hash);
 }
 
 double OurEmptyFrames(BenchHost& host, int count) {
@@ -115,6 +161,11 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
         }
     }
     const double emptyOurs = OurEmptyFrames(host, options.emptyFrames);
+    const std::string shots = options.shotDir.empty() ? "" : options.shotDir + "/" + prefix;
+    const double hash = options.hashFrames > 0 ? PixelHash(driver, rec, options.hashFrames, width, height, shots) : 0;
+    if (peerOpen && !shots.empty()) {
+        peer.Screenshot(rec, rec.frames.front(), shots + "sdl.ppm");
+    }
     std::vector<double> emptySdl;
     for (int i = 0; peerOpen && i < options.emptyFrames + kWarmupFrames; ++i) {
         const double start = WallSeconds();
@@ -141,10 +192,13 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
         BenchFigure(prefix + "ratio_p95", oursP95 / sdlP95, "ours/sdl");
     }
     BenchFigure(prefix + "ours_draw_calls", Median(ours.drawCalls), "calls/frame");
-    BenchFigure(prefix + "ours_texture_binds", Median(ours.binds), "binds/frame");
+    BenchFigure(prefix + "ours_textured_batches", Median(ours.binds), "batches/frame");
+    BenchFigure(prefix + "ours_texture_switches", Median(ours.switches), "binds/frame");
+    BenchFigure(prefix + "ours_clears", Median(ours.clears), "clears/frame");
     BenchFigure(prefix + "texture_switches", Median(switches), "switches/frame");
     BenchFigure(prefix + "texture_switches_max", Percentile(switches, 100), "switches/frame");
     BenchFigure(prefix + "empty_frame_ours", emptyOurs, "ms");
+    if (options.hashFrames > 0) BenchFigure(prefix + "ours_pixels_hash", hash, "fnv1a");
     if (peerOpen) BenchFigure(prefix + "empty_frame_sdl", Median(emptySdl), "ms");
     return true;
 }

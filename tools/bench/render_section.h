@@ -14,6 +14,8 @@ struct RenderOptions {
     int menuFrames = 60;    // recorded frames of the menu per size
     int rounds = 2;         // replay rounds of each renderer
     int emptyFrames = 60;
+    int hashFrames = 0;     // frames whose pixels are hashed (--pixel-hash)
+    std::string shotDir;    // when set (--shots), the first frame of each renderer is saved there as PPM
 };
 
 // Records and replays the menu (`inGame` false) or play at w x h; prints

@@ -1,9 +1,11 @@
 #include "tools/bench/sdl_peer.h"
 
 #include <GL/gl.h>
+#include <GL/glx.h>
 #include <SDL.h>
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -85,6 +87,7 @@ void SdlPeer::Close() {
     textures_.clear();
     if (renderer_) SDL_DestroyRenderer(renderer_);
     renderer_ = nullptr;
+    context_ = nullptr;
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
 }
@@ -123,6 +126,7 @@ SDL_Texture* SdlPeer::TextureFor(const std::string& file) {
 }
 
 bool SdlPeer::LoadTextures(const Recording& recording) {
+    MakeCurrent();
     bool all = true;
     for (const RecordedImage& image : recording.images) {
         if (image.present && !TextureFor(image.file)) all = false;
@@ -130,7 +134,41 @@ bool SdlPeer::LoadTextures(const Recording& recording) {
     return all;
 }
 
+void SdlPeer::MakeCurrent() {
+    // SDL keeps its own note of the current context and skips making it
+    // current when the note says so; another library (the game's window)
+    // may have changed it since. Dropping the note makes the renderer take
+    // its context again at its next call.
+    if (context_ && glXGetCurrentContext() == context_) return;
+    SDL_GL_MakeCurrent(window_, nullptr);
+}
+
+bool SdlPeer::Screenshot(const Recording& recording, const RecordedFrame& frame, const std::string& path) {
+    Draw(recording, frame);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
+    const int pitch = width_ * 3;
+    const bool read = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_RGB24, rgb.data(), pitch) == 0;
+    SDL_RenderPresent(renderer_);
+    context_ = glXGetCurrentContext();
+    if (!read) return false;
+    // Rows come top first; the writer takes them as GL reads them, bottom first.
+    std::vector<unsigned char> flipped(rgb.size());
+    for (int y = 0; y < height_; ++y) {
+        std::copy(rgb.begin() + static_cast<long>(y) * pitch, rgb.begin() + static_cast<long>(y + 1) * pitch,
+                  flipped.begin() + static_cast<long>(height_ - 1 - y) * pitch);
+    }
+    return WritePpm(path, width_, height_, flipped);
+}
+
 void SdlPeer::DrawFrame(const Recording& rec, const RecordedFrame& frame) {
+    Draw(rec, frame);
+    SDL_RenderPresent(renderer_);
+    glFinish();  // the peer's context is current after the present
+    context_ = glXGetCurrentContext();
+}
+
+void SdlPeer::Draw(const Recording& rec, const RecordedFrame& frame) {
+    MakeCurrent();
     const SDL_BlendMode premultiplied = PremultipliedBlend();
     const SDL_BlendMode additive = AdditiveBlend();
     // The window's clear: one rectangle of the clear colour over the whole window.
@@ -209,13 +247,13 @@ void SdlPeer::DrawFrame(const Recording& rec, const RecordedFrame& frame) {
             SDL_RenderGeometry(renderer_, texture, quad, 4, kQuadIndices, 6);
         }
     }
-    SDL_RenderPresent(renderer_);
-    glFinish();  // the peer's context is current after the present
 }
 
 void SdlPeer::EmptyFrame() {
+    MakeCurrent();
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
     glFinish();
+    context_ = glXGetCurrentContext();
 }

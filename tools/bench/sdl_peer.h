@@ -34,12 +34,17 @@ public:
     // Clears, presents and waits.
     void EmptyFrame();
     std::string RendererName() const;
+    // Draws a frame and writes it as a binary PPM file.
+    bool Screenshot(const Recording& recording, const RecordedFrame& frame, const std::string& path);
 
 private:
+    void MakeCurrent();
+    void Draw(const Recording& recording, const RecordedFrame& frame);  // without presenting
     SDL_Texture* TextureFor(const std::string& file);
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     int width_ = 0, height_ = 0;
     std::map<std::string, SDL_Texture*> textures_;
+    const void* context_ = nullptr;  // the renderer's GL context, once seen current
 };

@@ -12,3 +12,6 @@ void SdlPeer::DrawFrame(const Recording&, const RecordedFrame&) {}
 void SdlPeer::EmptyFrame() {}
 std::string SdlPeer::RendererName() const { return "none"; }
 SDL_Texture* SdlPeer::TextureFor(const std::string&) { return nullptr; }
+bool SdlPeer::Screenshot(const Recording&, const RecordedFrame&, const std::string&) { return false; }
+void SdlPeer::Draw(const Recording&, const RecordedFrame&) {}
+void SdlPeer::MakeCurrent() {}
