@@ -304,6 +304,7 @@ int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
         ++stats_.clears;
         return 0;
     }
+    if (OutsideWindow(x, y, x + w, y + h)) return 0;
     gxtkVertex* v = Begin(4, 4, nullptr);
     Put(v, x, y);
     Put(v + 1, x + w, y);
@@ -317,6 +318,27 @@ bool gxtkGraphics::CoversWindowOpaquely(float x, float y, float w, float h) cons
     // Comparisons are written so that NaN never passes.
     return !tformed && blendMode_ != kBlendAdditive && !scissoring_ && (color & 0xff000000u) == kOpaque &&
            x <= 0 && y <= 0 && x + w >= static_cast<float>(width) && y + h >= static_cast<float>(height);
+}
+
+bool gxtkGraphics::OutsideWindow(float x0, float y0, float x1, float y1) {
+    float xs[4] = {x0, x1, x1, x0};
+    float ys[4] = {y0, y0, y1, y1};
+    if (tformed) {
+        for (int k = 0; k < 4; ++k) {
+            const float x = xs[k];
+            xs[k] = ix * x + jx * ys[k] + tx;
+            ys[k] = iy * x + jy * ys[k] + ty;
+        }
+    }
+    // Wholly left, right, above or below the window: it covers no pixel. NaN never passes.
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    const bool outside = (xs[0] <= 0 && xs[1] <= 0 && xs[2] <= 0 && xs[3] <= 0) ||
+                         (xs[0] >= w && xs[1] >= w && xs[2] >= w && xs[3] >= w) ||
+                         (ys[0] <= 0 && ys[1] <= 0 && ys[2] <= 0 && ys[3] <= 0) ||
+                         (ys[0] >= h && ys[1] >= h && ys[2] >= h && ys[3] >= h);
+    if (outside) ++stats_.culled;
+    return outside;
 }
 
 int gxtkGraphics::OvalSegments(float w, float h) const {
@@ -377,6 +399,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
     if (!Drawing() || !PrepareSurface(surface)) return 0;
     const float w = static_cast<float>(surface->Width());
     const float h = static_cast<float>(surface->Height());
+    if (OutsideWindow(x, y, x + w, y + h)) return 0;
     const float u1 = w * surface->uscale;
     const float v1 = h * surface->vscale;
     gxtkVertex* v = Begin(4, 4, surface);
@@ -389,6 +412,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx, int srcy, int srcw, int srch) {
     if (!Drawing() || !PrepareSurface(surface)) return 0;
+    if (OutsideWindow(x, y, x + srcw, y + srch)) return 0;
     const float us = surface->uscale;
     const float vs = surface->vscale;
     const float u0 = srcx * us;

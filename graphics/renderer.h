@@ -30,6 +30,7 @@ struct gxtkFrameStats {
     int textureBinds = 0;     // textured batches, each needing its surface's texture
     int textureSwitches = 0;  // of those, the ones whose texture was not bound already
     int clears = 0;        // window-covering opaque rectangles drawn as a clear
+    int culled = 0;        // rectangles and surface quads wholly outside the window, not drawn
 };
 
 // The renderer. One instance lives for the whole program.
@@ -115,6 +116,8 @@ private:
     bool Drawing() const;
     // True when a rectangle drawn now would cover every pixel of the window with an opaque colour under alpha blending.
     bool CoversWindowOpaquely(float x, float y, float w, float h) const;
+    // True (and counted) when the rectangle (x0, y0)-(x1, y1) under the matrix lies wholly outside the window.
+    bool OutsideWindow(float x0, float y0, float x1, float y1);
 
     bool inFrame_ = false;  // between a successful BeginRender and EndRender
     // GL state of the frame, so that unchanged state is not sent again.

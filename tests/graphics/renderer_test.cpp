@@ -409,6 +409,41 @@ TEST_F(GlRendererTest, TextureBoundAlreadyIsNotBoundAgain) {
     EXPECT_EQ(s.textureSwitches, 3);
 }
 
+// Quads wholly outside the window are not drawn (they would cover no pixel);
+// one that reaches a single pixel row or column is.
+TEST_F(GlRendererTest, QuadsWhollyOutsideTheWindowAreCulled) {
+    const int kSide = 10;
+    gxtkSurface* sheet = Surface(kSide, kSide, std::vector<int>(kSide * kSide, int(0xffff0000u)));
+    g->SetColor(255, 255, 255);
+    // Plain cases under the identity matrix.
+    struct Plain {
+        float x, y;
+        bool culled;
+    } const plain[] = {{-10, 100, true},  {-9.4f, 100, false}, {640, 100, true}, {639.4f, 100, false},
+                       {100, -10, true},  {100, 480, true},    {100, 479.4f, false}, {NAN, 100, false}};
+    for (const Plain& p : plain) {
+        const int before = g->CurrentFrameStats().culled;
+        g->DrawRect(p.x, p.y, kSide, kSide);
+        g->DrawSurface2(sheet, p.x, p.y, 0, 0, kSide, kSide);
+        g->DrawSurface(sheet, p.x, p.y);
+        EXPECT_EQ(g->CurrentFrameStats().culled - before, p.culled ? 3 : 0) << "at " << p.x << ", " << p.y;
+    }
+    // Under a quarter turn about (0, 0) a quad at x 5..15 lands at x -15..-5: outside.
+    g->SetMatrix(0, 1, -1, 0, 0, 0);
+    int before = g->CurrentFrameStats().culled;
+    g->DrawRect(5, 5, kSide, kSide);
+    EXPECT_EQ(g->CurrentFrameStats().culled - before, 1) << "turned out of the window";
+    g->SetMatrix(0, 1, -1, 0, 100, 0);  // the same, moved right by 100: inside
+    before = g->CurrentFrameStats().culled;
+    g->DrawRect(5, 5, kSide, kSide);
+    EXPECT_EQ(g->CurrentFrameStats().culled - before, 0) << "turned into the window";
+    g->SetMatrix(1, 0, 0, 1, 0, 0);
+    EXPECT_RGB(g, 0, 100, 0xff0000u);    // the quads one column in (the surface drawn last)
+    EXPECT_RGB(g, 639, 100, 0xff0000u);
+    EXPECT_RGB(g, 100, 479, 0xff0000u);
+    EXPECT_RGB(g, 90, 5, 0xffffffu);     // the turned rectangle: x 85..95, y 5..15
+}
+
 TEST_F(GlRendererTest, PolygonsOfOneBatchDrawInOneCall) {
     g->EndRender();
     g->BeginRender();

@@ -45,5 +45,8 @@ void PutFrame(const RecordedFrame& frame, c_MyApp& app);
 // costs the renderer a texture switch however it batches.
 int TextureSwitches(const Recording& recording, const RecordedFrame& frame);
 
+// Image records of a frame whose quad lies wholly outside the window.
+int OffscreenImageRecords(const Recording& recording, const RecordedFrame& frame);
+
 // Writes w x h RGB pixels, bottom row first (as GL reads them), as a binary PPM file.
 bool WritePpm(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb);

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     std::set<std::string> sections = {"logic", "render", "program", "gc"};
     const std::string build = BuildDir();
     ProgramOptions program;
-    program.program = build + "/host/glimmer";
+    // The program sits at the top of the build folder (older builds: in host/).
+    program.program = FileExists(build + "/glimmer") ? build + "/glimmer" : build + "/host/glimmer";
     program.dataDir = build + "/data";
     program.selfPath = build + "/tools/bench/glimmer-bench";
     RenderOptions render;

@@ -368,7 +368,8 @@ void ProgramSection(const ProgramOptions& options) {
         int w, h, level;
         bool measureIdle;
     };
-    const Size sizes[] = {{640, 480, 1, true}, {1280, 720, 2, false}, {1920, 1080, 4, false}};
+    // The game loads level 2 sheets when a side exceeds 630 pixels, level 4 above 1230.
+    const Size sizes[] = {{640, 480, 1, true}, {960, 720, 2, false}, {1280, 720, 4, false}, {1920, 1080, 4, false}};
     for (const Size& s : sizes) {
         GameFigures f;
         double idle = NAN;
@@ -382,8 +383,9 @@ void ProgramSection(const ProgramOptions& options) {
         BenchFigure("program_game_" + name + "_dropped", f.dropped, "updates");
         BenchFigure("program_game_" + name + "_render_p95_median", f.renderP95Median, "ms");
         BenchFigure("program_game_" + name + "_render_p95_max", f.renderP95Max, "ms");
-        BenchFigure("program_peak_rss_level" + std::to_string(s.level), f.peakRss, "MiB");
-        BenchFigure("program_rss_gl_driver_files_level" + std::to_string(s.level), f.driverRss, "MiB");
+        const std::string level = "level" + std::to_string(s.level) + "_" + name;
+        BenchFigure("program_peak_rss_" + level, f.peakRss, "MiB");
+        BenchFigure("program_rss_gl_driver_files_" + level, f.driverRss, "MiB");
         if (s.measureIdle) {
             BenchFigure("program_unfocused_cpu", idle, "%");
             BenchFigure("program_unfocused_updates", f.unfocusedUpdates, "updates");

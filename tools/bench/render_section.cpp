@@ -125,10 +125,11 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
         rec.frames.push_back(TakeFrame(driver.app()));
     }
     TakeImageTables(driver, &rec);
-    std::vector<double> records, switches, rects, ovals, additive;
+    std::vector<double> records, switches, rects, ovals, additive, offscreen;
     for (const RecordedFrame& f : rec.frames) {
         records.push_back(static_cast<double>(f.records.size() / kDrawRecordFloats));
         switches.push_back(TextureSwitches(rec, f));
+        offscreen.push_back(OffscreenImageRecords(rec, f));
         int r = 0, o = 0, a = 0;
         for (size_t i = 0; i + kDrawRecordFloats <= f.records.size(); i += kDrawRecordFloats) {
             r += f.records[i] == kDrawRect;
@@ -181,6 +182,7 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
     BenchFigure(prefix + "records_rects", Median(rects), "records/frame");
     BenchFigure(prefix + "records_ovals", Median(ovals), "records/frame");
     BenchFigure(prefix + "records_additive", Median(additive), "records/frame");
+    BenchFigure(prefix + "records_offscreen", Median(offscreen), "records/frame");
     BenchFigure(prefix + "ours_frame_median", oursMedian, "ms");
     BenchFigure(prefix + "ours_frame_p95", oursP95, "ms");
     if (peerOpen) {
