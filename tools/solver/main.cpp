@@ -1,6 +1,6 @@
 // glimmer-solve: proves levels completable and writes their input scripts and map views.
 //
-//   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--jobs N]
+//   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--maps-only] [--jobs N]
 //
 // For each level it prints the shortest completion found, in updates and
 // seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
@@ -32,6 +32,7 @@ struct Options {
     int jobs = 1;
     bool verbose = false;
     bool trace = false;
+    bool mapsOnly = false;
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -62,6 +63,12 @@ bool SolveOne(int level, const Options& options) {
     if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) {
         std::printf("level %2d: the game did not start from the menu\n", level);
         return false;
+    }
+    if (options.mapsOnly) {
+        std::string error;
+        const bool drawn = RenderLevelMap(session, level, options.tiles, LevelFile(options.maps, level, "png"), &error);
+        if (!drawn) std::printf("level %2d map view: %s\n", level, error.c_str());
+        return drawn;
     }
     SolverOptions solverOptions;
     solverOptions.verbose = options.verbose;
@@ -105,6 +112,8 @@ int main(int argc, char** argv) {
             options.tiles = value();
         } else if (arg == "--jobs" || arg == "-j") {
             options.jobs = std::max(1, std::atoi(value().c_str()));
+        } else if (arg == "--maps-only") {
+            options.mapsOnly = true;
         } else if (arg == "--trace") {
             options.trace = true;
         } else if (arg == "--verbose" || arg == "-v") {
