@@ -113,8 +113,11 @@ state)
     cut=$(python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); print(len(b"|".join(t.split(b"|")[:26])) + 1)' "$good")
     dir=$(rp_run_dir cut "$DATA"); head -c "$cut" "$good" >"$dir/.zephyrstate"
     state_case "cut after the settings" "Settings Loaded" "Badges Loaded;Highscore 0 Loaded"
-    # The settings block damaged, the rest intact: every later block is read.
-    dir=$(rp_run_dir damaged "$DATA"); sed 's/^[0-9]*|/x|/' "$good" >"$dir/.zephyrstate"
+    # The settings block damaged (setting 1 changed; setting 0 would not show,
+    # its weight in the checksum is 0), the rest intact: every later block is read.
+    dir=$(rp_run_dir damaged "$DATA")
+    python3 -c 'import sys; f = open(sys.argv[1]).read().split("|"); f[1] = str(int(f[1]) + 1); sys.stdout.write("|".join(f))' \
+        "$good" >"$dir/.zephyrstate"
     state_case "settings damaged" "Settings Checksum Invalid;Badges Loaded;Highscore 0 Loaded;Highscore 2 Loaded" ""
     for seed in 1 2; do
         dir=$(rp_run_dir random$seed "$DATA")

@@ -91,6 +91,18 @@ rp_start() {
     return 0
 }
 
+# rp_find_window: sets RP_WIN to the game's window, waiting up to 10 s for it
+# (a fullscreen toggle replaces the window by a new one).
+rp_find_window() {
+    local _
+    for _ in $(seq 100); do
+        RP_WIN=$(xdotool search --onlyvisible --name '^Glimmer$' 2>/dev/null | head -1)
+        [ -n "$RP_WIN" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 rp_key() {
     xdotool keydown "$1"
     sleep "${2:-0.1}"
@@ -107,6 +119,7 @@ rp_round() {
     before=$(stat -c %i "$dir/.zephyrstate" 2>/dev/null)
     while [ $((SECONDS - start)) -lt "$limit" ]; do
         kill -0 "$RP_GAME" 2>/dev/null || return 1
+        rp_find_window
         xdotool windowactivate "$RP_WIN" >/dev/null 2>&1
         rp_key Escape 0.1 0.2    # closes the credits on the menu
         rp_key Left 0.1 0.2      # "play" selected
@@ -126,6 +139,7 @@ rp_round() {
 
 # rp_close: closes the window and waits; fails unless the game exits with 0.
 rp_close() {
+    rp_find_window
     wmctrl -i -c "$RP_WIN" 2>/dev/null || xdotool windowclose "$RP_WIN" 2>/dev/null
     local _
     for _ in $(seq 100); do kill -0 "$RP_GAME" 2>/dev/null || break; sleep 0.1; done

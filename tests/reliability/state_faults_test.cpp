@@ -12,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -236,24 +238,41 @@ TEST_F(StateFaults, RandomBytesThenTheGameStillPlays) {
 // killed at a random moment; the file is always one of the two, never partial,
 // and the interrupted saves' temporary files are cleaned up at the next start.
 TEST_F(StateFaults, SaveKilledPartWayLeavesTheOldOrTheNewFile) {
-    const std::string a(3 << 20, 'a');
-    const std::string b = std::string(2 << 20, 'b') + "|end";
-    ASSERT_EQ(kStateSaved, kp_state_Save(path_.c_str(), String(a.c_str())));
+    const std::string a(1 << 20, 'a');
+    const std::string b = std::string(3 << 19, 'b') + "|end";
+    const String sa(a.c_str()), sb(b.c_str());
+    // How long one save takes here, so that the kills spread over whole saves.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(kStateSaved, kp_state_Save(path_.c_str(), i % 2 ? sa : sb));
+    const long saveMicros = std::max<long>(
+        1, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count() / 4);
+    ASSERT_EQ(kStateSaved, kp_state_Save(path_.c_str(), sa));
+
     std::mt19937 random(1414);
-    constexpr int kKills = 150;
+    constexpr int kKills = 100;
     int partialTemps = 0;
     int sawA = 0, sawB = 0;
     for (int i = 0; i < kKills; ++i) {
+        int ready[2] = {-1, -1};
+        ASSERT_EQ(0, pipe(ready));
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            const String sa(a.c_str()), sb(b.c_str());
-            for (int n = 0;; ++n) kp_state_Save(path_.c_str(), n % 2 ? sa : sb);
+            // Tells the parent once the first save is done, then keeps saving.
+            for (int n = 0;; ++n) {
+                kp_state_Save(path_.c_str(), n % 2 ? sa : sb);
+                if (n == 0 && write(ready[1], "x", 1) != 1) _exit(1);
+            }
         }
-        usleep(static_cast<useconds_t>(random() % 40000));
+        close(ready[1]);
+        char byte = 0;
+        const bool started = read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        usleep(static_cast<useconds_t>(random() % static_cast<unsigned long>(2 * saveMicros)));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        ASSERT_TRUE(started) << "the saving child did not start";
         const std::string now = ReadWholeFile(path_);
         ASSERT_TRUE(now == a || now == b) << "kill " << i << ": the state file holds " << now.size()
                                           << " bytes, neither the old nor the new state";
@@ -271,8 +290,8 @@ TEST_F(StateFaults, SaveKilledPartWayLeavesTheOldOrTheNewFile) {
         closedir(dir);
     }
     EXPECT_EQ(0, left) << "temporary files left after the clean-up";
-    std::printf("kills: %d, file held the first state %d times and the second %d times; %d kills hit a save part-way\n",
-                kKills, sawA, sawB, partialTemps);
+    std::printf("kills: %d (one save takes %ld us), file held the first state %d times and the second %d times; "
+                "%d kills hit a save part-way\n", kKills, saveMicros, sawA, sawB, partialTemps);
     EXPECT_GT(partialTemps, 0) << "no kill landed inside a save: the test proved nothing";
 }
 

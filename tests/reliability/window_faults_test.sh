@@ -41,20 +41,30 @@ sleep 0.5
 alive && rp_pass "quick resizes" || rp_fail "the game died during quick resizes"
 
 # Fullscreen on and off, ten times.
+# Each toggle opens a new window; the next toggle may come before it shows.
 for _ in $(seq 10); do
+    rp_find_window
     xdotool windowactivate "$RP_WIN" >/dev/null 2>&1
     xdotool key F11
     sleep 0.2
-    RP_WIN=$(xdotool search --onlyvisible --name '^Glimmer$' 2>/dev/null | head -1)
 done
 sleep 0.5
-alive && [ -n "$RP_WIN" ] && rp_pass "fullscreen toggles" || rp_fail "the game died or lost its window during F11 toggles"
+if ! alive; then
+    rp_fail "the game died during F11 toggles"
+elif ! rp_find_window; then
+    rp_fail "no window after F11 toggles"
+else
+    geometry=$(xdotool getwindowgeometry "$RP_WIN" | awk '/Geometry/ { print $2 }')
+    [ "$geometry" != "1920x1080" ] && rp_pass "fullscreen toggles (window $geometry)" ||
+        rp_fail "still fullscreen after an even number of F11 toggles"
+fi
 
 # Focus flapping every few updates.
 xlogo -geometry 200x200+0+0 >/dev/null 2>&1 &
 RP_PIDS+=($!)
 other=""
 for _ in $(seq 50); do other=$(xdotool search --onlyvisible --class xlogo 2>/dev/null | head -1); [ -n "$other" ] && break; sleep 0.1; done
+rp_find_window
 for _ in $(seq 40); do
     xdotool windowactivate "$other" >/dev/null 2>&1
     sleep 0.05
@@ -68,6 +78,7 @@ alive && rp_pass "focus flapping" || rp_fail "the game died during focus flappin
 # then every picture opened since the resize has the expected suffix.
 check_resolution() {
     local size=$1 level=$2
+    rp_find_window
     xdotool windowactivate --sync "$RP_WIN" >/dev/null 2>&1
     local mark
     mark=$(wc -l <"$TRACE")

@@ -133,8 +133,9 @@ bool SoakPlayer::QuitToMenu() {
         if (app_.m_screen == kScreenMenu) return true;
         if (app_.m_screen == kScreenPlaying) {
             if (app_.m_pauseShown == 0 && !Tap(kKeyEscape, 2, 30)) return false;
-            // Up selects quit; left would also turn the hero, whose turn holds the key latch.
-            if (!Tap(kKeyUp) || !Tap(kKeyZ)) return false;
+            // Down brings the selection to resume from either corner, up then selects
+            // quit (left would also turn the hero, whose turn holds the key latch).
+            if (!Tap(kKeyDown) || !Tap(kKeyUp) || !Tap(kKeyZ)) return false;
         } else {
             // The ending and the other screens: confirm, go back, click.
             if (!Tap(attempt % 2 ? kKeyEscape : kKeyZ, 2, 30)) return false;
@@ -148,8 +149,8 @@ bool SoakPlayer::QuitToMenu() {
     }
     if (app_.m_screen != kScreenMenu) {
         ++counts_.stuck;
-        std::fprintf(stderr, "soak: not back on the menu after quitting (screen %d, pause %d)\n", app_.m_screen,
-                     app_.m_pauseShown);
+        std::fprintf(stderr, "soak: not back on the menu after quitting (screen %d, pause %d, selection %d, latch %d)\n",
+                     app_.m_screen, app_.m_pauseShown, app_.m_pauseSel, app_.m_keyLatch);
     }
     return true;
 }
