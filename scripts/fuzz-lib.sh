@@ -29,6 +29,12 @@ fuzz_run() {
     local name=$1 seconds=$2 work=$3
     shift 3
     mkdir -p "$work/corpus"
+    # Seed folders that do not exist (yet) are left out; libFuzzer would stop.
+    local args=() a
+    for a in "$@"; do
+        [[ "$a" == -* ]] || [ -d "$a" ] && args+=("$a")
+    done
+    set -- "${args[@]}"
     echo "running ${name} fuzzer for ${seconds}s"
     if (cd "$work" && "$fuzz_binary" "$work/corpus" "$@" -max_total_time="$seconds" -timeout=20 \
             -rss_limit_mb=2048 -malloc_limit_mb=1024 -artifact_prefix="$work/" -print_final_stats=1 \

@@ -22,6 +22,12 @@ void MarkRootsAndGraveyard() {
     for (c_MyApp* app : Graveyard()) gc_mark_q(app);
 }
 
+// Hosts of every harness, kept reachable: the framework may still point at one.
+std::vector<KpHeadlessGame*>& Hosts() {
+    static std::vector<KpHeadlessGame*> hosts;
+    return hosts;
+}
+
 int HarnessCount() {
     static int count = 0;
     return count++;
@@ -35,6 +41,7 @@ ShellHarness::ShellHarness(int windowW, int windowH) {
 
     // Hosts are never deleted: the framework keeps a pointer to the host it started with.
     host_ = new KpHeadlessGame();
+    Hosts().push_back(host_);
     host_->SetWindowSize(windowW, windowH);
     host_->SetClockMillis(kStartClock);
     host_->SetStateFile(stateFile_);
