@@ -23,9 +23,10 @@ void MarkRootsAndGraveyard() {
 }
 
 // Hosts of every harness, kept reachable: the framework may still point at one.
+// Never destroyed, so that they are still reachable when leaks are checked at exit.
 std::vector<KpHeadlessGame*>& Hosts() {
-    static std::vector<KpHeadlessGame*> hosts;
-    return hosts;
+    static std::vector<KpHeadlessGame*>* hosts = new std::vector<KpHeadlessGame*>();
+    return *hosts;
 }
 
 int HarnessCount() {
