@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
@@ -65,7 +66,11 @@ MusicHarness::MusicHarness(const MusicHarnessOptions& options) {
     static int count = 0;
     const bool first = count++ == 0;
     // Hosts are never deleted: the framework keeps the host it started with.
+    // The list is never destroyed either, so the hosts are still reachable
+    // when leaks are checked at exit.
+    static std::vector<KpMusicDemoHost*>* hosts = new std::vector<KpMusicDemoHost*>();
     host_ = new KpMusicDemoHost();
+    hosts->push_back(host_);
     if (options.display) hasDisplay_ = host_->OpenHiddenWindow(640, 480);
     host_->SetClockMillis(kStartClock);
     host_->SetStateFile(scratch + "/state" + std::to_string(count));
