@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 
 #include "runtime/gc.h"
 
@@ -20,13 +22,24 @@ long SoakResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-void SoakMeter::NoteUpdate(double updateMs, double collectMs, double renderMs) {
+double SoakWallMs() {
+    using Clock = std::chrono::steady_clock;
+    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+double SoakCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+void SoakMeter::NoteUpdate(double updateMs, double updateCpuMs, double renderMs) {
     ++updates;
     maxUpdateMs = std::max(maxUpdateMs, updateMs);
+    maxUpdateCpuMs = std::max(maxUpdateCpuMs, updateCpuMs);
     maxRenderMs = std::max(maxRenderMs, renderMs);
     totalUpdateMs += updateMs;
     totalRenderMs += renderMs;
-    (void)collectMs;
     const int live = gc_alloced_bytes;
     if (fresh_) {
         current_.liveMin = current_.liveMax = live;
@@ -36,9 +49,10 @@ void SoakMeter::NoteUpdate(double updateMs, double collectMs, double renderMs) {
     current_.liveMax = std::max(current_.liveMax, live);
 }
 
-void SoakMeter::NoteCollect(double collectMs) {
+void SoakMeter::NoteCollect(double collectMs, double collectCpuMs) {
     ++collects;
     maxCollectMs = std::max(maxCollectMs, collectMs);
+    maxCollectCpuMs = std::max(maxCollectCpuMs, collectCpuMs);
     totalCollectMs += collectMs;
 }
 
@@ -70,10 +84,11 @@ void SoakMeter::Print(std::FILE* out, int warmupMinutes) const {
                      minutes_[m].liveMax / kMiB, minutes_[m].residentBytes / kMiB,
                      static_cast<int>(m) + 1 == warmupMinutes ? "   (end of warm-up)" : "");
     }
-    std::fprintf(out, "updates %ld: longest %.3f ms, mean %.4f ms (collection excluded)\n", updates, maxUpdateMs,
-                 updates ? totalUpdateMs / updates : 0.0);
+    std::fprintf(out, "updates %ld: longest %.3f ms wall-clock, %.3f ms CPU; mean %.4f ms (collection excluded)\n",
+                 updates, maxUpdateMs, maxUpdateCpuMs, updates ? totalUpdateMs / updates : 0.0);
     std::fprintf(out, "renders %ld: longest %.3f ms, mean %.4f ms\n", updates, maxRenderMs,
                  updates ? totalRenderMs / updates : 0.0);
-    std::fprintf(out, "collection steps %ld: longest %.3f ms, mean %.4f ms; collector high-water mark %.3f MiB\n",
-                 collects, maxCollectMs, collects ? totalCollectMs / collects : 0.0, gc_max_alloced_bytes / kMiB);
+    std::fprintf(out, "collection steps %ld: longest %.3f ms wall-clock, %.3f ms CPU; mean %.4f ms; "
+                 "collector high-water mark %.3f MiB\n", collects, maxCollectMs, maxCollectCpuMs,
+                 collects ? totalCollectMs / collects : 0.0, gc_max_alloced_bytes / kMiB);
 }

@@ -18,8 +18,10 @@ class SoakMeter {
 public:
     static constexpr int kUpdatesPerMinute = 3600;
 
-    void NoteUpdate(double updateMs, double collectMs, double renderMs);  // after every update and render
-    void NoteCollect(double collectMs);                                   // every collection step
+    // Wall-clock and thread CPU times in milliseconds. Wall-clock maxima
+    // include time the process waited for a processor; CPU maxima do not.
+    void NoteUpdate(double updateMs, double updateCpuMs, double renderMs);  // after every update and render
+    void NoteCollect(double collectMs, double collectCpuMs);                // every collection step
     void EndMinute();
 
     // True when, after `warmupMinutes`, the lowest live bytes of every minute
@@ -29,6 +31,7 @@ public:
     void Print(std::FILE* out, int warmupMinutes) const;
 
     double maxUpdateMs = 0, maxCollectMs = 0, maxRenderMs = 0;
+    double maxUpdateCpuMs = 0, maxCollectCpuMs = 0;
     double totalUpdateMs = 0, totalCollectMs = 0, totalRenderMs = 0;
     long updates = 0, collects = 0;
 
@@ -39,3 +42,5 @@ private:
 };
 
 long SoakResidentBytes();  // from /proc/self/statm
+double SoakWallMs();       // steady clock
+double SoakCpuMs();        // this thread's CPU time

@@ -1,6 +1,5 @@
 #include "tools/soak/soak_player.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "tools/solver/input_script.h"
@@ -26,18 +25,15 @@ constexpr int kMenuWaitLimit = 400;
 constexpr float kDropInStart = -800.0f;
 constexpr double kUpdateMs = 1000.0 / 60.0;
 
-double Now() {
-    using Clock = std::chrono::steady_clock;
-    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 void SoakHost::gc_collect() {
-    const double start = Now();
+    const double start = SoakWallMs();
+    const double startCpu = SoakCpuMs();
     KpHeadlessGame::gc_collect();
-    lastCollectMs = Now() - start;
-    if (meter) meter->NoteCollect(lastCollectMs);
+    lastCollectMs = SoakWallMs() - start;
+    lastCollectCpuMs = SoakCpuMs() - startCpu;
+    if (meter) meter->NoteCollect(lastCollectMs, lastCollectCpuMs);
 }
 
 SoakPlayer::SoakPlayer(SoakHost& host, c_MyApp& app, SoakMeter& meter, uint32_t seed, std::string solutions)
@@ -58,15 +54,17 @@ bool SoakPlayer::Tick() {
     --remaining_;
     host_.AdvanceClock(kUpdateMs);
     host_.lastCollectMs = 0;
-    double start = Now();
+    host_.lastCollectCpuMs = 0;
+    double start = SoakWallMs();
+    double startCpu = SoakCpuMs();
     host_.Update();
-    const double update = Now() - start - host_.lastCollectMs;
-    const double updateCollect = host_.lastCollectMs;
+    const double update = SoakWallMs() - start - host_.lastCollectMs;
+    const double updateCpu = SoakCpuMs() - startCpu - host_.lastCollectCpuMs;
     host_.lastCollectMs = 0;
-    start = Now();
+    start = SoakWallMs();
     host_.Render();
-    const double render = Now() - start - host_.lastCollectMs;
-    meter_.NoteUpdate(update, updateCollect, render);
+    const double render = SoakWallMs() - start - host_.lastCollectMs;
+    meter_.NoteUpdate(update, updateCpu, render);
     if (meter_.updates % SoakMeter::kUpdatesPerMinute == 0) meter_.EndMinute();
 
     // What happened in this update.

@@ -16,6 +16,7 @@ public:
     void gc_collect() override;
     SoakMeter* meter = nullptr;
     double lastCollectMs = 0;
+    double lastCollectCpuMs = 0;
 };
 
 // What the player went through.
