@@ -113,11 +113,10 @@ TEST(WholeGameReplay, CompletesFifteenLevelsAndReachesTheEnding) {
     EXPECT_EQ(kLastLevel + 1, GameSession::Instance().app().m_level);
 }
 
-// Needs the tutorial code; skips while the game has only its placeholder.
 TEST(WholeGameReplay, TutorialStepsOfLevelsTwoAndThreeComeInOrder) {
     const PlayRecord& record = PlayWholeGame();
     ASSERT_TRUE(record.failure.empty()) << record.failure;
-    if (!record.tutorialRan) GTEST_SKIP() << "the tutorial shows no step on level 1: not in this build yet";
+    ASSERT_TRUE(record.tutorialRan) << "the tutorial showed no step on level 1";
     std::string seen2, seen3;
     EXPECT_TRUE(PassesStepsInOrder(record.tutorialSteps[2], 6, &seen2)) << "level 2 steps seen: " << seen2;
     EXPECT_TRUE(PassesStepsInOrder(record.tutorialSteps[3], 7, &seen3)) << "level 3 steps seen: " << seen3;
