@@ -76,7 +76,9 @@ TEST_P(StoredLevel, KeepsTheRulesOfEveryLevel) {
     EXPECT_LE(counts['P'], 1) << name << ": plungers";
     const bool launchersAllowed = level == 7 || level == 8 || level == 9 || level == 11 || level == 12 || level == 14;
     const int launchers = counts['}'] + counts['{'];
-    if (!launchersAllowed) EXPECT_EQ(0, launchers) << name << ": launchers";
+    if (!launchersAllowed) {
+        EXPECT_EQ(0, launchers) << name << ": launchers";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFifteen, StoredLevel, ::testing::Range(1, 16));
