@@ -6,6 +6,7 @@
 
 #include "audio/audio_data.h"
 
+#define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
