@@ -142,26 +142,29 @@ int c_MyApp::p_Player() {
         m_animCounter = kJumpAnimStart;
         p_PlaySFX(kSfxJump, 1.0f, 1.0f, 0);
     };
-    auto tryLeft = [&](bool setFacing) {
+    // A jump that starts always faces the way whose permission was tested: with
+    // one button, right and left held and the way right blocked, the left jump
+    // must not set off to the right into the wall.
+    auto tryLeft = [&]() {
         bool trigger = j1 || (j2 && oneButton);
         if (!trigger || !m_canJumpLeft || m_playerState != kStand || m_jumpLatch != 0) return;
         if (oneButton && m_facing == 1 && !left) return;
         startJump();
-        if (setFacing) m_facing = -1;
+        m_facing = -1;
     };
-    auto tryRight = [&](bool setFacing) {
+    auto tryRight = [&]() {
         bool trigger = j2 || (j1 && oneButton);
         if (!trigger || !m_canJumpRight || m_playerState != kStand || m_jumpLatch != 0) return;
         if (oneButton && m_facing == -1 && !right) return;
         startJump();
-        if (setFacing) m_facing = 1;
+        m_facing = 1;
     };
     if (!right) {
-        tryLeft(true);
-        tryRight(!oneButton);
+        tryLeft();
+        tryRight();
     } else {
-        tryRight(true);
-        tryLeft(!oneButton);
+        tryRight();
+        tryLeft();
     }
 
     // Turning round and walking.
