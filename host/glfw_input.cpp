@@ -39,7 +39,12 @@ void SendKey(int event, int data) {
     if (KpGame::_game) KpGame::_game->KeyEvent(event, data);
 }
 
-void SendMouse(int event, int data, double x, double y) {
+// GLFW reports the pointer in screen coordinates; the game works in pixels.
+void SendMouse(GLFWwindow* window, int event, int data, double x, double y) {
+    int windowWidth = 0, windowHeight = 0, framebufferWidth = 0, framebufferHeight = 0;
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    kpScreenToFramebuffer(&x, &y, windowWidth, windowHeight, framebufferWidth, framebufferHeight);
     if (KpGame::_game) KpGame::_game->MouseEvent(event, data, static_cast<float>(x), static_cast<float>(y));
 }
 
@@ -79,15 +84,14 @@ void OnMouseButton(GLFWwindow* window, int button, int action, int mods) {
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);
     if (action == GLFW_RELEASE) {
-        SendMouse(kEventMouseUp, button, x, y);
+        SendMouse(window, kEventMouseUp, button, x, y);
     } else if (action == GLFW_PRESS) {
-        SendMouse(kEventMouseDown, button, x, y);
+        SendMouse(window, kEventMouseDown, button, x, y);
     }
 }
 
 void OnCursorPos(GLFWwindow* window, double x, double y) {
-    (void)window;
-    SendMouse(kEventMouseMove, -1, x, y);
+    SendMouse(window, kEventMouseMove, -1, x, y);
 }
 
 // The window stays open: the application decides what the close key means.
@@ -176,6 +180,13 @@ int kpCharToUtf16(unsigned codepoint, int units[2]) {
     units[0] = static_cast<int>(kHighSurrogate | (offset >> 10));
     units[1] = static_cast<int>(kLowSurrogate | (offset & kSurrogateBits));
     return 2;
+}
+
+void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeight, int framebufferWidth,
+                           int framebufferHeight) {
+    if (windowWidth <= 0 || windowHeight <= 0 || framebufferWidth <= 0 || framebufferHeight <= 0) return;
+    *x *= static_cast<double>(framebufferWidth) / windowWidth;
+    *y *= static_cast<double>(framebufferHeight) / windowHeight;
 }
 
 void kpInstallGlfwInputCallbacks(GLFWwindow* window) {

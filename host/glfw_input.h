@@ -14,6 +14,11 @@ int KeyToChar(int key);
 // The UTF-16 units a typed character is queued as: one, a surrogate pair
 // beyond 16 bits, or none for a value that is not a character. Returns the count.
 int kpCharToUtf16(unsigned codepoint, int units[2]);
+// A pointer position in a window's screen coordinates, converted to the
+// framebuffer pixels the renderer and the game count in (they differ on
+// scaled displays). A window or framebuffer of no size leaves it unchanged.
+void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeight, int framebufferWidth,
+                           int framebufferHeight);
 // Installs the key, character, mouse button, cursor and close callbacks on a window.
 void kpInstallGlfwInputCallbacks(GLFWwindow* window);
 
