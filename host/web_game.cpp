@@ -87,8 +87,10 @@ int KpWebGame::Millisecs() { return static_cast<int>(emscripten_get_now()); }
 
 int KpWebGame::SaveState(const String& state) {
     const int result = kp_state_Save(kStateFile, state);
-    // The file system lives in memory; the page copies it to IndexedDB.
-    if (result == kStateSaved) EM_ASM({ if (Module.flushSave) Module.flushSave(); });
+    // The file system lives in memory; the page stores the file in IndexedDB.
+    if (result == kStateSaved) {
+        EM_ASM({ if (Module.storeSavedFile) Module.storeSavedFile(UTF8ToString($0)); }, kStateFile);
+    }
     return result;
 }
 

@@ -152,6 +152,12 @@ EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* e, void* user) 
     return EM_FALSE;
 }
 
+// A reload or a closed tab: the game suspends, and so saves, as when the page is hidden.
+const char* OnBeforeUnload(int, const void*, void* user) {
+    Game(user)->SetHidden(true);
+    return nullptr;  // no question to the player
+}
+
 EM_BOOL OnFullscreen(int, const EmscriptenFullscreenChangeEvent*, void* user) {
     Game(user)->NoteEvent();
     return EM_FALSE;
@@ -192,6 +198,7 @@ void kpInstallWebInputCallbacks(KpWebGame* game) {
     emscripten_set_focus_callback(window, game, EM_TRUE, OnFocus);
     emscripten_set_blur_callback(window, game, EM_TRUE, OnBlur);
     emscripten_set_visibilitychange_callback(game, EM_TRUE, OnVisibility);
+    emscripten_set_beforeunload_callback(game, OnBeforeUnload);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, game, EM_TRUE, OnFullscreen);
 }
 

@@ -3,8 +3,6 @@
 
 (function () {
   var SAVE_FOLDER = '/save';
-  var syncing = false;   // a copy to IndexedDB is running
-  var again = false;     // another save came while it ran
 
   // A runtime error's stop protocol reads commands: the page has none to give.
   Module.stdin = function () { return null; };
@@ -22,15 +20,20 @@
     });
   });
 
-  // Copies the save folder to IndexedDB; saves that come while a copy runs
-  // are copied together once it ends.
-  Module.flushSave = function () {
-    if (syncing) { again = true; return; }
-    syncing = true;
-    FS.syncfs(false, function (error) {
-      syncing = false;
-      if (error) console.log('The save could not be stored in this browser: ' + error);
-      if (again) { again = false; Module.flushSave(); }
+  // Stores one file of the save folder in IndexedDB, as the folder's copy
+  // there keeps it. The write is started before this returns, so a save made
+  // while the page unloads (a reload, a closed tab) still reaches the disk.
+  Module.storeSavedFile = function (path) {
+    IDBFS.getDB(SAVE_FOLDER, function (error, db) {
+      if (error) return;
+      var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
+      transaction.onerror = function (e) {
+        console.log('The save could not be stored in this browser: ' + transaction.error);
+        e.preventDefault();
+      };
+      IDBFS.loadLocalEntry(path, function (error, entry) {
+        if (!error) IDBFS.storeRemoteEntry(transaction.objectStore(IDBFS.DB_STORE_NAME), path, entry, function () {});
+      });
     });
   };
 
