@@ -5,7 +5,7 @@
 //
 // Usage: glimmer-bench [--sections logic,render,program,gc] [--quick]
 //                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
-//                      [--data path/to/data]
+//                      [--data path/to/data] [--save-frames folder]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
 // anywhere; it finds the build folder (and its data) next to itself.
 #include <GLFW/glfw3.h>
@@ -56,7 +56,8 @@ std::string LoadAverage() {
 void Usage() {
     std::fprintf(stderr,
                  "usage: glimmer-bench [--sections logic,render,program,gc] [--quick] "
-                 "[--pixel-hash frames] [--shots folder] [--program glimmer] [--data folder]\n");
+                 "[--pixel-hash frames] [--shots folder] [--program glimmer] [--data folder] "
+                 "[--save-frames folder]\n");
 }
 
 }  // namespace
@@ -95,6 +96,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--shots" && hasValue) {
             render.shotDir = argv[++i];
             if (render.hashFrames == 0) render.hashFrames = 1;
+        } else if (arg == "--save-frames" && hasValue) {
+            render.saveDir = argv[++i];
+            // Named from where the bench was started, not from the build folder it moves to.
+            char here[4096] = {};
+            if (render.saveDir[0] != '/' && getcwd(here, sizeof here)) render.saveDir = std::string(here) + "/" + render.saveDir;
         } else if (arg == "--program" && hasValue) {
             program.program = argv[++i];
         } else if (arg == "--data" && hasValue) {
