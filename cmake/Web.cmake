@@ -88,3 +88,26 @@ add_custom_command(TARGET glimmer POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E rename ${GLIMMER_WEB_SITE}/glimmer.html ${GLIMMER_WEB_SITE}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${GLIMMER_WEB_DATA}/icon/glimmer-32.png ${GLIMMER_WEB_SITE}/favicon.png
   VERBATIM)
+
+# The benchmark's browser side (tools/bench/web): replays frames recorded by
+# the desktop glimmer-bench. Built beside the page, not into it.
+add_executable(glimmer-web-replay
+  tools/bench/web/replay_main.cpp
+  tools/bench/recorded_frames.cpp
+  tools/bench/figures.cpp
+  tools/testhost/headless_game.cpp
+)
+target_link_libraries(glimmer-web-replay PRIVATE
+  host_program host graphics audio input game_shell game_world game_music)
+set_target_properties(glimmer-web-replay PROPERTIES
+  SUFFIX ".html"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/tools/bench/web/replay_pre.js)
+target_link_options(glimmer-web-replay PRIVATE
+  -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1
+  -sINITIAL_MEMORY=64MB
+  -lopenal
+  -sMINIFY_HTML=0
+  "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/tools/bench/web/replay_pre.js"
+  "SHELL:--preload-file ${GLIMMER_WEB_DATA}@/data")
