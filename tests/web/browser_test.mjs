@@ -3,8 +3,8 @@
 // no console error; the first key unlocks sound and the menu plays one; a
 // click on the sound button at another canvas scale (CSS size x pixel ratio)
 // turns sound off and the setting survives a reload (the state file lives in
-// IndexedDB); real key presses start a game and complete level 1 (the
-// level caption changes). Prints "ok:"/"FAIL:" lines and a count; fails
+// IndexedDB); real key presses start a game, a hidden page pauses it, and
+// keys complete level 1 (the level caption changes). Prints "ok:"/"FAIL:" lines and a count; fails
 // when anything, the browser included, is missing.
 //
 // Usage: node browser_test.mjs <site folder>   (the folder scripts/web.sh builds)
@@ -164,6 +164,20 @@ await page.setViewport({ width: 640, height: 480 });
 await reachMenu(null, 'back at 640 x 480');
 await page.keyboard.press('KeyZ', hold);
 await sleep(1500);
+
+// Another tab in front hides the page: the game pauses (the pause panel, as
+// when the window loses the focus) and escape resumes it.
+const panelOrange = [178, 108, 12];
+const panelShown = (img) => near(pixel(img, 260, 230), panelOrange, 24);
+const other = await browser.newPage();
+await other.bringToFront();
+await sleep(1000);
+await page.bringToFront();
+await other.close();
+check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
+await page.keyboard.press('Escape', hold);
+check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
+await sleep(500);
 const level1 = await shot(page);
 await page.keyboard.down('ArrowLeft');
 await sleep(4000);
