@@ -176,21 +176,29 @@ void KpWebGame::Run() {
     StartGame();
     RenderGame();
     kpTraceEvent("first_frame");
-    // The browser calls Frame before each repaint; this call does not return.
-    emscripten_set_main_loop_arg(&KpWebGame::Frame, this, 0, EM_TRUE);
+    // The browser calls Frame before each repaint; the program lives on after main.
+    emscripten_request_animation_frame_loop(&KpWebGame::Frame, this);
+    emscripten_exit_with_live_runtime();
 }
 
-void KpWebGame::Frame(void* self) {
+EM_BOOL KpWebGame::Frame(double frameMillis, void* self) {
     KpWebGame* game = static_cast<KpWebGame*>(self);
+    game->frameStart_ = frameMillis / kMsPerSecond;
+    game->frameStartNow_ = emscripten_get_now() / kMsPerSecond;
     if (game->FollowPageSize()) game->NoteEvent();
     // A paused game draws only when something happened (as the desktop loop
     // waits for events): no updates, and no renders of an unchanged picture.
-    if (game->Idle() && !game->eventsArrived_) return;
+    if (game->Idle() && !game->eventsArrived_) return EM_TRUE;
     game->eventsArrived_ = false;
     game->loop_.Pass();
+    return EM_TRUE;
 }
 
-double KpWebGame::Now() { return emscripten_get_now() / kMsPerSecond; }
+// The loop's clock starts each frame at the frame's own time, which steps by
+// whole display refreshes: at 60 frames a second each frame then finds
+// exactly one update due, rather than one just not yet due and two in the
+// next frame as the moment the callback happens to run would give.
+double KpWebGame::Now() { return frameStart_ + emscripten_get_now() / kMsPerSecond - frameStartNow_; }
 
 // Never blocks: the next frame callback comes back to the loop.
 void KpWebGame::Sleep(double seconds) { (void)seconds; }

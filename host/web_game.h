@@ -4,6 +4,8 @@
 // gamepads through the Gamepad API, and the state file in IndexedDB.
 #pragma once
 
+#include <emscripten/html5.h>
+
 #include "host/game_host.h"
 #include "host/main_loop.h"
 
@@ -41,7 +43,7 @@ public:
     void CanvasPixels(double cssX, double cssY, float* x, float* y) const;
 
 private:
-    static void Frame(void* self);   // the browser's frame callback
+    static EM_BOOL Frame(double frameMillis, void* self);  // the browser's frame callback
 
     // The main loop's view of the page.
     double Now() override;
@@ -67,4 +69,6 @@ private:
     int height_ = 0;
     double cssWidth_ = 0;           // canvas size in CSS pixels
     double cssHeight_ = 0;
+    double frameStart_ = 0;         // the current frame's time, seconds
+    double frameStartNow_ = 0;      // the clock when its callback began
 };

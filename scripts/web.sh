@@ -58,7 +58,7 @@ install_driver() {
 build() {
   # The machine's node may not be Debian's: point it at Debian's acorn.
   export NODE_PATH=/usr/share/nodejs
-  export CCACHE_DIR=${CCACHE_DIR:-$HOME/.ccache}
+  export CCACHE_DIR=${CCACHE_DIR:-$HOME/.ccache} CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
