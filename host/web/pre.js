@@ -37,6 +37,19 @@
     });
   };
 
+  // The program ended (a runtime error with no debugger to answer): the page
+  // says so, and the exit thrown through the frame callback stops the game
+  // without an error report in the console.
+  var exited = false;
+  Module.quit = function (status, toThrow) {
+    exited = true;
+    if (Module.onExit) Module.onExit(status);
+    throw toThrow;
+  };
+  window.addEventListener('error', function (e) {
+    if (exited) e.preventDefault();
+  });
+
   Module.toggleFullscreen = function () {
     if (document.fullscreenElement) {
       document.exitFullscreen();
