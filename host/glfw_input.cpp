@@ -8,32 +8,20 @@
 
 namespace {
 
-// Key codes of the input device that KeyToChar and the callbacks refer to.
+// Key codes of the input device that the callbacks refer to.
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyTab = 9;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kKeyPageUp = 33;
-constexpr int kKeyDown = 40;
 constexpr int kKeyInsert = 45;
 constexpr int kKeyDelete = 46;
 constexpr int kKeyF1 = 112;
 constexpr int kKeyClose = 432;
-constexpr int kCharDelete = 127;
-// Navigation keys type a character outside the Unicode range they share with
-// printable text: the key code with this bit set.
-constexpr int kNavigationCharBit = 0x10000;
 
 constexpr int kMouseButtonCount = 3;    // left, right, middle
 constexpr int kRawAxisCount = 6;        // axes read from a raw joystick
 constexpr int kJoyButtonLimit = 32;     // buttons a joystick state holds
-
-// UTF-16 surrogate pairs for characters beyond 16 bits.
-constexpr unsigned kFirstSupplementary = 0x10000;
-constexpr unsigned kHighSurrogate = 0xD800;
-constexpr unsigned kLowSurrogate = 0xDC00;
-constexpr unsigned kSurrogateBits = 0x3FF;
-constexpr unsigned kLastCodepoint = 0x10FFFF;
 
 void SendKey(int event, int data) {
     if (KpGame::_game) KpGame::_game->KeyEvent(event, data);
@@ -150,36 +138,6 @@ int TransKey(int glfwKey) {
     case GLFW_KEY_END: return 35;
     default: return 0;
     }
-}
-
-int KeyToChar(int key) {
-    switch (key) {
-    case kKeyBackspace:
-    case kKeyTab:
-    case kKeyEnter:
-    case kKeyEscape:
-        return key;
-    case kKeyDelete:
-        return kCharDelete;
-    default:
-        break;
-    }
-    if ((key >= kKeyPageUp && key <= kKeyDown) || key == kKeyInsert) return key | kNavigationCharBit;
-    return 0;
-}
-
-// Queued as UTF-16, like the strings the game builds from them; a codepoint
-// beyond 16 bits would otherwise read as a navigation key's character.
-int kpCharToUtf16(unsigned codepoint, int units[2]) {
-    if (codepoint > kLastCodepoint) return 0;
-    if (codepoint < kFirstSupplementary) {
-        units[0] = static_cast<int>(codepoint);
-        return 1;
-    }
-    unsigned offset = codepoint - kFirstSupplementary;
-    units[0] = static_cast<int>(kHighSurrogate | (offset >> 10));
-    units[1] = static_cast<int>(kLowSurrogate | (offset & kSurrogateBits));
-    return 2;
 }
 
 void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeight, int framebufferWidth,

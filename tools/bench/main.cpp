@@ -5,7 +5,7 @@
 //
 // Usage: glimmer-bench [--sections logic,render,program,gc] [--quick]
 //                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
-//                      [--data path/to/data]
+//                      [--data path/to/data] [--save-frames folder]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
 // anywhere; it finds the build folder (and its data) next to itself.
 #include <GLFW/glfw3.h>
@@ -57,6 +57,7 @@ std::string LoadAverage() {
 constexpr const char* kUsage =
     "usage: glimmer-bench [--sections logic,render,program,gc] [--quick] [--pixel-hash FRAMES]\n"
     "                     [--shots FOLDER] [--program GLIMMER] [--data FOLDER]\n"
+    "                     [--save-frames FOLDER]\n"
     "Prints figures of the game's logic, rendering, real program and collector, one\n"
     "\"name value unit\" per line. Run it under an X server.\n";
 
@@ -95,6 +96,11 @@ int main(int argc, char** argv) {
         } else if (commandLine.Is("--shots")) {
             render.shotDir = commandLine.Value();
             if (render.hashFrames == 0) render.hashFrames = 1;
+        } else if (commandLine.Is("--save-frames")) {
+            render.saveDir = commandLine.Value();
+            // Named from where the bench was started, not from the build folder it moves to.
+            char here[4096] = {};
+            if (render.saveDir[0] != '/' && getcwd(here, sizeof here)) render.saveDir = std::string(here) + "/" + render.saveDir;
         } else if (commandLine.Is("--program")) {
             program.program = commandLine.Value();
         } else if (commandLine.Is("--data")) {
