@@ -137,7 +137,6 @@ rp_focus() {
 
 # rp_other_window: another client's window (xlogo) takes the focus from ours.
 rp_other_window() {
-    local other
     rp_need xlogo
     if [ -z "${RP_OTHER:-}" ]; then
         xlogo -geometry 120x120+0+0 >/dev/null 2>&1 &
