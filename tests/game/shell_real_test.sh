@@ -11,7 +11,7 @@ set -u
 GLIMMER=$(realpath "$1")
 DATA=$(realpath "$2")
 source "$(dirname "$0")/../lib/real_program.sh"
-rp_need convert import compare xwd xwininfo sox soxi
+rp_need convert import xwd xwininfo sox soxi
 
 # catch_loading W H: captures the window until a capture shows the menu;
 # one before it must show the loading screen: clear colour (40, 40, 80) in

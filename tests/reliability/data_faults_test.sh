@@ -16,7 +16,7 @@ group=$1
 GLIMMER=$(realpath "$2")
 DATA=$(realpath "$3")
 source "$(dirname "$0")/../lib/real_program.sh"
-rp_need python3
+rp_need python3 import compare
 rp_start_x
 rp_wave_audio
 VARIANTS=(missing truncated random)

@@ -9,6 +9,7 @@ set -u
 GLIMMER=$(realpath "$1")
 DATA=$(realpath "$2")
 source "$(dirname "$0")/../lib/real_program.sh"
+rp_need import compare
 rp_start_x
 rp_wave_audio
 dir=$(rp_run_dir window "$DATA")
