@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config
   libglfw3-dev libgl-dev libopenal-dev libopenal1 libstb-dev libvorbis-dev libgtest-dev
   xvfb xauth x11-utils x11-apps x11-xserver-utils xdotool openbox wmctrl imagemagick sox vorbis-tools
-  clang-14 llvm-14 libclang-rt-14-dev libsdl2-dev desktop-file-utils valgrind
+  python3 clang-14 llvm-14 libclang-rt-14-dev libsdl2-dev desktop-file-utils valgrind
 )
 
 missing=()

@@ -46,11 +46,9 @@ rp_need() {
 
 # rp_wait_for SECONDS COMMAND...: polls the command until it succeeds.
 rp_wait_for() {
-    local limit=$1 end
+    local end=$((SECONDS + $1))
     shift
-    end=$((SECONDS + limit))
-    while :; do
-        "$@" >/dev/null 2>&1 && return 0
+    until "$@" >/dev/null 2>&1; do
         [ "$SECONDS" -ge "$end" ] && return 1
         sleep 0.05
     done
@@ -111,7 +109,7 @@ rp_launch() {
 # the focus. Returns 1 when no window appears.
 rp_start() {
     rp_launch "$@"
-    rp_find_window 30 || return 1
+    rp_find_window 60 || return 1
     rp_focus
 }
 
@@ -135,6 +133,19 @@ rp_find_window() {
 rp_focus() {
     xdotool windowactivate "$RP_WIN" >/dev/null 2>&1
     rp_wait_for 10 sh -c "xdotool getwindowfocus | grep -qx $RP_WIN"
+}
+
+# rp_other_window: another client's window (xlogo) takes the focus from ours.
+rp_other_window() {
+    rp_need xlogo
+    if [ -z "${RP_OTHER:-}" ]; then
+        xlogo -geometry 120x120+0+0 >/dev/null 2>&1 &
+        RP_PIDS+=($!)
+        rp_wait_for 10 sh -c 'xdotool search --onlyvisible --class xlogo' || return 1
+        RP_OTHER=$(xdotool search --onlyvisible --class xlogo | head -n 1)
+    fi
+    xdotool windowactivate "$RP_OTHER" >/dev/null 2>&1
+    rp_wait_for 10 sh -c "xdotool getwindowfocus | grep -qx $RP_OTHER"
 }
 
 # rp_window_size: "WIDTH HEIGHT" of the window.
@@ -190,6 +201,30 @@ rp_count_colour() {
         -fill black +opaque "$6" -fill white -opaque "$6" -format "%[fx:int(mean*w*h+0.5)]" info:
 }
 
+# rp_differs A B COUNT: true when more than COUNT pixels of two shots differ
+# by over 10%; B "@" is a new shot of the window.
+rp_differs() {
+    local n b=$2
+    [ "$b" = @ ] && b=$(rp_shot now)
+    n=$(compare -metric AE -fuzz 10% "$1" "$b" null: 2>&1)
+    [ "${n%%[. ]*}" -gt "$3" ] 2>/dev/null
+}
+
+# rp_key_shows KEY COUNT [SECONDS]: a key press, then a wait until the window
+# shows a picture that differs from the one before the press in more than COUNT pixels.
+rp_key_shows() {
+    local before
+    before=$(rp_shot before)
+    rp_key "$1"
+    rp_wait_for "${3:-10}" rp_differs "$before" @ "$2"
+}
+
+# rp_state_inode DIR: the inode of the program's state file (empty without
+# one); each save renames a new file into place, so a save changes it.
+rp_state_inode() { stat -c %i "$1/.zephyrstate" 2>/dev/null; }
+# rp_saved_since DIR INODE: the program has saved since its state file had INODE.
+rp_saved_since() { local now; now=$(rp_state_inode "$1") && [ "$now" != "$2" ]; }
+
 # rp_wait_exit SECONDS: waits for the program to end and sets RP_STATUS;
 # on timeout kills it and returns 1 (RP_STATUS "timeout").
 rp_wait_exit() {
@@ -223,6 +258,24 @@ rp_peak() {
     local trim="trim ${2:-0}"
     [ -n "${3:-}" ] && trim="$trim =$3"
     sox "$1" -n $trim stat 2>&1 | awk '/Maximum amplitude/ { print $3 }'
+}
+
+# rp_round DIR: from the menu (or a game in progress) a game of level 1 is
+# started, played a little, left through the pause panel's quit, and the game
+# saves on its way back to the menu. Tries again until that save is seen.
+rp_round() {
+    local dir=$1 before end=$((SECONDS + ${2:-90}))
+    before=$(rp_state_inode "$dir")
+    while [ "$SECONDS" -lt "$end" ]; do
+        rp_find_window 10 && rp_focus || return 1
+        rp_key Escape; rp_key Left; rp_key Left      # credits closed, "play" selected
+        rp_key_shows z 20000                         # a new game on level 1
+        rp_key Right 0.6; rp_key x                   # a few moves
+        rp_key_shows Escape 5000 5                   # the pause panel
+        rp_key Up; rp_key z                          # its quit button (left would turn the hero)
+        rp_wait_for 10 rp_saved_since "$dir" "$before" && return 0
+    done
+    return 1
 }
 
 # rp_finish: the summary line and the script's exit status; on failure the

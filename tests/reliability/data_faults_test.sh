@@ -1,137 +1,87 @@
 #!/bin/bash
-# The real program with one data file damaged at a time, with no audio device,
-# and with damaged state files: each time the game must start, reach the menu,
-# play a game of level 1, return to the menu (saving on the way) and close
-# with status 0, printing no runtime error or sanitizer report.
+# The real program with one data file damaged at a time, or with no sound:
+# each time it must reach the menu, play a game of level 1, return to the
+# menu (saving on the way) and close with status 0, printing no runtime
+# error or sanitizer report.
 #
-# Usage: data_faults_test.sh images|sounds|state <glimmer> <data folder>
-#   images: every picture the game loads at 640 x 480 ("-hd" files and the
-#           default font), each missing, truncated to half or replaced by
-#           random bytes of the same size, in rotation; the menu picture and
-#           the game font get all three.
-#   sounds: a sample of the sound effects in rotation, the sound folder
-#           missing, the whole data folder missing, and no audio device.
-#   state:  the state file missing, empty, cut after the settings block, and
-#           random bytes; the status lines say which blocks were read.
-# GLIMMER_RELIABILITY_ALL=1 tries all three damages on every file instead.
+# Usage: data_faults_test.sh images|sounds <glimmer> <data folder>
+#   images: every picture loaded at 640 x 480 ("-hd" files, the default font,
+#           the window icons), each missing, cut to half or random bytes of
+#           the same size in rotation; the menu picture and the game font get all three.
+#   sounds: every fifth sound effect in rotation, the sound folder missing,
+#           the whole data folder missing, and no audio device.
+# GLIMMER_RELIABILITY_ALL=1 tries all three damages on every file.
 set -u
 group=$1
 GLIMMER=$(realpath "$2")
 DATA=$(realpath "$3")
-source "$(dirname "$0")/real_program_lib.sh"
+source "$(dirname "$0")/../lib/real_program.sh"
+rp_need python3 import compare
 rp_start_x
 rp_wave_audio
 VARIANTS=(missing truncated random)
-CASES=0
+cases=0
 
-# damage FILE VARIANT SEED
-damage() {
-    local file=$1 variant=$2 seed=$3
-    local size
-    size=$(stat -L -c %s "$file")
-    rm -f "$file"
-    case $variant in
-    missing) ;;
-    truncated) head -c $((size / 2)) "$DATA/${file#*/data/}" >"$file" ;;
-    random) python3 -c 'import random, sys
-random.seed(int(sys.argv[1]))
-sys.stdout.buffer.write(bytes(random.getrandbits(8) for _ in range(int(sys.argv[2]))))' "$seed" "$size" >"$file" ;;
-    esac
+# run_case NAME DIR [COMMAND PREFIX...]: one start, round and close.
+run_case() {
+    local name=$1 dir=$2 why=""
+    shift 2
+    rp_launch "$dir" "$@" env GLIMMER_TRACE=1 "$GLIMMER"
+    if ! rp_find_window 60 || ! rp_wait_for 60 grep -q menu_frame "$dir/err.txt"; then
+        why="no menu"
+    elif ! rp_round "$dir"; then
+        why="no game played and saved"
+    elif ! rp_close; then
+        why="no exit"
+    fi
+    [ -z "$why" ] && [ "$RP_STATUS" != 0 ] && why="exit status $RP_STATUS on closing"
+    [ -z "$why" ] && ! rp_output_clean "$dir" && why="errors in the output"
+    [ -n "$RP_GAME" ] && kill -9 "$RP_GAME" 2>/dev/null
+    RP_GAME=""
+    cases=$((cases + 1))
+    [ -z "$why" ] && { rp_pass "$name"; rm -rf "$dir"; return; }
+    rp_fail "$name: $why"
+    grep -v '^glimmer-trace\|^AL lib' "$dir/out.txt" "$dir/err.txt" | head -n 20
 }
 
-# file_cases LIST-OF-RELATIVE-PATHS FULL-SET...: one case per file in rotation,
-# or all three per file for the files named in FULL-SET or in ALL mode.
-file_cases() {
-    local -n files=$1
-    local -n full=$2
-    local i=0 f v
-    for f in "${files[@]}"; do
+# damage_cases ALWAYS-ALL FILE...: one case per file, the damages in rotation
+# (all three for the files named in ALWAYS-ALL).
+damage_cases() {
+    local full=" $1 " i=0 f v dir size
+    shift
+    for f in "$@"; do
         local variants=("${VARIANTS[$((i % 3))]}")
-        if [ -n "${GLIMMER_RELIABILITY_ALL:-}" ] || [[ " ${full[*]} " == *" $f "* ]]; then variants=("${VARIANTS[@]}"); fi
+        [[ -n "${GLIMMER_RELIABILITY_ALL:-}" || "$full" == *" $f "* ]] && variants=("${VARIANTS[@]}")
         for v in "${variants[@]}"; do
-            local dir
-            dir=$(rp_run_dir "case$CASES" "$DATA")
-            damage "$dir/data/$f" "$v" "$CASES"
-            rp_case "$f $v" "$GLIMMER" "$dir"
-            CASES=$((CASES + 1))
-            rm -rf "$dir"
+            dir=$(rp_run_dir "case$cases" "$DATA")
+            size=$(stat -c %s "$DATA/$f")
+            rm "$dir/data/$f"
+            case $v in
+            truncated) head -c $((size / 2)) "$DATA/$f" >"$dir/data/$f" ;;
+            random) python3 -c 'import random, sys; random.seed(int(sys.argv[1]))
+sys.stdout.buffer.write(random.randbytes(int(sys.argv[2])))' "$cases" "$size" >"$dir/data/$f" ;;
+            esac
+            run_case "$f $v" "$dir"
         done
         i=$((i + 1))
     done
 }
 
+cd "$DATA" || exit 1
 case $group in
 images)
-    mapfile -t images < <(cd "$DATA" && { find . -name '*-hd.png'; echo ./vela_font.png; } | sed 's|^\./||' | sort)
-    always=(menu-hd.png fonts/editundo-hd.png)
-    file_cases images always
+    damage_cases "menu-hd.png fonts/editundo-hd.png" $(find . -name '*-hd.png' -o -name vela_font.png -o -path './icon/*' |
+        sed 's|^\./||' | sort)
     ;;
 sounds)
-    mapfile -t all_sounds < <(cd "$DATA" && find . -name '*.wav' -o -name '*.ogg' | sed 's|^\./||' | sort)
-    if [ -n "${GLIMMER_RELIABILITY_ALL:-}" ]; then sounds=("${all_sounds[@]}"); else
-        sounds=()
-        for ((k = 0; k < ${#all_sounds[@]}; k += 5)); do sounds+=("${all_sounds[$k]}"); done
-    fi
-    none=()
-    file_cases sounds none
-
-    dir=$(rp_run_dir nosfx "$DATA"); rm -rf "$dir/data/sfx"
-    rp_case "sound folder missing" "$GLIMMER" "$dir"; CASES=$((CASES + 1))
-    dir=$(rp_run_dir nodata "$DATA"); rm -rf "$dir/data"
-    rp_case "data folder missing" "$GLIMMER" "$dir"; CASES=$((CASES + 1))
-    dir=$(rp_run_dir noaudio "$DATA")
-    rp_case "no audio device" "$GLIMMER" "$dir" env -u ALSOFT_CONF ALSOFT_DRIVERS=no-such-backend; CASES=$((CASES + 1))
+    mapfile -t sounds < <(find . -name '*.wav' -o -name '*.ogg' | sed 's|^\./||' | sort)
+    [ -n "${GLIMMER_RELIABILITY_ALL:-}" ] || mapfile -t sounds < <(printf '%s\n' "${sounds[@]}" | awk 'NR % 5 == 1')
+    damage_cases "" "${sounds[@]}"
+    dir=$(rp_run_dir nosfx "$DATA") && rm -r "$dir/data/sfx" && run_case "sound folder missing" "$dir"
+    dir=$(rp_run_dir nodata "$DATA") && rm -r "$dir/data" && run_case "data folder missing" "$dir"
+    dir=$(rp_run_dir noaudio "$DATA") && run_case "no audio device" "$dir" env -u ALSOFT_CONF ALSOFT_DRIVERS=none
     ;;
-state)
-    # A good state file, saved by the game itself on its way back to the menu.
-    dir=$(rp_run_dir good "$DATA")
-    rp_case "no state file" "$GLIMMER" "$dir"; CASES=$((CASES + 1))
-    good=$RP_WORK/good.state
-    cp "$dir/.zephyrstate" "$good" 2>/dev/null || { rp_fail "the game saved no state"; exit 1; }
-
-    # state_case NAME EXPECTED-LINES UNEXPECTED-LINES: with DIR/.zephyrstate prepared.
-    state_case() {
-        local name=$1 expected=$2 unexpected=$3
-        rp_case "state file $name" "$GLIMMER" "$dir"
-        local line
-        IFS=';' read -r -a lines <<<"$expected"
-        for line in "${lines[@]}"; do
-            [ -z "$line" ] || grep -qx "$line" "$dir/out.txt" || rp_fail "state file $name: no line '$line'"
-        done
-        IFS=';' read -r -a lines <<<"$unexpected"
-        for line in "${lines[@]}"; do
-            [ -z "$line" ] || ! grep -qx "$line" "$dir/out.txt" || rp_fail "state file $name: unexpected line '$line'"
-        done
-        CASES=$((CASES + 1))
-    }
-    all="Settings Loaded;Badges Loaded;Highscore 0 Loaded;Highscore 1 Loaded;Highscore 2 Loaded"
-    dir=$(rp_run_dir intact "$DATA"); cp "$good" "$dir/.zephyrstate"
-    state_case intact "$all" ""
-    dir=$(rp_run_dir empty "$DATA"); : >"$dir/.zephyrstate"
-    state_case empty "" "$all"
-    # Cut just after the settings checksum: the settings are read, nothing else.
-    cut=$(python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); print(len(b"|".join(t.split(b"|")[:26])) + 1)' "$good")
-    dir=$(rp_run_dir cut "$DATA"); head -c "$cut" "$good" >"$dir/.zephyrstate"
-    state_case "cut after the settings" "Settings Loaded" "Badges Loaded;Highscore 0 Loaded"
-    # The settings block damaged (setting 1 changed; setting 0 would not show,
-    # its weight in the checksum is 0), the rest intact: every later block is read.
-    dir=$(rp_run_dir damaged "$DATA")
-    python3 -c 'import sys; f = open(sys.argv[1]).read().split("|"); f[1] = str(int(f[1]) + 1); sys.stdout.write("|".join(f))' \
-        "$good" >"$dir/.zephyrstate"
-    state_case "settings damaged" "Settings Checksum Invalid;Badges Loaded;Highscore 0 Loaded;Highscore 2 Loaded" ""
-    for seed in 1 2; do
-        dir=$(rp_run_dir random$seed "$DATA")
-        python3 -c 'import random, sys
-random.seed(int(sys.argv[1]))
-sys.stdout.buffer.write(bytes(random.getrandbits(8) for _ in range(700)))' "$seed" >"$dir/.zephyrstate"
-        state_case "random bytes $seed" "" "Settings Loaded"
-    done
-    ;;
-*)
-    echo "usage: $0 images|sounds|state <glimmer> <data folder>"
-    exit 2
-    ;;
+*) rp_die "usage: $0 images|sounds <glimmer> <data folder>" ;;
 esac
-
-echo "$group: $CASES cases, $RP_FAILURES failures"
-[ "$RP_FAILURES" = 0 ]
+echo "$group: $cases cases"
+rp_finish
