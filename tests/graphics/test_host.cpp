@@ -1,22 +1,33 @@
 #include "tests/graphics/test_host.h"
 
 #include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "host/data_paths.h"
 #include "graphics/renderer.h"
+#include "host/data_paths.h"
 #include "host/glfw_game.h"
 
-TestHost& TestHost::Get() {
-    static TestHost* host = [] {
-        ScratchDir();  // the host's constructor looks at the working folder
-        return new TestHost();
+namespace {
+
+const std::string& ScratchDir() {
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/graphics_tests.XXXXXX";
+        const std::string d = mkdtemp(pattern) ? pattern : "/tmp";
+        if (std::system(("mkdir -p '" + d + "/data'").c_str()) != 0 || chdir(d.c_str()) != 0) ADD_FAILURE() << d;
+        return d;
     }();
+    return dir;
+}
+
+}  // namespace
+
+TestHost& TestHost::Get() {
+    static TestHost* host = (ScratchDir(), new TestHost());  // the host's constructor looks at the working folder
     return *host;
 }
 
@@ -42,8 +53,7 @@ void TestHost::CloseWindow() {
 }
 
 void TestHost::WindowSize(int* width, int* height) {
-    *width = 0;
-    *height = 0;
+    *width = *height = 0;
     if (window_) glfwGetFramebufferSize(window_, width, height);
 }
 
@@ -51,38 +61,25 @@ bool TestHost::HasGraphicsContext() { return window_ && glfwGetCurrentContext() 
 
 String TestHost::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
 
-const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/graphics_tests.XXXXXX";
-        const char* made = mkdtemp(pattern);
-        std::string d = made ? made : "/tmp";
-        std::system(("mkdir -p '" + d + "/data'").c_str());
-        if (chdir(d.c_str()) != 0) std::perror("chdir");
-        return d;
-    }();
-    return dir;
+bool EnsureWindow(int width, int height) {
+    TestHost& host = TestHost::Get();
+    int w = 0, h = 0;
+    host.WindowSize(&w, &h);
+    if (!host.Window() || w != width || h != height) return host.OpenWindow(width, height);
+    glfwMakeContextCurrent(host.Window());
+    return true;
 }
 
 std::string MakeImage(const std::string& args, const std::string& name) {
     const std::string path = ScratchDir() + "/data/" + name;
-    // Arguments ending in a format prefix such as "gif:" take the path directly.
-    const bool prefixed = !args.empty() && args.back() == ':';
-    std::string command = "convert " + args;
-    if (prefixed) {
-        command.pop_back();
-        command += ":'" + path + "'";
-    } else {
-        command += " '" + path + "'";
-    }
-    command += " 2>/dev/null";
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+    const std::string command = "convert " + args + " '" + path + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return path;
 }
 
 std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
     const std::string path = ScratchDir() + "/data/" + name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -91,19 +88,12 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-unsigned RgbAt(gxtkGraphics* g, int x, int y) {
-    Array<int> one(1);
-    g->ReadPixels(one, x, y, 1, 1, 0, 1);
-    return static_cast<unsigned>(one.Get(0)) & 0xffffffu;
+std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count) {
+    Array<int> pixels(count);
+    g->ReadPixels(pixels, x, y, count, 1, 0, count);
+    std::vector<unsigned> rgb;
+    for (int i = 0; i < count; ++i) rgb.push_back(static_cast<unsigned>(pixels.Get(i)) & 0xffffffu);
+    return rgb;
 }
 
-bool EnsureWindow(int width, int height) {
-    TestHost& host = TestHost::Get();
-    int w = 0, h = 0;
-    host.WindowSize(&w, &h);
-    if (host.Window() && w == width && h == height) {
-        glfwMakeContextCurrent(host.Window());
-        return true;
-    }
-    return host.OpenWindow(width, height);
-}
+unsigned RgbAt(gxtkGraphics* g, int x, int y) { return RgbRow(g, x, y, 1)[0]; }

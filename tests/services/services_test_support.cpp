@@ -3,23 +3,16 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdio>
+#include <fstream>
 
 #include "host/game_host.h"
 #include "services/thread.h"
 
-void EnsureTestGame() {
+std::string WriteScratchFile(const std::string& name, const std::string& bytes) {
     static KpGame* game = nullptr;
     if (!KpGame::_game && !game) game = new KpGame();
-}
-
-std::string WriteScratchFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-    std::string path = "/tmp/services_test_" + std::to_string(getpid()) + "_" + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file) {
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    const std::string path = "/tmp/services_test_" + std::to_string(getpid()) + "_" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
 
@@ -36,15 +29,14 @@ void Gate::Pass() {
 
 Object* testRoot = nullptr;
 
-void InstallTestRootMarker() {
+void CollectAndDestroy() {
     gc_set_root_marker([] {
         kpMarkRunningThreads();
         gc_mark_q(testRoot);
     });
-}
-
-void CollectAndDestroy() {
-    gc_mark();  // queue the roots first, or the first full collection misses them
-    gc_collect_all();
-    gc_flush_free(INT_MAX);
+    for (int i = 0; i < 2; ++i) {
+        gc_mark();  // queue the roots first, or the first full collection misses them
+        gc_collect_all();
+        gc_flush_free(INT_MAX);
+    }
 }

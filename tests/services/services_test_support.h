@@ -6,15 +6,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "runtime/object.h"
 
-// Makes sure a KpGame exists, so KpGame::_game->LoadData works.
-void EnsureTestGame();
-
-// Writes bytes to a fresh file under the temp folder and returns its path.
-std::string WriteScratchFile(const std::string& name, const std::vector<unsigned char>& bytes);
+// Makes sure a KpGame exists and writes `bytes` to a fresh scratch file; returns its path.
+std::string WriteScratchFile(const std::string& name, const std::string& bytes);
 
 // A one-shot latch: Pass blocks until Open has been called.
 class Gate {
@@ -30,8 +26,7 @@ private:
 
 // Roots for full collections in tests: the running threads plus `testRoot`.
 extern Object* testRoot;
-void InstallTestRootMarker();
-// A full collection that also destroys all garbage at once.
+// Installs those roots, runs full collections and destroys all garbage at once.
 void CollectAndDestroy();
 
 // An object that records its destruction in a counter the test owns.
