@@ -15,8 +15,6 @@ const std::string& ScratchDir();
 bool Shell(const std::string& command);  // true when the command exits with status 0
 // Makes ScratchDir()/name with sox: `synth <synth>` at that rate, sample size and channel count.
 std::string MakeTone(const std::string& name, int hertz, int bits, int channels, const std::string& synth);
-std::vector<unsigned char> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Objects kept alive across collections (stored through the write barrier);
 // CollectAll runs full collections and destroys the garbage, so freed samples
@@ -26,8 +24,8 @@ void DropKept();
 void CollectAll();
 
 // The one audio device of the test program, opened on first use on the
-// wave-file backend (a test fails when it cannot be opened) and set as the
-// sound module's device. Its output is one recording for the whole program.
+// wave-file backend (a test fails when it cannot be) and set as the sound
+// module's device. Its output is one recording for the whole program.
 gxtkAudio* Device();
 // Seconds of sound the device has written so far: the position in the
 // recording that a call made now affects (within one mixing period).

@@ -51,18 +51,6 @@ TEST(SurfaceTest, PixelsArePremultipliedOnlyWhereTheyHaveAlpha) {
     EXPECT_EQ(Bytes(s), expected) << "rectangles outside the surface are ignored";
 }
 
-TEST(SurfaceTest, NoTextureWithoutAWindow) {
-    TestHost::Get().CloseWindow();
-    gxtkSurface* s = new gxtkSurface();
-    s->SetData(Copy({1, 2, 3, 4}), 1, 1, 4);
-    s->Bind();
-    EXPECT_FALSE(s->HasTexture());
-    gxtkGraphics* g = new gxtkGraphics();
-    EXPECT_EQ(g->CreateSurface(0, 4), nullptr);
-    EXPECT_EQ(g->CreateSurface(4, 16385), nullptr);
-    EXPECT_NE(g->CreateSurface(4, 4), nullptr);
-}
-
 // Draws the surface at (10, 10) in a fresh frame and reads back its w x h pixels.
 std::vector<unsigned> Drawn(gxtkGraphics* g, gxtkSurface* s, int w, int h) {
     EXPECT_EQ(g->BeginRender(), 1);
@@ -81,25 +69,22 @@ std::vector<unsigned> Drawn(gxtkGraphics* g, gxtkSurface* s, int w, int h) {
 
 TEST(GlSurfaceTest, ReopenedWindowRecreatesTexturesWithTheSamePixels) {
     ASSERT_TRUE(EnsureWindow(640, 480)) << "no display: run under an X server";
-    const std::string path = MakeImage(
-        "-size 3x2 xc:'rgba(200,100,50,0.50196)' -fill 'rgb(0,255,0)' -draw 'point 1,0' "
-        "-fill 'rgb(0,0,255)' -draw 'point 2,1' -define png:color-type=6", "reopen.png");
+    const std::string path = MakeImage("-size 3x2 xc:'rgba(200,100,50,0.50196)' -fill 'rgb(0,255,0)' -draw 'point 1,0' "
+                                       "-fill 'rgb(0,0,255)' -draw 'point 2,1' -define png:color-type=6", "reopen.png");
     gxtkGraphics* g = new gxtkGraphics();
     gxtkSurface* s = g->LoadSurface(String(path.c_str()));
     ASSERT_NE(s, nullptr);
     EXPECT_FLOAT_EQ(s->uscale, 1.0f / 3) << "the texture has the image's own size";
+    EXPECT_EQ(g->CreateSurface(4, 16385), nullptr) << "beyond the largest side";
     const std::vector<unsigned> first = Drawn(g, s, 3, 2);
     EXPECT_EQ(first, (std::vector<unsigned>{0x643219, 0x00ff00, 0x643219, 0x643219, 0x643219, 0x0000ff}));
     ASSERT_TRUE(TestHost::Get().OpenWindow(640, 480));  // what the fullscreen toggle does
     EXPECT_FALSE(s->HasTexture());
     EXPECT_EQ(Drawn(g, s, 3, 2), first);
-    EXPECT_EQ(s->seq, glfwGraphicsSeq);
-    // Pixels written while the texture is stale reach the next texture.
     ASSERT_TRUE(TestHost::Get().OpenWindow(640, 480));
-    Array<int> red(1);
-    red[0] = int(0xffff0000u);
-    g->WritePixels2(s, red, 0, 0, 1, 1, 0, 1);
-    EXPECT_EQ(Drawn(g, s, 1, 1)[0], 0xff0000u);
+    const int red[] = {int(0xffff0000u)};
+    g->WritePixels2(s, Array<int>(red, 1), 0, 0, 1, 1, 0, 1);
+    EXPECT_EQ(Drawn(g, s, 1, 1)[0], 0xff0000u) << "pixels written while the texture is stale reach the next texture";
     // Pixels written into a live texture: whole rows in one upload, then a column row by row.
     gxtkSurface* live = g->CreateSurface(4, 3);
     ASSERT_TRUE(live->HasTexture());

@@ -97,3 +97,7 @@ std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count) {
 }
 
 unsigned RgbAt(gxtkGraphics* g, int x, int y) { return RgbRow(g, x, y, 1)[0]; }
+
+void ExpectPixels(gxtkGraphics* g, std::initializer_list<Pixel> pixels, const char* what) {
+    for (const Pixel& p : pixels) EXPECT_EQ(RgbAt(g, p.x, p.y), p.rgb) << what << " at (" << p.x << ", " << p.y << ")";
+}

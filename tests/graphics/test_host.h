@@ -3,6 +3,7 @@
 // plus image files made with ImageMagick in a scratch folder.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,10 @@ std::string WriteFile(const std::string& name, const std::vector<unsigned char>&
 std::vector<unsigned char> ReadFile(const std::string& path);
 
 // Window pixels read through the renderer (which flushes first) as 0xRRGGBB.
-unsigned RgbAt(gxtkGraphics* g, int x, int y);
 std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count);
+unsigned RgbAt(gxtkGraphics* g, int x, int y);
+struct Pixel {
+    int x, y;
+    unsigned rgb;
+};
+void ExpectPixels(gxtkGraphics* g, std::initializer_list<Pixel> pixels, const char* what);

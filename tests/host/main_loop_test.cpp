@@ -26,9 +26,15 @@ public:
     std::string log;
 
     double Now() override { return now; }
-    void Sleep(double seconds) override { now += seconds, Log("sleep"); }
+    void Sleep(double seconds) override {
+        now += seconds;
+        Log("sleep");
+    }
     void PollEvents() override {}
-    void WaitEvents() override { now += 0.5, Log("wait"); }
+    void WaitEvents() override {
+        now += 0.5;
+        Log("wait");
+    }
     bool WindowOpen() override { return open; }
     bool WindowIconified() override { return iconified; }
     bool WindowFocused() override { return focused; }
@@ -73,8 +79,7 @@ struct Step {
 
 struct Script {
     const char* name;
-    int rate;
-    int zeroRateAtUpdate;
+    int rate, zeroRateAtUpdate;
     std::vector<Step> steps;
 };
 
@@ -126,8 +131,6 @@ TEST(MainLoop, Schedules) {
 TEST(MainLoop, ClosedWindowEndsTheLoop) {
     LoopHost host;
     host.SetDelegate(host.window);
-    host.StartGame();
-    host.SetUpdateRate(60);
     host.window->open = false;
     host.loop.Run();
     EXPECT_EQ(host.window->log, "") << "nothing runs once the window has gone";
