@@ -26,31 +26,24 @@ public:
     std::string log;
 
     double Now() override { return now; }
-    void Sleep(double seconds) override {
-        now += seconds;
-        Log("sleep");
-    }
+    void Sleep(double seconds) override { Log("sleep", seconds); }
     void PollEvents() override {}
-    void WaitEvents() override {
-        now += 0.5;
-        Log("wait");
-    }
+    void WaitEvents() override { Log("wait", 0.5); }
     bool WindowOpen() override { return open; }
     bool WindowIconified() override { return iconified; }
     bool WindowFocused() override { return focused; }
-
     void StartGame() override {}
     void SuspendGame() override { Log("suspend"); }
     void ResumeGame() override { Log("resume"); }
     void RenderGame() override { Log("render"); }
     void UpdateGame() override {
-        Log("update");
-        now += updateCost;
+        Log("update", updateCost);
         if (++updates == zeroRateAtUpdate) host->SetUpdateRate(0);
     }
-
-private:
-    void Log(const char* what) { log += (log.empty() ? "" : " ") + std::string(what); }
+    void Log(const char* what, double cost = 0) {
+        now += cost;
+        log += (log.empty() ? "" : " ") + std::string(what);
+    }
 };
 
 // A host that owns the loop exactly as the GLFW host does.

@@ -88,21 +88,6 @@ TEST(RuntimeError, DebuggerAnswers) {
     EXPECT_EQ(RunChild(tooLong.c_str(), [] { kpError(String("x")); }).status, 255) << "a line too long is no quit";
 }
 
-TEST(RuntimeError, StopCommandsSetTheDebuggerState) {
-    const struct { const char* input; int suspend, stepmode; } cases[] = {
-        {"r\n", 0, 0}, {"s\n", 1, 's'}, {"e\n", 1, 'e'}, {"l\n", 0, 'l'}};
-    for (const auto& c : cases) {
-        const ChildResult r = RunChild(c.input, [] {
-            dbg_suspend = 7;
-            dbg_stepmode = 7;
-            if (kpDebugStop() != 0) _exit(99);
-            _exit(dbg_suspend * 128 + dbg_stepmode);
-        });
-        EXPECT_EQ(r.status, c.suspend * 128 + c.stepmode) << c.input;
-        EXPECT_EQ(r.err, kBanner) << c.input;
-    }
-}
-
 // The inspect command takes an address typed by a person: only live Objects
 // are dereferenced; anything else prints an empty line instead of crashing.
 TEST(RuntimeError, InspectChecksTheAddress) {

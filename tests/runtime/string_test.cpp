@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -113,23 +112,6 @@ TEST(String, DecodeTable) {
         _str_load_err = String("stale");
         EXPECT_EQ(UnitsOf(String::Load(c.bytes.data(), static_cast<int>(c.bytes.size()))), c.units) << c.name;
         EXPECT_EQ(_str_load_err.ToCString(), c.invalid ? "Invalid UTF-8" : "") << c.name;
-    }
-}
-
-TEST(String, FilesLoadAcrossBlocksAndSave) {
-    for (size_t size : {size_t{0}, size_t{4095}, size_t{4096}, size_t{10000}}) {
-        FILE* f = std::tmpfile();
-        const std::string text = std::string(size, 'a') + "\xC3\xA9";
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::rewind(f);
-        const String got = String::Load(f);
-        EXPECT_EQ(got.Length(), static_cast<int>(size) + 1) << text.size() << " bytes";
-        EXPECT_EQ(got[got.Length() - 1], 0xE9) << text.size() << " bytes";
-        std::rewind(f);
-        ASSERT_TRUE(Of({'x', 0xE9, 0x20AC}).Save(f));
-        std::rewind(f);
-        EXPECT_EQ(UnitsOf(String::Load(f).Slice(0, 3)), (Units{'x', 0xE9, 0x20AC})) << "saved as UTF-8";
-        std::fclose(f);
     }
 }
 

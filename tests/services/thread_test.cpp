@@ -16,14 +16,7 @@
 
 namespace {
 
-// A one-shot latch: Pass waits until Open has been called.
-struct Gate {
-    std::atomic<bool> open{false};
-    void Open() { open = true; }
-    void Pass() const {
-        while (!open) std::this_thread::yield();
-    }
-};
+using Gate = std::atomic<bool>;  // a body waits until its gate is opened (set true)
 
 // Counts its runs and destructions; each run waits at the gate (when given),
 // then reports as its result the object it was handed before Start.
@@ -36,10 +29,10 @@ public:
 
     ~ProbedThread() override {
         if (destroyed) ++*destroyed;
-        if (gate) gate->Open();  // should it be collected while gated, the base's join still returns
+        if (gate) *gate = true;  // should it be collected while gated, the base's join still returns
     }
     void Run__UNSAFE__() override {
-        if (gate) gate->Pass();
+        while (gate && !*gate) std::this_thread::yield();
         ++runs;
         SetResult(payload);
     }
@@ -65,12 +58,12 @@ TEST(KpThread, StatesAcrossStartWaitAndRestart) {
     thread->Start();  // from finished: reaps the old thread and runs again
     thread->Wait();
     EXPECT_EQ(KpThread::kIdle, thread->State());
-    Gate gate;
+    Gate gate{false};
     thread->gate = &gate;
     thread->Start();
     EXPECT_TRUE(thread->IsRunning());
     thread->Start();
-    gate.Open();
+    gate = true;
     thread->Wait();
     EXPECT_EQ(3, thread->runs.load()) << "a second Start while running must not run the body again";
     thread->gate = nullptr;  // the gate ends with this test; the thread may be collected later
@@ -128,7 +121,7 @@ TEST(KpThread, RunningThreadAndResultSurviveCollections) {
     };
     int threadsDestroyed = 0;
     int payloadsDestroyed = 0;
-    Gate gate;
+    Gate gate{false};
     ProbedThread* thread = new ProbedThread();
     thread->destroyed = &threadsDestroyed;
     thread->gate = &gate;
@@ -137,7 +130,7 @@ TEST(KpThread, RunningThreadAndResultSurviveCollections) {
     thread->Start();
     CollectAndDestroy();  // nothing but the running thread holds either object now
     EXPECT_EQ(0, threadsDestroyed + payloadsDestroyed) << "a running thread or what its body uses was collected";
-    gate.Open();
+    gate = true;
     thread->Wait();
     ASSERT_EQ(payload, thread->Result());
     thread->payload = nullptr;  // owner side, after the join: only the result holds it
