@@ -1,6 +1,6 @@
 // The graphics module: matrix arithmetic and its stack, frame layouts of
-// loaded and grabbed images, the state rules of a frame, limits that must be
-// ignored safely, and images drawn rotated, scaled and mid-handled in a window.
+// loaded images, the state rules of a frame, limits that must be ignored
+// safely, and images drawn rotated, scaled and mid-handled in a window.
 #include "graphics/graphics_module.h"
 
 #include <gtest/gtest.h>
@@ -117,41 +117,9 @@ TEST_F(ModuleTest, ImagesCutIntoFrames) {
     EXPECT_EQ(device->BatchedVertices(), 0) << "frame indices outside the image are ignored";
 
     MakeImage("-size 64x64 xc:blue", "sheet64.png");
-    c_Image* sheet = kp_graphics_LoadImage(String("sheet64.png"), 1, 0);
-    c_Image* grabbed = sheet->p_GrabImage(32, 0, 16, 16, 5, 0);
-    EXPECT_EQ(FramesOf(grabbed), (Frames{{32, 0}, {48, 0}, {0, 16}, {16, 16}, {32, 16}})) << "row by row";
-    EXPECT_EQ(grabbed->m_surface, sheet->m_surface);
-    EXPECT_EQ(grabbed->p_GrabImage(0, 0, 1, 1, 1, 0), nullptr) << "only single-frame images can be grabbed from";
-    c_Image* inner = sheet->p_GrabImage(16, 16, 32, 32, 1, 0)->p_GrabImage(0, 16, 16, 16, 2, kImageYPadding);
-    EXPECT_EQ(FramesOf(inner), (Frames{{16, 33}, {32, 33}})) << "sheet coordinates, offset by the source frame, plus padding";
     c_Image* atlas = kp_graphics_LoadImage2(String("sheet64.png"), 32, 32, 4, kImageMidHandle);
     EXPECT_EQ(FramesOf(atlas), (Frames{{0, 0}, {32, 0}, {0, 32}, {32, 32}}));
     EXPECT_EQ(kp_graphics_LoadImage2(String("no_such_file.png"), 8, 8, 2, 0), nullptr);
-}
-
-TEST_F(ModuleTest, GrabOutsideTheSourceIsARuntimeError) {
-    MakeImage("-size 64x64 xc:blue", "sheet64.png");
-    c_Image* sheet = kp_graphics_LoadImage(String("sheet64.png"), 1, 0);
-    const struct { int x, y, w, h, count; } cases[] = {{0, 0, 65, 8, 1}, {0, 48, 32, 32, 1}, {0, 32, 32, 32, 3}};
-    for (const auto& c : cases) {
-        EXPECT_EXIT((void)(dup2(2, 1), std::freopen("/dev/null", "r", stdin), sheet->p_GrabImage(c.x, c.y, c.w, c.h, c.count, 0)),
-                    ::testing::ExitedWithCode(255), "Image frame outside surface")
-            << c.x << "," << c.y << " " << c.w << "x" << c.h << " x" << c.count;
-    }
-}
-
-TEST_F(ModuleTest, DefaultFontIsOptionalAndLoadedOnce) {
-    std::remove("data/vela_font.png");
-    kp_graphics_context->m_defaultFont = nullptr;
-    kp_graphics_SetFont(nullptr, 0);
-    EXPECT_EQ(kp_graphics_context->m_font, nullptr) << "no font file: no font, and no failure";
-    MakeImage("-size 768x10 xc:white", "vela_font.png");
-    kp_graphics_SetFont(nullptr, 0);
-    c_Image* font = kp_graphics_context->m_font;
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ((std::vector<int>{font->m_frames.Length(), font->m_width, FramesOf(font)[1].first}), (std::vector<int>{96, 6, 9}));
-    kp_graphics_SetFont(nullptr, 0);
-    EXPECT_EQ(kp_graphics_context->m_font, font) << "the default font is loaded once";
 }
 
 class GlModuleTest : public ModuleTest {

@@ -1,6 +1,5 @@
 // The application framework: start-up of the application, the delegate's
-// routing of host events, the end of the program on the close and back keys,
-// c_Stack and the asynchronous-event pump.
+// routing of host events, and the end of the program on the close and back keys.
 #include "host/app.h"
 
 #include <gtest/gtest.h>
@@ -84,59 +83,6 @@ TEST_F(ProgramDeathTest, CloseAndBackKeysEndTheProgramWithStatusZero) {
     EXPECT_PROGRAM_EXIT((host.Start(), host.KeyDown(kBackKey)), 0, "");
     EXPECT_PROGRAM_EXIT((host.Start(), host.KeyUp(kCloseKey), host.Step(1)), 7, "") << "a close key-up alone does nothing";
     EXPECT_PROGRAM_EXIT((new c_App())->m_new(), 255, "Zephyr Runtime Error : App has already been created");
-}
-
-TEST(StackTest, GrowsToTwiceTheLengthPlusTenAndClearsVacatedSlots) {
-    c_Stack* stack = (new c_Stack())->m_new();
-    const struct { int length, capacity; } steps[] = {{5, 10}, {10, 10}, {25, 30}, {70, 70}, {71, 150}, {3, 150}, {0, 150}};
-    for (const auto& step : steps) {
-        const int old = stack->p_Length2();
-        stack->p_Length(step.length);
-        for (int i = old; i < step.length; ++i) stack->m_data[i] = new c_AsyncEventSource();
-        EXPECT_EQ(stack->m_data.Length(), step.capacity) << "capacity after length " << step.length;
-        for (int i = 0; i < stack->m_data.Length(); ++i) {
-            EXPECT_EQ(stack->m_data.Get(i) != nullptr, i < step.length) << "slot " << i << " after length " << step.length;
-        }
-    }
-}
-
-// Logs its name when pumped; may remove itself or pump again from inside.
-class RecordingSource : public c_AsyncEventSource {
-public:
-    char name = '?';
-    std::string* log = nullptr;
-    bool removeSelf = false, pumpAgain = false;
-
-    void UpdateAsyncEvents() override {
-        *log += name;
-        if (removeSelf) kp_asyncevent_RemoveAsyncEventSource(this);
-        if (pumpAgain) kp_asyncevent_UpdateAsyncEvents();
-    }
-};
-
-TEST(AsyncEventTest, EverySourceIsPumpedOnceInOrder) {
-    // Which source removes itself, which one pumps again from inside; the logs of two pumps.
-    const struct { int removes, pumps; const char* first, *second; } cases[] = {
-        {-1, -1, "abc", "abc"}, {1, -1, "abc", "ac"}, {-1, 0, "abc", "abc"}};
-    std::string log;
-    for (const auto& c : cases) {
-        gc_assign(kp_asyncevent__sources, (new c_Stack())->m_new());
-        for (int i = 0; i < 3; ++i) {
-            RecordingSource* source = new RecordingSource();
-            source->name = static_cast<char>('a' + i);
-            source->log = &log;
-            source->removeSelf = i == c.removes;
-            source->pumpAgain = i == c.pumps;
-            kp_asyncevent_AddAsyncEventSource(source);
-            kp_asyncevent_AddAsyncEventSource(source);  // a second add keeps one entry
-        }
-        for (const char* expected : {c.first, c.second}) {
-            log.clear();
-            kp_asyncevent_UpdateAsyncEvents();
-            EXPECT_EQ(log, expected) << "removing " << c.removes << ", re-pumping " << c.pumps;
-        }
-    }
-    gc_assign(kp_asyncevent__sources, (new c_Stack())->m_new());  // the sources log into this test's string
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The collector: what survives (roots, locals, barrier stores made mid-cycle),
-// what is reclaimed, the small-block cache, deferred destruction, the full
-// collection after 8 MiB and a stress run over thousands of incremental steps.
+// what is reclaimed, the small-block cache, object sizes, the full collection
+// after 8 MiB and a stress run over thousands of incremental steps.
 #include "runtime/gc.h"
 
 #include <gtest/gtest.h>
@@ -136,16 +136,6 @@ TEST_F(GcTest, BarrierKeepsObjectsStoredIntoScannedObjectsMidCycle) {
     EXPECT_EQ(Node::live, base_live_ + 4) << "root, fresh, moved and kid; grey is garbage";
 }
 
-TEST_F(GcTest, EmptyArraysAreNeverTouched) {
-    gc_object* empty = Array<Node*>().GetRep();
-    gc_assign(g_root, new Node());
-    gc_assign(g_root->m_kids, Array<Node*>(0));
-    gc_mark_q(empty);
-    CollectEverything();
-    EXPECT_EQ(empty->flags & 3, 3) << "the static empty array keeps its colour";
-    EXPECT_TRUE(empty->succ == empty && empty->pred == empty) << "and stays out of the rings";
-}
-
 int TotalCachedBlocks() {
     int n = 0;
     for (int size = 0; size < 64; size += 8) n += gc_cached_blocks(size);
@@ -196,26 +186,6 @@ TEST_F(GcTest, FailedConstructionLeavesNoTrace) {
     EXPECT_EQ(gc_alloced_bytes, alloced);
     EXPECT_EQ(gc_free_bytes, 0);
     EXPECT_EQ(SizeOf(new Node()), kNodeSize) << "the next object gets its own size";
-}
-
-TEST_F(GcTest, GarbageWaitsAndAllocationsPayForItsDestruction) {
-    for (int i = 0; i < 10; ++i) new Node();
-    gc_collect_all();
-    gc_collect_all();
-    ASSERT_EQ(gc_list_count(gc_free_list), 10) << "garbage waits in the free ring";
-    ASSERT_EQ(Node::live, base_live_ + 10) << "and is not destroyed yet";
-    gc_collect_all();
-    EXPECT_EQ(gc_list_count(gc_free_list), 10) << "a sweep without new garbage leaves the ring alone";
-    new Node();  // destroys garbage worth its own size: one node
-    EXPECT_EQ(gc_list_count(gc_free_list), 9);
-    EXPECT_EQ(gc_free_bytes, 9 * kNodeSize);
-    gc_flush_free(2 * kNodeSize + 1);  // target rounds down: three more
-    EXPECT_EQ(gc_list_count(gc_free_list), 6);
-    gc_flush_free(0);
-    EXPECT_EQ(gc_list_count(gc_free_list), 6) << "a zero-size flush destroys nothing";
-    gc_free_bytes += 1000;  // a count that outruns the ring is reset when the ring runs empty
-    gc_flush_free(INT_MAX);
-    EXPECT_EQ(gc_list_count(gc_free_list) + gc_free_bytes, 0);
 }
 
 TEST_F(GcTest, StepTargetHandlesLargeHeapsAndFullCollectionThreshold) {

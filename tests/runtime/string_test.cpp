@@ -1,5 +1,5 @@
-// Strings: conversions, slicing, searching, splitting, replacing, sharing,
-// the UTF-8 / UTF-16 load and save paths, and the array handle basics.
+// Strings: conversions, slicing, searching, splitting, replacing and the
+// UTF-8 / UTF-16 load and save paths.
 #include "runtime/string.h"
 
 #include <gtest/gtest.h>
@@ -52,18 +52,6 @@ TEST(String, SliceFindSplitReplace) {
     for (const auto& c : replaces) EXPECT_EQ(String(c.text).Replace(String(c.find), String(c.with)).ToCString(), c.expected) << c.text;
 }
 
-TEST(String, UnchangedResultsShareTheRepresentation) {
-    const String s("abc");
-    for (const String& same : {s.Slice(0, 100), s.Slice(-3), s.ToLower(), s + String(), String() + s,
-                               s.Replace(String("x"), String("y")), s.Split(String(",")).Get(0)}) {
-        EXPECT_TRUE(same.SharesRep(s)) << same.ToCString();
-    }
-    String self("self");
-    const String& alias = self;
-    self = alias;
-    EXPECT_EQ(self.ToCString(), "self") << "self-assignment must keep the text";
-}
-
 TEST(String, CaseCompareAndIntegerConversion) {
     EXPECT_EQ(UnitsOf(Of({0xC0, 'B', 0x100, 'z'}).ToLower()), (Units{0xC0, 'b', 0x100, 'z'})) << "only A-Z change";
     EXPECT_TRUE(String("abc").StartsWith(String("ab")) && !String("ab").StartsWith(String("abc")));
@@ -113,20 +101,6 @@ TEST(String, DecodeTable) {
         EXPECT_EQ(UnitsOf(String::Load(c.bytes.data(), static_cast<int>(c.bytes.size()))), c.units) << c.name;
         EXPECT_EQ(_str_load_err.ToCString(), c.invalid ? "Invalid UTF-8" : "") << c.name;
     }
-}
-
-TEST(Array, ZeroFillResizeAndSharedEmpty) {
-    Array<int> ints(3);
-    ints[1] = 7;
-    const Array<int> longer = ints.Resize(5);
-    EXPECT_EQ((std::vector<int>{longer[0], longer[1], longer[4], longer.Length(), ints.Length()}), (std::vector<int>{0, 7, 0, 5, 3}))
-        << "zero-filled copy; the old array is unchanged";
-    for (const Array<int>& empty : {ints.Resize(0), ints.Resize(-4), Array<int>(0), Array<int>(-1)}) {
-        EXPECT_EQ(empty.GetRep(), Array<int>().GetRep()) << "lengths below 1 share the empty array";
-    }
-    Array<String> strings(2);
-    strings[1] = String("x");
-    EXPECT_EQ(Array<String>(strings.Data(), 2)[1].ToCString(), "x");
 }
 
 }  // namespace
