@@ -34,7 +34,7 @@ Frames FramesOf(const c_Image* image) {
 class ModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TestHost::Get();
+        Host();
         if (!kp_graphics_context) kp_graphics_context = (new c_GraphicsContext())->m_new();
         device = new gxtkGraphics();
         kp_graphics_SetGraphicsDevice(device);
@@ -125,7 +125,7 @@ TEST_F(ModuleTest, ImagesCutIntoFrames) {
 class GlModuleTest : public ModuleTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(EnsureWindow(640, 480)) << "no display: run under an X server";
+        ASSERT_TRUE(OpenWindow(640, 480)) << "no display: run under an X server";
         ModuleTest::SetUp();
         kp_graphics_Cls(0, 0, 0);
     }

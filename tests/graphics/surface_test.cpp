@@ -68,7 +68,7 @@ std::vector<unsigned> Drawn(gxtkGraphics* g, gxtkSurface* s, int w, int h) {
 }
 
 TEST(GlSurfaceTest, ReopenedWindowRecreatesTexturesWithTheSamePixels) {
-    ASSERT_TRUE(EnsureWindow(640, 480)) << "no display: run under an X server";
+    ASSERT_TRUE(OpenWindow(640, 480)) << "no display: run under an X server";
     const std::string path = MakeImage("-size 3x2 xc:'rgba(200,100,50,0.50196)' -fill 'rgb(0,255,0)' -draw 'point 1,0' "
                                        "-fill 'rgb(0,0,255)' -draw 'point 2,1' -define png:color-type=6", "reopen.png");
     gxtkGraphics* g = new gxtkGraphics();
@@ -78,10 +78,10 @@ TEST(GlSurfaceTest, ReopenedWindowRecreatesTexturesWithTheSamePixels) {
     EXPECT_EQ(g->CreateSurface(4, 16385), nullptr) << "beyond the largest side";
     const std::vector<unsigned> first = Drawn(g, s, 3, 2);
     EXPECT_EQ(first, (std::vector<unsigned>{0x643219, 0x00ff00, 0x643219, 0x643219, 0x643219, 0x0000ff}));
-    ASSERT_TRUE(TestHost::Get().OpenWindow(640, 480));  // what the fullscreen toggle does
+    ASSERT_TRUE(OpenWindow(640, 480, false));  // what the fullscreen toggle does
     EXPECT_FALSE(s->HasTexture());
     EXPECT_EQ(Drawn(g, s, 3, 2), first);
-    ASSERT_TRUE(TestHost::Get().OpenWindow(640, 480));
+    ASSERT_TRUE(OpenWindow(640, 480, false));
     const int red[] = {int(0xffff0000u)};
     g->WritePixels2(s, Array<int>(red, 1), 0, 0, 1, 1, 0, 1);
     EXPECT_EQ(Drawn(g, s, 1, 1)[0], 0xff0000u) << "pixels written while the texture is stale reach the next texture";

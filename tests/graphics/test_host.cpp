@@ -6,11 +6,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "graphics/renderer.h"
-#include "host/data_paths.h"
-#include "host/glfw_game.h"
 
 namespace {
 
@@ -26,48 +23,21 @@ const std::string& ScratchDir() {
 
 }  // namespace
 
-TestHost& TestHost::Get() {
-    static TestHost* host = (ScratchDir(), new TestHost());  // the host's constructor looks at the working folder
+KpGlfwGame& Host() {
+    static KpGlfwGame* host = (ScratchDir(), new KpGlfwGame());  // the host's constructor looks at the working folder
     return *host;
 }
 
-bool TestHost::OpenWindow(int width, int height) {
+bool OpenWindow(int width, int height, bool reuse) {
     static const bool ready = glfwInit() == GLFW_TRUE;
-    if (!ready) return false;
-    CloseWindow();
-    glfwDefaultWindowHints();
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    window_ = glfwCreateWindow(width, height, "graphics test", nullptr, nullptr);
-    if (!window_) return false;
-    glfwMakeContextCurrent(window_);
-    glfwSwapInterval(0);
-    ++glfwGraphicsSeq;
-    return true;
-}
-
-void TestHost::CloseWindow() {
-    if (!window_) return;
-    glfwMakeContextCurrent(nullptr);
-    glfwDestroyWindow(window_);
-    window_ = nullptr;
-}
-
-void TestHost::WindowSize(int* width, int* height) {
-    *width = *height = 0;
-    if (window_) glfwGetFramebufferSize(window_, width, height);
-}
-
-bool TestHost::HasGraphicsContext() { return window_ && glfwGetCurrentContext() == window_; }
-
-String TestHost::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
-
-bool EnsureWindow(int width, int height) {
-    TestHost& host = TestHost::Get();
     int w = 0, h = 0;
-    host.WindowSize(&w, &h);
-    if (!host.Window() || w != width || h != height) return host.OpenWindow(width, height);
-    glfwMakeContextCurrent(host.Window());
-    return true;
+    Host().WindowSize(&w, &h);
+    if (reuse && Host().Window() && w == width && h == height) {
+        glfwMakeContextCurrent(Host().Window());
+        return true;
+    }
+    if (ready) Host().SetGlfwWindow(width, height, 8, 8, 8, 0, 0, 0, false);
+    return ready && Host().HasGraphicsContext();
 }
 
 std::string MakeImage(const std::string& args, const std::string& name) {
@@ -81,11 +51,6 @@ std::string WriteFile(const std::string& name, const std::vector<unsigned char>&
     const std::string path = ScratchDir() + "/data/" + name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
-}
-
-std::vector<unsigned char> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count) {

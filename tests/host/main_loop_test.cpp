@@ -15,7 +15,7 @@ constexpr double kPeriod = 1.0 / 60;
 // Window system stand-in and game delegate in one: a clock that moves only
 // when told (an update costs `updateCost`, a wait for events half a second),
 // window states the test sets, and a log of every call.
-class FakeWindow : public KpLoopPlatform, public KpGameDelegate {
+class FakeWindow : public KpGameDelegate, public KpLoopPlatform {  // the collected base first, at the block's start
 public:
     double now = 0;
     bool open = true, iconified = false, focused = true;
@@ -61,20 +61,8 @@ public:
 // One step of a script: set the clock (when `now` >= 0), the window state and
 // the update cost, run `passes` passes, then expect the log and, when
 // `next` >= 0, the time of the next update.
-struct Step {
-    double now;
-    bool focused, iconified;
-    double cost;
-    int passes;
-    const char* log;
-    double next;
-};
-
-struct Script {
-    const char* name;
-    int rate, zeroRateAtUpdate;
-    std::vector<Step> steps;
-};
+struct Step { double now; bool focused, iconified; double cost; int passes; const char* log; double next; };
+struct Script { const char* name; int rate, zeroRateAtUpdate; std::vector<Step> steps; };
 
 const Script kScripts[] = {
     {"rate 0 renders once per batch of events", 0, 0, {{-1, true, false, 0, 3, "render wait render wait render wait", -1}}},

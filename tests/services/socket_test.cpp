@@ -38,9 +38,9 @@ KpDataBuffer* BufferOf(const std::string& text) {
     return buffer;
 }
 
-std::string TextOf(KpDataBuffer* buffer, int from, int count) {
+std::string TextOf(KpDataBuffer* buffer, int count) {
     std::string text;
-    for (int i = from; i < from + count; ++i) text.push_back(static_cast<char>(buffer->PeekByte(i)));
+    for (int i = 0; i < count; ++i) text.push_back(static_cast<char>(buffer->PeekByte(i)));
     return text;
 }
 
@@ -51,28 +51,19 @@ KpSocketAddress* LocalAddress(KpSocket* socket) {
     return address;
 }
 
-// A TCP client connected to a listener on 127.0.0.1; returns the accepted server side.
-KpSocket* Connect(KpSocket** client) {
-    KpSocket* listener = OpenSocket(KpSocket::kTcp);
-    EXPECT_TRUE(listener->Bind(kLoopback, 0) && listener->Listen(4));
-    *client = OpenSocket(KpSocket::kTcp);
-    EXPECT_TRUE((*client)->Connect(kLoopback, LocalAddress(listener)->Port()));
-    EXPECT_TRUE(listener->Accept());
-    KpSocket* connection = listener->Accepted();
-    EXPECT_EQ(nullptr, listener->Accepted()) << "an accepted connection is handed out once";
-    listener->Close();
-    return connection;
-}
-
-// Echoes what it receives on its connection until the peer closes it.
+// Echoes what it receives on its connection until it has echoed `expected` bytes.
 class EchoServer : public KpThread {
 public:
     KpSocket* connection = nullptr;
-    KpDataBuffer* buffer = nullptr;
+    KpDataBuffer* buffer = BufferOf("7 bytes");  // smaller than the message: the echo takes several rounds
+    int expected = 0;
     std::atomic<int> echoed{0};
 
     void Run__UNSAFE__() override {
-        for (int n = 0; (n = connection->Receive(buffer, 0, buffer->Length())) > 0 && connection->Send(buffer, 0, n) == n;) echoed += n;
+        for (int n = 0; echoed < expected && (n = connection->Receive(buffer, 0, buffer->Length())) > 0 &&
+                        connection->Send(buffer, 0, n) == n;) {
+            echoed += n;
+        }
     }
     void mark() override {
         KpThread::mark();
@@ -81,43 +72,63 @@ public:
     }
 };
 
-TEST(KpSocket, TcpEchoWithTheServerOnAThread) {
-    KpSocket* client = nullptr;
+int brokenPipeSignals = 0;
+
+TEST(KpSocket, TcpEchoThenSendingToAClosedPeerFailsWithoutASignal) {
+    KpSocket* listener = OpenSocket(KpSocket::kTcp);
+    ASSERT_TRUE(listener->Bind(kLoopback, 0) && listener->Listen(4));
+    KpSocket* client = OpenSocket(KpSocket::kTcp);
+    ASSERT_TRUE(client->Connect(kLoopback, LocalAddress(listener)->Port()) && listener->Accept());
     EchoServer* server = new EchoServer();
-    server->connection = Connect(&client);
-    ASSERT_NE(nullptr, server->connection);
+    server->connection = listener->Accepted();
+    EXPECT_EQ(nullptr, listener->Accepted()) << "an accepted connection is handed out once";
     KpSocketAddress* peer = new KpSocketAddress();
     ASSERT_EQ(0, server->connection->GetRemoteAddress(peer));
     peer->Validate();
     EXPECT_TRUE(peer->Host() == kLoopback && peer->Port() == LocalAddress(client)->Port()) << "the ends disagree about the client";
-    server->buffer = new KpDataBuffer();
-    server->buffer->_New(7);  // smaller than the message: the echo takes several rounds
-    server->Start();
     const std::string message = "Glimmer sockets: hello over loopback";
-    const int length = static_cast<int>(message.size());
+    const int length = server->expected = static_cast<int>(message.size());
+    server->Start();
     EXPECT_EQ(length, client->Send(BufferOf(message), 0, length));
-    KpDataBuffer* incoming = new KpDataBuffer();
-    incoming->_New(length);
+    KpDataBuffer* incoming = BufferOf(std::string(message.size(), '-'));
     int received = 0;
     for (int n = 0; received < length && (n = client->Receive(incoming, received, length - received)) > 0;) received += n;
-    EXPECT_EQ(message, TextOf(incoming, 0, received));
-    EXPECT_EQ(0, client->Close());
-    server->Wait();  // the server's Receive sees the end of the stream
+    EXPECT_EQ(message, TextOf(incoming, received));
+    server->Wait();
     EXPECT_EQ(length, server->echoed.load());
+
+    struct sigaction counting {}, previous {};
+    counting.sa_handler = [](int) { ++brokenPipeSignals; };
+    sigaction(SIGPIPE, &counting, &previous);
+    server->connection->Close();
+    int result = 0;  // the first sends may still be taken before the peer's reset arrives
+    for (int i = 0; i < 1000 && result >= 0; ++i) result = client->Send(incoming, 0, 4);
+    EXPECT_EQ(-1, result);
+    EXPECT_EQ(0, brokenPipeSignals);
+    sigaction(SIGPIPE, &previous, nullptr);
+    EXPECT_EQ(0, client->Close());
     EXPECT_EQ(-1, client->Close()) << "closing twice returns the closed handle";
 }
 
-TEST(KpSocket, UdpReportsTheSendersAddress) {
+TEST(KpSocket, UdpReportsTheSenderAndTransfersStayInsideTheBuffer) {
     KpSocket* receiver = OpenSocket(KpSocket::kUdp);
     KpSocket* sender = OpenSocket(KpSocket::kUdp);
     ASSERT_TRUE(receiver->Bind(kLoopback, 0) && sender->Bind(kLoopback, 0));
-    EXPECT_EQ(4, sender->SendTo(BufferOf("ping"), 0, 4, LocalAddress(receiver)));
-    KpDataBuffer* incoming = BufferOf(std::string(16, '-'));
+    KpSocketAddress* to = LocalAddress(receiver);
+    EXPECT_EQ(4, sender->SendTo(BufferOf("ping"), 0, 4, to));
+    KpDataBuffer* incoming = BufferOf("--------");
     KpSocketAddress* from = new KpSocketAddress();
-    ASSERT_EQ(4, receiver->ReceiveFrom(incoming, 2, 8, from));
-    EXPECT_EQ("--ping--", TextOf(incoming, 0, 8));
+    ASSERT_EQ(4, receiver->ReceiveFrom(incoming, 2, 6, from));
+    EXPECT_EQ("--ping--", TextOf(incoming, 8));
     from->Validate();
     EXPECT_TRUE(from->Host() == kLoopback && from->Port() == LocalAddress(sender)->Port()) << from->Host().ToUtf8();
+    for (const auto& [offset, count] : {std::pair{-1, 1}, {0, 9}, {8, 1}, {1, INT_MAX}, {INT_MAX, 1}, {0, -1}}) {
+        EXPECT_EQ((std::vector<int>{-1, -1, -1, -1}),
+                  (std::vector<int>{sender->Send(incoming, offset, count), receiver->Receive(incoming, offset, count),
+                                    sender->SendTo(incoming, offset, count, to), receiver->ReceiveFrom(incoming, offset, count, from)}))
+            << offset << "+" << count << " of 8 bytes";
+    }
+    EXPECT_EQ("--ping--", TextOf(incoming, 8));
 }
 
 TEST(KpSocket, OpenAcceptsOnlyKnownProtocolsOnAClosedSocket) {
@@ -162,39 +173,6 @@ TEST(KpSocketAddress, HostsResolveOrFailButNeverBecomeAnyAddress) {
     address->Set(kBadHost, port);
     EXPECT_EQ(-1, udp->SendTo(BufferOf("x"), 0, 1, address));
     listener->Close();
-}
-
-int brokenPipeSignals = 0;
-
-TEST(KpSocket, SendToAClosedPeerFailsWithoutASignal) {
-    struct sigaction counting {}, previous {};
-    counting.sa_handler = [](int) { ++brokenPipeSignals; };
-    sigaction(SIGPIPE, &counting, &previous);
-    KpSocket* client = nullptr;
-    KpSocket* connection = Connect(&client);
-    ASSERT_NE(nullptr, connection);
-    connection->Close();
-    int result = 0;  // the first sends may still be taken before the peer's reset arrives
-    for (int i = 0; i < 1000 && result >= 0; ++i) result = client->Send(BufferOf("data"), 0, 4);
-    EXPECT_EQ(-1, result);
-    EXPECT_EQ(0, brokenPipeSignals);
-    sigaction(SIGPIPE, &previous, nullptr);
-}
-
-TEST(KpSocket, TransfersOutsideTheBufferFail) {
-    KpSocket* socket = OpenSocket(KpSocket::kUdp);
-    ASSERT_TRUE(socket->Bind(kLoopback, 0));
-    KpSocketAddress* self = LocalAddress(socket);
-    KpDataBuffer* buffer = BufferOf("12345678");
-    const std::pair<int, int> cases[] = {{-1, 1}, {0, 9}, {8, 1}, {1, INT_MAX}, {INT_MAX, 1}, {0, -1}};
-    for (const auto& [offset, count] : cases) {
-        EXPECT_EQ((std::vector<int>{-1, -1, -1, -1}),
-                  (std::vector<int>{socket->Send(buffer, offset, count), socket->Receive(buffer, offset, count),
-                                    socket->SendTo(buffer, offset, count, self), socket->ReceiveFrom(buffer, offset, count, self)}))
-            << offset << "+" << count;
-    }
-    EXPECT_EQ(-1, socket->Send(nullptr, 0, 0));
-    EXPECT_EQ("12345678", TextOf(buffer, 0, 8));
 }
 
 }  // namespace
