@@ -128,11 +128,7 @@ TEST_F(AudioDevice, ChannelsMusicAndTheSoundModule) {
     ASSERT_NE(sound, nullptr) << "names resolve into ./data/";
     EXPECT_EQ(kp_audio_LoadSound(String("missing.wav")), nullptr);
     Keep(sound);
-    kp_audio_SetChannelVolume(2, 0.5f);
     kp_audio_PlaySound(sound, 2, 1);
-    float gain = 0;
-    alGetSourcef(audio->channels[2].source, AL_GAIN, &gain);
-    EXPECT_EQ(gain, 0.5f);
     kp_audio_StopChannel(2);
     CollectAll();
     const int discarded = kpAudioDiscardedCount();

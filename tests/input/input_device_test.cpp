@@ -117,11 +117,9 @@ TEST_F(InputDeviceTest, CodesOutsideTheirRangesGiveAndTakeNothing) {
     device->p_TouchEvent(kEventTouchDown, 40, 4, 4);
     EXPECT_TRUE(kp_input_KeyDown(424)) << "finger 40 has a key code but no position";
     for (int key = 0; key < 512; ++key) Key(kEventKeyDown, key);
-    EXPECT_EQ((std::vector<bool>{kp_input_KeyDown(0), kp_input_KeyDown(512), kp_input_KeyDown(-1), kp_input_MouseDown(510),
-                                 kp_input_MouseDown(511), kp_input_TouchDown(127), kp_input_TouchDown(128), kp_input_JoyDown(-1, 0)}),
-              (std::vector<bool>{false, false, false, true, false, true, false, false}));
-    EXPECT_EQ((std::vector<float>{kp_input_TouchX(32), kp_input_TouchY(-1), kp_input_JoyX(2, 0), kp_input_JoyX(0, 4)}),
-              (std::vector<float>{0, 0, 0, 0}));
+    EXPECT_EQ((std::vector<bool>{kp_input_KeyDown(0), kp_input_KeyDown(512), kp_input_KeyDown(-1), kp_input_MouseDown(511),
+                                 kp_input_TouchDown(128)}), (std::vector<bool>(5, false))) << "queries outside their ranges";
+    EXPECT_EQ((std::vector<float>{kp_input_TouchX(32), kp_input_JoyX(2, 0), kp_input_JoyX(0, 4)}), (std::vector<float>(3, 0)));
     device->p_MotionEvent(kEventMotionAccel, 0, 0.5f, -0.25f, 1);
     EXPECT_EQ((std::vector<float>{kp_input_AccelX(), kp_input_AccelY(), kp_input_AccelZ()}), (std::vector<float>{0.5f, -0.25f, 1}));
     kp_input_DisableKeyboard();
