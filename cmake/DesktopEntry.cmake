@@ -1,11 +1,11 @@
 # Run by the install step: writes the desktop entry with the launcher's
 # absolute installed path in its Exec key.
-# In: GLIMMER_DESKTOP_TEMPLATE, GLIMMER_DESKTOP_FILE, GLIMMER_INSTALL_BINDIR,
+# In: GLIMMER_DESKTOP_TEMPLATE, GLIMMER_DESKTOP_FILE, GLIMMER_INSTALL_LAUNCHER_DIR,
 #     CMAKE_INSTALL_PREFIX (as given to cmake --install).
-if(IS_ABSOLUTE "${GLIMMER_INSTALL_BINDIR}")
-  set(launcher "${GLIMMER_INSTALL_BINDIR}/glimmer")
+if(IS_ABSOLUTE "${GLIMMER_INSTALL_LAUNCHER_DIR}")
+  set(launcher "${GLIMMER_INSTALL_LAUNCHER_DIR}/glimmer")
 else()
-  set(launcher "${CMAKE_INSTALL_PREFIX}/${GLIMMER_INSTALL_BINDIR}/glimmer")
+  set(launcher "${CMAKE_INSTALL_PREFIX}/${GLIMMER_INSTALL_LAUNCHER_DIR}/glimmer")
 endif()
 
 # A quoted Exec argument escapes " ` $ \ with a backslash, and the file's own

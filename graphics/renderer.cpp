@@ -1,9 +1,6 @@
 #include "graphics/renderer.h"
 
-#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (OpenGL 1.4)
 #include <GL/gl.h>
-#include <GL/glext.h>
-#include <GLFW/glfw3.h>
 
 #include <algorithm>
 #include <climits>
@@ -11,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics/gl_pipeline.h"
 #include "graphics/misuse.h"
 #include "graphics/surface.h"
 #include "host/game_host.h"
@@ -61,23 +59,7 @@ int gxtkGraphics::BeginRender() {
         return 0;
     }
     KpGame::_game->WindowSize(&width, &height);
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].x);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].u);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
-
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_TEXTURE_2D);
+    kpGlBeginFrame(width, height, vertices, quadIndices);
     texturing_ = false;
     blendMode_ = 0;
 
@@ -93,9 +75,9 @@ int gxtkGraphics::EndRender() {
         return 0;
     }
     Flush();
-    if (texturing_) glDisable(GL_TEXTURE_2D);
+    if (texturing_) kpGlSetTexturing(false);
     texturing_ = false;
-    if (GLFWwindow* window = glfwGetCurrentContext()) glfwSwapBuffers(window);
+    kpGlEndFrame();
     lastStats_ = stats_;
     inFrame_ = false;
     return 0;
@@ -125,7 +107,7 @@ void gxtkGraphics::Flush() {
     // Texturing stays on from one textured batch to the next, and the
     // texture is bound again only when it changed (or another was bound).
     if (primSurf) {
-        if (!texturing_) glEnable(GL_TEXTURE_2D);
+        if (!texturing_) kpGlSetTexturing(true);
         texturing_ = true;
         ++stats_.textureBinds;
         if (!primSurf->IsBound()) {
@@ -133,38 +115,10 @@ void gxtkGraphics::Flush() {
             ++stats_.textureSwitches;
         }
     } else if (texturing_) {
-        glDisable(GL_TEXTURE_2D);
+        kpGlSetTexturing(false);
         texturing_ = false;
     }
-    switch (primType) {
-        case 1:
-            glDrawArrays(GL_POINTS, 0, vertexCount);
-            ++stats_.drawCalls;
-            break;
-        case 2:
-            glDrawArrays(GL_LINES, 0, vertexCount);
-            ++stats_.drawCalls;
-            break;
-        case 3:
-            glDrawArrays(GL_TRIANGLES, 0, vertexCount);
-            ++stats_.drawCalls;
-            break;
-        case 4:
-            glDrawElements(GL_TRIANGLES, vertexCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
-            ++stats_.drawCalls;
-            break;
-        default: {
-            // Every polygon of the batch in one call: the same fans, in the same order.
-            const int count = vertexCount / primType;
-            for (int k = 0; k < count; ++k) {
-                fanFirsts_[k] = k * primType;
-                fanCounts_[k] = primType;
-            }
-            glMultiDrawArrays(GL_TRIANGLE_FAN, fanFirsts_, fanCounts_, count);
-            ++stats_.drawCalls;
-            break;
-        }
-    }
+    stats_.drawCalls += kpGlDrawBatch(primType, vertices, vertexCount, quadIndices, fanFirsts_, fanCounts_);
     ++stats_.flushes;
     stats_.vertices += vertexCount;
     vertexCount = 0;
@@ -440,10 +394,8 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
     const size_t rowBytes = size_t(w) * 4;
     unsigned char* buffer = static_cast<unsigned char*>(std::malloc(rowBytes * size_t(h)));
     if (!buffer) return 0;
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
     const long long bottom = static_cast<long long>(height) - y - h;
-    glReadPixels(x, static_cast<int>(std::clamp<long long>(bottom, INT_MIN, INT_MAX)), w, h, GL_BGRA,
-                 GL_UNSIGNED_BYTE, buffer);
+    kpGlReadPixelsBgra(x, static_cast<int>(std::clamp<long long>(bottom, INT_MIN, INT_MAX)), w, h, buffer);
     int* out = pixels.Data();
     for (int r = 0; r < h; ++r) {
         std::memcpy(out + offset + static_cast<long long>(r) * pitch, buffer + size_t(h - 1 - r) * rowBytes,

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -25,6 +27,15 @@ namespace {
 constexpr int kMaxVideoModes = 1024;
 constexpr const char* kWindowTitle = "Glimmer";
 constexpr const char* kUrlOpener = "xdg-open";
+constexpr const char* kWindowFailedLine = "glfwCreateWindow failed";
+constexpr int kExitStartFailed = -1;
+
+// GLIMMER_VSYNC=0 turns the wait for the display's refresh off.
+constexpr const char* kVsyncVariable = "GLIMMER_VSYNC";
+int SwapInterval() {
+    const char* value = std::getenv(kVsyncVariable);
+    return value && std::strcmp(value, "0") == 0 ? 0 : 1;
+}
 
 // The window's icon, written into the data folder by the icon tool; a
 // missing or unusable file leaves the window manager's default icon.
@@ -150,12 +161,12 @@ void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     glfwWindowHint(GLFW_DEPTH_BITS, depth);
     glfwWindowHint(GLFW_STENCIL_BITS, stencil);
     if (fullscreen && monitor) {
-        window_ = glfwCreateWindow(width, height, kWindowTitle, monitor, nullptr);
+        window_ = OpenGlfwWindow(width, height, monitor);
         if (window_) SetWindowIcon(*this, window_);
     } else {
         // Shown only once centred, so it never appears at a default place first.
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
+        window_ = OpenGlfwWindow(width, height, nullptr);
         if (window_) {
             SetWindowIcon(*this, window_);
             if (desktop) glfwSetWindowPos(window_, (desktop->width - width) / 2, (desktop->height - height) / 2);
@@ -165,29 +176,49 @@ void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     fullscreen_ = fullscreen && monitor && window_;
 
     ++glfwGraphicsSeq;
-    if (!window_) return;  // the main loop ends at its next open-window test
+    if (!window_) return;
     glfwMakeContextCurrent(window_);
-    // The loop paces itself by the clock; a swap must never block for a vsync.
-    glfwSwapInterval(0);
+    // Frames wait for the display's refresh where the driver offers it, so
+    // they do not tear; the loop's own clock still decides when updates run.
+    glfwSwapInterval(SwapInterval());
     kpInstallGlfwInputCallbacks(window_);
 }
 
+GLFWwindow* KpGlfwGame::OpenGlfwWindow(int width, int height, GLFWmonitor* monitor) {
+    return glfwCreateWindow(width, height, kWindowTitle, monitor, nullptr);
+}
+
+void KpGlfwGame::EndWithoutWindow() {
+    // A running game keeps its settings, as when it loses the focus.
+    if (Started()) SuspendGame();
+    std::puts(kWindowFailedLine);
+    std::fflush(stdout);
+    glfwTerminate();
+    std::exit(kExitStartFailed);
+}
+
+// The old window is gone before the new one is made, so a mode that cannot be
+// had falls back to a window of the size the player had.
 void KpGlfwGame::ToggleFullscreen() {
     const int colour = kColourBits;
-    if (fullscreen_) {
-        SetGlfwWindow(windowedWidth_, windowedHeight_, colour, colour, colour, 0, 0, 0, false);
-        return;
+    if (!fullscreen_) {
+        GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+        const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (!window_ || !desktop) return;
+        glfwGetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+        SetGlfwWindow(desktop->width, desktop->height, colour, colour, colour, 0, 0, 0, true);
+        if (window_) return;
+        std::fprintf(stderr, "glimmer: no fullscreen window could be made; back to a %dx%d window\n",
+                     windowedWidth_, windowedHeight_);
     }
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
-    if (!window_ || !desktop) return;
-    glfwGetWindowSize(window_, &windowedWidth_, &windowedHeight_);
-    SetGlfwWindow(desktop->width, desktop->height, colour, colour, colour, 0, 0, 0, true);
+    SetGlfwWindow(windowedWidth_, windowedHeight_, colour, colour, colour, 0, 0, 0, false);
+    if (!window_) EndWithoutWindow();
 }
 
 void KpGlfwGame::Run() {
     const int colour = kColourBits;
     SetGlfwWindow(kWindowWidth, kWindowHeight, colour, colour, colour, 0, 0, 0, false);
+    if (!window_) EndWithoutWindow();
     kpTraceEvent("window_open");
     StartGame();
     RenderGame();

@@ -9,6 +9,7 @@
 #include "host/game_host.h"
 #include "host/main_loop.h"
 
+struct GLFWmonitor;
 struct GLFWwindow;
 
 // Incremented every time the host opens (or reopens) its window, so surfaces
@@ -60,6 +61,13 @@ public:
     GLFWwindow* Window() const { return window_; }
     bool Fullscreen() const { return fullscreen_; }
 
+protected:
+    // Makes the window, fullscreen on `monitor` when one is given; null when
+    // the window system cannot. Tests make it fail.
+    virtual GLFWwindow* OpenGlfwWindow(int width, int height, GLFWmonitor* monitor);
+    // Between the window and fullscreen, now (never inside a callback).
+    void ToggleFullscreen();
+
 private:
     // The main loop's view of GLFW.
     double Now() override;
@@ -72,7 +80,8 @@ private:
     bool WindowFocused() override;
 
     void ReleaseHeldKeys();
-    void ToggleFullscreen();
+    // No window could be made: the program ends as a failed start does.
+    [[noreturn]] void EndWithoutWindow();
 
     GLFWwindow* window_ = nullptr;
     KpMainLoop loop_;

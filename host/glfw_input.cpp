@@ -8,38 +8,31 @@
 
 namespace {
 
-// Key codes of the input device that KeyToChar and the callbacks refer to.
+// Key codes of the input device that the callbacks refer to.
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyTab = 9;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kKeyPageUp = 33;
-constexpr int kKeyDown = 40;
 constexpr int kKeyInsert = 45;
 constexpr int kKeyDelete = 46;
 constexpr int kKeyF1 = 112;
 constexpr int kKeyClose = 432;
-constexpr int kCharDelete = 127;
-// Navigation keys type a character outside the Unicode range they share with
-// printable text: the key code with this bit set.
-constexpr int kNavigationCharBit = 0x10000;
 
 constexpr int kMouseButtonCount = 3;    // left, right, middle
 constexpr int kRawAxisCount = 6;        // axes read from a raw joystick
 constexpr int kJoyButtonLimit = 32;     // buttons a joystick state holds
 
-// UTF-16 surrogate pairs for characters beyond 16 bits.
-constexpr unsigned kFirstSupplementary = 0x10000;
-constexpr unsigned kHighSurrogate = 0xD800;
-constexpr unsigned kLowSurrogate = 0xDC00;
-constexpr unsigned kSurrogateBits = 0x3FF;
-constexpr unsigned kLastCodepoint = 0x10FFFF;
-
 void SendKey(int event, int data) {
     if (KpGame::_game) KpGame::_game->KeyEvent(event, data);
 }
 
-void SendMouse(int event, int data, double x, double y) {
+// GLFW reports the pointer in screen coordinates; the game works in pixels.
+void SendMouse(GLFWwindow* window, int event, int data, double x, double y) {
+    int windowWidth = 0, windowHeight = 0, framebufferWidth = 0, framebufferHeight = 0;
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    kpScreenToFramebuffer(&x, &y, windowWidth, windowHeight, framebufferWidth, framebufferHeight);
     if (KpGame::_game) KpGame::_game->MouseEvent(event, data, static_cast<float>(x), static_cast<float>(y));
 }
 
@@ -79,15 +72,14 @@ void OnMouseButton(GLFWwindow* window, int button, int action, int mods) {
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);
     if (action == GLFW_RELEASE) {
-        SendMouse(kEventMouseUp, button, x, y);
+        SendMouse(window, kEventMouseUp, button, x, y);
     } else if (action == GLFW_PRESS) {
-        SendMouse(kEventMouseDown, button, x, y);
+        SendMouse(window, kEventMouseDown, button, x, y);
     }
 }
 
 void OnCursorPos(GLFWwindow* window, double x, double y) {
-    (void)window;
-    SendMouse(kEventMouseMove, -1, x, y);
+    SendMouse(window, kEventMouseMove, -1, x, y);
 }
 
 // The window stays open: the application decides what the close key means.
@@ -148,34 +140,11 @@ int TransKey(int glfwKey) {
     }
 }
 
-int KeyToChar(int key) {
-    switch (key) {
-    case kKeyBackspace:
-    case kKeyTab:
-    case kKeyEnter:
-    case kKeyEscape:
-        return key;
-    case kKeyDelete:
-        return kCharDelete;
-    default:
-        break;
-    }
-    if ((key >= kKeyPageUp && key <= kKeyDown) || key == kKeyInsert) return key | kNavigationCharBit;
-    return 0;
-}
-
-// Queued as UTF-16, like the strings the game builds from them; a codepoint
-// beyond 16 bits would otherwise read as a navigation key's character.
-int kpCharToUtf16(unsigned codepoint, int units[2]) {
-    if (codepoint > kLastCodepoint) return 0;
-    if (codepoint < kFirstSupplementary) {
-        units[0] = static_cast<int>(codepoint);
-        return 1;
-    }
-    unsigned offset = codepoint - kFirstSupplementary;
-    units[0] = static_cast<int>(kHighSurrogate | (offset >> 10));
-    units[1] = static_cast<int>(kLowSurrogate | (offset & kSurrogateBits));
-    return 2;
+void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeight, int framebufferWidth,
+                           int framebufferHeight) {
+    if (windowWidth <= 0 || windowHeight <= 0 || framebufferWidth <= 0 || framebufferHeight <= 0) return;
+    *x *= static_cast<double>(framebufferWidth) / windowWidth;
+    *y *= static_cast<double>(framebufferHeight) / windowHeight;
 }
 
 void kpInstallGlfwInputCallbacks(GLFWwindow* window) {

@@ -3,17 +3,18 @@
 // joystick tables used by KpGlfwGame::PollJoystick.
 #pragma once
 
+#include "host/key_chars.h"
 #include "runtime/array.h"
 
 struct GLFWwindow;
 
 // Key code of the input device for a GLFW key code; 0 when the key is not used.
 int TransKey(int glfwKey);
-// Character a key-down of a translated key also queues; 0 for none.
-int KeyToChar(int key);
-// The UTF-16 units a typed character is queued as: one, a surrogate pair
-// beyond 16 bits, or none for a value that is not a character. Returns the count.
-int kpCharToUtf16(unsigned codepoint, int units[2]);
+// A pointer position in a window's screen coordinates, converted to the
+// framebuffer pixels the renderer and the game count in (they differ on
+// scaled displays). A window or framebuffer of no size leaves it unchanged.
+void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeight, int framebufferWidth,
+                           int framebufferHeight);
 // Installs the key, character, mouse button, cursor and close callbacks on a window.
 void kpInstallGlfwInputCallbacks(GLFWwindow* window);
 

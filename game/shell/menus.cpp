@@ -108,7 +108,6 @@ int c_MyApp::p_Menu() {
         p_SetSize(2.0f);
         p_Alpha(0.75f);
         p_DrawImg(kSlotButtons, helpX, sideY, kFrameHighlight);
-        p_Alpha(1.0f);
     }
 
     // Jump-controls switch, with a hint of the keys the chosen scheme uses.
@@ -124,15 +123,14 @@ int c_MyApp::p_Menu() {
     }
     if (m_settings[kSettingJump] < 1 || m_settings[kSettingJump] > 2) m_settings[kSettingJump] = 1;
     const bool twoButtons = m_settings[kSettingJump] == 2;
+    // The caption keeps the colour of the key letters.
     p_DrawJumpHint(jumpX, sideY, twoButtons);
-    p_SetCol(255.0f, 255.0f, 255.0f);
     p_SetSize(1.5f);
     p_Text(jumpX, sideY + 40.0f, String(twoButtons ? " 2-Button-Jump" : " 1-Button-Jump"), 1.0f, 1.0f);
     if (m_menuSel == 2) {
         p_SetSize(2.0f);
         p_Alpha(0.75f);
         p_DrawImg(kSlotButtons, jumpX, sideY, kFrameHighlight);
-        p_Alpha(1.0f);
     }
 
     // Play.
@@ -149,7 +147,6 @@ int c_MyApp::p_Menu() {
     if (m_menuSel == 0) {
         p_Alpha(0.75f);
         p_DrawImg(kSlotButtons, w / 2, playY, kFrameHighlight);
-        p_Alpha(1.0f);
     }
 
     p_ResetDraw();
@@ -259,7 +256,7 @@ int c_MyApp::p_PauseMenu() {
     p_SetCol(10.0f, 150.0f, 255.0f, 0.6f);
     if (landscape) p_Rect(w / 2 - 128.0f, y + 56.0f, 256.0f, 8.0f);
     else p_Rect(w / 2 - 96.0f, y + 84.0f, 192.0f, 8.0f);
-    p_Alpha(1.0f);
+    // The buttons draw at the bottom strip's alpha.
 
     const auto resume = [this]() {
         m_pauseShown = 1;

@@ -80,8 +80,9 @@ int c_MyApp::p_AddSnow() {
         p_SetRot(f[5]);
         p_DrawImg(kSnowImage, f[1], f[2], static_cast<int>(f[0]));
     }
-    // Callers draw on from a clean state.
-    p_ResetDraw();
+    // Each flake's angle is its own; what follows draws upright, and at the
+    // snow's colour and alpha 0.5 until it sets its own.
+    p_SetRot(0);
     return 0;
 }
 

@@ -140,6 +140,19 @@ TEST_F(ShellMenu, OutOfRangeSettingsAreMendedWhenTheirButtonsAreDrawn) {
     EXPECT_EQ(app().m_settings[1], 1);
 }
 
+TEST_F(ShellMenu, JumpSchemeCaptionTakesTheKeyLettersColour) {
+    const float captionY = 480 - 64 + 40;
+    int glyphs = 0;
+    for (const DrawRecord& d : h_.RecordsOfKind(static_cast<float>(app().m_font))) {
+        if (d.y != captionY || d.x < 320) continue;  // the help caption stands on the left
+        ++glyphs;
+        EXPECT_EQ(d.red, 0.0f);
+        EXPECT_EQ(d.green, 180.0f);
+        EXPECT_EQ(d.blue, 0.0f);
+    }
+    EXPECT_GT(glyphs, 10) << "no \" 1-Button-Jump\" caption";
+}
+
 class ShellPausePanel : public ShellMenu {
 protected:
     // The panel opening over a screen number with no update of its own, so
@@ -199,6 +212,7 @@ TEST_F(ShellPausePanel, LandscapeAndPortraitLayouts) {
     std::vector<DrawRecord> icons = h_.RecordsOfKind(97);
     ASSERT_GE(icons.size(), 3u);
     EXPECT_FLOAT_EQ(icons.back().y, 240 - 64.0f) << "sound button";
+    for (const DrawRecord& d : icons) EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "at the bottom strip's alpha";
 
     h_.host().SetWindowSize(480, 640);
     h_.host().Render();

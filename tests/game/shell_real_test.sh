@@ -217,12 +217,19 @@ else
     fail "no menu with the magenta \"-hd\" title: $MENU_SHOT"
 fi
 MENU=$MENU_SHOT
-# The menu's picture: the play button's red triangle at (320, 288), the green
-# sound switch at the left edge, and a blue backdrop in the corner.
-near "$MENU" 322 288 214 40 57 40 && pass "play button" || fail "play button: $(pixel "$MENU" 322 288)"
+# The menu's picture: the green sound switch at the left edge, half see-through
+# like every button, and a blue backdrop in the corner.
 read -r r g b <<<"$(pixel "$MENU" 14 226)"
-[ "$g" -gt 150 ] && [ "$r" -lt 120 ] && [ "$b" -lt 120 ] && pass "green sound switch" ||
+[ "$g" -gt 100 ] && [ "$g" -gt $((r + 60)) ] && [ "$g" -gt $((b + 30)) ] && pass "green sound switch" ||
     fail "sound switch at 14,226: $r $g $b"
+# triangle NAME: the play button's red triangle at (322, 288), each channel the
+# darkest of three shots (a white snow flake drifting by is left out).
+triangle() {
+    local i
+    for i in 1 2 3; do pixel "$(shot "$1-$i")" 322 288 && echo && sleep 0.3; done |
+        awk '{ for (i = 1; i <= 3; i++) if (NR == 1 || $i < m[i]) m[i] = $i } END { print m[1], m[2], m[3] }'
+}
+read -r -a HALF <<<"$(triangle play-selected)"
 read -r r g b <<<"$(pixel "$MENU" 3 3)"
 [ "$b" -gt "$r" ] && [ "$b" -gt "$g" ] && [ "$b" -ge 60 ] && pass "blue menu backdrop" ||
     fail "menu corner: $r $g $b"
@@ -244,6 +251,16 @@ sleep 0.2
 press Down
 press Down
 press Up
+# Buttons draw at the alpha left in place: 0.5 after the snow with play
+# selected, 0.75 after the help entry's highlight. 2 x (0.75 blend) - (0.5 blend)
+# gives back the button's own colour, whatever the backdrop behind it.
+read -r -a MORE <<<"$(triangle help-selected)"
+own=() && for c in 0 1 2; do own+=($((2 * MORE[c] - HALF[c]))); done
+if [ $((MORE[0] - HALF[0])) -ge 12 ] && [ "${own[0]}" -ge 150 ] && [ "${own[1]}" -le 70 ] && [ "${own[2]}" -le 90 ]; then
+    pass "play button at alpha 0.5, then 0.75 (${HALF[*]} -> ${MORE[*]})"
+else
+    fail "play button: ${HALF[*]} with play selected, ${MORE[*]} with help selected, own colour ${own[*]}"
+fi
 
 # ---- F10: the debug text at the bottom left.
 BEFORE=$(shot before-f10)

@@ -76,4 +76,23 @@ TEST(GlfwInputTest, GamepadsFollowTheGameLayout) {
     }
 }
 
+TEST(PointerTest, ScreenCoordinatesBecomeFramebufferPixels) {
+    struct Case {
+        int windowW, windowH, pixelsW, pixelsH;
+        double x, y, wantX, wantY;
+    };
+    const Case cases[] = {
+        {640, 480, 640, 480, 100, 50, 100, 50},      // ordinary display
+        {640, 480, 1280, 960, 100, 50, 200, 100},    // scaled by 2
+        {800, 600, 1000, 900, 80, 60, 100, 90},      // each axis by its own ratio
+        {0, 0, 1280, 960, 100, 50, 100, 50},         // minimised: no size to scale by
+    };
+    for (const Case& c : cases) {
+        double x = c.x, y = c.y;
+        kpScreenToFramebuffer(&x, &y, c.windowW, c.windowH, c.pixelsW, c.pixelsH);
+        EXPECT_EQ(c.wantX, x) << "window " << c.windowW << "x" << c.windowH << ", pixels " << c.pixelsW;
+        EXPECT_EQ(c.wantY, y) << "window " << c.windowW << "x" << c.windowH << ", pixels " << c.pixelsH;
+    }
+}
+
 }  // namespace

@@ -1,161 +1,129 @@
 #!/usr/bin/env bash
-# Installs the built game into a temporary prefix and uses it as a player
-# would: the launcher started from another folder under a private X server
-# with a window manager, the window closed by the desktop, the save found in
-# the per-user folder; then checks the desktop entry and icons, the launcher's
-# refusals, and that the uninstall target removes what the install put there.
-#
-# Usage: install_test.sh <build-dir>
-set -euo pipefail
-
+# The installed game as a player meets it. Usage: install_test.sh BUILD MODE
+#   plain: `cmake --install` into a prefix with a space: the files, desktop
+#     entry and icons, the launcher's refusals and its finding program and data
+#     once the install is moved, and the uninstall target. No display needed.
+#   package: the package of scripts/package.sh: files, lintian, AppStream, manual
+#     page; installed with dpkg (replacing any installed glimmer, removed again
+#     whatever fails), played under X until it saves, closed, removed.
+set -uo pipefail
+source "$(dirname "$0")/../lib/real_program.sh"
 build=$(cd "$1" && pwd)
-work=$(mktemp -d /tmp/glimmer_install.XXXXXX)
-# A space in the prefix checks the quoting of the launcher and desktop entry.
-prefix="$work/pre fix"
-manifest="$build/install_manifest.txt"
-xvfb_pid=""
-wm_pid=""
-app_pid=""
-other_pid=""
+mode=$2
+id=example.snowglobe_studio.glimmer
+manifest=$build/install_manifest.txt
+installed=""
+as_root=$([ "$(id -u)" = 0 ] || echo sudo)
 
 cleanup() {
-  for pid in $app_pid $other_pid $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
-  # The build's manifest belongs to whoever installed from it last: put back theirs.
-  if [ -f "$work/manifest.saved" ]; then cp "$work/manifest.saved" "$manifest"; else rm -f "$manifest"; fi
-  rm -rf "$work"
+    [ -n "$installed" ] && $as_root dpkg -r glimmer >/dev/null 2>&1
+    # The build's manifest belongs to whoever installed from it last: put back theirs.
+    if [ -f "$RP_WORK/manifest" ]; then cp "$RP_WORK/manifest" "$manifest"; elif [ "$mode" = plain ]; then rm -f "$manifest"; fi
+    rp_cleanup
 }
-[ -f "$manifest" ] && cp "$manifest" "$work/manifest.saved"
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  for f in install.log out err uninstall.log; do
-    if [ -s "$work/$f" ]; then echo "--- $f:" >&2; grep -v '^ALSA lib\|^AL lib' "$work/$f" | tail -n 40 >&2 || true; fi
-  done
-  exit 1
+# The one list of installed files, relative to the prefix.
+expected_files() {
+    printf '%s\n' games/glimmer lib/games/glimmer/glimmer share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+        share/man/man6/glimmer.6.gz share/doc/glimmer/copyright share/doc/glimmer/changelog.gz
+    for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/glimmer.png"; done
+    (cd "$build/data" && find . ! -type d) | sed 's|^\./|share/games/glimmer/data/|'
+}
+check_files() {  # check_files WHAT LIST
+    local diff
+    diff=$(diff <(expected_files | sort) <(sort <<<"$2")) && rp_pass "$1 holds exactly the expected files" ||
+        rp_fail "$1 differs from the expected files (< missing, > unexpected): $(head -n 20 <<<"$diff")"
+}
+# launch ENV...: the installed launcher started with no display from another folder; sets status.
+launch() {
+    (cd "$RP_WORK" && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME "$@" >"$RP_WORK/out" 2>"$RP_WORK/err" </dev/null)
+    status=$?
 }
 
-# Polls a command until it succeeds, for at most $1 seconds.
-wait_for() {
-  local limit=$1
-  shift
-  for _ in $(seq $((limit * 20))); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.05
-  done
-  return 1
+plain() {
+    local prefix="$RP_WORK/pre fix" moved="$RP_WORK/moved" size got
+    rp_need cmake identify desktop-file-validate
+    [ -f "$manifest" ] && cp "$manifest" "$RP_WORK/manifest"
+    cmake --install "$build" --prefix "$prefix" >"$RP_WORK/install.log" 2>&1 ||
+        rp_die "cmake --install failed: $(tail -n 5 "$RP_WORK/install.log")"
+    check_files "the install" "$(cd "$prefix" && find . ! -type d | sed 's|^\./||')"
+    for size in 16 32 48 64 128 256; do
+        got=$(identify -format '%wx%h %[channels]' "$prefix/share/icons/hicolor/${size}x$size/apps/glimmer.png")
+        [[ "$got" == "${size}x$size srgba"* ]] || rp_fail "the ${size}x$size icon is '$got'"
+    done
+    rp_check "the desktop entry is valid" desktop-file-validate "$prefix/share/applications/$id.desktop"
+    rp_check "the desktop entry quotes the launcher's path" grep -qx "Exec=\"$prefix/games/glimmer\"" "$prefix/share/applications/$id.desktop"
+
+    # Moved as a whole, the launcher still finds its program (whose start-up fails
+    # without a display: 255) and links the per-user folder to its data.
+    mv "$prefix" "$moved"
+    launch HOME="$RP_WORK/home" "$moved/games/glimmer"
+    [ "$status" = 255 ] || rp_fail "status $status without a display, expected the game's 255: $(cat "$RP_WORK/err")"
+    rp_check "the data link follows the moved install" test "$(readlink -f "$RP_WORK/home/.local/share/glimmer/data")" = "$moved/share/games/glimmer/data"
+    echo 'the save' >"$RP_WORK/home/.local/share/glimmer/.zephyrstate"
+    mkdir -p "$RP_WORK/blocked/glimmer/data"
+    while IFS='|' read -r what message env; do
+        launch $env "$moved/games/glimmer"
+        [ "$status" = 1 ] && grep -q "$message" "$RP_WORK/err" && rp_pass "refuses $what" ||
+            rp_fail "status $status and '$(cat "$RP_WORK/err")' with $what, expected 1 and '$message'"
+    done <<EOF
+a real data folder in the way|is not a link|HOME=$RP_WORK/home XDG_DATA_HOME=$RP_WORK/blocked
+neither XDG_DATA_HOME nor HOME|cannot choose a folder|-u HOME
+EOF
+    rp_check "the player's folder was left in place" test -d "$RP_WORK/blocked/glimmer/data" -a ! -L "$RP_WORK/blocked/glimmer/data"
+    mv "$moved" "$prefix"
+
+    cmake --build "$build" --target uninstall >"$RP_WORK/uninstall.log" 2>&1 || rp_fail "the uninstall target failed"
+    rp_check "uninstall leaves no file behind" test -z "$(find "$prefix" ! -type d)"
+    rp_check "uninstall removes the game's folders" test ! -e "$prefix/lib/games/glimmer" -a ! -e "$prefix/share/games/glimmer"
+    rp_check "uninstall keeps the player's save" test -s "$RP_WORK/home/.local/share/glimmer/.zephyrstate"
 }
 
-start_display() {
-  local n
-  for _ in $(seq 20); do
-    n=$((200 + RANDOM % 700))
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    if wait_for 10 xdpyinfo && kill -0 "$xvfb_pid" 2>/dev/null; then return 0; fi
-    kill "$xvfb_pid" 2>/dev/null || true
-  done
-  fail "no X server could be started"
+package() {
+    local deb tree="$RP_WORK/tree" state="$RP_WORK/xdg/glimmer/.zephyrstate"
+    rp_need dpkg dpkg-deb lintian appstreamcli groff man xlogo
+    deb=$(bash "$(dirname "$0")/../../scripts/package.sh" "$build" 2>"$RP_WORK/package.log" | tail -n 1)
+    [ -f "$deb" ] || rp_die "scripts/package.sh made no package: $(tail -n 20 "$RP_WORK/package.log")"
+    check_files "the package" "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||')"
+    rp_check "the package is in section games" test "$(dpkg-deb -f "$deb" Section)" = games
+    rp_check "dpkg-shlibdeps found the libraries" grep -q 'libglfw3.*libopenal1' <<<"$(dpkg-deb -f "$deb" Depends)"
+    rp_check "lintian reports no error or warning" lintian --fail-on error,warning "$deb"
+    dpkg-deb -x "$deb" "$tree"
+    rp_check "AppStream accepts the metadata and desktop entry" appstreamcli validate-tree --no-net "$tree"
+    rp_check "the manual page renders with no warning" test -z "$(cd "$tree/usr/share/man/man6" &&
+        zcat glimmer.6.gz | groff -ww -man -z 2>&1; MANWIDTH=80 man --warnings -l glimmer.6.gz 2>&1 >/dev/null)"
+
+    installed=1
+    for _ in $(seq 60); do  # another install on this machine may hold dpkg's lock for a while
+        $as_root dpkg -i "$deb" >"$RP_WORK/dpkg.log" 2>&1 && break
+        grep -q lock "$RP_WORK/dpkg.log" || rp_die "dpkg -i failed: $(cat "$RP_WORK/dpkg.log")"
+        sleep 2
+    done
+    [ -x /usr/games/glimmer ] || rp_die "dpkg -i did not install the launcher: $(cat "$RP_WORK/dpkg.log")"
+    rp_start_x
+    rp_wave_audio
+    mkdir -p "$RP_WORK/elsewhere"
+    rp_start "$RP_WORK/elsewhere" env HOME="$RP_WORK/home" XDG_DATA_HOME="$RP_WORK/xdg" /usr/games/glimmer ||
+        rp_die "no window titled Glimmer appeared"
+    rp_check "the window has its 32 and 48 pixel icons" rp_wait_for 10 sh -c \
+        "xprop -id $RP_WIN _NET_WM_ICON | grep -q 'Icon (48 x 48)' && xprop -id $RP_WIN _NET_WM_ICON | grep -q 'Icon (32 x 32)'"
+    # Losing the focus to another client's window makes the game save.
+    xlogo >/dev/null 2>&1 &
+    RP_PIDS+=($!)
+    rp_check "the game saves into the per-user folder" rp_wait_for 20 test -s "$state"
+    rp_close
+    rp_check "closing the window ends the game with status 0" test "$RP_STATUS" = 0
+    rp_check "no save beside the install or where it started" test -z "$(find /usr/share/games/glimmer "$RP_WORK/elsewhere" -name .zephyrstate)"
+
+    $as_root dpkg -r glimmer >"$RP_WORK/dpkg.log" 2>&1 || rp_fail "dpkg -r failed: $(cat "$RP_WORK/dpkg.log")"
+    installed=""
+    rp_check "removing the package leaves none of its files" test -z \
+        "$(expected_files | while read -r f; do [ -e "/usr/$f" ] && echo "$f"; done)"
+    rp_check "removing the package removes its folders" test ! -e /usr/lib/games/glimmer -a ! -e /usr/share/games/glimmer
+    rp_check "the player's save, holding the settings, outlives the package" grep -q '|' "$state"
 }
 
-start_window_manager() {
-  for _ in 1 2 3; do
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    wm_pid=$!
-    if wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then return 0; fi
-    kill "$wm_pid" 2>/dev/null || true
-  done
-  fail "openbox did not start"
-}
-
-printf '[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = %s/out.wav\n' "$work" >"$work/alsoft.conf"
-export ALSOFT_CONF="$work/alsoft.conf"
-
-# --- Install -----------------------------------------------------------------
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "cmake --install failed"
-
-launcher="$prefix/bin/glimmer"
-[ -x "$launcher" ] || fail "no launcher at bin/glimmer"
-[ -x "$prefix/libexec/glimmer/glimmer" ] || fail "no program at libexec/glimmer/glimmer"
-for f in data/fonts data/sfx data/icon/glimmer-48.png data/icon/glimmer-32.png; do
-  [ -e "$prefix/share/glimmer/$f" ] || fail "share/glimmer/$f was not installed"
-done
-for size in 16 32 48 64 128 256; do
-  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/glimmer.png"
-  [ -f "$icon" ] || fail "no ${size}x${size} icon"
-  got=$(identify -format '%wx%h %[channels]' "$icon")
-  [[ "$got" == "${size}x${size} srgba"* ]] || fail "icon ${size}x${size} is '$got', expected ${size}x${size} with alpha"
-done
-
-desktop="$prefix/share/applications/glimmer.desktop"
-[ -f "$desktop" ] || fail "no desktop entry"
-desktop-file-validate "$desktop" >"$work/validate.log" 2>&1 || { cat "$work/validate.log" >&2; fail "desktop-file-validate rejected the entry"; }
-grep -qx "Exec=\"$launcher\"" "$desktop" || fail "Exec line is '$(grep ^Exec= "$desktop")', expected the quoted launcher path"
-grep -qx "Icon=glimmer" "$desktop" || fail "the entry does not name the glimmer icon"
-
-# --- Launcher refusals (no display needed) -----------------------------------
-elsewhere="$work/elsewhere"
-mkdir -p "$elsewhere" "$work/home"
-set +e
-(cd "$elsewhere" && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$work/home" "$launcher" >"$work/out" 2>"$work/err" </dev/null)
-status=$?
-set -e
-# With XDG_DATA_HOME unset the folder is under HOME; the game's own start-up
-# failure (no display) comes through as its status.
-[ "$status" = 255 ] || fail "status $status without a display, expected the game's 255"
-link="$work/home/.local/share/glimmer/data"
-[ -L "$link" ] || fail "no data link in ~/.local/share/glimmer"
-[ "$(readlink -f "$link")" = "$(readlink -f "$prefix/share/glimmer/data")" ] || fail "the data link points to $(readlink "$link")"
-
-mkdir -p "$work/blocked/glimmer/data"
-set +e
-(cd "$elsewhere" && env -u DISPLAY XDG_DATA_HOME="$work/blocked" HOME="$work/home" "$launcher" >"$work/out" 2>"$work/err" </dev/null)
-status=$?
-set -e
-[ "$status" = 1 ] || fail "status $status with a real data folder in the way, expected 1"
-grep -q "is not a link" "$work/err" || fail "no message about the folder in the way"
-[ -d "$work/blocked/glimmer/data" ] && [ ! -L "$work/blocked/glimmer/data" ] || fail "the player's folder was replaced"
-
-# --- The installed game under a desktop ----------------------------------------
-start_display
-start_window_manager
-user="$work/xdg"
-(cd "$elsewhere" && HOME="$work/home" XDG_DATA_HOME="$user" exec "$launcher" >"$work/out" 2>"$work/err" </dev/null) &
-app_pid=$!
-wait_for 30 sh -c "xdotool search --onlyvisible --name '^Glimmer$' | grep -q ." || fail "no window titled Glimmer appeared"
-window=$(xdotool search --onlyvisible --name '^Glimmer$' | head -n 1)
-wait_for 20 sh -c "xdotool getwindowfocus | grep -qx $window" || fail "the window never got the focus"
-wait_for 10 sh -c "xprop -id $window _NET_WM_ICON | grep -q 'Icon (48 x 48)'" || fail "the window has no 48x48 icon"
-icons=$(xprop -id "$window" _NET_WM_ICON)
-grep -q 'Icon (32 x 32)' <<<"$icons" || fail "the window has no 32x32 icon"
-
-# Losing the focus makes the game save; another client's window takes it.
-xlogo >/dev/null 2>&1 &
-other_pid=$!
-state="$user/glimmer/.zephyrstate"
-wait_for 20 test -s "$state" || fail "no state file in the per-user folder after losing the focus"
-
-wmctrl -c Glimmer
-wait_for 20 sh -c "! kill -0 $app_pid" || fail "the game did not end within 20s of the close request"
-set +e
-wait "$app_pid"
-status=$?
-set -e
-app_pid=""
-[ "$status" = 0 ] || fail "status $status after closing the window, expected 0"
-[ -s "$state" ] || fail "the state file is gone after closing"
-grep -q '|' "$state" || fail "the state file does not hold the saved settings: $(head -c 200 "$state")"
-[ ! -e "$elsewhere/.zephyrstate" ] || fail "a state file was written in the folder the launcher was started from"
-[ -z "$(find "$prefix" -name .zephyrstate)" ] || fail "a state file was written in the install folder"
-
-# --- Uninstall ---------------------------------------------------------------
-cmake --build "$build" --target uninstall >"$work/uninstall.log" 2>&1 || fail "the uninstall target failed"
-left=$(find "$prefix" -type f -o -type l)
-[ -z "$left" ] || fail "uninstall left files behind: $left"
-for d in libexec/glimmer share/glimmer; do
-  [ ! -e "$prefix/$d" ] || fail "uninstall left the folder $d"
-done
-[ -s "$state" ] || fail "uninstall touched the player's save"
-echo "ok (install, launch, save, close, desktop entry, icons, uninstall)"
+[[ $mode == plain || $mode == package ]] || rp_die "unknown mode '$mode'"
+"$mode"
+rp_finish

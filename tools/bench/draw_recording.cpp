@@ -35,27 +35,6 @@ void TakeImageTables(GameDriver& driver, Recording* out) {
     }
 }
 
-RecordedFrame TakeFrame(c_MyApp& app) {
-    RecordedFrame frame;
-    const float* list = app.m_drawList.Data();
-    frame.records.assign(list, list + std::max(0, app.m_drawCount));
-    frame.cls[0] = app.m_clsRed;
-    frame.cls[1] = app.m_clsGreen;
-    frame.cls[2] = app.m_clsBlue;
-    frame.cls[3] = app.m_clsAlpha;
-    return frame;
-}
-
-void PutFrame(const RecordedFrame& frame, c_MyApp& app) {
-    const size_t n = std::min(frame.records.size(), static_cast<size_t>(app.m_drawList.Length()));
-    if (n) std::memcpy(app.m_drawList.Data(), frame.records.data(), n * sizeof(float));
-    app.m_drawCount = static_cast<int>(n);
-    app.m_clsRed = frame.cls[0];
-    app.m_clsGreen = frame.cls[1];
-    app.m_clsBlue = frame.cls[2];
-    app.m_clsAlpha = frame.cls[3];
-}
-
 int TextureSwitches(const Recording& recording, const RecordedFrame& frame) {
     int switches = 0;
     const void* current = nullptr;

@@ -8,12 +8,7 @@
 #include <vector>
 
 #include "tools/bench/game_driver.h"
-
-// One update's picture.
-struct RecordedFrame {
-    std::vector<float> records;   // m_drawCount floats of the draw list
-    float cls[4] = {0, 0, 0, 1};  // clear colour and alpha
-};
+#include "tools/bench/recorded_frames.h"
 
 // What the replay needs to know of one image slot.
 struct RecordedImage {
@@ -37,10 +32,6 @@ struct Recording {
 
 // Takes the game's current image tables and scale.
 void TakeImageTables(GameDriver& driver, Recording* out);
-// The current draw list as a frame.
-RecordedFrame TakeFrame(c_MyApp& app);
-// Puts a recorded frame back into the game's draw list.
-void PutFrame(const RecordedFrame& frame, c_MyApp& app);
 // Changes of pixel sheet between consecutive image records of a frame: each
 // costs the renderer a texture switch however it batches.
 int TextureSwitches(const Recording& recording, const RecordedFrame& frame);

@@ -5,7 +5,7 @@
 //
 // Usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick]
 //                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
-//                      [--data path/to/data]
+//                      [--data path/to/data] [--save-frames folder]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
 // anywhere; it finds the build folder (and its data) next to itself.
 #include <GLFW/glfw3.h>
@@ -27,6 +27,7 @@
 #include "tools/bench/program_probe.h"
 #include "tools/bench/render_section.h"
 #include "tools/bench/sdl_peer.h"
+#include "tools/cli/command_line.h"
 
 namespace {
 
@@ -54,11 +55,12 @@ std::string LoadAverage() {
     return a + " " + b + " " + c;
 }
 
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick] "
-                 "[--pixel-hash frames] [--shots folder] [--program glimmer] [--data folder]\n");
-}
+constexpr const char* kUsage =
+    "usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick] [--pixel-hash FRAMES]\n"
+    "                     [--shots FOLDER] [--program GLIMMER] [--data FOLDER]\n"
+    "                     [--save-frames FOLDER]\n"
+    "Prints figures of the game's logic, rendering, real program and collector (in play\n"
+    "and on a synthetic heap), one \"name value unit\" per line. Run it under an X server.\n";
 
 }  // namespace
 
@@ -74,15 +76,14 @@ int main(int argc, char** argv) {
     program.selfPath = build + "/tools/bench/glimmer-bench";
     RenderOptions render;
     LogicOptions logic;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--sections" && hasValue) {
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--sections")) {
             sections.clear();
-            std::stringstream list(argv[++i]);
+            std::stringstream list(commandLine.Value());
             std::string s;
             while (std::getline(list, s, ',')) sections.insert(s);
-        } else if (arg == "--quick") {
+        } else if (commandLine.Is("--quick")) {
             render.gameFrames = 60;
             render.menuFrames = 20;
             render.rounds = 1;
@@ -93,20 +94,25 @@ int main(int argc, char** argv) {
             program.gameSeconds = 5;
             program.unfocusedSeconds = 3;
             heapScale = 0.2;
-        } else if (arg == "--pixel-hash" && hasValue) {
-            render.hashFrames = std::atoi(argv[++i]);
-        } else if (arg == "--shots" && hasValue) {
-            render.shotDir = argv[++i];
+        } else if (commandLine.Is("--pixel-hash")) {
+            render.hashFrames = std::atoi(commandLine.Value().c_str());
+        } else if (commandLine.Is("--shots")) {
+            render.shotDir = commandLine.Value();
             if (render.hashFrames == 0) render.hashFrames = 1;
-        } else if (arg == "--program" && hasValue) {
-            program.program = argv[++i];
-        } else if (arg == "--data" && hasValue) {
-            program.dataDir = argv[++i];
+        } else if (commandLine.Is("--save-frames")) {
+            render.saveDir = commandLine.Value();
+            // Named from where the bench was started, not from the build folder it moves to.
+            char here[4096] = {};
+            if (render.saveDir[0] != '/' && getcwd(here, sizeof here)) render.saveDir = std::string(here) + "/" + render.saveDir;
+        } else if (commandLine.Is("--program")) {
+            program.program = commandLine.Value();
+        } else if (commandLine.Is("--data")) {
+            program.dataDir = commandLine.Value();
         } else {
-            Usage();
-            return 2;
+            commandLine.RefuseOption();
         }
     }
+    commandLine.Operands(0, 0);
     // The game reads ./data from its working folder.
     if (!FileExists("data") && (chdir(build.c_str()) != 0 || !FileExists("data"))) {
         std::fprintf(stderr, "glimmer-bench: no data folder here or in %s\n", build.c_str());

@@ -46,24 +46,28 @@ void ReplayOurs(GameDriver& driver, const Recording& rec, int count, OurFrameSta
     }
 }
 
+// Draws a recorded frame as the framework's render does it and reads the
+// window back through the renderer (which draws its batch first) before the swap.
+void DrawAndRead(GameDriver& driver, const RecordedFrame& frame, Array<int> pixels, int width, int height) {
+    gxtkGraphics* g = kp_graphics_device;
+    PutFrame(frame, driver.app());
+    g->BeginRender();
+    kp_graphics_BeginRender();
+    driver.app().p_OnRender();
+    g->ReadPixels(pixels, 0, 0, width, height, 0, width);
+    kp_graphics_EndRender();
+    g->EndRender();
+}
+
 // A hash of the window's pixels after replaying each of the first `count`
 // frames, so two builds can show that they draw exactly the same pictures.
-// The frame is drawn as the framework's render does it, and read back
-// through the renderer (which draws its batch first) before the swap.
 double PixelHash(GameDriver& driver, const Recording& rec, int count, int width, int height,
                  const std::string& shotPrefix) {
     driver.host().MakeCurrent();
-    gxtkGraphics* g = kp_graphics_device;
     Array<int> pixels(width * height);
     uint32_t hash = 2166136261u;  // FNV-1a
     for (int i = 0; i < count && i < static_cast<int>(rec.frames.size()); ++i) {
-        PutFrame(rec.frames[static_cast<size_t>(i)], driver.app());
-        g->BeginRender();
-        kp_graphics_BeginRender();
-        driver.app().p_OnRender();
-        g->ReadPixels(pixels, 0, 0, width, height, 0, width);
-        kp_graphics_EndRender();
-        g->EndRender();
+        DrawAndRead(driver, rec.frames[static_cast<size_t>(i)], pixels, width, height);
         const int* p = pixels.Data();
         for (int k = 0; k < width * height; ++k) {
             const uint32_t rgb = static_cast<uint32_t>(p[k]) & 0xffffffu;
@@ -85,6 +89,22 @@ double PixelHash(GameDriver& driver, const Recording& rec, int count, int width,
         }
     }
     return static_cast<double>(hash);
+}
+
+// Writes the recorded frames and this renderer's pictures of the first of
+// them, for another build of the game to replay and compare (the web bench).
+void SaveForOtherBuilds(GameDriver& driver, const Recording& rec, const std::string& prefix, int pictures) {
+    driver.host().MakeCurrent();
+    Array<int> pixels(rec.width * rec.height);
+    std::vector<std::vector<int>> shown;
+    for (int i = 0; i < pictures && i < static_cast<int>(rec.frames.size()); ++i) {
+        DrawAndRead(driver, rec.frames[static_cast<size_t>(i)], pixels, rec.width, rec.height);
+        shown.emplace_back(pixels.Data(), pixels.Data() + pixels.Length());
+    }
+    if (!SaveFrames(prefix + "frames.bin", rec.width, rec.height, rec.frames) ||
+        !SavePictures(prefix + "pictures.bin", rec.width, rec.height, shown)) {
+        BenchNote("could not write " + prefix + "frames.bin or pictures.bin");
+    }
 }
 
 double OurEmptyFrames(BenchHost& host, int count) {
@@ -166,6 +186,7 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
     const double emptyOurs = OurEmptyFrames(host, options.emptyFrames);
     const std::string shots = options.shotDir.empty() ? "" : options.shotDir + "/" + prefix;
     const double hash = options.hashFrames > 0 ? PixelHash(driver, rec, options.hashFrames, width, height, shots) : 0;
+    if (!options.saveDir.empty()) SaveForOtherBuilds(driver, rec, options.saveDir + "/" + prefix, options.savePictures);
     if (peerOpen && !shots.empty()) {
         peer.Screenshot(rec, rec.frames.front(), shots + "sdl.ppm");
     }

@@ -16,6 +16,8 @@ struct RenderOptions {
     int emptyFrames = 60;
     int hashFrames = 0;     // frames whose pixels are hashed (--pixel-hash)
     std::string shotDir;    // when set (--shots), the first frame of each renderer is saved there as PPM
+    std::string saveDir;    // when set (--save-frames), the recorded frames and the pictures of the first
+    int savePictures = 4;   // few are saved there as <scene>_<w>x<h>_frames.bin and _pictures.bin
 };
 
 // Records and replays the menu (`inGame` false) or play at w x h; prints

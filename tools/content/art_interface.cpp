@@ -10,14 +10,17 @@ namespace content {
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
-const Rgba kInk = rgb(64, 64, 78);        // symbols on light faces: darkens whatever tint
+const Rgba kInk = rgb(34, 34, 48);        // symbols on light faces: darkens whatever tint
 const Rgba kShadow = rgb(20, 16, 34, 110);
 
-// A light, domed round face that takes the game's tint: rim, face, gloss.
+// A light, domed round face that takes the game's tint: rim, face, gloss. The
+// menus draw buttons half transparent, so a dark outline and a dark rim keep
+// the shape clear against any background.
 void roundFace(Painter& p, float cx, float cy, float r) {
     p.glow({cx - r - 4, cy - r, cx + r + 4, cy + r + 6},
            [=](float x, float y) { return sdCircle(x, y, cx, cy + r * 0.08f, r); }, kShadow, r * 0.12f);
-    p.circle(cx, cy, r, rgb(150, 150, 168));
+    p.circle(cx, cy, r, rgb(104, 104, 124));
+    p.ring(cx, cy, r - r * 0.03f, r * 0.06f, rgb(40, 40, 56));
     p.fill({cx - r, cy - r, cx + r, cy + r}, [=](float x, float y) { return sdCircle(x, y, cx, cy, r * 0.88f); },
            [=](float, float y) { return mix(rgb(255, 255, 255), rgb(214, 216, 228), (y - (cy - r)) / (2 * r)); });
     p.fill({cx - r, cy - r, cx + r, cy},
@@ -42,7 +45,7 @@ void buttonFrame(int frame, Painter& p) {
                                 Symbol::Ring, Symbol::Tree, Symbol::Bell, Symbol::Present, Symbol::Snowflake,
                                 Symbol::Ring};
     if (frame == 10) return;   // plain face: the menu writes on it
-    const Rgba ink = frame == 0 ? rgb(214, 40, 57) : kInk;
+    const Rgba ink = frame == 0 ? rgb(196, 20, 40) : kInk;
     drawSymbol(p, symbols[frame], frame == 0 ? c + 2 : c, c, 26, ink, rgb(255, 214, 70));
 }
 

@@ -9,19 +9,28 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli/command_line.h"
 #include "tools/content/contact_sheet.h"
 #include "tools/content/sheets.h"
 #include "tools/content/sounds.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: glimmer-content DATA_DIR [CONTACT_SHEET_PNG]\n"
+    "Draws and synthesises the game's data into DATA_DIR and an overview of every\n"
+    "sheet into CONTACT_SHEET_PNG (default: contact_sheet.png beside DATA_DIR).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s DATA_DIR [CONTACT_SHEET_PNG]\n", argv[0]);
-        return 2;
-    }
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    if (commandLine.NextOption()) commandLine.RefuseOption();
+    const std::vector<std::string>& operands = commandLine.Operands(1, 2);
     const auto started = std::chrono::steady_clock::now();
-    const std::filesystem::path dataDir = argv[1];
+    const std::filesystem::path dataDir = operands[0];
     const std::filesystem::path contactPath =
-        argc == 3 ? std::filesystem::path(argv[2]) : dataDir.parent_path() / "contact_sheet.png";
+        operands.size() == 2 ? std::filesystem::path(operands[1]) : dataDir.parent_path() / "contact_sheet.png";
     std::filesystem::create_directories(dataDir);
 
     bool ok = true;

@@ -8,10 +8,17 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "tools/cli/command_line.h"
 #include "tools/icon/icon_art.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: glimmer-icon ICONS_DIR WINDOW_ICON_DIR\n"
+    "Draws the game's icon at every desktop size into ICONS_DIR and at the\n"
+    "window's sizes into WINDOW_ICON_DIR.\n";
 
 bool WriteIcon(const std::filesystem::path& dir, int size) {
     const IconImage image = DrawGlimmerIcon(size);
@@ -34,12 +41,11 @@ bool MakeFolder(const std::filesystem::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: glimmer-icon <icons-dir> <window-icon-dir>\n");
-        return 2;
-    }
-    const std::filesystem::path iconsDir = argv[1];
-    const std::filesystem::path windowDir = argv[2];
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    if (commandLine.NextOption()) commandLine.RefuseOption();
+    const std::vector<std::string>& operands = commandLine.Operands(2, 2);
+    const std::filesystem::path iconsDir = operands[0];
+    const std::filesystem::path windowDir = operands[1];
     if (!MakeFolder(iconsDir) || !MakeFolder(windowDir)) return 1;
     bool ok = true;
     for (int size : kIconSizes) ok = WriteIcon(iconsDir, size) && ok;

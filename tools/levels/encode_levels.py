@@ -6,6 +6,7 @@ Coding: pairs of a count letter ("A".."Z" = 1..26, "a".."z" = 27..52) and a
 tile character, with a space after every tenth pair.
 Usage: encode_levels.py [--check]   (--check: fail if level_store.cpp is stale)
 """
+import argparse
 import pathlib
 import sys
 
@@ -45,7 +46,7 @@ def cpp_string(text):
     return "\n".join(f'        "{line}"' for line in lines)
 
 
-def main():
+def main(check):
     files = sorted(HERE.glob("level[0-9][0-9].txt"))
     room = HERE / "room.txt"
     levels = [(int(f.stem[5:]), encode(load(f))) for f in files]
@@ -67,7 +68,7 @@ def main():
              "    return String();",
              "}", ""]
     text = "\n".join(body)
-    if "--check" in sys.argv:
+    if check:
         if OUT.read_text() != text:
             sys.exit("level_store.cpp is out of date: run tools/levels/encode_levels.py")
         return
@@ -75,4 +76,6 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    parser = argparse.ArgumentParser(description="Encodes tools/levels/*.txt into game/world/level_store.cpp.")
+    parser.add_argument("--check", action="store_true", help="fail if level_store.cpp is stale")
+    main(parser.parse_args().check)

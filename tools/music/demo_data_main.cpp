@@ -12,12 +12,18 @@
 #include <system_error>
 #include <vector>
 
+#include "tools/cli/command_line.h"
 #include "tools/music/demo_song.h"
 #include "tools/music/instruments.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: glimmer-music-content OUTPUT_DIR [GAME_DATA_DIR]\n"
+    "Writes the demonstration song and its instruments into OUTPUT_DIR/data/ and\n"
+    "links in every entry of GAME_DATA_DIR that is not there yet.\n";
 
 void Put(std::vector<unsigned char>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
@@ -65,11 +71,10 @@ bool LinkGameData(const fs::path& gameData, const fs::path& data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <output folder> [game data folder]\n", argv[0]);
-        return 2;
-    }
-    const fs::path data = fs::path(argv[1]) / "data";
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    if (commandLine.NextOption()) commandLine.RefuseOption();
+    const std::vector<std::string>& operands = commandLine.Operands(1, 2);
+    const fs::path data = fs::path(operands[0]) / "data";
     std::error_code error;
     fs::create_directories(data / "inst", error);
     fs::create_directories(data / "music", error);
@@ -91,6 +96,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (argc > 2 && fs::is_directory(argv[2]) && !LinkGameData(argv[2], data)) return 1;
+    if (operands.size() == 2 && fs::is_directory(operands[1]) && !LinkGameData(operands[1], data)) return 1;
     return 0;
 }

@@ -14,7 +14,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -24,6 +23,7 @@
 #include "game/music/sg_player.h"
 #include "game/shell/my_app.h"
 #include "host/glfw_game.h"
+#include "tools/cli/command_line.h"
 #include "tools/music/music_demo_host.h"
 
 namespace {
@@ -35,22 +35,28 @@ struct Options {
     int seed = 0;
 };
 
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--folder") && hasValue) {
-            o.folder = argv[++i];
-        } else if (!std::strcmp(argv[i], "--wave") && hasValue) {
-            o.wave = argv[++i];
-        } else if (!std::strcmp(argv[i], "--seconds") && hasValue) {
-            o.seconds = std::atof(argv[++i]);
-        } else if (!std::strcmp(argv[i], "--seed") && hasValue) {
-            o.seed = std::atoi(argv[++i]);
+constexpr const char* kUsage =
+    "usage: glimmer-music-demo [--folder DIR] [--seed N]\n"
+    "       glimmer-music-demo --wave FILE [--seconds S] [--folder DIR] [--seed N]\n"
+    "Plays the game with music in a window or, with --wave, records S seconds of\n"
+    "the menu with music into FILE. DIR holds the demonstration's data/.\n";
+
+void Parse(int argc, char** argv, Options& o) {
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--folder")) {
+            o.folder = commandLine.Value();
+        } else if (commandLine.Is("--wave")) {
+            o.wave = commandLine.Value();
+        } else if (commandLine.Is("--seconds")) {
+            o.seconds = std::atof(commandLine.Value().c_str());
+        } else if (commandLine.Is("--seed")) {
+            o.seed = std::atoi(commandLine.Value().c_str());
         } else {
-            return false;
+            commandLine.RefuseOption();
         }
     }
-    return true;
+    commandLine.Operands(0, 0);
 }
 
 int PlayInWindow(const Options& o) {
@@ -98,10 +104,7 @@ int RecordWave(const Options& o) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) {
-        std::fprintf(stderr, "usage: %s [--folder DIR] [--seed N] [--wave FILE [--seconds S]]\n", argv[0]);
-        return 2;
-    }
+    Parse(argc, argv, o);
     if (chdir(o.folder.c_str()) != 0) {
         std::perror(o.folder.c_str());
         return 1;

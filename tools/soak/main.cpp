@@ -15,11 +15,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "host/program.h"
 #include "runtime/gc.h"
+#include "tools/cli/command_line.h"
 #include "tools/soak/soak_player.h"
 
 namespace {
@@ -37,33 +37,35 @@ struct Options {
     double residentSlackMiB = 8;
 };
 
-bool Parse(int argc, char** argv, Options* o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (!value) return false;
-        if (arg == "--minutes") o->minutes = std::atoi(value);
-        else if (arg == "--warmup") o->warmup = std::atoi(value);
-        else if (arg == "--seed") o->seed = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
-        else if (arg == "--solutions") o->solutions = value;
-        else if (arg == "--live-slack") o->liveSlackMiB = std::atof(value);
-        else if (arg == "--resident-slack") o->residentSlackMiB = std::atof(value);
-        else return false;
-        ++i;
+constexpr const char* kUsage =
+    "usage: glimmer-soak [--minutes N (60)] [--warmup N (5)] [--seed N (1)] [--solutions DIR]\n"
+    "                    [--live-slack MiB (1)] [--resident-slack MiB (8)]\n"
+    "Plays the game on a headless host for N simulated minutes and fails when memory\n"
+    "grows after the warm-up or the player gets stuck. Run it from the build folder.\n";
+
+void Parse(int argc, char** argv, Options* o) {
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--minutes")) o->minutes = std::atoi(commandLine.Value().c_str());
+        else if (commandLine.Is("--warmup")) o->warmup = std::atoi(commandLine.Value().c_str());
+        else if (commandLine.Is("--seed"))
+            o->seed = static_cast<unsigned>(std::strtoul(commandLine.Value().c_str(), nullptr, 10));
+        else if (commandLine.Is("--solutions")) o->solutions = commandLine.Value();
+        else if (commandLine.Is("--live-slack")) o->liveSlackMiB = std::atof(commandLine.Value().c_str());
+        else if (commandLine.Is("--resident-slack")) o->residentSlackMiB = std::atof(commandLine.Value().c_str());
+        else commandLine.RefuseOption();
     }
-    return o->minutes > 0 && o->warmup >= 0 && o->warmup < o->minutes;
+    commandLine.Operands(0, 0);
+    if (o->minutes <= 0 || o->warmup < 0 || o->warmup >= o->minutes) {
+        commandLine.Refuse("the warm-up must be shorter than the soak");
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    if (!Parse(argc, argv, &options)) {
-        std::fprintf(stderr,
-                     "usage: glimmer-soak [--minutes N] [--warmup N] [--seed N] [--solutions DIR] "
-                     "[--live-slack MiB] [--resident-slack MiB]\n");
-        return 2;
-    }
+    Parse(argc, argv, &options);
     setenv("ALSOFT_DRIVERS", "null", 0);
 
     SoakMeter meter;

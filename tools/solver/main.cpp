@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli/command_line.h"
 #include "tools/solver/game_session.h"
 #include "tools/solver/level_solver.h"
 #include "tools/solver/map_view.h"
@@ -23,6 +24,12 @@
 namespace {
 
 constexpr int kUpdatesPerSecond = 60;
+
+constexpr const char* kUsage =
+    "usage: glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG]\n"
+    "                     [--maps-only] [--jobs N] [--verbose] [--trace]\n"
+    "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
+    "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n";
 
 struct Options {
     std::vector<int> levels;
@@ -96,33 +103,29 @@ bool SolveOne(int level, const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
-        if (arg == "--levels" || arg == "--level") {
-            if (!ParseLevels(value(), &options.levels)) {
-                std::fprintf(stderr, "bad level list\n");
-                return 2;
-            }
-        } else if (arg == "--scripts") {
-            options.scripts = value();
-        } else if (arg == "--maps") {
-            options.maps = value();
-        } else if (arg == "--tiles") {
-            options.tiles = value();
-        } else if (arg == "--jobs" || arg == "-j") {
-            options.jobs = std::max(1, std::atoi(value().c_str()));
-        } else if (arg == "--maps-only") {
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--levels") || commandLine.Is("--level")) {
+            if (!ParseLevels(commandLine.Value(), &options.levels)) commandLine.Refuse("bad level list");
+        } else if (commandLine.Is("--scripts")) {
+            options.scripts = commandLine.Value();
+        } else if (commandLine.Is("--maps")) {
+            options.maps = commandLine.Value();
+        } else if (commandLine.Is("--tiles")) {
+            options.tiles = commandLine.Value();
+        } else if (commandLine.Is("--jobs") || commandLine.Is("-j")) {
+            options.jobs = std::max(1, std::atoi(commandLine.Value().c_str()));
+        } else if (commandLine.Is("--maps-only")) {
             options.mapsOnly = true;
-        } else if (arg == "--trace") {
+        } else if (commandLine.Is("--trace")) {
             options.trace = true;
-        } else if (arg == "--verbose" || arg == "-v") {
+        } else if (commandLine.Is("--verbose") || commandLine.Is("-v")) {
             options.verbose = true;
         } else {
-            std::fprintf(stderr, "usage: glimmer-solve [--levels A-B] [--scripts DIR] [--maps DIR] [--tiles PNG] [--jobs N]\n");
-            return 2;
+            commandLine.RefuseOption();
         }
     }
+    commandLine.Operands(0, 0);
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
     mkdir(options.scripts.c_str(), 0755);
     if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);

@@ -1,0 +1,113 @@
+# The browser build, configured with emcmake: the game alone, on the web host
+# (host/web_game.cpp) and the WebGL pipeline of the renderer. The tools and
+# tests are desktop programs and are not built here; the game data comes
+# from the desktop build's content tool (scripts/web.sh builds it first).
+# Sockets and threads are left out: the game uses neither.
+#
+#   GLIMMER_WEB_DATA  the data folder to package (the desktop build's data/)
+#   GLIMMER_WEB_SITE  where index.html, glimmer.js, glimmer.wasm and glimmer.data go
+set(GLIMMER_WEB_DATA "" CACHE PATH "Game data folder to package")
+set(GLIMMER_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "Folder of the page")
+if(NOT IS_DIRECTORY "${GLIMMER_WEB_DATA}")
+  message(FATAL_ERROR "GLIMMER_WEB_DATA must name the game's data folder (build it with the desktop build)")
+endif()
+
+# The stb headers alone: the rest of the desktop's include folder must not
+# shadow the browser's own GL, AL and C library headers.
+set(GLIMMER_STB_SHIM ${CMAKE_BINARY_DIR}/stb-include)
+file(MAKE_DIRECTORY ${GLIMMER_STB_SHIM})
+file(CREATE_LINK /usr/include/stb ${GLIMMER_STB_SHIM}/stb SYMBOLIC)
+add_library(web_stb INTERFACE)
+target_include_directories(web_stb SYSTEM INTERFACE ${GLIMMER_STB_SHIM})
+
+foreach(dir runtime input game/shell game/world game/music)
+  add_subdirectory(${dir})
+endforeach()
+
+add_library(host STATIC
+  host/game_host.cpp
+  host/state_file.cpp
+  host/data_paths.cpp
+  host/main_loop.cpp
+  host/app.cpp
+  host/trace.cpp
+  host/key_chars.cpp
+  host/web_game.cpp
+  host/web_input.cpp
+)
+target_include_directories(host PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(host PUBLIC runtime graphics audio input)
+
+add_library(host_program STATIC host/program.cpp services/thread_absent.cpp)
+target_link_libraries(host_program PUBLIC host)
+
+add_library(graphics STATIC
+  graphics/image_data.cpp
+  graphics/surface.cpp
+  graphics/renderer.cpp
+  graphics/gl_pipeline_webgl.cpp
+  graphics/graphics_module.cpp
+  graphics/misuse.cpp
+)
+target_include_directories(graphics PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(graphics PUBLIC runtime host web_stb)
+
+add_library(audio STATIC
+  audio/audio_device.cpp
+  audio/audio_data.cpp
+  audio/vorbis_decode_absent.cpp
+  audio/sound.cpp
+)
+target_include_directories(audio PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(audio PUBLIC runtime host web_stb)
+
+set(GLIMMER_WEB_FILES ${PROJECT_SOURCE_DIR}/host/web)
+add_executable(glimmer host/web_main.cpp)
+target_link_libraries(glimmer PRIVATE host_program host graphics audio input game_shell game_world game_music)
+set_target_properties(glimmer PROPERTIES
+  SUFFIX ".html"
+  RUNTIME_OUTPUT_DIRECTORY ${GLIMMER_WEB_SITE}
+  LINK_DEPENDS "${GLIMMER_WEB_FILES}/pre.js;${GLIMMER_WEB_FILES}/shell.html")
+target_link_options(glimmer PRIVATE
+  -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1
+  -sINITIAL_MEMORY=64MB
+  -sEXIT_RUNTIME=1
+  -lidbfs.js
+  -lopenal
+  -sMINIFY_HTML=0
+  "SHELL:--pre-js ${GLIMMER_WEB_FILES}/pre.js"
+  "SHELL:--shell-file ${GLIMMER_WEB_FILES}/shell.html"
+  "SHELL:--preload-file ${GLIMMER_WEB_DATA}@/data")
+# A new data folder content needs a new package.
+if(EXISTS ${GLIMMER_WEB_DATA}/../glimmer_data.stamp)
+  set_property(TARGET glimmer APPEND PROPERTY LINK_DEPENDS ${GLIMMER_WEB_DATA}/../glimmer_data.stamp)
+endif()
+# The page is index.html; the favicon is the game's icon.
+add_custom_command(TARGET glimmer POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E rename ${GLIMMER_WEB_SITE}/glimmer.html ${GLIMMER_WEB_SITE}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${GLIMMER_WEB_DATA}/icon/glimmer-32.png ${GLIMMER_WEB_SITE}/favicon.png
+  VERBATIM)
+
+# The benchmark's browser side (tools/bench/web): replays frames recorded by
+# the desktop glimmer-bench. Built beside the page, not into it.
+add_executable(glimmer-web-replay
+  tools/bench/web/replay_main.cpp
+  tools/bench/recorded_frames.cpp
+  tools/bench/figures.cpp
+  tools/testhost/headless_game.cpp
+)
+target_link_libraries(glimmer-web-replay PRIVATE
+  host_program host graphics audio input game_shell game_world game_music)
+set_target_properties(glimmer-web-replay PROPERTIES
+  SUFFIX ".html"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/tools/bench/web/replay_pre.js)
+target_link_options(glimmer-web-replay PRIVATE
+  -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1
+  -sINITIAL_MEMORY=64MB
+  -lopenal
+  -sMINIFY_HTML=0
+  "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/tools/bench/web/replay_pre.js"
+  "SHELL:--preload-file ${GLIMMER_WEB_DATA}@/data")

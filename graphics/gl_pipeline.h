@@ -1,0 +1,31 @@
+// The GL calls with which the renderer draws its batches, one implementation
+// per kind of GL: the fixed-function pipeline of OpenGL 1.x with client
+// arrays on the desktop (gl_pipeline_fixed.cpp), a small shader program with
+// buffers on WebGL (gl_pipeline_webgl.cpp). The renderer decides what goes in
+// a batch and when it is drawn; both pipelines draw it to the same pixels.
+#pragma once
+
+#include <cstdint>
+
+struct gxtkVertex;
+
+// Starts a frame in a window of width x height pixels: viewport, a y-down
+// projection of one unit per pixel, the vertex source, premultiplied alpha
+// blending on and texturing off. `vertices` and `quadIndices` are the
+// renderer's batch and quad index arrays, which live as long as it does.
+void kpGlBeginFrame(int width, int height, const gxtkVertex* vertices, const uint16_t* quadIndices);
+// Switches texturing of the batches that follow on or off; the texture is
+// bound by its surface.
+void kpGlSetTexturing(bool on);
+// Draws `count` vertices of the batch as primitives of `primType` vertices
+// each (1 points, 2 lines, 3 triangles, 4 quads through `quadIndices`, 5 and
+// more triangle fans). `fanFirsts`/`fanCounts` are scratch arrays of at least
+// count / primType entries. Returns the number of draw calls made.
+int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uint16_t* quadIndices,
+                  int* fanFirsts, int* fanCounts);
+// Reads a w x h rectangle whose lower left corner is (x, y) in GL window
+// coordinates into `out`: rows bottom first, 4 bytes per pixel in the order
+// B, G, R, A.
+void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out);
+// Ends the frame and shows it.
+void kpGlEndFrame();

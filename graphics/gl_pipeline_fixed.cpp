@@ -1,0 +1,69 @@
+// The renderer's batches on OpenGL 1.x: client arrays point into the batch,
+// the fixed-function matrices hold only the window's orthographic projection.
+#include "graphics/gl_pipeline.h"
+
+#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (OpenGL 1.4)
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GLFW/glfw3.h>
+
+#include "graphics/renderer.h"
+
+void kpGlBeginFrame(int width, int height, const gxtkVertex* vertices, const uint16_t* quadIndices) {
+    (void)quadIndices;  // client memory: passed with each draw
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].x);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].u);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void kpGlSetTexturing(bool on) {
+    if (on) {
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uint16_t* quadIndices,
+                  int* fanFirsts, int* fanCounts) {
+    (void)vertices;  // the client arrays already point at them
+    switch (primType) {
+        case 1: glDrawArrays(GL_POINTS, 0, count); return 1;
+        case 2: glDrawArrays(GL_LINES, 0, count); return 1;
+        case 3: glDrawArrays(GL_TRIANGLES, 0, count); return 1;
+        case 4: glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndices); return 1;
+        default: {
+            // Every polygon of the batch in one call: the same fans, in the same order.
+            const int polygons = count / primType;
+            for (int k = 0; k < polygons; ++k) {
+                fanFirsts[k] = k * primType;
+                fanCounts[k] = primType;
+            }
+            glMultiDrawArrays(GL_TRIANGLE_FAN, fanFirsts, fanCounts, polygons);
+            return 1;
+        }
+    }
+}
+
+void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+}
+
+void kpGlEndFrame() {
+    if (GLFWwindow* window = glfwGetCurrentContext()) glfwSwapBuffers(window);
+}

@@ -1,0 +1,194 @@
+// The web build played in headless Chromium as a player would: the page
+// loads with its download progress, the loading colour, then the menu, with
+// no console error; the first key unlocks sound and the menu plays one; a
+// click on the sound button at another canvas scale (CSS size x pixel ratio)
+// turns sound off and the setting survives a reload (the state file lives in
+// IndexedDB); real key presses start a game, a hidden page pauses it, and
+// keys complete level 1 (the level caption changes). Prints "ok:"/"FAIL:" lines and a count; fails
+// when anything, the browser included, is missing.
+//
+// Usage: node browser_test.mjs <site folder>   (the folder scripts/web.sh builds)
+import path from 'path';
+import { launch, requireDriver, serve, sleep } from '../../tools/bench/web/browser.mjs';
+
+const { PNG } = requireDriver('pngjs');
+const site = path.resolve(process.argv[2]);
+let passed = 0;
+let failed = 0;
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok' : 'FAIL'}: ${what}${ok || !detail ? '' : ` (${detail})`}`);
+  ok ? ++passed : ++failed;
+}
+
+// Screenshots as RGBA pixels; positions are in CSS pixels of the page.
+async function shot(page) {
+  const img = PNG.sync.read(Buffer.from(await page.screenshot()));
+  img.ratio = img.width / page.viewport().width;
+  return img;
+}
+function pixel(img, x, y) {
+  const o = (Math.round(y * img.ratio) * img.width + Math.round(x * img.ratio)) * 4;
+  return [img.data[o], img.data[o + 1], img.data[o + 2]];
+}
+const near = (a, b, tol) => a.every((v, i) => Math.abs(v - b[i]) <= tol);
+// Mean difference per channel over a rectangle [x, y, w, h] given at 640 x 480 and drawn at `scale` in `img`.
+function regionDifference(img, reference, [x, y, w, h], scale = 1) {
+  let sum = 0;
+  for (let j = 0; j < h; ++j) {
+    for (let i = 0; i < w; ++i) {
+      const a = pixel(img, (x + i) * scale, (y + j) * scale);
+      const b = pixel(reference, x + i, y + j);
+      sum += Math.abs(a[0] - b[0]) + Math.abs(a[1] - b[1]) + Math.abs(a[2] - b[2]);
+    }
+  }
+  return sum / (3 * w * h);
+}
+const server = await serve(site);
+const browser = await launch();
+const page = await browser.newPage();
+await page.setViewport({ width: 640, height: 480 });
+
+const consoleLines = [];
+const errors = [];
+page.on('console', (m) => (m.type() === 'error' ? errors : consoleLines).push(m.text()));
+page.on('pageerror', (e) => errors.push(e.message));
+page.on('requestfailed', (r) => errors.push(`request failed: ${r.url()}`));
+const seen = (re) => consoleLines.some((l) => re.test(l));
+async function waitConsole(re, ms) {
+  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (seen(re)) return true;
+  return false;
+}
+
+// Every status text the page shows, every audio context and every sound started.
+await page.evaluateOnNewDocument(() => {
+  window.statusTexts = [];
+  new MutationObserver(() => {
+    const t = document.getElementById('status-text');
+    if (t && t.offsetParent !== null) window.statusTexts.push(t.textContent);
+  }).observe(document, { subtree: true, childList: true, characterData: true, attributes: true });
+  window.audioContexts = [];
+  window.played = [];
+  const Context = window.AudioContext;
+  window.AudioContext = function (...args) {
+    const context = new Context(...args);
+    window.audioContexts.push(context);
+    return context;
+  };
+  const start = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function (...args) {
+    window.played.push(performance.now());
+    return start.apply(this, args);
+  };
+});
+
+// A slow line, so that the download takes a moment and its progress shows.
+const cdp = await page.createCDPSession();
+await cdp.send('Network.emulateNetworkConditions',
+  { offline: false, latency: 20, downloadThroughput: 4e6, uploadThroughput: 4e6 });
+
+// The loading screen's clear colour shows in the corner, then the menu once
+// it has slid in: the red play triangle and the green help button in place.
+const loadingColour = [40, 40, 80];
+const playTriangle = [214, 40, 57];
+const helpGreen = [46, 229, 47];
+async function waitPicture(test, ms) {
+  for (const end = Date.now() + ms; Date.now() < end;) {
+    const img = await shot(page);
+    if (test(img)) return img;
+  }
+  return null;
+}
+// Loads the page (or, with no url, waits as the game reloads its pictures for a new size).
+async function reachMenu(url, label, scale = 1) {
+  if (url) await page.goto(url);
+  const loading = await waitPicture((img) => near(pixel(img, 3, 3), loadingColour, 8), 60000);
+  check(loading !== null, `${label}: the loading colour (40, 40, 80) shows`);
+  const menu = await waitPicture((img) => near(pixel(img, 320 * scale, 288 * scale), playTriangle, 24) &&
+    near(pixel(img, 230 * scale, 420 * scale), helpGreen, 24), 60000);
+  check(menu !== null, `${label}: the menu shows`);
+  await sleep(500);
+  return shot(page);
+}
+
+await reachMenu(`${server.url}/?trace=1`, 'first visit');
+const statuses = await page.evaluate(() => window.statusTexts);
+check(statuses.some((t) => /Downloading \d+(\.\d)? MB/.test(t)), 'the download progress shows',
+  JSON.stringify(statuses.slice(0, 3)));
+await cdp.send('Network.emulateNetworkConditions',
+  { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+
+// Sound: locked until the first key; then the menu's selection sound plays.
+const states = () => page.evaluate(() => window.audioContexts.map((c) => c.state));
+const before = await states();
+const playedBefore = await page.evaluate(() => window.played.length);
+check(before.length > 0 && before.every((s) => s !== 'running') && playedBefore === 0,
+  'sound is locked and silent before the first key', JSON.stringify(before));
+// Players hold keys and buttons for a moment: the game reads whether they
+// are down at each update, and a busy machine may draw few frames a second.
+const hold = { delay: 250 };
+await page.keyboard.press('ArrowRight', hold);
+const sounded = await page.waitForFunction(() => window.played.length > 0, { timeout: 5000 }).catch(() => null);
+const after = await states();
+check(after.length > 0 && after.every((s) => s === 'running'), 'the first key unlocks sound', JSON.stringify(after));
+check(sounded !== null, 'the key plays a sound');
+await page.keyboard.press('ArrowLeft', hold);
+
+// The sound button: a click turns sound off (its icon changes) and the
+// setting comes back from IndexedDB after a reload.
+const soundButton = [10, 220, 40, 40];
+const changed = (a, b) => regionDifference(a, b, soundButton) > 2;
+const onPicture = await shot(page);
+await page.mouse.click(30, 240, hold);
+await sleep(700);
+const offPicture = await shot(page);
+check(changed(onPicture, offPicture), 'a click turns sound off');
+const reloaded = await reachMenu(`${server.url}/`, 'reload');
+check(seen(/^Settings Loaded$/), 'the saved settings are read at start');
+check(!changed(reloaded, offPicture) && changed(reloaded, onPicture), 'sound is still off after the reload');
+
+// Another page size at twice the pixel ratio: the canvas follows it, and a
+// click still lands on the sound button.
+await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 2 });
+const scale = 800 / 640;
+const scaledMenu = await reachMenu(null, 'resized', scale);
+const canvas = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
+check(canvas[0] === 1600 && canvas[1] === 1200, 'the canvas has CSS size x pixel ratio pixels', `${canvas}`);
+await page.mouse.click(30 * scale, 240 * scale, hold);
+await sleep(700);
+check(regionDifference(await shot(page), scaledMenu, soundButton, scale) > 2, 'a click on the scaled canvas turns sound on');
+
+// Level 1 by keys: the caption reads "Level 1/15"; walk left past the tree
+// to the wall, then right onto the exit star, and the caption changes.
+const caption = [590, 4, 40, 16];
+await page.setViewport({ width: 640, height: 480 });
+await reachMenu(null, 'back at 640 x 480');
+await page.keyboard.press('KeyZ', hold);
+await sleep(1500);
+
+// Another tab in front hides the page: the game pauses (the pause panel, as
+// when the window loses the focus) and escape resumes it.
+const panelOrange = [178, 108, 12];
+const panelShown = (img) => near(pixel(img, 260, 230), panelOrange, 24);
+const other = await browser.newPage();
+await other.bringToFront();
+await sleep(1000);
+await page.bringToFront();
+await other.close();
+check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
+await page.keyboard.press('Escape', hold);
+check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
+await sleep(500);
+const level1 = await shot(page);
+await page.keyboard.down('ArrowLeft');
+await sleep(4000);
+await page.keyboard.up('ArrowLeft');
+await page.keyboard.down('ArrowRight');
+const level2 = await waitPicture((img) => regionDifference(img, level1, caption) > 10, 20000);
+await page.keyboard.up('ArrowRight');
+check(level2 !== null, 'level 1 completes by keys: the level caption changes');
+
+check(errors.length === 0, 'no console errors', errors.join(' | '));
+await browser.close();
+server.close();
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed === 0 ? 0 : 1);
