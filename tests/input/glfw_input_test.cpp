@@ -1,6 +1,6 @@
 // The host's input translation: GLFW keys to the game's key codes by meaning,
-// the characters control keys type, characters beyond 16 bits, and joystick
-// axes and buttons as raw joysticks and gamepads report them.
+// the characters control keys type, characters beyond 16 bits, gamepads, and
+// pointer positions in framebuffer pixels.
 #include "host/glfw_input.h"
 
 #include <GLFW/glfw3.h>
@@ -76,22 +76,15 @@ TEST(GlfwInputTest, GamepadsFollowTheGameLayout) {
     }
 }
 
-TEST(PointerTest, ScreenCoordinatesBecomeFramebufferPixels) {
-    struct Case {
-        int windowW, windowH, pixelsW, pixelsH;
-        double x, y, wantX, wantY;
-    };
-    const Case cases[] = {
-        {640, 480, 640, 480, 100, 50, 100, 50},      // ordinary display
-        {640, 480, 1280, 960, 100, 50, 200, 100},    // scaled by 2
-        {800, 600, 1000, 900, 80, 60, 100, 90},      // each axis by its own ratio
-        {0, 0, 1280, 960, 100, 50, 100, 50},         // minimised: no size to scale by
-    };
-    for (const Case& c : cases) {
-        double x = c.x, y = c.y;
-        kpScreenToFramebuffer(&x, &y, c.windowW, c.windowH, c.pixelsW, c.pixelsH);
-        EXPECT_EQ(c.wantX, x) << "window " << c.windowW << "x" << c.windowH << ", pixels " << c.pixelsW;
-        EXPECT_EQ(c.wantY, y) << "window " << c.windowW << "x" << c.windowH << ", pixels " << c.pixelsH;
+TEST(GlfwInputTest, PointerScreenCoordinatesBecomeFramebufferPixels) {
+    const struct { int windowW, windowH, pixelsW, pixelsH; std::vector<double> in, out; } cases[] = {
+        {640, 480, 640, 480, {100, 50}, {100, 50}},   {640, 480, 1280, 960, {100, 50}, {200, 100}},  // scaled by 2
+        {800, 600, 1000, 900, {80, 60}, {100, 90}},   // each axis by its own ratio
+        {0, 0, 1280, 960, {100, 50}, {100, 50}}};     // minimised: no size to scale by
+    for (const auto& c : cases) {
+        std::vector<double> p = c.in;
+        kpScreenToFramebuffer(&p[0], &p[1], c.windowW, c.windowH, c.pixelsW, c.pixelsH);
+        EXPECT_EQ(p, c.out) << "window " << c.windowW << "x" << c.windowH << ", pixels " << c.pixelsW << "x" << c.pixelsH;
     }
 }
 
