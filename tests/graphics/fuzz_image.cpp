@@ -1,5 +1,5 @@
 // libFuzzer target for the image path: the PNG checks and the decoder, on
-// bytes from memory. Built by scripts/fuzz-image.sh, not by the normal build.
+// bytes from memory. Built by tests/fuzz/fuzz.sh, not by the normal build.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

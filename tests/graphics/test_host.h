@@ -1,49 +1,33 @@
-// A host for the graphics tests: a KpGame whose window is a real GLFW window
-// (opened on demand, reopened like the fullscreen toggle does) or none at all,
-// plus helpers that make image files with ImageMagick in a scratch folder.
+// The host of the graphics tests is the real desktop host in a scratch folder
+// (the working folder, with ./data/ for asset names); its window is opened on
+// demand. Image files are made with ImageMagick, pixels read back through the
+// renderer.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "host/game_host.h"
-
-struct GLFWwindow;
-
-// The one test host. Without a window it behaves like the headless host.
-class TestHost : public KpGame {
-public:
-    static TestHost& Get();
-
-    // Destroys any window, opens a new w x h one, makes it current and moves
-    // glfwGraphicsSeq on. False when no display is available.
-    bool OpenWindow(int width, int height);
-    void CloseWindow();
-    GLFWwindow* Window() const { return window_; }
-
-    void WindowSize(int* width, int* height) override;
-    bool HasGraphicsContext() override;
-    String PathToFilePath(const String& path) override;
-
-private:
-    TestHost() = default;
-    GLFWwindow* window_ = nullptr;
-};
-
-// Scratch folder for files made by the tests; it is also the working folder,
-// with a ./data/ folder for asset paths.
-const std::string& ScratchDir();
-// Runs ImageMagick's convert with the given arguments; the last one is the output
-// file name inside ScratchDir()/data; arguments ending in "fmt:" choose the
-// output format. The arguments go through the shell. Returns the full path.
-std::string MakeImage(const std::string& args, const std::string& name);
-// Writes raw bytes to ScratchDir()/data/name and returns the full path.
-std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes);
-std::vector<unsigned char> ReadFile(const std::string& path);
+#include "host/glfw_game.h"
 
 class gxtkGraphics;
 
-// Reads window pixels through the renderer (which flushes first) as 0xRRGGBB.
+KpGlfwGame& Host();  // the one host, without a window until one is asked for
+// Opens a new w x h window (as the fullscreen toggle does) or, when `reuse`,
+// keeps an open one of that size current. False without a display.
+bool OpenWindow(int width, int height, bool reuse = true);
+
+// Runs ImageMagick's convert with `args` (through the shell) to write
+// data/name (a failure fails the test); WriteFile writes raw bytes there.
+// Both return the full path.
+std::string MakeImage(const std::string& args, const std::string& name);
+std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes);
+
+// Window pixels read through the renderer (which flushes first) as 0xRRGGBB.
+std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count);
 unsigned RgbAt(gxtkGraphics* g, int x, int y);
-// Makes sure a w x h window is open and current; false without a display.
-bool EnsureWindow(int width, int height);
+struct Pixel {
+    int x, y;
+    unsigned rgb;
+};
+void ExpectPixels(gxtkGraphics* g, std::initializer_list<Pixel> pixels, const char* what);

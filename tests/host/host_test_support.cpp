@@ -1,21 +1,16 @@
 #include "tests/host/host_test_support.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-ScopedWorkFolder::ScopedWorkFolder() {
-    char buffer[4096] = {};
-    if (getcwd(buffer, sizeof buffer)) previous_ = buffer;
+ScopedWorkFolder::ScopedWorkFolder() : previous_(std::filesystem::current_path().string()) {
     char pattern[] = "/tmp/glimmer_host_XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(pattern) || chdir(pattern) != 0) throw std::runtime_error("no scratch folder");
     path_ = pattern;
-    if (chdir(path_.c_str()) != 0) throw std::runtime_error("chdir failed");
 }
 
 ScopedWorkFolder::~ScopedWorkFolder() {
@@ -25,20 +20,13 @@ ScopedWorkFolder::~ScopedWorkFolder() {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+void WriteFileBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
-}
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 String Utf16(const std::u16string& text) { return String(text.data(), static_cast<int>(text.size())); }

@@ -5,8 +5,8 @@
 
 #include "runtime/string.h"
 
-// Makes a fresh folder and makes it the working folder; restores the old
-// working folder and removes the new one on destruction.
+// Makes a fresh folder the working folder; restores the old one and removes
+// the new one on destruction.
 class ScopedWorkFolder {
 public:
     ScopedWorkFolder();
@@ -18,9 +18,7 @@ private:
     std::string previous_;
 };
 
-std::string ReadFileBytes(const std::string& path);            // empty when missing
+std::string ReadFileBytes(const std::string& path);  // empty when missing
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-
-// A String of UTF-16 units, for texts beyond ASCII.
-String Utf16(const std::u16string& text);
+String Utf16(const std::u16string& text);  // a String of UTF-16 units, for texts beyond ASCII

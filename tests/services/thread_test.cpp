@@ -3,46 +3,37 @@
 #include "services/thread.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
+#include <fstream>
 #include <thread>
 
+#include "host/game_host.h"
 #include "services/data_buffer.h"
-#include "tests/services/services_test_support.h"
 
 namespace {
 
-// Polls IsRunning until it turns false; a bounded number of polls, not a time limit.
-bool PollUntilFinished(KpThread* thread) {
-    constexpr int kMaxPolls = 10000000;
-    for (int i = 0; i < kMaxPolls; ++i) {
-        if (!thread->IsRunning()) return true;
-        std::this_thread::yield();
-    }
-    return false;
-}
+using Gate = std::atomic<bool>;  // a body waits until its gate is opened (set true)
 
-// Counts its runs; each run waits at the gate (when given) first.
-class CountingThread : public KpThread {
-public:
-    Gate* gate = nullptr;
-    std::atomic<int> runs{0};
-
-    void Run__UNSAFE__() override {
-        if (gate) gate->Pass();
-        ++runs;
-    }
-};
-
-// Reports as its result the object it was handed before Start.
-class ReportingThread : public KpThread {
+// Counts its runs and destructions; each run waits at the gate (when given),
+// then reports as its result the object it was handed before Start.
+class ProbedThread : public KpThread {
 public:
     Gate* gate = nullptr;
     Object* payload = nullptr;
+    std::atomic<int> runs{0};
+    int* destroyed = nullptr;
 
+    ~ProbedThread() override {
+        if (destroyed) ++*destroyed;
+        if (gate) *gate = true;  // should it be collected while gated, the base's join still returns
+    }
     void Run__UNSAFE__() override {
-        if (gate) gate->Pass();
+        while (gate && !*gate) std::this_thread::yield();
+        ++runs;
         SetResult(payload);
     }
     void mark() override {
@@ -51,10 +42,37 @@ public:
     }
 };
 
+// Polls IsRunning until it turns false; a bounded number of polls, not a time limit.
+bool PollUntilFinished(KpThread* thread) {
+    for (int i = 0; i < 10000000 && thread->IsRunning(); ++i) std::this_thread::yield();
+    return !thread->IsRunning();
+}
+
+TEST(KpThread, StatesAcrossStartWaitAndRestart) {
+    ProbedThread* thread = new ProbedThread();
+    thread->Wait();
+    EXPECT_EQ(KpThread::kIdle, thread->State()) << "Wait on a never-started thread returns at once";
+    thread->Start();
+    ASSERT_TRUE(PollUntilFinished(thread)) << "IsRunning never became false";
+    EXPECT_EQ(KpThread::kFinished, thread->State()) << "finished but not joined";
+    thread->Start();  // from finished: reaps the old thread and runs again
+    thread->Wait();
+    EXPECT_EQ(KpThread::kIdle, thread->State());
+    Gate gate{false};
+    thread->gate = &gate;
+    thread->Start();
+    EXPECT_TRUE(thread->IsRunning());
+    thread->Start();
+    gate = true;
+    thread->Wait();
+    EXPECT_EQ(3, thread->runs.load()) << "a second Start while running must not run the body again";
+    thread->gate = nullptr;  // the gate ends with this test; the thread may be collected later
+}
+
 // The worker side of an asynchronous file load.
 class LoaderThread : public KpThread {
 public:
-    KpDataBuffer* buffer = nullptr;
+    KpDataBuffer* buffer = new KpDataBuffer();
     String path;
 
     void Run__UNSAFE__() override { buffer->_LoadAsync(path, this); }
@@ -64,123 +82,71 @@ public:
     }
 };
 
-TEST(KpThread, WaitOnANeverStartedThreadReturnsAtOnce) {
-    CountingThread* thread = new CountingThread();
-    thread->Wait();
-    EXPECT_EQ(KpThread::kIdle, thread->State());
-    EXPECT_FALSE(thread->IsRunning());
-    EXPECT_EQ(0, thread->runs.load());
-}
-
-TEST(KpThread, StartWhileRunningDoesNothing) {
-    Gate gate;
-    CountingThread* thread = new CountingThread();
-    thread->gate = &gate;
-    thread->Start();
-    EXPECT_TRUE(thread->IsRunning());
-    thread->Start();
-    gate.Open();
-    thread->Wait();
-    EXPECT_EQ(1, thread->runs.load()) << "a second Start while running must not run the body again";
-    EXPECT_EQ(KpThread::kIdle, thread->State());
-}
-
-TEST(KpThread, FinishesBeforeWaitAndRestarts) {
-    CountingThread* thread = new CountingThread();
-    thread->Start();
-    ASSERT_TRUE(PollUntilFinished(thread)) << "IsRunning never became false";
-    EXPECT_EQ(1, thread->runs.load()) << "the body returned";
-    EXPECT_EQ(KpThread::kFinished, thread->State()) << "finished but not joined";
-
-    thread->Start();  // from finished: reaps the old thread and runs again
-    thread->Wait();
-    EXPECT_EQ(2, thread->runs.load());
-    EXPECT_EQ(KpThread::kIdle, thread->State());
-    thread->Wait();  // idle again: returns at once
-}
-
 TEST(KpThread, LoadAsyncDeliversItsBufferAsTheResult) {
-    EnsureTestGame();
-    std::string path = WriteScratchFile("async.bin", {0x34, 0x12, 0xff});
-
-    LoaderThread* loader = new LoaderThread();
-    loader->buffer = new KpDataBuffer();
-    loader->path = String(path.c_str());
-    loader->Start();
-    loader->Wait();
-    EXPECT_EQ(loader->buffer, loader->Result());
-    EXPECT_EQ(3, loader->buffer->Length());
-    EXPECT_EQ(4660, loader->buffer->PeekShort(0));
-    EXPECT_EQ(-1, loader->buffer->PeekByte(2));
-
-    LoaderThread* missing = new LoaderThread();
-    missing->buffer = new KpDataBuffer();
-    missing->path = String("/nonexistent/services_async.bin");
-    missing->Start();
-    missing->Wait();
-    EXPECT_EQ(nullptr, missing->Result()) << "a failed load reports no result";
-    EXPECT_EQ(0, missing->buffer->Length());
+    static KpGame host;  // loads go through the host
+    const std::string path = "/tmp/services_async_" + std::to_string(getpid());
+    std::ofstream(path) << "\x34\x12\xff";
+    for (const std::string& file : {path, std::string("/nonexistent/services_async.bin")}) {
+        LoaderThread* loader = new LoaderThread();
+        loader->path = String(file.c_str());
+        loader->Start();
+        loader->Wait();
+        const bool found = file == path;
+        EXPECT_EQ(found ? loader->buffer : nullptr, loader->Result()) << file;
+        EXPECT_EQ(found ? 3 : 0, loader->buffer->Length()) << file;
+    }
     std::remove(path.c_str());
 }
 
+Object* g_root = nullptr;
+
+// Full collections over the running threads and g_root; all garbage is destroyed at once.
+void CollectAndDestroy() {
+    gc_set_root_marker([] {
+        kpMarkRunningThreads();
+        gc_mark_q(g_root);
+    });
+    for (int i = 0; i < 2; ++i) {
+        gc_mark();  // queue the roots first, or the first full collection misses them
+        gc_collect_all();
+        gc_flush_free(INT_MAX);
+    }
+}
+
 TEST(KpThread, RunningThreadAndResultSurviveCollections) {
-    InstallTestRootMarker();
+    struct Probe : Object {
+        int* destroyed;
+        explicit Probe(int* d) : destroyed(d) {}
+        ~Probe() override { ++*destroyed; }
+    };
     int threadsDestroyed = 0;
     int payloadsDestroyed = 0;
-    struct ProbedThread : ReportingThread {
-        int* destroyed = nullptr;
-        // Should it be collected while gated, let the body go so the base's join returns.
-        ~ProbedThread() override {
-            ++*destroyed;
-            gate->Open();
-        }
-    };
-
-    Gate gate;
+    Gate gate{false};
     ProbedThread* thread = new ProbedThread();
     thread->destroyed = &threadsDestroyed;
     thread->gate = &gate;
-    gc_assign(thread->payload, static_cast<Object*>(new DestructionProbe(&payloadsDestroyed)));
+    gc_assign(thread->payload, static_cast<Object*>(new Probe(&payloadsDestroyed)));
     Object* payload = thread->payload;
     thread->Start();
-    // Nothing but the running thread holds either object now.
-    CollectAndDestroy();
-    CollectAndDestroy();
-    EXPECT_EQ(0, threadsDestroyed) << "a running thread was collected";
-    EXPECT_EQ(0, payloadsDestroyed) << "an object the running body uses was collected";
-
-    gate.Open();
+    CollectAndDestroy();  // nothing but the running thread holds either object now
+    EXPECT_EQ(0, threadsDestroyed + payloadsDestroyed) << "a running thread or what its body uses was collected";
+    gate = true;
     thread->Wait();
     ASSERT_EQ(payload, thread->Result());
     thread->payload = nullptr;  // owner side, after the join: only the result holds it
-    testRoot = thread;
-    CollectAndDestroy();
+    g_root = thread;
     CollectAndDestroy();
     EXPECT_EQ(0, payloadsDestroyed) << "the result of a reachable thread was collected";
-
-    testRoot = nullptr;
-    CollectAndDestroy();
+    g_root = nullptr;
     CollectAndDestroy();
     EXPECT_EQ(1, threadsDestroyed) << "an unreferenced idle thread stays alive";
     EXPECT_EQ(1, payloadsDestroyed);
-}
-
-TEST(KpThread, FinishedUnwaitedThreadIsReleasedByTheCollector) {
-    InstallTestRootMarker();
-    int destroyed = 0;
-    struct ProbedThread : CountingThread {
-        int* destroyed = nullptr;
-        ~ProbedThread() override { ++*destroyed; }
-    };
-    ProbedThread* thread = new ProbedThread();
-    thread->destroyed = &destroyed;
-    thread->Start();
-    ASSERT_TRUE(PollUntilFinished(thread));
-    // Never waited for and held by nothing: the destructor reaps the system thread.
-    CollectAndDestroy();
-    CollectAndDestroy();
-    CollectAndDestroy();
-    EXPECT_EQ(1, destroyed) << "a finished thread nobody refers to must not stay a root";
+    ProbedThread* unwaited = new ProbedThread();
+    unwaited->destroyed = &threadsDestroyed;
+    unwaited->Start();
+    ASSERT_TRUE(PollUntilFinished(unwaited));
+    CollectAndDestroy();  // never waited for and held by nothing: the destructor reaps the system thread
+    EXPECT_EQ(2, threadsDestroyed) << "a finished thread nobody refers to must not stay a root";
 }
 
 }  // namespace

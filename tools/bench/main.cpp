@@ -3,7 +3,7 @@
 // collector, printed one per line as "name value unit" (lines starting with
 // "#" are notes).
 //
-// Usage: glimmer-bench [--sections logic,render,program,gc] [--quick]
+// Usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick]
 //                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
 //                      [--data path/to/data] [--save-frames folder]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
@@ -22,6 +22,7 @@
 #include "tools/bench/bench_host.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/game_driver.h"
+#include "tools/bench/heap_section.h"
 #include "tools/bench/logic_section.h"
 #include "tools/bench/program_probe.h"
 #include "tools/bench/render_section.h"
@@ -55,17 +56,18 @@ std::string LoadAverage() {
 }
 
 constexpr const char* kUsage =
-    "usage: glimmer-bench [--sections logic,render,program,gc] [--quick] [--pixel-hash FRAMES]\n"
+    "usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick] [--pixel-hash FRAMES]\n"
     "                     [--shots FOLDER] [--program GLIMMER] [--data FOLDER]\n"
     "                     [--save-frames FOLDER]\n"
-    "Prints figures of the game's logic, rendering, real program and collector, one\n"
-    "\"name value unit\" per line. Run it under an X server.\n";
+    "Prints figures of the game's logic, rendering, real program and collector (in play\n"
+    "and on a synthetic heap), one \"name value unit\" per line. Run it under an X server.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--gl-baseline") == 0) return GlBaselineMain();
-    std::set<std::string> sections = {"logic", "render", "program", "gc"};
+    std::set<std::string> sections = {"logic", "render", "program", "gc", "heap"};
+    double heapScale = 1.0;
     const std::string build = BuildDir();
     ProgramOptions program;
     // The program sits at the top of the build folder (older builds: in host/).
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
             program.startupRuns = 1;
             program.gameSeconds = 5;
             program.unfocusedSeconds = 3;
+            heapScale = 0.2;
         } else if (commandLine.Is("--pixel-hash")) {
             render.hashFrames = std::atoi(commandLine.Value().c_str());
         } else if (commandLine.Is("--shots")) {
@@ -118,6 +121,7 @@ int main(int argc, char** argv) {
     BenchNote("load average at start: " + LoadAverage() + " (figures are noisy when other work runs)");
     BenchNote(std::string("SDL2 peer: ") + (SdlPeerAvailable() ? "built" : "not built (libsdl2-dev missing)"));
 
+    if (sections.count("heap")) HeapSection(heapScale);
     const bool windows = sections.count("render") && glfwInit();
     if (sections.count("render") && !windows) BenchNote("no display: rendering is not measured");
     BenchHost host;
@@ -125,6 +129,7 @@ int main(int argc, char** argv) {
 
     if (windows) {
         for (const Size& s : kSizes) RenderScene(driver, false, s.width, s.height, render);
+        BatchFillFigures(driver.host());
     }
     if (!driver.StartGame()) {
         std::fprintf(stderr, "glimmer-bench: the game did not start from the menu\n");

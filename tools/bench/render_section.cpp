@@ -2,11 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
+#include "graphics/surface.h"
 #include "tools/bench/draw_recording.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/sdl_peer.h"
@@ -224,4 +226,31 @@ bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const R
     if (options.hashFrames > 0) BenchFigure(prefix + "ours_pixels_hash", hash, "fnv1a");
     if (peerOpen) BenchFigure(prefix + "empty_frame_sdl", Median(emptySdl), "ms");
     return true;
+}
+
+void BatchFillFigures(BenchHost& host) {
+    constexpr int kRounds = 2000;
+    constexpr int kAttempts = 7;
+    if (!host.OpenWindow(640, 480)) return;
+    gxtkGraphics* g = new gxtkGraphics();
+    g->BeginRender();
+    gxtkSurface* sheet = g->CreateSurface(256, 256);
+    auto time = [&](const char* name, auto quad) {
+        double best = 1e30;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            const double start = WallSeconds();
+            for (int r = 0; r < kRounds; ++r) {
+                for (int i = 0; i < gxtkGraphics::kMaxQuads; ++i) quad(i);
+                g->vertexCount = 0;
+            }
+            best = std::min(best, (WallSeconds() - start) * 1e9 / (double(kRounds) * gxtkGraphics::kMaxQuads));
+        }
+        BenchFigure(name, best, "ns/quad");
+    };
+    time("render_quad_fill_textured", [&](int i) { g->DrawSurface2(sheet, float(i), 10, 32, 0, 32, 32); });
+    time("render_quad_fill_rect", [&](int i) { g->DrawRect(float(i), 10, 4, 4); });
+    g->SetMatrix(0.8f, 0.6f, -0.6f, 0.8f, 100, 50);
+    time("render_quad_fill_textured_transformed", [&](int i) { g->DrawSurface2(sheet, float(i), 10, 32, 0, 32, 32); });
+    g->EndRender();
+    host.CloseWindow();
 }

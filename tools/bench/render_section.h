@@ -23,3 +23,7 @@ struct RenderOptions {
 // Records and replays the menu (`inGame` false) or play at w x h; prints
 // figures prefixed "<scene>_<w>x<h>_". False when no window could be opened.
 bool RenderScene(GameDriver& driver, bool inGame, int width, int height, const RenderOptions& options);
+// CPU cost of appending quads to the renderer's batch, which is emptied before
+// it would be drawn so that no GL call is timed: best of several rounds, in ns
+// per quad (render_quad_fill_*), in a window of its own.
+void BatchFillFigures(BenchHost& host);
