@@ -51,16 +51,16 @@ seed() {
     mkdir -p "$s"
     case $1 in
         image)
-            for spec in "-colorspace Gray -depth 1 -define png:bit-depth=1" "-colorspace Gray -depth 4 -define png:bit-depth=4" \
+            for options in "-colorspace Gray -depth 1 -define png:bit-depth=1" "-colorspace Gray -depth 4 -define png:bit-depth=4" \
                 "-define png:color-type=2" "-colors 5 -define png:color-type=3" "-interlace PNG" \
                 "-colorspace Gray -alpha set -channel A -evaluate set 50% +channel -define png:color-type=4" \
                 "-alpha set -channel A -evaluate set 40% +channel -define png:color-type=6" \
                 "-colors 4 -transparent white -define png:color-type=3"; do
-                convert -size 9x5 gradient:white-blue -depth 8 $spec "$s/$((i++)).png" || return 1
+                convert -size 9x5 gradient:white-blue -depth 8 $options "$s/$((i++)).png" || return 1
             done ;;
         wav)
-            for spec in "8000 1 -b 16" "8000 2 -b 8" "11025 2 -b 16" "8000 1 -e ima-adpcm"; do
-                set -- $spec
+            for options in "8000 1 -b 16" "8000 2 -b 8" "11025 2 -b 16" "8000 1 -e ima-adpcm"; do
+                set -- $options
                 sox -V1 -r "$1" -c "$2" -n "${@:3}" "$s/$((i++)).wav" synth 0.2 sine 440 || return 1
             done ;;
         ogg)
