@@ -77,24 +77,23 @@ PY
     esac
 }
 
+# Leak checks only for the loaders: with the whole game in the process, a scan
+# after every input would cost more than the input.
 status=0
 for name in $targets; do
     case $name in
-        image) kept=$root/tests/graphics/corpus ;;
-        wav | ogg) kept=$root/tests/audio/corpus ;;
-        *) kept=$root/tests/fuzz/corpus/$name ;;
+        image | wav | ogg) build=build_loader leaks=1 kept=$root/tests/audio/corpus ;;
+        *) build=build_game leaks=0 kept=$root/tests/fuzz/corpus/$name ;;
     esac
+    [ "$name" = image ] && kept=$root/tests/graphics/corpus
     mkdir -p "$work/$name/corpus"
-    case $name in image | wav | ogg) build_loader "$name" ;; *) build_game "$name" ;; esac &&
-        seed "$name" &&
+    if $build "$name" && seed "$name" &&
         (cd "$work/$name" && "$work/bin/$name" corpus seeds "$kept" -max_total_time="$seconds" -timeout=20 -max_len=65536 \
-            -rss_limit_mb=2048 -malloc_limit_mb=1024 -detect_leaks=0 -close_fd_mask=1 -artifact_prefix="$work/$name/" \
-            -print_final_stats=1 >"$work/$name.log" 2>&1)
-    if [ $? -eq 0 ]; then
+            -rss_limit_mb=2048 -malloc_limit_mb=1024 -detect_leaks=$leaks -close_fd_mask=1 -artifact_prefix="$work/$name/" \
+            -print_final_stats=1 >"$work/$name.log" 2>&1); then
         echo "$name: no failure, $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/$name.log" | grep -o '[0-9]*$') inputs"
     else
-        echo "$name: FAILED, see $work/$name.log"
-        tail -30 "$work/$name.log" 2>/dev/null
+        echo "$name: FAILED, see $work/$name.log" && tail -30 "$work/$name.log" 2>/dev/null
         status=1
     fi
 done

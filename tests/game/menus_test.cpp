@@ -1,5 +1,5 @@
-// What the keys, the stick and the pointer do on the main menu, in the
-// pause panel, in the credits and on the ending, through the whole game.
+// What the keys and the pointer do on the main menu, in the pause panel, in
+// the credits and on the ending, through the whole game.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -84,21 +84,6 @@ TEST(Controls, EveryKeyDoesWhatTheControlsPromise) {
     }
 }
 
-TEST(Controls, TheStickCountsStrictlyBeyond04) {
-    TestGame& game = OnTheMenu();
-    c_JoyState* joy = kp_input_device->m__joyStates.Get(0);
-    const float cases[][3] = {{0, 0.4f, -1}, {0, 0.41f, 0}, {0, -0.4f, -1}, {0, -0.41f, 8},
-                              {0.4f, 0, -1}, {0.41f, 0, 5}, {-0.4f, 0, -1}, {-0.41f, 0, 3}};
-    for (const auto& c : cases) {
-        joy->m_joyx[0] = c[0];
-        joy->m_joyy[0] = c[1];
-        for (int key : {0, 3, 5, 8}) {
-            EXPECT_EQ(game.app().p_PlayKey(key), key == c[2]) << "stick " << c[0] << "," << c[1] << " game key " << key;
-        }
-    }
-    joy->m_joyx[0] = joy->m_joyy[0] = 0;
-}
-
 TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
     const struct {
         int key, selection;
@@ -146,6 +131,19 @@ TEST(MainMenu, TheActionKeyActsOnTheSelection) {
     }
 }
 
+// Drawn in the state left in place: the jump scheme's caption (on the right)
+// takes the key letters' green.
+TEST(MainMenu, TheJumpSchemeCaptionTakesTheKeyLettersColour) {
+    TestGame& game = OnTheMenu();
+    int glyphs = 0;
+    for (const DrawRecord& d : game.Records(kFont)) {
+        if (d.y != 480 - 64 + 40 || d.x < 320) continue;
+        ++glyphs;
+        EXPECT_TRUE(d.red == 0 && d.green == 180 && d.blue == 0) << d.red << "," << d.green << "," << d.blue;
+    }
+    EXPECT_GT(glyphs, 10) << "no \" 1-Button-Jump\" caption";
+}
+
 TEST(MainMenu, TheCreditsBlockTheMenuAndTheirClosingPressActsOnNothing) {
     TestGame& game = OnTheMenu();
     c_MyApp& app = game.app();
@@ -174,6 +172,11 @@ TEST(PausePanel, KeysAndClicksActOnItsButtons) {
     game.PressKey(kEscape);
     game.Step(15);
     EXPECT_EQ(app.m_pauseY, 248) << "risen by 24 an update to mid-screen";
+    for (const DrawRecord& d : game.Records(97)) {
+        if (d.y > 64) {
+            EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "the panel's buttons at the bottom strip's alpha";
+        }
+    }
     for (const auto& [key, selection] : {std::pair{kRight, 1}, {kDown, 0}, {kUp, -1}, {kDown, 0}, {kRight, 1}}) {
         game.PressKey(key);
         EXPECT_EQ(app.m_pauseSel, selection) << "key " << key;

@@ -129,20 +129,12 @@ void TestGame::Play(const InputScript& script, const std::function<void()>& each
     hold(0);
 }
 
-std::vector<DrawRecord> TestGame::Records() const {
+std::vector<DrawRecord> TestGame::Records(std::optional<float> kind) const {
     std::vector<DrawRecord> out;
     const float* list = app_->m_drawList.Data();
     for (int i = 0; i + kDrawRecordFloats <= app_->m_drawCount; i += kDrawRecordFloats) {
         const float* r = list + i;
-        out.push_back({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
-    }
-    return out;
-}
-
-std::vector<DrawRecord> TestGame::Records(float kind) const {
-    std::vector<DrawRecord> out;
-    for (const DrawRecord& d : Records()) {
-        if (d.kind == kind) out.push_back(d);
+        if (!kind || r[0] == *kind) out.push_back({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[10], r[11], r[12]});
     }
     return out;
 }

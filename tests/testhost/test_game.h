@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 // One draw record as the render replays it.
 struct DrawRecord {
-    float kind = 0, x = 0, y = 0, rot = 0, sx = 0, sy = 0, frame = 0, alpha = 0;
+    float kind = 0, x = 0, y = 0, rot = 0, sx = 0, sy = 0, frame = 0, alpha = 0, red = 0, green = 0, blue = 0;
 };
 
 struct TestGameOptions {
@@ -52,8 +53,8 @@ public:
     // update; every key is up again at the end.
     void Play(const InputScript& script, const std::function<void()>& each = nullptr);
 
-    std::vector<DrawRecord> Records() const;
-    std::vector<DrawRecord> Records(float kind) const;
+    // The draw records of the last update, all or those of one kind.
+    std::vector<DrawRecord> Records(std::optional<float> kind = std::nullopt) const;
     // The sound slot whose sample a channel last started; -1 for none.
     int SoundOn(int channel) const;
 

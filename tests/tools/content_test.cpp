@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,36 +28,20 @@ std::vector<unsigned char> Bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct Picture {
-    int w = 0, h = 0, depth = 0;
-    std::vector<unsigned char> pixels;
-    // Pixels without an alpha channel are opaque.
-    bool Visible(int x, int y) const { return depth % 2 == 1 || pixels[(size_t(y) * w + x) * depth + depth - 1] != 0; }
-};
-
-Picture Decode(const fs::path& path) {
-    const std::vector<unsigned char> bytes = Bytes(path);
-    Picture p;
-    unsigned char* pixels = kpDecodeImage(bytes.data(), bytes.size(), &p.w, &p.h, &p.depth);
-    if (pixels) {
-        p.pixels.assign(pixels, pixels + size_t(p.w) * p.h * p.depth);
-        std::free(pixels);
-    }
-    return p;
-}
-
 // Text advances 7 design pixels a character: every printable glyph is drawn
 // and, shadow included, at most 6 pixels wide in its 16 x 16 cell.
 TEST(Content, PrintableGlyphsAreDrawnAndFitTheAdvance) {
-    const Picture font = Decode(kData / "fonts/editundo.png");
-    ASSERT_FALSE(font.pixels.empty());
-    const int columns = font.w / kGlyphCell;
+    const std::vector<unsigned char> png = Bytes(kData / "fonts/editundo.png");
+    int w = 0, h = 0, depth = 0;
+    const std::unique_ptr<unsigned char, void (*)(void*)> pixels(kpDecodeImage(png.data(), png.size(), &w, &h, &depth), std::free);
+    ASSERT_TRUE(pixels && depth == 4) << "the font decodes to pixels with alpha";
+    const int columns = w / kGlyphCell;
     for (int frame = 1; frame <= kPrintable; ++frame) {
         const int x0 = (frame % columns) * kGlyphCell, y0 = (frame / columns) * kGlyphCell;
         int left = kGlyphCell, right = -1;
         for (int y = 0; y < kGlyphCell; ++y) {
             for (int x = 0; x < kGlyphCell; ++x) {
-                if (font.Visible(x0 + x, y0 + y)) left = std::min(left, x), right = std::max(right, x);
+                if (pixels.get()[((y0 + y) * w + x0 + x) * 4 + 3] != 0) left = std::min(left, x), right = std::max(right, x);
             }
         }
         const char glyph = static_cast<char>(frame + 32);
