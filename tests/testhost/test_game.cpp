@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,12 +26,18 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGILL, SIGFPE};
 // the process: the samples are never released into a later device, and the
 // framework may still point at a host. Never destroyed, so that leak checks
 // at exit still reach them.
+// Their state files are removed when the process ends.
 struct Graveyard {
     std::vector<c_MyApp*> apps;
     std::vector<KpHeadlessGame*> hosts;
+    std::vector<std::string> stateFiles;
 };
 Graveyard& Kept() {
     static auto* kept = new Graveyard();
+    static const int removal = std::atexit([] {
+        for (const std::string& file : Kept().stateFiles) std::remove(file.c_str());
+    });
+    (void)removal;
     return *kept;
 }
 
@@ -64,6 +71,7 @@ TestGame::TestGame(const TestGameOptions& options) {
     stateFile_ = (std::filesystem::temp_directory_path() /
                   ("glimmer-test-" + std::to_string(getpid()) + "-" + std::to_string(count++))).string();
     std::remove(stateFile_.c_str());
+    Kept().stateFiles.push_back(stateFile_);
     host_ = options.host ? options.host : new KpHeadlessGame();
     Kept().hosts.push_back(host_);
     host_->SetWindowSize(options.width, options.height);
