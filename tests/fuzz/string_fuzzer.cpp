@@ -1,10 +1,8 @@
-// libFuzzer target: String::Load's decoding of untrusted bytes (the state
-// file and every text the program reads go through it).
-//
-// Checks, beyond the sanitizers: reading the same bytes from a stream gives
-// the same text and error; a fallback to raw bytes keeps every byte as one
-// unit; UTF-16 input gives one unit per pair of bytes; and a decoded text
-// survives encoding and decoding again unchanged.
+// libFuzzer target: String::Load's decoding of untrusted bytes (the state file
+// and every text the program reads go through it). A stream gives the same
+// text and error as memory; a fallback to raw bytes keeps every byte as one
+// unit; UTF-16 gives one unit per pair of bytes; a decoded text survives
+// encoding and decoding again.
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -14,10 +12,9 @@
 namespace {
 
 void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "string fuzzer: %s\n", what);
-        std::abort();
-    }
+    if (condition) return;
+    std::fprintf(stderr, "string fuzzer: %s\n", what);
+    std::abort();
 }
 
 }  // namespace

@@ -8,33 +8,24 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# Arguments | status | stream that carries the usage (the other stays empty)
-cases=(
-    "--help|0|output"
-    "-h|0|output"
-    "--no-such-option|2|error"
-    "name --no-such-option|2|error"
-)
+[ "$#" -gt 0 ] || fail "no tool given"
 for tool in "$@"; do
     name=$(basename "$tool")
     [ -x "$tool" ] || { fail "$name is not built ($tool)"; continue; }
-    for row in "${cases[@]}"; do
+    # Arguments | status | the stream that carries the usage (the other stays empty)
+    for row in "--help|0|output" "-h|0|output" "--no-such-option|2|error" "name --no-such-option|2|error"; do
         IFS='|' read -r args want stream <<<"$row"
-        before=$failures
+        other=error && [ "$stream" = error ] && other=output
         mkdir "$work/run"
         # shellcheck disable=SC2086 # the arguments are split on purpose
         (cd "$work/run" && "$tool" $args >"$work/output" 2>"$work/error" </dev/null)
         status=$?
-        other=error && [ "$stream" = error ] && other=output
         [ "$status" = "$want" ] || fail "$name $args: status $status, expected $want"
         grep -q "^usage: $name" "$work/$stream" || fail "$name $args: no usage on standard $stream"
         [ -s "$work/$other" ] && fail "$name $args: wrote to standard $other: $(head -c 200 "$work/$other")"
         [ -z "$(ls -A "$work/run")" ] || fail "$name $args: made $(ls -A "$work/run")"
-        [ "$failures" = "$before" ] && echo "ok: $name $args"
         rm -rf "$work/run"
     done
 done
-[ "$#" -gt 0 ] || fail "no tool given"
 echo "$failures failure(s)"
 [ "$failures" = 0 ]

@@ -1,0 +1,74 @@
+// The stored levels: fifteen different maps that keep the rules every level is
+// built for, and one small room for every other level number.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "game/world/level_store.h"
+#include "tests/testhost/test_game.h"
+
+namespace {
+
+constexpr int kSide = 64;
+constexpr int kSpikeRow = 62;
+constexpr int kLevels = 15;
+constexpr int kMaxTrees = 8;
+constexpr char kTileCharacters[] = "0123456789DdP$SXx)(}{Bb";
+
+std::string Decoded(int level) { return TestGame::Shared().app().p_Uncrunch(kp_Levels_FetchLevel(level)).ToUtf8(); }
+
+// Walls on all four edges, spikes along row 62 between them, known tiles only.
+void ExpectFrame(const std::string& map, const std::string& name) {
+    ASSERT_EQ(map.size(), static_cast<size_t>(kSide * kSide)) << name;
+    for (int i = 0; i < kSide; ++i) {
+        for (int at : {i, (kSide - 1) * kSide + i, i * kSide, i * kSide + kSide - 1}) {
+            EXPECT_EQ(map[at], '2') << name << ": edge tile " << at;
+        }
+        if (i > 0 && i < kSide - 1) {
+            const char spike = map[kSpikeRow * kSide + i];
+            EXPECT_TRUE(spike >= '5' && spike <= '8') << name << ": no spikes at column " << i << " of row 62";
+        }
+    }
+    for (char c : map) ASSERT_NE(std::string(kTileCharacters).find(c), std::string::npos) << name << ": tile " << c;
+}
+
+std::map<char, int> Census(const std::string& map) {
+    std::map<char, int> counts;
+    for (char c : map) ++counts[c];
+    return counts;
+}
+
+TEST(Levels, EachOfTheFifteenKeepsTheRulesOfEveryLevel) {
+    std::map<std::string, int> seen;
+    for (int level = 1; level <= kLevels; ++level) {
+        const std::string name = "level " + std::to_string(level), map = Decoded(level);
+        ExpectFrame(map, name);
+        std::map<char, int> n = Census(map);
+        EXPECT_EQ(n['S'], 1) << name << ": starts";
+        EXPECT_EQ(n['X'], 1) << name << ": exits";
+        EXPECT_TRUE(n['x'] + n['$'] >= 1 && n['x'] + n['$'] <= kMaxTrees) << name << ": trees";
+        EXPECT_LE(n['P'], 1) << name << ": plungers";
+        const bool launchers = level == 7 || level == 8 || level == 9 || level == 11 || level == 12 || level == 14;
+        if (!launchers) {
+            EXPECT_EQ(n['}'] + n['{'], 0) << name << ": launchers";
+        }
+        const auto [first, fresh] = seen.emplace(map, level);
+        EXPECT_TRUE(fresh) << name << " is the same map as level " << first->second;
+    }
+}
+
+TEST(Levels, OneRoomServesLevelsSixteenToAHundred) {
+    EXPECT_TRUE(kp_Levels_FetchLevel(16) == kp_Levels_FetchLevel(100));
+    for (int outside : {-3, 0, 101}) EXPECT_EQ(kp_Levels_FetchLevel(outside).Length(), 0) << outside;
+    const std::string room = Decoded(16);
+    ExpectFrame(room, "room");
+    std::map<char, int> n = Census(room);
+    EXPECT_EQ(n['S'], 1);
+    EXPECT_EQ(n['X'] + n['x'] + n['$'], 0) << "no exit and no trees";
+    EXPECT_EQ(n['4'], 2);
+    EXPECT_GE(n['3'], 1);
+    EXPECT_GE(n['1'], 1);
+}
+
+}  // namespace

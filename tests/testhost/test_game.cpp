@@ -1,0 +1,175 @@
+#include "tests/testhost/test_game.h"
+
+#include <AL/al.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "audio/audio_device.h"
+#include "audio/sound.h"
+#include "host/program.h"
+#include "runtime/gc.h"
+
+namespace {
+
+constexpr double kStartClock = 1000.0;
+constexpr int kMaxLoadingUpdates = 400;
+constexpr int kSoundSlots = 100;
+constexpr int kFatalSignals[] = {SIGSEGV, SIGILL, SIGFPE};
+
+// Applications and hosts of earlier TestGames stay reachable for the life of
+// the process: the samples are never released into a later device, and the
+// framework may still point at a host. Never destroyed, so that leak checks
+// at exit still reach them.
+// Their state files are removed when the process ends.
+struct Graveyard {
+    std::vector<c_MyApp*> apps;
+    std::vector<KpHeadlessGame*> hosts;
+    std::vector<std::string> stateFiles;
+};
+Graveyard& Kept() {
+    static auto* kept = new Graveyard();
+    static const int removal = std::atexit([] {
+        for (const std::string& file : Kept().stateFiles) std::remove(file.c_str());
+    });
+    (void)removal;
+    return *kept;
+}
+
+void MarkRootsAndGraveyard() {
+    kpMarkRoots();
+    for (c_MyApp* app : Kept().apps) gc_mark_q(app);
+}
+
+// Starts the runtime once and the program's initialisation every later time.
+// The program's fatal-signal handlers would enter the stop protocol; the
+// test runner's (a sanitizer's, libFuzzer's) are kept instead.
+void BootProgram() {
+    static bool booted = false;
+    if (booted) {
+        kpInit();
+        kpMain();
+    } else {
+        struct sigaction saved[std::size(kFatalSignals)];
+        for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], nullptr, &saved[i]);
+        kp_std_main(0, nullptr);
+        for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &saved[i], nullptr);
+        booted = true;
+    }
+    gc_set_root_marker(MarkRootsAndGraveyard);
+}
+
+}  // namespace
+
+TestGame::TestGame(const TestGameOptions& options) {
+    static int count = 0;
+    stateFile_ = (std::filesystem::temp_directory_path() /
+                  ("glimmer-test-" + std::to_string(getpid()) + "-" + std::to_string(count++))).string();
+    std::remove(stateFile_.c_str());
+    Kept().stateFiles.push_back(stateFile_);
+    host_ = options.host ? options.host : new KpHeadlessGame();
+    Kept().hosts.push_back(host_);
+    host_->SetWindowSize(options.width, options.height);
+    host_->SetClockMillis(kStartClock);
+    host_->SetStateFile(stateFile_);
+    BootProgram();
+    app_ = static_cast<c_MyApp*>(kp_app__app);
+    Kept().apps.push_back(app_);
+    if (options.beforeStart) options.beforeStart(*app_);
+    host_->Start();
+}
+
+TestGame::~TestGame() { std::remove(stateFile_.c_str()); }
+
+// The newest application is the one the framework runs: a TestGame created
+// since makes the shared one stale, and it is booted again.
+TestGame& TestGame::Shared() {
+    static TestGame* game = nullptr;
+    if (!game || kp_app__app != game->app_) {
+        game = new TestGame();
+        game->FinishLoading();
+    }
+    return *game;
+}
+
+void TestGame::FinishLoading() {
+    for (int i = 0; i < kMaxLoadingUpdates && app_->m_loadStep > 0; ++i) Step();
+    Step();
+}
+
+void TestGame::PressKey(int key) {
+    host_->KeyDown(key);
+    Step();
+    host_->KeyUp(key);
+    Step();
+}
+
+void TestGame::Click(float x, float y) {
+    host_->MouseMove(x, y);
+    host_->MouseDown(0, x, y);
+    Step();
+    host_->MouseUp(0, x, y);
+    Step();
+}
+
+void TestGame::Play(const InputScript& script, const std::function<void()>& each) {
+    unsigned held = 0;
+    const auto hold = [&](unsigned keys) {
+        for (int bit = 0; bit < kScriptKeyCount; ++bit) {
+            const unsigned mask = 1u << bit;
+            if ((keys & mask) && !(held & mask)) host_->KeyDown(ScriptKeyHostCode(bit));
+            if (!(keys & mask) && (held & mask)) host_->KeyUp(ScriptKeyHostCode(bit));
+        }
+        held = keys;
+    };
+    for (const ScriptRun& run : script.Runs()) {
+        hold(run.keys);
+        for (int i = 0; i < run.updates; ++i) {
+            host_->StepWithoutRender();
+            if (each) each();
+        }
+    }
+    hold(0);
+}
+
+std::vector<DrawRecord> TestGame::Records(std::optional<float> kind) const {
+    std::vector<DrawRecord> out;
+    const float* list = app_->m_drawList.Data();
+    for (int i = 0; i + kDrawRecordFloats <= app_->m_drawCount; i += kDrawRecordFloats) {
+        const float* r = list + i;
+        if (!kind || r[0] == *kind) out.push_back({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[10], r[11], r[12]});
+    }
+    return out;
+}
+
+int TestGame::SoundOn(int channel) const {
+    const gxtkSample* sample = kp_audio_device ? kp_audio_device->channels[channel].sample : nullptr;
+    for (int slot = 0; sample && slot < kSoundSlots; ++slot) {
+        const c_Sound* sound = app_->m_sounds.Get(slot);
+        if (sound && sound->m_sample == sample) return slot;
+    }
+    return -1;
+}
+
+static float SourceValue(int channel, ALenum what) {
+    float value = -1.0f;
+    if (ALuint source = kp_audio_device->channels[channel].source) alGetSourcef(source, what, &value);
+    return value;
+}
+float ChannelPitch(int channel) { return SourceValue(channel, AL_PITCH); }
+float ChannelGain(int channel) { return SourceValue(channel, AL_GAIN); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out << bytes) && static_cast<bool>(out.flush());
+}
