@@ -89,8 +89,8 @@ await cdp.send('Network.emulateNetworkConditions',
 // The loading screen's clear colour shows in the corner, then the menu once
 // it has slid in: the red play triangle and the green help button in place.
 const loadingColour = [40, 40, 80];
-const playTriangle = [214, 40, 57];
-const helpGreen = [46, 229, 47];
+const playTriangle = [137, 56, 109];   // the half-transparent play button over the backdrop
+const helpGreen = [50, 150, 102];
 async function waitPicture(test, ms) {
   for (const end = Date.now() + ms; Date.now() < end;) {
     const img = await shot(page);
