@@ -14,17 +14,8 @@ cd "$(dirname "$0")/.."
 # the package (tests/install/install_test.sh).
 packages=(dpkg-dev file gzip lintian appstream groff-base man-db desktop-file-utils)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/install-packages.sh
+install_packages "${packages[@]}"
 [ "${1:-}" = --install-deps ] && exit 0
 
 build=${1:-build}

@@ -11,17 +11,8 @@ packages=(
   python3 clang-14 llvm-14 libclang-rt-14-dev libsdl2-dev desktop-file-utils valgrind
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/install-packages.sh
+install_packages "${packages[@]}"
 
 build="${1:-build}"
 shift || true

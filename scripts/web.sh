@@ -32,20 +32,9 @@ packages=(
   libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev libgtest-dev
 )
 
-install_packages() {
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  command -v npm >/dev/null || missing+=(npm)
-  if [ ${#missing[@]} -gt 0 ]; then
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
-}
+source scripts/install-packages.sh
+# npm is part of Debian's nodejs packaging; a machine with its own node has it already.
+command -v npm >/dev/null || packages+=(npm)
 
 # The headless browser tests' driver, installed again when its lock file changed.
 install_driver() {
@@ -74,15 +63,15 @@ build() {
 
 case "$mode" in
   install)
-    install_packages
+    install_packages "${packages[@]}"
     install_driver
     ;;
   build)
-    install_packages
+    install_packages "${packages[@]}"
     build
     ;;
   serve)
-    install_packages
+    install_packages "${packages[@]}"
     build
     echo "Glimmer: http://127.0.0.1:$port/  (Ctrl+C stops the server)"
     exec python3 -m http.server --bind 127.0.0.1 --directory build-web "$port"
