@@ -19,7 +19,7 @@ set -euo pipefail
 root=$(realpath "$(dirname "$0")/..")
 
 packages=(
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 nsis zip git ca-certificates googletest
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 nsis zip imagemagick git ca-certificates googletest
   build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
 )
 
@@ -233,8 +233,12 @@ zip_file=$out/Glimmer-$version-windows.zip
 rm -f "$zip_file"
 (cd "$out" && zip -q -r -9 "$zip_file" Glimmer)
 
+# The installer's welcome and finish pages: the icon on the night blue of its tile.
+side=$out/installer-side.bmp
+convert -size 164x314 xc:'#1e2f6c' "$out/native/icons/glimmer-128.png" -gravity center -composite \
+  -type truecolor BMP3:"$side"
 setup=$out/Glimmer-$version-setup.exe
-makensis -V2 -DVERSION="$version" -DGAME_DIR="$game" -DICON="$icon" -DOUT_FILE="$setup" \
+makensis -V2 -DVERSION="$version" -DGAME_DIR="$game" -DICON="$icon" -DSIDE_PICTURE="$side" -DOUT_FILE="$setup" \
   "$root/cmake/windows/installer.nsi"
 
 echo "== done in $((SECONDS - start)) s"

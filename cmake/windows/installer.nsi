@@ -1,6 +1,6 @@
 ; The Windows installer, built by scripts/windows.sh with NSIS:
 ;   makensis -DVERSION=1.0.0 -DGAME_DIR=<the laid-out Glimmer folder>
-;            -DICON=<glimmer.ico> -DOUT_FILE=<setup.exe> installer.nsi
+;            -DICON=<glimmer.ico> -DSIDE_PICTURE=<164x314 BMP> -DOUT_FILE=<setup.exe> installer.nsi
 ; A per-user install: no administrator rights, the program under
 ; %LOCALAPPDATA%\Programs\Glimmer, a Start-menu shortcut that starts the game
 ; in %APPDATA%\Glimmer (where its save lives) and an entry in Apps & Features
@@ -32,6 +32,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}, zlib licence"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_PICTURE}"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Play ${GAME} now"
 !define MUI_FINISHPAGE_RUN_FUNCTION PlayNow
