@@ -58,8 +58,9 @@ jobs=$(nproc)
 mkdir -p "$out" "$deps"
 start=$SECONDS
 
+# Compilers go through ccache when it is installed (its settings come from the environment).
 if command -v ccache >/dev/null; then
-  export CCACHE_DIR=${CCACHE_DIR:-/work/.ccache} CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 else
   launcher=()
