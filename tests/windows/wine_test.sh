@@ -109,16 +109,16 @@ program_case() {
     toggled=$(help_button "$(settled_shot help-off)")
     rp_check "help button shows the change" [ "$(differing "$before" "$toggled")" -gt 500 ]
 
-    # A game (the play button): walking left lights the tree, walking right
-    # enters the exit.
-    rp_click 320 288
+    # A game, started with the confirm key: walking left lights the tree,
+    # walking right enters the exit.
+    rp_key Return
     level1=""
     for _ in $(seq 80); do
         shot=$(caption_mask "$(rp_shot level1)")
         [ "$(convert "$shot" -format '%[fx:int(mean*w*h)]' info:)" -gt 100 ] && { level1=$shot; break; }
         sleep 0.25
     done
-    [ -n "$level1" ] || rp_die "no level caption after the play button"
+    [ -n "$level1" ] || rp_die "no level caption after the confirm key"
     rp_key Left 2.5
     rp_key Right 2.5 1
     level2=""
