@@ -63,6 +63,8 @@ caption_mask() {
         -fill black +opaque '#54D05A' -fill white -opaque '#54D05A' "$1.mask.png"
     echo "$1.mask.png"
 }
+# wine_idle: waits until every program of the Wine prefix has ended.
+wine_idle() { timeout 120 "$WINESERVER" -w || rp_fail "Wine programs still run after 120 s"; }
 uninstall_key() { "$WINE" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Glimmer' >/dev/null 2>&1; }
 no_uninstall_key() { ! uninstall_key; }
 help_button() { convert "$1" -crop 160x120+144+360 +repage "$1.help.png"; echo "$1.help.png"; }
@@ -151,7 +153,7 @@ installer_case() {
     setup=$(ls "$out"/Glimmer-*-setup.exe 2>/dev/null | head -n 1)
     [ -n "$setup" ] || rp_die "no installer in $out"
     "$WINE" "$setup" /S || rp_fail "the silent install failed"
-    "$WINESERVER" -w
+    wine_idle
     user_dir=$WINEPREFIX/drive_c/users/$(id -un)
     programs="$user_dir/AppData/Local/Programs/Glimmer"
     appdata="$user_dir/AppData/Roaming/Glimmer"
@@ -169,11 +171,11 @@ installer_case() {
     rp_check "the installed game shows its menu" [ "$(differing "$REF" "$shot")" -lt "$kMenuTolerance" ]
     wmctrl -i -c "$RP_WIN"
     rp_check "the installed game ends on a close request" rp_wait_for 30 sh -c "! xdotool search --name '^Glimmer\$'"
-    "$WINESERVER" -w
+    wine_idle
     rp_check "the installed game saved in %APPDATA%\\Glimmer" test -s "$appdata/.zephyrstate"
 
     "$WINE" "$programs/uninstall.exe" /S || rp_fail "the silent uninstall failed"
-    "$WINESERVER" -w
+    wine_idle
     rp_check "uninstall removes the program folder" test ! -e "$programs"
     rp_check "uninstall removes the shortcut" test ! -e "$lnk"
     rp_check "uninstall removes the Apps & Features entry" no_uninstall_key
