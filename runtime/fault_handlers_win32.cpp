@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr ULONG kStackReserveBytes = 64 * 1024;
+
 // The signal a POSIX system would raise for the same fault, so that the
 // report reads the same ("Memory access violation"...).
 int SignalFor(DWORD code) {
@@ -39,17 +41,33 @@ DWORD WINAPI Report(void* signal) {
     return 0;
 }
 
-// Only faults nothing else handled reach here. The report runs on a thread of
-// its own: after a stack overflow the faulting thread has almost no stack
-// left. The faulting thread waits until the report ends the process.
-LONG WINAPI OnUnhandledFault(EXCEPTION_POINTERS* fault) {
-    int signal = SignalFor(fault->ExceptionRecord->ExceptionCode);
+// Reports the fault on a thread of its own (after a stack overflow the
+// faulting thread has almost no stack left); the faulting thread waits until
+// the report ends the process.
+LONG ReportFault(DWORD code) {
+    const int signal = SignalFor(code);
     HANDLE reporter = CreateThread(nullptr, 0, Report, reinterpret_cast<void*>(static_cast<intptr_t>(signal)), 0, nullptr);
     if (!reporter) return EXCEPTION_CONTINUE_SEARCH;
     WaitForSingleObject(reporter, INFINITE);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// Faults that nothing else handled.
+LONG WINAPI OnUnhandledFault(EXCEPTION_POINTERS* fault) { return ReportFault(fault->ExceptionRecord->ExceptionCode); }
+
+// A stack overflow is taken before the search for handlers, which itself
+// needs more stack than is left; no code of the program handles one.
+LONG WINAPI OnStackOverflow(EXCEPTION_POINTERS* fault) {
+    const DWORD code = fault->ExceptionRecord->ExceptionCode;
+    return code == EXCEPTION_STACK_OVERFLOW ? ReportFault(code) : EXCEPTION_CONTINUE_SEARCH;
+}
+
 }  // namespace
 
-void kpInstallSignalHandlers() { SetUnhandledExceptionFilter(OnUnhandledFault); }
+void kpInstallSignalHandlers() {
+    // Stack kept in reserve for reporting an overflow of this (the main) thread.
+    ULONG reserve = kStackReserveBytes;
+    SetThreadStackGuarantee(&reserve);
+    AddVectoredExceptionHandler(1, OnStackOverflow);
+    SetUnhandledExceptionFilter(OnUnhandledFault);
+}
