@@ -20,3 +20,7 @@ endif()
 # The icon tool runs on the build machine; its .ico becomes the program's
 # icon (Explorer, the taskbar, and GLFW's default window icon).
 set(GLIMMER_WINDOWS_ICON "" CACHE FILEPATH "glimmer.ico from the icon tool")
+
+# ctest runs the cross-built test programs under Wine (tests/windows/wine_suites.sh
+# gives it a fresh Wine prefix).
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
