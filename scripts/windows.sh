@@ -23,23 +23,13 @@ packages=(
   build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
 )
 
-install_deps() {
-  local missing=() p sudo=""
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+source "$root/scripts/install-packages.sh"
 
 sources=""
 tests=0
 while [ $# -gt 0 ]; do
   case $1 in
-    --install-deps) install_deps; exit 0 ;;
+    --install-deps) install_packages "${packages[@]}"; exit 0 ;;
     --sources) sources=$(realpath "$2"); shift ;;
     --tests) tests=1 ;;
     *) echo "usage: $0 [--install-deps] [--sources DIR] [--tests]" >&2; exit 2 ;;
@@ -47,7 +37,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 cd "$root"
-install_deps
+install_packages "${packages[@]}"
 
 out=$root/build-windows
 deps=$out/deps
