@@ -27,6 +27,7 @@ endforeach()
 add_library(host STATIC
   host/game_host.cpp
   host/state_file.cpp
+  host/platform_posix.cpp
   host/data_paths.cpp
   host/main_loop.cpp
   host/app.cpp

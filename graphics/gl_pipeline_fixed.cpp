@@ -2,12 +2,40 @@
 // the fixed-function matrices hold only the window's orthographic projection.
 #include "graphics/gl_pipeline.h"
 
-#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (OpenGL 1.4)
 #include <GL/gl.h>
-#include <GL/glext.h>
+#include <GL/glext.h>  // OpenGL 1.2 and later names where gl.h stops at 1.1 (Windows)
 #include <GLFW/glfw3.h>
 
 #include "graphics/renderer.h"
+#include "host/glfw_game.h"
+
+namespace {
+
+#ifndef APIENTRY
+#define APIENTRY
+#endif
+using MultiDrawArrays = void(APIENTRY*)(GLenum, const GLint*, const GLsizei*, GLsizei);
+
+// glMultiDrawArrays (OpenGL 1.4). Windows' OpenGL library exports only 1.1,
+// so the entry point is asked of the context, once per window (entry points
+// belong to a context); where the context lacks it, each fan is drawn by
+// itself, which gives the same pixels.
+void DrawFans(const GLint* firsts, const GLsizei* counts, GLsizei drawCount) {
+    static int lookedUpFor = -1;
+    static MultiDrawArrays multiDraw = nullptr;
+    if (lookedUpFor != glfwGraphicsSeq) {
+        lookedUpFor = glfwGraphicsSeq;
+        multiDraw = glfwGetCurrentContext() ? reinterpret_cast<MultiDrawArrays>(glfwGetProcAddress("glMultiDrawArrays"))
+                                            : nullptr;
+    }
+    if (multiDraw) {
+        multiDraw(GL_TRIANGLE_FAN, firsts, counts, drawCount);
+        return;
+    }
+    for (GLsizei i = 0; i < drawCount; ++i) glDrawArrays(GL_TRIANGLE_FAN, firsts[i], counts[i]);
+}
+
+}  // namespace
 
 void kpGlBeginFrame(int width, int height, const gxtkVertex* vertices, const uint16_t* quadIndices) {
     (void)quadIndices;  // client memory: passed with each draw
@@ -53,7 +81,7 @@ int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uin
                 fanFirsts[k] = k * primType;
                 fanCounts[k] = primType;
             }
-            glMultiDrawArrays(GL_TRIANGLE_FAN, fanFirsts, fanCounts, polygons);
+            DrawFans(fanFirsts, fanCounts, polygons);
             return 1;
         }
     }

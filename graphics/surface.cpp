@@ -1,6 +1,7 @@
 #include "graphics/surface.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>  // GL_CLAMP_TO_EDGE where gl.h stops at OpenGL 1.1
 
 #include <cstdlib>
 

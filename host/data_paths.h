@@ -8,6 +8,7 @@
 String kp_data_FixDataPath(const String& path);
 
 // Maps "zephyr://data/", "zephyr://internal/" and "zephyr://external/" to
-// "./data/", "./internal/" and "./external/"; another "zephyr:" path maps to
-// the empty string (a file that cannot be opened); anything else is unchanged.
+// the data folder (kp_platform_DataFolder, normally "./data/"), "./internal/"
+// and "./external/"; another "zephyr:" path maps to the empty string (a file
+// that cannot be opened); anything else is unchanged.
 String kp_data_MapVirtualPath(const String& path);

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <string>
 
+#include "host/platform.h"
 #include "host/state_file.h"
 #include "runtime/errors.h"
 #include "runtime/gc.h"
@@ -16,44 +16,6 @@ namespace {
 
 constexpr int kReadBlock = 4096;
 constexpr int kDateFields = 7;
-
-// Appends the UTF-8 encoding of one code point.
-void AppendUtf8(std::string* out, unsigned int c) {
-    if (c < 0x80) {
-        out->push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out->push_back(static_cast<char>(0xc0 | (c >> 6)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
-    } else if (c < 0x10000) {
-        out->push_back(static_cast<char>(0xe0 | (c >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
-    } else {
-        out->push_back(static_cast<char>(0xf0 | (c >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3f)));
-        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
-        out->push_back(static_cast<char>(0x80 | (c & 0x3f)));
-    }
-}
-
-// A UTF-16 path or mode as the NUL-terminated UTF-8 text the POSIX file API
-// takes. Surrogate pairs become one four-byte sequence, as file names on disk
-// hold them. False when the text holds a NUL, which would silently shorten it.
-bool ToFileSystemText(const String& text, std::string* out) {
-    out->clear();
-    int n = text.Length();
-    for (int i = 0; i < n; ++i) {
-        unsigned int c = text[i];
-        if (c == 0) return false;
-        bool highSurrogate = c >= 0xd800 && c < 0xdc00;
-        if (highSurrogate && i + 1 < n && text[i + 1] >= 0xdc00 && text[i + 1] < 0xe000) {
-            c = 0x10000 + ((c - 0xd800) << 10) + (text[i + 1] - 0xdc00);
-            ++i;
-        }
-        AppendUtf8(out, c);
-    }
-    return true;
-}
 
 // Runs the delegate call of a guarded entry: an exception escaping it ends
 // the program through Die; one collection step follows.
@@ -88,7 +50,7 @@ void KpGame::GetDate(Array<int> date) {
     if (n == 0) return;
     std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    if (!kp_platform_LocalTime(now, &local)) return;
     const int fields[kDateFields] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                      local.tm_hour,        local.tm_min,     local.tm_sec, 0};
     for (int i = 0; i < n && i < kDateFields; ++i) date[i] = fields[i];
@@ -118,10 +80,7 @@ bool KpGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<
 FILE* KpGame::OpenFile(const String& path, const String& mode) {
     String filePath = PathToFilePath(path);
     if (filePath.Length() == 0) return nullptr;
-    std::string nativePath;
-    std::string nativeMode;
-    if (!ToFileSystemText(filePath, &nativePath) || !ToFileSystemText(mode, &nativeMode)) return nullptr;
-    return std::fopen(nativePath.c_str(), nativeMode.c_str());
+    return kp_platform_OpenFile(filePath, mode);
 }
 
 unsigned char* KpGame::LoadData(const String& path, int* length) {

@@ -1,8 +1,6 @@
 #include "host/glfw_game.h"
 
 #include <GLFW/glfw3.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,9 +12,8 @@
 
 #include "host/data_paths.h"
 #include "host/glfw_input.h"
+#include "host/platform.h"
 #include "host/trace.h"
-
-extern char** environ;
 
 int glfwGraphicsSeq = 0;
 
@@ -26,7 +23,6 @@ namespace {
 
 constexpr int kMaxVideoModes = 1024;
 constexpr const char* kWindowTitle = "Glimmer";
-constexpr const char* kUrlOpener = "xdg-open";
 constexpr const char* kWindowFailedLine = "glfwCreateWindow failed";
 constexpr int kExitStartFailed = -1;
 
@@ -39,7 +35,8 @@ int SwapInterval() {
 
 // The window's icon, written into the data folder by the icon tool; a
 // missing or unusable file leaves the window manager's default icon.
-constexpr const char* kWindowIconFiles[] = {"data/icon/glimmer-48.png", "data/icon/glimmer-32.png"};
+constexpr const char* kWindowIconFiles[] = {"zephyr://data/icon/glimmer-48.png",
+                                             "zephyr://data/icon/glimmer-32.png"};
 constexpr int kIconDepth = 4;
 
 void SetWindowIcon(KpGame& game, GLFWwindow* window) {
@@ -83,22 +80,7 @@ void KpGlfwGame::SetUpdateRate(int hertz) {
 
 int KpGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000.0); }
 
-void KpGlfwGame::OpenUrl(const String& url) {
-    // Reap openers started earlier; they normally hand over and exit at once.
-    for (size_t i = 0; i < urlOpeners_.size();) {
-        if (waitpid(urlOpeners_[i], nullptr, WNOHANG) != 0) {
-            urlOpeners_.erase(urlOpeners_.begin() + static_cast<long>(i));
-        } else {
-            ++i;
-        }
-    }
-    // The URL is one argument of the opener, never text for a shell.
-    std::string text = url.ToUtf8();
-    std::string program = kUrlOpener;
-    char* args[] = {program.data(), text.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, kUrlOpener, nullptr, nullptr, args, environ) == 0) urlOpeners_.push_back(pid);
-}
+void KpGlfwGame::OpenUrl(const String& url) { kp_platform_OpenUrl(url); }
 
 void KpGlfwGame::SetMouseVisible(bool visible) {
     if (!window_) return;

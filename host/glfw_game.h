@@ -2,10 +2,6 @@
 // iconify handling, and the translation of window-system input into host events.
 #pragma once
 
-#include <sys/types.h>
-
-#include <vector>
-
 #include "host/game_host.h"
 #include "host/main_loop.h"
 
@@ -89,7 +85,6 @@ private:
     bool fullscreenToggleRequested_ = false;
     int windowedWidth_ = kWindowWidth;    // size to return to when leaving fullscreen
     int windowedHeight_ = kWindowHeight;
-    std::vector<pid_t> urlOpeners_;       // started by OpenUrl, reaped later
 };
 
 // The concrete host class created by main.

@@ -24,7 +24,9 @@ String dbg_stacktrace();
 void dbg_stop();
 int kpDebugStop();
 void sighandler(int signal);
-void kpInstallSignalHandlers();       // SIGSEGV, SIGILL, SIGFPE on an alternate stack
+// Fatal faults (SIGSEGV, SIGILL, SIGFPE, or the Windows faults nothing handled)
+// become runtime errors through sighandler, stack overflows included.
+void kpInstallSignalHandlers();
 
 // Value formatting for the debugger.
 String dbg_type(bool*);

@@ -1,15 +1,10 @@
 #include "services/socket.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <string>
 
 #include "services/data_buffer.h"
+#include "services/socket_system.h"
 
 namespace {
 
@@ -59,7 +54,7 @@ unsigned char* TransferRange(KpDataBuffer* buffer, int offset, int count) {
 
 // ---- KpSocketAddress ----
 
-KpSocketAddress::KpSocketAddress() : address_(AnyAddress(0)) {}
+KpSocketAddress::KpSocketAddress() : address_(AnyAddress(0)) { KpSocket::InitSockets(); }
 
 void KpSocketAddress::Set(const String& host, int port) {
     resolved_ = ResolveAddress(host, port, &address_);
@@ -90,22 +85,24 @@ void KpSocketAddress::Validate() {
 
 // ---- KpSocket ----
 
+void KpSocket::InitSockets() { kp_socket_Startup(); }
+
 KpSocket::~KpSocket() {
     DropAccepted();
-    if (socket_ >= 0) ::close(socket_);
+    if (socket_ >= 0) kp_socket_Close(socket_);
 }
 
 bool KpSocket::Open(int protocol) {
     if (socket_ >= 0) return false;
     int handle = -1;
     if (protocol == kTcp || protocol == kTcpAlso) {
-        handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+        handle = kp_socket_Create(SOCK_STREAM, IPPROTO_TCP);
         if (handle >= 0) {
             int on = 1;
-            setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
         }
     } else if (protocol == kUdp) {
-        handle = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+        handle = kp_socket_Create(SOCK_DGRAM, IPPROTO_UDP);
     }
     if (handle < 0) return false;
     socket_ = handle;
@@ -116,7 +113,7 @@ bool KpSocket::Open(int protocol) {
 int KpSocket::Close() {
     if (socket_ < 0) return socket_;
     DropAccepted();
-    int result = ::close(socket_);
+    int result = kp_socket_Close(socket_);
     socket_ = -1;
     return result;
 }
@@ -138,7 +135,7 @@ bool KpSocket::Listen(int backlog) { return ::listen(socket_, backlog) >= 0; }
 bool KpSocket::Accept() {
     // A connection taken earlier but never handed out would leak its handle.
     DropAccepted();
-    accepted_ = ::accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC);
+    accepted_ = kp_socket_Accept(socket_);
     return accepted_ >= 0;
 }
 
@@ -152,20 +149,20 @@ KpSocket* KpSocket::Accepted() {
 }
 
 void KpSocket::DropAccepted() {
-    if (accepted_ >= 0) ::close(accepted_);
+    if (accepted_ >= 0) kp_socket_Close(accepted_);
     accepted_ = -1;
 }
 
 int KpSocket::Send(KpDataBuffer* buffer, int offset, int count) {
     unsigned char* bytes = TransferRange(buffer, offset, count);
     if (!bytes) return -1;
-    return static_cast<int>(::send(socket_, bytes, count, MSG_NOSIGNAL));
+    return static_cast<int>(::send(socket_, reinterpret_cast<const char*>(bytes), count, kSocketSendFlags));
 }
 
 int KpSocket::Receive(KpDataBuffer* buffer, int offset, int count) {
     unsigned char* bytes = TransferRange(buffer, offset, count);
     if (!bytes) return -1;
-    return static_cast<int>(::recv(socket_, bytes, count, 0));
+    return static_cast<int>(::recv(socket_, reinterpret_cast<char*>(bytes), count, 0));
 }
 
 int KpSocket::SendTo(KpDataBuffer* buffer, int offset, int count, KpSocketAddress* address) {
@@ -173,7 +170,8 @@ int KpSocket::SendTo(KpDataBuffer* buffer, int offset, int count, KpSocketAddres
     if (!bytes || !address || !address->IsResolved()) return -1;
     const sockaddr_in& to = address->Address();
     return static_cast<int>(
-        ::sendto(socket_, bytes, count, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to));
+        ::sendto(socket_, reinterpret_cast<const char*>(bytes), count, kSocketSendFlags,
+                 reinterpret_cast<const sockaddr*>(&to), sizeof to));
 }
 
 int KpSocket::ReceiveFrom(KpDataBuffer* buffer, int offset, int count, KpSocketAddress* address) {
@@ -181,7 +179,8 @@ int KpSocket::ReceiveFrom(KpDataBuffer* buffer, int offset, int count, KpSocketA
     if (!bytes) return -1;
     sockaddr_in from = AnyAddress(0);
     socklen_t fromLength = sizeof from;
-    int result = static_cast<int>(::recvfrom(socket_, bytes, count, 0, reinterpret_cast<sockaddr*>(&from), &fromLength));
+    int result = static_cast<int>(::recvfrom(socket_, reinterpret_cast<char*>(bytes), count, 0,
+                                             reinterpret_cast<sockaddr*>(&from), &fromLength));
     if (result >= 0 && address) address->Set(from);
     return result;
 }

@@ -8,7 +8,11 @@
 // gone gives -1. Offsets and counts outside the buffer fail with -1.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
+#endif
 
 #include "runtime/object.h"
 #include "runtime/string.h"
@@ -48,12 +52,13 @@ public:
     static constexpr int kTcpAlso = 2;  // same as kTcp
     static constexpr int kUdp = 3;
 
-    KpSocket() = default;
-    explicit KpSocket(int handle) : socket_(handle) {}  // adopts an open handle
+    KpSocket() { InitSockets(); }
+    explicit KpSocket(int handle) : socket_(handle) { InitSockets(); }  // adopts an open handle
     ~KpSocket() override;
 
-    // POSIX sockets need no start-up; kept so callers of the interface link.
-    static void InitSockets() {}
+    // Starts the system's socket library on the first call (Windows needs
+    // that before any socket call); nothing to do on POSIX systems.
+    static void InitSockets();
 
     bool Open(int protocol);          // false when already open or protocol not 1..3
     int Close();                      // close's result, or the (negative) handle when closed

@@ -82,7 +82,7 @@ TEST_F(ProgramDeathTest, CloseAndBackKeysEndTheProgramWithStatusZero) {
     EXPECT_PROGRAM_EXIT((host.Start(), host.CloseWindow()), 0, "");
     EXPECT_PROGRAM_EXIT((host.Start(), host.KeyDown(kBackKey)), 0, "");
     EXPECT_PROGRAM_EXIT((host.Start(), host.KeyUp(kCloseKey), host.Step(1)), 7, "") << "a close key-up alone does nothing";
-    EXPECT_PROGRAM_EXIT((new c_App())->m_new(), 255, "Zephyr Runtime Error : App has already been created");
+    EXPECT_PROGRAM_EXIT((new c_App())->m_new(), kExitStatusMinusOne, "Zephyr Runtime Error : App has already been created");
 }
 
 }  // namespace

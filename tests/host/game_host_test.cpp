@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+#include "tests/host/host_test_support.h"
+
 namespace {
 
 class ThrowingDelegate : public KpGameDelegate {
@@ -31,7 +33,7 @@ TEST(GameHostDeathTest, EscapingExceptionsEndTheProgramThroughDie) {
                 host.StartGame();
                 host.UpdateGame();
             },
-            ::testing::ExitedWithCode(255), "Zephyr Runtime Error : Uncaught Zephyr Exception")
+            ::testing::ExitedWithCode(kExitStatusMinusOne), "Zephyr Runtime Error : Uncaught Zephyr Exception")
             << (language ? "language exception" : "C++ exception");
     }
 }

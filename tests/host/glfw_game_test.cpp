@@ -6,6 +6,8 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include "tests/host/host_test_support.h"
+
 namespace {
 
 // Refuses windows through the host's window-making seam.
@@ -48,7 +50,7 @@ TEST(GlFullscreenDeathTest, NoWindowAtAllEndsAsAFailedStart) {
             host.refuseWindow = true;
             host.ToggleFullscreen();
         },
-        testing::ExitedWithCode(255), "");
+        testing::ExitedWithCode(kExitStatusMinusOne), "");
 }
 
 }  // namespace

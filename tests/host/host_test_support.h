@@ -5,6 +5,13 @@
 
 #include "runtime/string.h"
 
+// exit(-1) as the system reports it to the parent: 255 on POSIX systems, -1 on Windows.
+#ifdef _WIN32
+constexpr int kExitStatusMinusOne = -1;
+#else
+constexpr int kExitStatusMinusOne = 255;
+#endif
+
 // Makes a fresh folder the working folder; restores the old one and removes
 // the new one on destruction.
 class ScopedWorkFolder {

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -78,13 +82,38 @@ TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
     EXPECT_FALSE(FileExists(kTemp));
 }
 
+#ifdef _WIN32
+// A process of this program, created suspended: it exists until it is ended.
+PROCESS_INFORMATION SuspendedProcess() {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(program, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    return process;
+}
+
+void EndProcess(const PROCESS_INFORMATION& process) {
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, INFINITE);
+}
+#endif
+
 TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
     ScopedWorkFolder folder;
+#ifdef _WIN32
+    const PROCESS_INFORMATION ended = SuspendedProcess(), running = SuspendedProcess();
+    EndProcess(ended);
+    const unsigned long child = ended.dwProcessId, parent = running.dwProcessId;
+#else
     const pid_t child = fork();  // a pid that certainly belongs to no running process: a child that has exited
     if (child == 0) _exit(0);
     waitpid(child, nullptr, 0);
+    const pid_t parent = getppid();
+#endif
     const std::string dead = kState + ".tmp." + std::to_string(child);
-    const std::string kept[] = {kState + ".tmp." + std::to_string(getppid()),  // a process that still runs
+    const std::string kept[] = {kState + ".tmp." + std::to_string(parent),  // a process that still runs
                                 kState + ".tmp.notapid", kState + ".bak", "other.tmp.1"};
     WriteFileBytes(kState, "settings");
     WriteFileBytes(dead, "half a save");
@@ -93,6 +122,9 @@ TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
     EXPECT_FALSE(FileExists(dead)) << "left by a killed process";
     for (const std::string& name : kept) EXPECT_TRUE(FileExists(name)) << name;
     EXPECT_EQ(ReadFileBytes(kState), "settings");
+#ifdef _WIN32
+    EndProcess(running);
+#endif
 }
 
 }  // namespace

@@ -1,12 +1,21 @@
 // Runtime errors and the debugger stop protocol. Anything that
-// writes to the standard streams or ends the process runs in a forked child
-// whose standard input is a pipe holding the debugger's answers.
+// writes to the standard streams or ends the process runs in a child process
+// (forked; on Windows this program run again) whose standard input holds the
+// debugger's answers.
 #include "runtime/errors.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +34,58 @@ struct ChildResult {
     std::string err;
 };
 
+#ifdef _WIN32
+constexpr const char* kChildCall = "GLIMMER_TEST_CHILD_CALL";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Windows has no fork: the child is this program run again for the current
+// test. It runs the body of the one RunChild call named in its environment
+// (the calls before it return at once) with its streams on the files here;
+// it writes the input itself, which may name its own objects' addresses.
+ChildResult RunChild(const char* input, const std::function<void()>& body) {
+    // Calls are counted within the current test, which is all the child runs.
+    static const testing::TestInfo* counting = nullptr;
+    static int calls = 0;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    if (test != counting) counting = test, calls = 0;
+    const std::string call = std::to_string(++calls);
+    const std::string in = testing::TempDir() + "child" + call + ".in", out = in + ".out", err = in + ".err";
+    if (const char* wanted = std::getenv(kChildCall)) {
+        if (call != wanted) return {};
+        std::ofstream(in, std::ios::binary) << (input ? input : "");
+        std::fflush(stdout);
+        std::fflush(stderr);
+        input ? _dup2(_open(in.c_str(), _O_RDONLY | _O_BINARY), 0) : _close(0);
+        _dup2(_open(out.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600), 1);
+        _dup2(_open(err.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600), 2);
+        body();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(100);  // the body returned
+    }
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program + "\" --gtest_filter=" + test->test_suite_name() + "." + test->name();
+    SetEnvironmentVariableA(kChildCall, call.c_str());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    DWORD code = 1000;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                       &child)) {
+        WaitForSingleObject(child.hProcess, INFINITE);
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hProcess);
+        CloseHandle(child.hThread);
+    }
+    SetEnvironmentVariableA(kChildCall, nullptr);
+    return {static_cast<int>(code & 0xff), ReadAll(out), ReadAll(err)};  // exit(-1) leaves 0xffffffff
+}
+#else
 std::string ReadAll(FILE* file) {
     std::string text;
     std::rewind(file);
@@ -61,6 +122,7 @@ ChildResult RunChild(const char* input, const std::function<void()>& body) {
     waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status), ReadAll(out), ReadAll(err)};
 }
+#endif
 
 const std::string kBanner = "{{~~~~}}\n\n";  // the debugger's stop banner on standard error
 const std::string kReport = "Zephyr Runtime Error : x\n\n";
@@ -107,6 +169,8 @@ TEST(RuntimeError, InspectChecksTheAddress) {
 }
 
 volatile uintptr_t g_wild_address = 16;  // unmapped, hidden from the optimiser
+[[maybe_unused]] volatile int g_divisor = 0;
+[[maybe_unused]] volatile int g_quotient = 1;
 
 // Recurses until the stack runs out (the bound is far beyond any stack).
 void Recurse(volatile int* depth) {
@@ -121,9 +185,14 @@ TEST(RuntimeError, FatalSignalsBecomeRuntimeErrors) {
     const struct { const char* name; std::function<void()> fault; const char* message; } cases[] = {
         {"wild write", [] { *reinterpret_cast<volatile int*>(g_wild_address) = 1; }, "Memory access violation"},
         {"stack overflow", [] { volatile int depth = 0; Recurse(&depth); }, "Memory access violation"},
+#ifdef _WIN32  // Windows raises no signals: the faults themselves
+        {"division by zero", [] { g_quotient = g_quotient / g_divisor; }, "Floating point exception"},
+        {"illegal instruction", [] { __builtin_trap(); }, "Illegal instruction"},
+#else
         {"raised SIGFPE", [] { raise(SIGFPE); }, "Floating point exception"},
         {"raised SIGILL", [] { raise(SIGILL); }, "Illegal instruction"},
-        {"other signal", [] { sighandler(SIGUSR1); }, "Unknown signal"}};
+#endif
+        {"other signal", [] { sighandler(SIGTERM); }, "Unknown signal"}};
     for (const auto& c : cases) {
         const ChildResult r = RunChild(nullptr, [&] {
             kpInstallSignalHandlers();

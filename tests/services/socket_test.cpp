@@ -4,8 +4,6 @@
 #include "services/socket.h"
 
 #include <gtest/gtest.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <sys/time.h>
 
 #include <atomic>
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "services/data_buffer.h"
+#include "services/socket_system.h"
 #include "services/thread.h"
 
 namespace {
@@ -25,9 +24,14 @@ const String kBadHost("no-such-host.invalid");
 KpSocket* OpenSocket(int protocol) {
     KpSocket* socket = new KpSocket();
     EXPECT_TRUE(socket->Open(protocol)) << "protocol " << protocol;
+#ifdef _WIN32
+    const DWORD timeout = 5000;  // Winsock counts milliseconds
+#else
     const timeval timeout{5, 0};
-    setsockopt(socket->Handle(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    setsockopt(socket->Handle(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+#endif
+    const char* option = reinterpret_cast<const char*>(&timeout);
+    setsockopt(socket->Handle(), SOL_SOCKET, SO_RCVTIMEO, option, sizeof timeout);
+    setsockopt(socket->Handle(), SOL_SOCKET, SO_SNDTIMEO, option, sizeof timeout);
     return socket;
 }
 
@@ -97,15 +101,19 @@ TEST(KpSocket, TcpEchoThenSendingToAClosedPeerFailsWithoutASignal) {
     server->Wait();
     EXPECT_EQ(length, server->echoed.load());
 
+#ifndef _WIN32  // Windows has no broken-pipe signal
     struct sigaction counting {}, previous {};
     counting.sa_handler = [](int) { ++brokenPipeSignals; };
     sigaction(SIGPIPE, &counting, &previous);
+#endif
     server->connection->Close();
     int result = 0;  // the first sends may still be taken before the peer's reset arrives
     for (int i = 0; i < 1000 && result >= 0; ++i) result = client->Send(incoming, 0, 4);
     EXPECT_EQ(-1, result);
     EXPECT_EQ(0, brokenPipeSignals);
+#ifndef _WIN32
     sigaction(SIGPIPE, &previous, nullptr);
+#endif
     EXPECT_EQ(0, client->Close());
     EXPECT_EQ(-1, client->Close()) << "closing twice returns the closed handle";
 }
@@ -136,8 +144,8 @@ TEST(KpSocket, OpenAcceptsOnlyKnownProtocolsOnAClosedSocket) {
         KpSocket* socket = OpenSocket(protocol);
         int type = 0, noDelay = 0;
         socklen_t size = sizeof type;
-        getsockopt(socket->Handle(), SOL_SOCKET, SO_TYPE, &type, &size);
-        getsockopt(socket->Handle(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &size);
+        getsockopt(socket->Handle(), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size);
+        getsockopt(socket->Handle(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay), &size);
         EXPECT_TRUE(type == SOCK_STREAM && noDelay) << "protocol " << protocol << ": TCP with Nagle off";
         const int handle = socket->Handle();
         EXPECT_FALSE(socket->Open(KpSocket::kUdp)) << "Open on an open socket";

@@ -20,7 +20,7 @@ namespace {
 constexpr double kStartClock = 1000.0;
 constexpr int kMaxLoadingUpdates = 400;
 constexpr int kSoundSlots = 100;
-constexpr int kFatalSignals[] = {SIGSEGV, SIGILL, SIGFPE};
+[[maybe_unused]] constexpr int kFatalSignals[] = {SIGSEGV, SIGILL, SIGFPE};
 
 // Applications and hosts of earlier TestGames stay reachable for the life of
 // the process: the samples are never released into a later device, and the
@@ -55,10 +55,14 @@ void BootProgram() {
         kpInit();
         kpMain();
     } else {
+#ifdef _WIN32  // faults reach an exception filter, not signal handlers: the program's is kept
+        kp_std_main(0, nullptr);
+#else
         struct sigaction saved[std::size(kFatalSignals)];
         for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], nullptr, &saved[i]);
         kp_std_main(0, nullptr);
         for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &saved[i], nullptr);
+#endif
         booted = true;
     }
     gc_set_root_marker(MarkRootsAndGraveyard);
