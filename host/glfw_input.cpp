@@ -5,19 +5,10 @@
 #include <algorithm>
 
 #include "host/glfw_game.h"
+#include "host/key_codes.h"
+#include "input/input_device.h"
 
 namespace {
-
-// Key codes of the input device that the callbacks refer to.
-constexpr int kKeyBackspace = 8;
-constexpr int kKeyTab = 9;
-constexpr int kKeyEnter = 13;
-constexpr int kKeyEscape = 27;
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyInsert = 45;
-constexpr int kKeyDelete = 46;
-constexpr int kKeyF1 = 112;
-constexpr int kKeyClose = 432;
 
 constexpr int kMouseButtonCount = 3;    // left, right, middle
 constexpr int kRawAxisCount = 6;        // axes read from a raw joystick

@@ -1,16 +1,9 @@
 #include "host/key_chars.h"
 
+#include "host/key_codes.h"
+
 namespace {
 
-// Key codes of the input device that type a character.
-constexpr int kKeyBackspace = 8;
-constexpr int kKeyTab = 9;
-constexpr int kKeyEnter = 13;
-constexpr int kKeyEscape = 27;
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyDown = 40;
-constexpr int kKeyInsert = 45;
-constexpr int kKeyDelete = 46;
 constexpr int kCharDelete = 127;
 // Navigation keys type a character outside the Unicode range they share with
 // printable text: the key code with this bit set.
@@ -37,7 +30,7 @@ int KeyToChar(int key) {
     default:
         break;
     }
-    if ((key >= kKeyPageUp && key <= kKeyDown) || key == kKeyInsert) return key | kNavigationCharBit;
+    if ((key >= kKeyPageUp && key <= kKeyArrowDown) || key == kKeyInsert) return key | kNavigationCharBit;
     return 0;
 }
 

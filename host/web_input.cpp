@@ -6,14 +6,11 @@
 #include <iterator>
 
 #include "host/key_chars.h"
+#include "host/key_codes.h"
 #include "host/web_game.h"
 
 namespace {
 
-constexpr int kKeyF1 = 112;
-constexpr int kKeyF10 = 121;
-constexpr int kKeyF11 = 122;
-constexpr int kKeyF12 = 123;
 constexpr int kFunctionKeys = 12;
 constexpr int kFirstPrintable = 32;
 constexpr int kDeleteCharacter = 127;
