@@ -12,59 +12,25 @@ if(NOT IS_DIRECTORY "${GLIMMER_WEB_DATA}")
   message(FATAL_ERROR "GLIMMER_WEB_DATA must name the game's data folder (build it with the desktop build)")
 endif()
 
-# The stb headers alone: the rest of the desktop's include folder must not
-# shadow the browser's own GL, AL and C library headers.
+# The browser's GL and OpenAL come with emscripten; targets of the desktop's
+# names stand for them, so the folders' build files are the same for both.
+# stb is its headers alone: the rest of the desktop's include folder must
+# not shadow the browser's own GL, AL and C library headers.
 set(GLIMMER_STB_SHIM ${CMAKE_BINARY_DIR}/stb-include)
 file(MAKE_DIRECTORY ${GLIMMER_STB_SHIM})
 file(CREATE_LINK /usr/include/stb ${GLIMMER_STB_SHIM}/stb SYMBOLIC)
-add_library(web_stb INTERFACE)
-target_include_directories(web_stb SYSTEM INTERFACE ${GLIMMER_STB_SHIM})
+add_library(PkgConfig::STB INTERFACE IMPORTED)
+set_target_properties(PkgConfig::STB PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${GLIMMER_STB_SHIM})
+add_library(PkgConfig::OPENAL INTERFACE IMPORTED)
+set_target_properties(PkgConfig::OPENAL PROPERTIES INTERFACE_LINK_OPTIONS -lopenal)
 
-foreach(dir runtime input game/shell game/world game/music)
+foreach(dir runtime host graphics audio input services game/shell game/world game/music)
   add_subdirectory(${dir})
 endforeach()
 
-add_library(host STATIC
-  host/game_host.cpp
-  host/state_file.cpp
-  host/platform_posix.cpp
-  host/data_paths.cpp
-  host/main_loop.cpp
-  host/app.cpp
-  host/trace.cpp
-  host/key_chars.cpp
-  host/web_game.cpp
-  host/web_input.cpp
-)
-target_include_directories(host PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(host PUBLIC runtime graphics audio input)
-
-add_library(host_program STATIC host/program.cpp services/thread_absent.cpp)
-target_link_libraries(host_program PUBLIC host)
-
-add_library(graphics STATIC
-  graphics/image_data.cpp
-  graphics/surface.cpp
-  graphics/renderer.cpp
-  graphics/gl_pipeline_webgl.cpp
-  graphics/graphics_module.cpp
-  graphics/misuse.cpp
-)
-target_include_directories(graphics PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(graphics PUBLIC runtime host web_stb)
-
-add_library(audio STATIC
-  audio/audio_device.cpp
-  audio/audio_data.cpp
-  audio/vorbis_decode_absent.cpp
-  audio/sound.cpp
-)
-target_include_directories(audio PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(audio PUBLIC runtime host web_stb)
-
 set(GLIMMER_WEB_FILES ${PROJECT_SOURCE_DIR}/host/web)
 add_executable(glimmer host/web_main.cpp)
-target_link_libraries(glimmer PRIVATE host_program host graphics audio input game_shell game_world game_music)
+target_link_libraries(glimmer PRIVATE host_program game_shell)
 set_target_properties(glimmer PROPERTIES
   SUFFIX ".html"
   RUNTIME_OUTPUT_DIRECTORY ${GLIMMER_WEB_SITE}
@@ -75,7 +41,6 @@ target_link_options(glimmer PRIVATE
   -sINITIAL_MEMORY=64MB
   -sEXIT_RUNTIME=1
   -lidbfs.js
-  -lopenal
   -sMINIFY_HTML=0
   "SHELL:--pre-js ${GLIMMER_WEB_FILES}/pre.js"
   "SHELL:--shell-file ${GLIMMER_WEB_FILES}/shell.html"
@@ -98,8 +63,7 @@ add_executable(glimmer-web-replay
   tools/bench/figures.cpp
   tools/testhost/headless_game.cpp
 )
-target_link_libraries(glimmer-web-replay PRIVATE
-  host_program host graphics audio input game_shell game_world game_music)
+target_link_libraries(glimmer-web-replay PRIVATE host_program game_shell)
 set_target_properties(glimmer-web-replay PROPERTIES
   SUFFIX ".html"
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
@@ -108,7 +72,6 @@ target_link_options(glimmer-web-replay PRIVATE
   -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1
   -sINITIAL_MEMORY=64MB
-  -lopenal
   -sMINIFY_HTML=0
   "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/tools/bench/web/replay_pre.js"
   "SHELL:--preload-file ${GLIMMER_WEB_DATA}@/data")

@@ -54,22 +54,25 @@ KpWebGame::~KpWebGame() {
     if (_webGame == this) _webGame = nullptr;
 }
 
-bool KpWebGame::CreateContext() {
+int kpCreateWebGLContext(const char* canvas) {
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
-    // Like the desktop window: 8-bit colour without alpha, depth or stencil,
-    // no multisampling, so the page shows exactly the pixels drawn.
     attributes.alpha = EM_FALSE;
     attributes.depth = EM_FALSE;
     attributes.stencil = EM_FALSE;
     attributes.antialias = EM_FALSE;
     attributes.majorVersion = 1;
     attributes.minorVersion = 0;
-    context_ = emscripten_webgl_create_context(kCanvas, &attributes);
-    if (context_ <= 0) return false;
-    emscripten_webgl_make_context_current(context_);
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
+    if (context <= 0) return 0;
+    emscripten_webgl_make_context_current(context);
     ++glfwGraphicsSeq;
-    return true;
+    return static_cast<int>(context);
+}
+
+bool KpWebGame::CreateContext() {
+    context_ = kpCreateWebGLContext(kCanvas);
+    return context_ > 0;
 }
 
 void KpWebGame::SetContextLost(bool lost) {

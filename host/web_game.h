@@ -9,6 +9,12 @@
 #include "host/game_host.h"
 #include "host/main_loop.h"
 
+// A WebGL 1 context on the canvas, made like the desktop window: 8-bit colour
+// without alpha, depth or stencil and no multisampling, so the page shows
+// exactly the pixels drawn. Made current and counted as a new window
+// (glfwGraphicsSeq); 0 when the browser has none.
+int kpCreateWebGLContext(const char* canvas);
+
 // The one host of the web build; `_webGame` points at it (the same object as `_game`).
 class KpWebGame : public KpGame, private KpLoopPlatform {
 public:

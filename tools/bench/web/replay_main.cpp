@@ -20,7 +20,7 @@
 #include "game/shell/my_app.h"
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
-#include "host/glfw_game.h"
+#include "host/web_game.h"
 #include "host/program.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/recorded_frames.h"
@@ -40,19 +40,10 @@ public:
     bool HasGraphicsContext() override { return true; }
 };
 
+// The canvas at the recorded size with the game's own kind of context.
 bool CreateContext(int width, int height) {
     emscripten_set_canvas_element_size("#canvas", width, height);
-    EmscriptenWebGLContextAttributes attributes;
-    emscripten_webgl_init_context_attributes(&attributes);
-    attributes.alpha = EM_FALSE;
-    attributes.depth = EM_FALSE;
-    attributes.stencil = EM_FALSE;
-    attributes.antialias = EM_FALSE;
-    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#canvas", &attributes);
-    if (context <= 0) return false;
-    emscripten_webgl_make_context_current(context);
-    ++glfwGraphicsSeq;
-    return true;
+    return kpCreateWebGLContext("#canvas") > 0;
 }
 
 void FinishLoading(ReplayHost& host, c_MyApp& app) {
