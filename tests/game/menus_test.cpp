@@ -271,11 +271,13 @@ TEST(PausePanel, KeysAndClicksActOnItsButtons) {
     game.PressKey(kEscape);
     game.Step(15);
     EXPECT_EQ(app.m_pauseY, 248) << "risen by 24 an update to mid-screen";
+    int buttons = 0;
     for (const DrawRecord& d : game.Records(97)) {
-        if (d.y > 64) {
-            EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "the panel's buttons at the bottom strip's alpha";
-        }
+        if (d.y <= 64) continue;
+        ++buttons;
+        EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "the panel's buttons at the bottom strip's alpha";
     }
+    EXPECT_EQ(buttons, 4) << "resume, quit, sound and the highlight of the selected one";
     for (const auto& [key, selection] : {std::pair{kRight, 1}, {kDown, 0}, {kUp, -1}, {kDown, 0}, {kRight, 1}}) {
         game.PressKey(key);
         EXPECT_EQ(app.m_pauseSel, selection) << "key " << key;
