@@ -94,6 +94,12 @@ void CheckRecentlyFreed() {
 }
 
 void PoisonAndQuarantine(void* p, int size) {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks out of use itself and reports any
+    // read of them too, with the stacks that allocated and freed them.
+    std::free(p);
+    return;
+#endif
     static const int atExit = std::atexit(CheckQuarantineAtExit);
     (void)atExit;
     auto* bytes = static_cast<unsigned char*>(p);

@@ -89,9 +89,11 @@ void gc_set_root_marker(void (*marker)());
 // destroys its garbage at once, fills the freed blocks with gc_poison_byte and
 // keeps them out of use for a while, then marks everything reachable again.
 // An object in use that a mark() or a write barrier missed is then freed by
-// the next step and reads as poison: a crash or a wrong value, not a silent
-// read of stale memory. (Inside an event nothing is collected: objects held
-// only in locals are safe there by design.) 0 turns it off.
+// the next step: reading it gives poison (a crash or a wrong value, not stale
+// data), and a write into it ends the program with a report. Under
+// AddressSanitizer freed blocks go to its own quarantine, which reports reads
+// too. (Inside an event nothing is collected: objects held only in locals are
+// safe there by design.) 0 turns it off.
 constexpr unsigned char gc_poison_byte = 0xdb;
 void gc_set_stress(int interval);
 int gc_stress_interval();
