@@ -51,6 +51,16 @@ FAULTS = {
         "    gc_mark_q(m__keyHit);\n",
         "",
         "the input device's hit counts are not marked"),
+    "barrier-omission": (
+        "runtime/array.h",
+        "            if constexpr (kIsObject) gc_mark_q(value);\n",
+        "",
+        "an object stored into an array element skips the write barrier"),
+    "missed-save-on-close": (
+        "game/shell/save_data.cpp",
+        "int c_MyApp::p_OnClose() {\n    p_Save();\n",
+        "int c_MyApp::p_OnClose() {\n",
+        "a close request ends the program without saving the settings"),
     "unscaled-click": (
         "game/shell/screen_flow.cpp",
         "m_touchX[n] = static_cast<int>((kp_input_TouchX(n) - kp_Glimmer_overscan) / m_scaleX);",

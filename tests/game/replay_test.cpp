@@ -1,7 +1,7 @@
 // The whole game played from the menu with the solver's scripts (committed
 // in tests/game/solutions/, named by GLIMMER_SOLUTIONS): a new game started
 // with the keyboard, levels 1 to 15 in order through their exit sequences,
-// the Christmas ending and back to the menu, which saves the run's score; the
+// the Christmas ending and back to the menu, where the game saves; the
 // tutorial of levels 2 and 3 passes every step. GLIMMER_REPLAY_LEVELS=N quits
 // through the pause panel after level N (the collector stress slice).
 #include <gtest/gtest.h>

@@ -41,6 +41,7 @@ Graveyard& Kept() {
     return *kept;
 }
 
+// The default host: its joystick 0 is the test's gamepad, mapped as the desktop host maps one.
 class GamepadHost : public KpHeadlessGame {
 public:
     TestGamepad pad;
