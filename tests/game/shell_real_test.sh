@@ -13,7 +13,7 @@ DATA=$(realpath "$2")
 source "$(dirname "$0")/../lib/real_program.sh"
 rp_need convert import xwd xwininfo sox soxi python3
 
-# catch_loading W H: lets the program run 10 ms at a time, stopped while its
+# catch_loading W H: lets the program run 20 ms at a time, stopped while its
 # window is captured, until a capture shows the menu after the loading
 # screen: clear colour (40, 40, 80) in the corner and, at 640 x 480, the
 # yellow disc above the centre and the orange band at the left edge, each
@@ -21,15 +21,16 @@ rp_need convert import xwd xwininfo sox soxi python3
 # program cannot pass its 34 updates of loading unseen, however slow the
 # machine. Finds the window first when there is none yet.
 catch_loading() {
-    local w=$1 h=$2 shot=$RP_WORK/load.xwd found="" end=$((SECONDS + 60))
+    local w=$1 h=$2 shot=$RP_WORK/load.xwd found="" corner end=$((SECONDS + 60))
     while [ "$SECONDS" -lt "$end" ] && kill -CONT "$RP_GAME" 2>/dev/null; do
-        sleep 0.01
+        sleep 0.02
         kill -STOP "$RP_GAME"
         [ -n "$RP_WIN" ] || RP_WIN=$(rp_windows | head -n 1)
         [ -n "$RP_WIN" ] && xwd -id "$RP_WIN" -silent >"$shot" 2>/dev/null || continue
-        if rp_near "xwd:$shot" 3 3 40 40 80 6; then
+        corner=$(rp_pixel "xwd:$shot" 3 3)
+        if near "$corner" 40 40 80 6; then
             [ -n "$found" ] || { found=$RP_WORK/loading-$w.png; convert "xwd:$shot" "$found"; }
-        elif [ -n "$found" ] && ! rp_near "xwd:$shot" 3 3 0 0 0 0; then
+        elif [ -n "$found" ] && [ "$corner" != "0 0 0" ]; then
             break
         fi
     done
@@ -40,6 +41,13 @@ catch_loading() {
     rp_near "$found" 320 106 212 212 16 8 && rp_near "$found" 3 240 187 124 66 8 &&
         rp_pass "loading screen: disc and band" ||
         rp_fail "loading screen: disc $(rp_pixel "$found" 320 106), band $(rp_pixel "$found" 3 240)"
+}
+
+# near "R G B" R G B TOL: every channel within TOL.
+near() {
+    local p d
+    read -r -a p <<<"$1"
+    for d in $((p[0] - $2)) $((p[1] - $3)) $((p[2] - $4)); do [ "${d#-}" -le "$5" ] || return 1; done
 }
 
 # heard_since BYTES: the wave file holds a sample louder than 2% of full scale after its first BYTES bytes.
