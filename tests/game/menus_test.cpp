@@ -132,14 +132,14 @@ TEST(Controls, EveryKeyAndGamepadInputDoesWhatTheControlsPromise) {
     TestGame::Shared().gamepad().present = false;
 }
 
-// The main menu's four buttons, each clicked and touched at its centre in
-// windows of other sizes and shapes (the virtual screen they show given), and
-// with a framebuffer twice the window's size: exactly that button acts.
+// In windows of other sizes and shapes, and with a framebuffer twice the
+// window's size, the virtual screen fills the window at one scale, and each of
+// the main menu's four buttons, clicked or touched at its centre, acts alone.
 TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
     const struct { int windowW, windowH, pixelsW, pixelsH; float virtualW, virtualH; } windows[] = {
-        {1280, 720, 1280, 720, 853.333f, 480},  // wider
-        {480, 800, 480, 800, 640, 1066.667f},   // taller: portrait
-        {1000, 1000, 1000, 1000, 640, 640},
+        {1280, 720, 1280, 720, 640, 360},  // wider
+        {480, 800, 480, 800, 288, 480},    // taller: portrait
+        {1000, 1000, 1000, 1000, 480, 480},
         {640, 480, 1280, 960, 640, 480},        // HiDPI
         {640, 480, 640, 480, 640, 480}};
     TestGame& game = OnTheMenu();
@@ -150,6 +150,12 @@ TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
         game.FinishLoading();
         const float w = win.virtualW, h = win.virtualH, scale = win.pixelsW / w;
         const bool portrait = h > w;
+        const std::string where = std::to_string(win.windowW) + "x" + std::to_string(win.windowH) + " window of " +
+                                  std::to_string(win.pixelsW) + "x" + std::to_string(win.pixelsH) + " pixels";
+        EXPECT_NEAR(kp_Glimmer_jscrw, w, 1e-3) << where << ": the virtual screen fills it at one scale";
+        EXPECT_NEAR(kp_Glimmer_jscrh, h, 1e-3) << where;
+        EXPECT_NEAR(app.m_scaleX, scale, 1e-5) << where;
+        EXPECT_NEAR(app.m_scaleY, scale, 1e-5) << where;
         // Centres of the buttons in virtual pixels, and what each changes.
         const struct { const char* name; float x, y; int* changed; } buttons[] = {
             {"sound", portrait ? w / 2 : 32, portrait ? 32 : h / 2, &app.m_settings[kSoundSetting]},
@@ -175,8 +181,7 @@ TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
                 for (size_t i = 0; i < std::size(buttons); ++i) {
                     if (*buttons[i].changed != before[i]) acted += std::string(acted.empty() ? "" : ", ") + buttons[i].name;
                 }
-                EXPECT_EQ(acted, b.name) << (touch ? "touch" : "click") << " in a " << win.windowW << "x" << win.windowH
-                                         << " window of " << win.pixelsW << "x" << win.pixelsH << " pixels";
+                EXPECT_EQ(acted, b.name) << (touch ? "touch" : "click") << " in a " << where;
             }
         }
     }
