@@ -38,6 +38,26 @@ uint32_t ReadBe32(const unsigned char* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
+// The CRC-32 every PNG chunk carries over its type and data (the reflected
+// polynomial 0xedb88320, as in zlib).
+struct CrcTable {
+    uint32_t entries[256] = {};
+    constexpr CrcTable() {
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+    }
+};
+constexpr CrcTable kCrcTable;
+
+uint32_t ChunkCrc(const unsigned char* typeAndData, size_t length) {
+    uint32_t c = 0xffffffffu;
+    for (size_t i = 0; i < length; ++i) c = kCrcTable.entries[(c ^ typeAndData[i]) & 0xff] ^ (c >> 8);
+    return c ^ 0xffffffffu;
+}
+
 // Samples per pixel for a PNG colour type, 0 for an invalid type.
 int SamplesPerPixel(int colourType) {
     switch (colourType) {
@@ -77,6 +97,7 @@ KpImageCheck kpCheckPngBytes(const unsigned char* bytes, size_t length) {
         const uint32_t type = ReadBe32(bytes + pos + 4);
         if (chunkLength > kMaxChunkLength || chunkLength > length - pos - kChunkOverhead) return kImageBadChunk;
         const unsigned char* data = bytes + pos + 8;
+        if (ChunkCrc(bytes + pos + 4, 4 + size_t(chunkLength)) != ReadBe32(data + chunkLength)) return kImageBadCrc;
         if (first) {
             if (type != ChunkType('I', 'H', 'D', 'R') || chunkLength != kIhdrLength) return kImageBadHeader;
             const uint32_t width = ReadBe32(data);

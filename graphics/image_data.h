@@ -1,7 +1,8 @@
 // Image decoding for surfaces: checks on untrusted image bytes, then stb_image.
 //
 // Only PNG files are accepted. Before anything is decoded the bytes must pass
-// CheckPngBytes, which bounds every length and size the decoder would trust;
+// CheckPngBytes, which verifies every chunk's CRC up to IEND and bounds every
+// length and size the decoder would trust;
 // KpGame::LoadImageData (declared in host/game_host.h) reads a file through the
 // host and uses the two functions below.
 #pragma once
@@ -23,6 +24,7 @@ enum KpImageCheck {
     kImageTooLarge,        // width, height or pixel count above the limits
     kImageSixteenBit,      // 16 bits per sample: refused
     kImageNoPixelData,     // no IDAT, an empty IDAT, or too few compressed bytes for the stated size
+    kImageBadCrc,          // a chunk's CRC does not match its type and data
 };
 
 // Checks a complete PNG file held in memory. Never reads outside [bytes, bytes + length).

@@ -2,7 +2,10 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <initializer_list>
 #include <new>
 #include <vector>
@@ -42,6 +45,75 @@ static_assert(offsetof(CachedBlock, succ) == sizeof(void*), "the link sits where
 
 CachedBlock* gc_cache[kCacheClasses];
 void (*gc_root_marker)() = nullptr;
+
+// Collector stress (see gc_set_stress): poisoned blocks wait in a queue of at
+// most this many bytes. Each is checked after each of the next few steps,
+// again before it goes back to the heap, and the rest at exit, so that a
+// write through a stale pointer is reported too.
+constexpr long long kQuarantineBytes = 32LL * 1024 * 1024;
+constexpr long long kStepsChecked = 16;
+
+int StressFromEnvironment() {
+    const char* text = std::getenv("GLIMMER_GC_STRESS");
+    const int interval = text ? std::atoi(text) : 0;
+    return interval > 0 ? interval : 0;
+}
+int gc_stress = StressFromEnvironment();
+int gc_stress_countdown = 0;
+long long gc_stress_steps = 0;
+
+struct PoisonedBlock {
+    unsigned char* bytes;
+    int size;
+    long long step;  // the stress step that freed it
+};
+// Never destroyed: the blocks stay reachable for leak checkers until exit.
+std::deque<PoisonedBlock>& Quarantine() {
+    static auto* blocks = new std::deque<PoisonedBlock>();
+    return *blocks;
+}
+long long gc_quarantined_bytes = 0;
+
+void CheckPoison(const PoisonedBlock& block) {
+    for (int i = 0; i < block.size; ++i) {
+        if (block.bytes[i] == gc_poison_byte) continue;
+        std::fprintf(stderr, "collector stress: a block of %d bytes was written at byte %d after it was freed\n",
+                     block.size, i);
+        std::abort();
+    }
+}
+
+void CheckQuarantineAtExit() {
+    for (const PoisonedBlock& block : Quarantine()) CheckPoison(block);
+}
+
+void CheckRecentlyFreed() {
+    for (auto it = Quarantine().rbegin(); it != Quarantine().rend() && it->step > gc_stress_steps - kStepsChecked; ++it) {
+        CheckPoison(*it);
+    }
+}
+
+void PoisonAndQuarantine(void* p, int size) {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks out of use itself and reports any
+    // read of them too, with the stacks that allocated and freed them.
+    std::free(p);
+    return;
+#endif
+    static const int atExit = std::atexit(CheckQuarantineAtExit);
+    (void)atExit;
+    auto* bytes = static_cast<unsigned char*>(p);
+    std::memset(bytes, gc_poison_byte, static_cast<size_t>(size));
+    Quarantine().push_back({bytes, size, gc_stress_steps});
+    gc_quarantined_bytes += size;
+    while (gc_quarantined_bytes > kQuarantineBytes) {
+        const PoisonedBlock oldest = Quarantine().front();
+        Quarantine().pop_front();
+        gc_quarantined_bytes -= oldest.size;
+        CheckPoison(oldest);
+        std::free(oldest.bytes);
+    }
+}
 
 // Blocks handed out by operator new whose gc_object constructor has not run
 // yet. The constructor looks its own address up here to stamp the size: the
@@ -181,6 +253,10 @@ void* gc_object_alloc(int size) {
 
 void gc_object_free(void* p, int size) {
     gc_free_bytes -= size;
+    if (gc_stress > 0) {
+        PoisonAndQuarantine(p, size);
+        return;
+    }
     if (size >= kCachedBelow) {
         std::free(p);
         return;
@@ -265,6 +341,18 @@ void gc_collect_all() {
 
 void gc_collect() {
     gc_locals_sp = gc_locals;
+    if (gc_stress > 0 && --gc_stress_countdown <= 0) {
+        gc_stress_countdown = gc_stress;
+        CheckRecentlyFreed();
+        ++gc_stress_steps;
+        gc_collect_all();
+        gc_flush_free(gc_free_bytes);
+        // Everything reachable is marked before the next event, so an object
+        // stored there without the write barrier is lost at the next step.
+        gc_mark_queued(INT_MAX);
+        gc_new_bytes = 0;
+        return;
+    }
     if (gc_new_bytes > gc_full_collect_bytes) {
         gc_collect_all();
         gc_new_bytes = 0;
@@ -284,6 +372,13 @@ void gc_init1() {
 }
 
 void gc_init2() { gc_mark(); }
+
+void gc_set_stress(int interval) {
+    gc_stress = interval > 0 ? interval : 0;
+    gc_stress_countdown = 0;
+}
+
+int gc_stress_interval() { return gc_stress; }
 
 int gc_list_count(const gc_object& head) {
     int n = 0;

@@ -84,6 +84,20 @@ void gc_init2();
 // The program registers the function that queues its root globals, in order.
 void gc_set_root_marker(void (*marker)());
 
+// Collector stress, for tests: with GLIMMER_GC_STRESS=N in the environment
+// (or after gc_set_stress(N)), every N-th step is a complete collection that
+// destroys its garbage at once, fills the freed blocks with gc_poison_byte and
+// keeps them out of use for a while, then marks everything reachable again.
+// An object in use that a mark() or a write barrier missed is then freed by
+// the next step: reading it gives poison (a crash or a wrong value, not stale
+// data), and a write into it ends the program with a report. Under
+// AddressSanitizer freed blocks go to its own quarantine, which reports reads
+// too. (Inside an event nothing is collected: objects held only in locals are
+// safe there by design.) 0 turns it off.
+constexpr unsigned char gc_poison_byte = 0xdb;
+void gc_set_stress(int interval);
+int gc_stress_interval();
+
 // Ring count and small-block cache depth (blocks of `size` bytes), for tests and diagnostics.
 int gc_list_count(const gc_object& head);
 int gc_cached_blocks(int size);

@@ -60,9 +60,14 @@ std::vector<int16_t> Samples(double from, double to) {
     const std::string file(std::istreambuf_iterator<char>(in), {});
     EXPECT_NE(file.find("data"), std::string::npos) << "no recording: the wave-file backend is needed";
     const size_t first = file.find("data") + 8 + 4 * static_cast<size_t>(std::max(0.0, from) * kHertz);
-    const size_t last = std::min(file.size(), file.find("data") + 8 + 4 * static_cast<size_t>(to * kHertz));
-    std::vector<int16_t> samples(first < last ? (last - first) / 2 : 0);
-    if (!samples.empty()) std::copy_n(file.data() + first, samples.size() * 2, reinterpret_cast<char*>(samples.data()));
+    const size_t last = file.find("data") + 8 + 4 * static_cast<size_t>(to * kHertz);
+    // A recording that stops short must not read as silence.
+    if (file.find("data") == std::string::npos || last > file.size() || first >= last) {
+        ADD_FAILURE() << "no recording from " << from << " s to " << to << " s: the file holds " << file.size() << " bytes";
+        return {};
+    }
+    std::vector<int16_t> samples((last - first) / 2);
+    std::copy_n(file.data() + first, samples.size() * 2, reinterpret_cast<char*>(samples.data()));
     return samples;
 }
 
@@ -122,11 +127,12 @@ double Rms(double from, double to, int channel) {
     double sum = 0;
     size_t n = 0;
     for (size_t i = channel < 0 ? 0 : channel; i < s.size(); i += channel < 0 ? 1 : 2, ++n) sum += static_cast<double>(s[i]) * s[i];
-    return n ? std::sqrt(sum / n) / 32768.0 : 0;
+    return n ? std::sqrt(sum / n) / 32768.0 : std::nan("");
 }
 
 double Frequency(double from, double to) {
     const std::vector<int16_t> s = Samples(from, to);
+    if (s.empty()) return std::nan("");
     int crossings = 0;
     for (size_t i = 2; i < s.size(); i += 2) crossings += (s[i - 2] < 0) != (s[i] < 0);
     return crossings / 2.0 / (to - from);

@@ -25,7 +25,7 @@ export ALSOFT_DRIVERS=null
 build_loader() {
     local name=$1 sources
     case $name in
-        image) sources=("$root/tests/graphics/fuzz_image.cpp" "$root/graphics/image_data.cpp") ;;
+        image) sources=("$root/tests/graphics/fuzz_image.cpp" "$root/graphics/image_data.cpp" -lz) ;;
         *) sources=("$root/tests/audio/fuzz/${name}_fuzzer.cpp" "$root/audio/audio_data.cpp" "$root/audio/vorbis_decode.cpp"
                     $(ls "$root"/runtime/*.cpp | grep -v _win32) $(pkg-config --libs vorbisfile)) ;;
     esac

@@ -1,7 +1,9 @@
-// What the keys and the pointer do on the main menu, in the pause panel, in
-// the credits and on the ending, through the whole game.
+// What the keys, the gamepad, the pointer and touches do on the main menu, in
+// the pause panel, in the credits and on the ending, through the whole game.
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +17,6 @@ namespace {
 // Key codes by meaning: arrows, enter, space, escape, delete, backspace, shift, control, letters.
 constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
 constexpr int kEnter = 13, kSpace = 32, kEscape = 27, kDelete = 46, kBackspace = 8, kShift = 16, kCtrl = 17;
-constexpr int Joy(int button) { return kKeyJoyBase + button; }  // joystick 0
 constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
 constexpr int kConfirmSound = 98, kCreditsSound = 99;
 constexpr float kFont = 90.0f;
@@ -44,42 +45,144 @@ TestGame& InAGame(int facing = 1, int scheme = 1) {
     return game;
 }
 
+// One input: a key; a gamepad button (GLFW's numbering); or the gamepad's
+// left stick pushed to (x, y) as GLFW reports it (up is negative y).
+struct Input {
+    int key = -1, pad = -1;
+    float x = 0, y = 0;
+};
+Input Key(int key) { return {key}; }
+Input Pad(int button) { return {-1, button}; }
+Input Stick(float x, float y) { return {-1, -1, x, y}; }
+std::string Describe(const Input& in) {
+    if (in.key >= 0) return "key " + std::to_string(in.key);
+    if (in.pad >= 0) return "gamepad button " + std::to_string(in.pad);
+    return "stick at " + std::to_string(in.x) + "," + std::to_string(in.y);
+}
+
+// Holds the input down (the gamepad is read when the next update polls it).
+void Hold(TestGame& game, const Input& in, bool down) {
+    TestGamepad& pad = game.gamepad();
+    pad.present = true;
+    if (in.key >= 0) {
+        if (down) game.host().KeyDown(in.key); else game.host().KeyUp(in.key);
+    } else if (in.pad >= 0) {
+        pad.buttons[in.pad] = down ? GLFW_PRESS : GLFW_RELEASE;
+    } else {
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = down ? in.x : 0;
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = down ? in.y : 0;
+    }
+}
+
 struct Promise {
     const char* what;
-    std::vector<int> keys;
+    std::vector<Input> inputs;
     std::function<TestGame&()> before;
     std::function<bool(c_MyApp&)> done;
 };
 
-TEST(Controls, EveryKeyDoesWhatTheControlsPromise) {
+// Keyboard and gamepad alike, the gamepad through the host's mapping and the
+// device's polling: each button, each stick direction (beyond 0.4 only).
+TEST(Controls, EveryKeyAndGamepadInputDoesWhatTheControlsPromise) {
+    const auto selected = [](int selection) {
+        return [=]() -> TestGame& { TestGame& g = OnTheMenu(); g.app().m_menuSel = selection; return g; };
+    };
     const Promise promises[] = {
-        {"moves the selection up", {kUp, 'W', kLeft, 'A', Joy(9), Joy(8)},
-         [] () -> TestGame& { TestGame& g = OnTheMenu(); g.app().m_menuSel = 1; return g; },
-         [](c_MyApp& a) { return a.m_menuSel == 0; }},
-        {"moves the selection down", {kDown, 'S', kRight, 'D', Joy(11), Joy(10)}, OnTheMenu,
+        {"moves the selection up",
+         {Key(kUp), Key('W'), Key(kLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_UP), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT),
+          Stick(0, -1), Stick(-1, 0), Stick(0, -0.41f), Stick(-0.41f, 0)},
+         selected(1), [](c_MyApp& a) { return a.m_menuSel == 0; }},
+        {"moves the selection down",
+         {Key(kDown), Key('S'), Key(kRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_DOWN),
+          Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(0, 1), Stick(1, 0), Stick(0, 0.41f), Stick(0.41f, 0)},
+         OnTheMenu, [](c_MyApp& a) { return a.m_menuSel == 1; }},
+        {"leaves the selection at the stick's threshold",
+         {Stick(0, 0.4f), Stick(0.4f, 0), Stick(0, -0.4f), Stick(-0.4f, 0), Stick(0.3f, 0.3f)}, selected(1),
          [](c_MyApp& a) { return a.m_menuSel == 1; }},
         {"confirms on the main menu",
-         {'Z', 'J', kSpace, kEnter, 'X', 'K', kCtrl, 'C', 'L', kShift, 'V', 'I', Joy(0), Joy(1), Joy(2), Joy(3)},
+         {Key('Z'), Key('J'), Key(kSpace), Key(kEnter), Key('X'), Key('K'), Key(kCtrl), Key('C'), Key('L'), Key(kShift),
+          Key('V'), Key('I'), Pad(GLFW_GAMEPAD_BUTTON_A), Pad(GLFW_GAMEPAD_BUTTON_B), Pad(GLFW_GAMEPAD_BUTTON_X),
+          Pad(GLFW_GAMEPAD_BUTTON_Y)},
          OnTheMenu, [](c_MyApp& a) { return a.m_screen == kScreenNewGame; }},
-        {"opens the credits", {'N', 'O', Joy(5)}, OnTheMenu, [](c_MyApp& a) { return a.m_creditsOpen == 1; }},
-        {"turns the hero left", {kLeft, 'A', Joy(8)}, [] () -> TestGame& { return InAGame(); },
-         [](c_MyApp& a) { return a.m_facing == -1; }},
-        {"turns the hero right", {kRight, 'D', Joy(10)}, [] () -> TestGame& { return InAGame(-1); },
-         [](c_MyApp& a) { return a.m_facing == 1 && a.m_playerState != 0; }},
-        {"jumps to the left with two buttons", {'X', 'K', kCtrl, Joy(1)}, [] () -> TestGame& { return InAGame(1, 2); },
-         [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == -1; }},
-        {"jumps to the right with two buttons", {'C', 'L', kShift, Joy(2)}, [] () -> TestGame& { return InAGame(-1, 2); },
-         [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == 1; }},
-        {"pauses the game", {kEscape, kDelete, kBackspace, Joy(6), Joy(7), Joy(14)}, [] () -> TestGame& { return InAGame(); },
-         [](c_MyApp& a) { return a.m_pauseShown == 1; }},
+        {"opens the credits", {Key('N'), Key('O'), Pad(GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER)}, OnTheMenu,
+         [](c_MyApp& a) { return a.m_creditsOpen == 1; }},
+        {"turns the hero left", {Key(kLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT), Stick(-1, 0)},
+         [] () -> TestGame& { return InAGame(); }, [](c_MyApp& a) { return a.m_facing == -1; }},
+        {"turns the hero right", {Key(kRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(1, 0)},
+         [] () -> TestGame& { return InAGame(-1); }, [](c_MyApp& a) { return a.m_facing == 1 && a.m_playerState != 0; }},
+        {"jumps to the left with two buttons", {Key('X'), Key('K'), Key(kCtrl), Pad(GLFW_GAMEPAD_BUTTON_B)},
+         [] () -> TestGame& { return InAGame(1, 2); }, [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == -1; }},
+        {"jumps to the right with two buttons", {Key('C'), Key('L'), Key(kShift), Pad(GLFW_GAMEPAD_BUTTON_X)},
+         [] () -> TestGame& { return InAGame(-1, 2); }, [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == 1; }},
+        {"pauses the game",
+         {Key(kEscape), Key(kDelete), Key(kBackspace), Pad(GLFW_GAMEPAD_BUTTON_BACK), Pad(GLFW_GAMEPAD_BUTTON_START),
+          Pad(GLFW_GAMEPAD_BUTTON_GUIDE)},
+         [] () -> TestGame& { return InAGame(); }, [](c_MyApp& a) { return a.m_pauseShown == 1; }},
     };
     for (const Promise& p : promises) {
-        for (int key : p.keys) {
+        for (const Input& in : p.inputs) {
             TestGame& game = p.before();
-            game.host().KeyDown(key);
+            Hold(game, in, true);
             game.Step();
-            EXPECT_TRUE(p.done(game.app())) << "key " << key << " " << p.what;
-            game.host().KeyUp(key);
+            EXPECT_TRUE(p.done(game.app())) << Describe(in) << " " << p.what;
+            Hold(game, in, false);
+            game.Step();
+        }
+    }
+    TestGame::Shared().gamepad().present = false;
+}
+
+// In windows of other sizes and shapes, and with a framebuffer twice the
+// window's size, the virtual screen fills the window at one scale, and each of
+// the main menu's four buttons, clicked or touched at its centre, acts alone.
+TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
+    const struct { int windowW, windowH, pixelsW, pixelsH; float virtualW, virtualH; } windows[] = {
+        {1280, 720, 1280, 720, 640, 360},  // wider
+        {480, 800, 480, 800, 288, 480},    // taller: portrait
+        {1000, 1000, 1000, 1000, 480, 480},
+        {640, 480, 1280, 960, 640, 480},        // HiDPI
+        {640, 480, 640, 480, 640, 480}};
+    TestGame& game = OnTheMenu();
+    c_MyApp& app = game.app();
+    for (const auto& win : windows) {
+        game.host().SetWindowSize(win.pixelsW, win.pixelsH);
+        game.host().Render();
+        game.FinishLoading();
+        const float w = win.virtualW, h = win.virtualH, scale = win.pixelsW / w;
+        const bool portrait = h > w;
+        const std::string where = std::to_string(win.windowW) + "x" + std::to_string(win.windowH) + " window of " +
+                                  std::to_string(win.pixelsW) + "x" + std::to_string(win.pixelsH) + " pixels";
+        EXPECT_NEAR(kp_Glimmer_jscrw, w, 1e-3) << where << ": the virtual screen fills it at one scale";
+        EXPECT_NEAR(kp_Glimmer_jscrh, h, 1e-3) << where;
+        EXPECT_NEAR(app.m_scaleX, scale, 1e-5) << where;
+        EXPECT_NEAR(app.m_scaleY, scale, 1e-5) << where;
+        // Centres of the buttons in virtual pixels, and what each changes.
+        const struct { const char* name; float x, y; int* changed; } buttons[] = {
+            {"sound", portrait ? w / 2 : 32, portrait ? 32 : h / 2, &app.m_settings[kSoundSetting]},
+            {"help", std::trunc(w * 0.35f), h - 64, &app.m_settings[kHelpSetting]},
+            {"jump scheme", std::trunc(w * 0.65f), h - 64, &app.m_settings[kSchemeSetting]},
+            {"play", w / 2, h * 0.6f, &app.m_screen}};
+        for (const auto& b : buttons) {
+            for (const bool touch : {false, true}) {
+                OnTheMenu();
+                std::vector<int> before;
+                for (const auto& each : buttons) before.push_back(*each.changed);
+                double x = b.x * scale * win.windowW / win.pixelsW, y = b.y * scale * win.windowH / win.pixelsH;
+                kpScreenToFramebuffer(&x, &y, win.windowW, win.windowH, win.pixelsW, win.pixelsH);
+                if (touch) {
+                    game.host().TouchEvent(kEventTouchDown, 3, static_cast<float>(x), static_cast<float>(y));
+                    game.Step();
+                    game.host().TouchEvent(kEventTouchUp, 3, static_cast<float>(x), static_cast<float>(y));
+                    game.Step();
+                } else {
+                    game.Click(static_cast<float>(x), static_cast<float>(y));
+                }
+                std::string acted;
+                for (size_t i = 0; i < std::size(buttons); ++i) {
+                    if (*buttons[i].changed != before[i]) acted += std::string(acted.empty() ? "" : ", ") + buttons[i].name;
+                }
+                EXPECT_EQ(acted, b.name) << (touch ? "touch" : "click") << " in a " << where;
+            }
         }
     }
 }
@@ -172,11 +275,13 @@ TEST(PausePanel, KeysAndClicksActOnItsButtons) {
     game.PressKey(kEscape);
     game.Step(15);
     EXPECT_EQ(app.m_pauseY, 248) << "risen by 24 an update to mid-screen";
+    int buttons = 0;
     for (const DrawRecord& d : game.Records(97)) {
-        if (d.y > 64) {
-            EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "the panel's buttons at the bottom strip's alpha";
-        }
+        if (d.y <= 64) continue;
+        ++buttons;
+        EXPECT_FLOAT_EQ(d.alpha, 0.6f) << "the panel's buttons at the bottom strip's alpha";
     }
+    EXPECT_EQ(buttons, 4) << "resume, quit, sound and the highlight of the selected one";
     for (const auto& [key, selection] : {std::pair{kRight, 1}, {kDown, 0}, {kUp, -1}, {kDown, 0}, {kRight, 1}}) {
         game.PressKey(key);
         EXPECT_EQ(app.m_pauseSel, selection) << "key " << key;

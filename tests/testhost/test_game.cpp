@@ -41,6 +41,17 @@ Graveyard& Kept() {
     return *kept;
 }
 
+// The default host: its joystick 0 is the test's gamepad, mapped as the desktop host maps one.
+class GamepadHost : public KpHeadlessGame {
+public:
+    TestGamepad pad;
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override {
+        if (port != 0 || !pad.present) return false;
+        kpMapGamepad(pad.axes, pad.buttons, joyx, joyy, joyz, buttons);
+        return true;
+    }
+};
+
 void MarkRootsAndGraveyard() {
     kpMarkRoots();
     for (c_MyApp* app : Kept().apps) gc_mark_q(app);
@@ -76,7 +87,15 @@ TestGame::TestGame(const TestGameOptions& options) {
                   ("glimmer-test-" + std::to_string(getpid()) + "-" + std::to_string(count++))).string();
     std::remove(stateFile_.c_str());
     Kept().stateFiles.push_back(stateFile_);
-    host_ = options.host ? options.host : new KpHeadlessGame();
+    static TestGamepad unused;
+    gamepad_ = &unused;
+    if (options.host) {
+        host_ = options.host;
+    } else {
+        auto* host = new GamepadHost();
+        gamepad_ = &host->pad;
+        host_ = host;
+    }
     Kept().hosts.push_back(host_);
     host_->SetWindowSize(options.width, options.height);
     host_->SetClockMillis(kStartClock);

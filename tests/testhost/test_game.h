@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/shell/my_app.h"
+#include "host/glfw_input.h"
 #include "tools/solver/input_script.h"
 #include "tools/testhost/headless_game.h"
 
@@ -18,10 +19,19 @@ struct DrawRecord {
     float kind = 0, x = 0, y = 0, rot = 0, sx = 0, sy = 0, frame = 0, alpha = 0, red = 0, green = 0, blue = 0;
 };
 
+// A gamepad at joystick 0 as GLFW reports it: its gamepad axes (a stick
+// pushed up reads negative) and buttons (GLFW_PRESS when down), mapped at
+// every update by the desktop host's own table. Absent until `present`.
+struct TestGamepad {
+    bool present = false;
+    float axes[kGamepadAxisCount] = {};
+    unsigned char buttons[kGamepadButtonCount] = {};
+};
+
 struct TestGameOptions {
     int width = KpHeadlessGame::kDefaultWidth;
     int height = KpHeadlessGame::kDefaultHeight;
-    KpHeadlessGame* host = nullptr;               // the caller's host, kept for the process; default a plain one
+    KpHeadlessGame* host = nullptr;               // the caller's host, kept for the process; default one with a gamepad
     std::function<void(c_MyApp&)> beforeStart;    // after the application is created, before it starts
 };
 
@@ -39,6 +49,7 @@ public:
     static TestGame& Shared();
 
     KpHeadlessGame& host() { return *host_; }
+    TestGamepad& gamepad() { return *gamepad_; }  // the default host's (unused with the caller's own)
     c_MyApp& app() { return *app_; }
     const std::string& stateFile() const { return stateFile_; }
 
@@ -60,6 +71,7 @@ public:
 
 private:
     KpHeadlessGame* host_ = nullptr;
+    TestGamepad* gamepad_ = nullptr;
     c_MyApp* app_ = nullptr;
     std::string stateFile_;
 };

@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Plants realistic faults in the product code, one at a time, and runs the
+quick tests for each: every fault must make them fail.
+
+    tools/plant_faults.py [--list] [--ctest ARGS] [FAULT...]
+
+Each fault is a literal edit of one source file (every occurrence of a short
+text). The file must have no uncommitted change; it is put back after its
+run, also when the run is interrupted. For each fault the tool builds with
+`scripts/test.sh` (the quick run) and prints the tests that failed; it ends
+with status 1 when a fault went unnoticed or no longer applies (the code it
+edits has changed: update the fault here).
+"""
+import argparse
+import pathlib
+import re
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+# name: (file, text, replacement, what the fault is)
+FAULTS = {
+    "step-off-by-one": (
+        "game/world/player.cpp",
+        "return offset < -15 || offset >= kTilePixels;",
+        "return offset < -15 || offset > kTilePixels;",
+        "a move to the right carries the hero one pixel past his tile"),
+    "swapped-stick": (
+        "game/shell/controls.cpp",
+        "case 0: return sy > kStickThreshold;",
+        "case 0: return sy < -kStickThreshold;",
+        "the stick pushed down works the up key"),
+    "checksum-weight": (
+        "game/shell/save_data.cpp",
+        "wrap_mul(m_settings.Get(n), n)",
+        "wrap_mul(m_settings.Get(n), n + 1)",
+        "the settings checksum weighs setting n by n + 1, on saving and loading alike"),
+    "missed-batch-flush": (
+        "graphics/renderer.cpp",
+        "int gxtkGraphics::SetBlend(int mode) {\n    Flush();\n",
+        "int gxtkGraphics::SetBlend(int mode) {\n",
+        "a blend change leaves the batch drawn so far to the new mode"),
+    "mark-omission": (
+        "game/shell/my_app.cpp",
+        "    gc_mark_q(m_touchX);\n",
+        "",
+        "the application's touch positions are not marked"),
+    "framework-mark-omission": (
+        "input/input_device.cpp",
+        "    gc_mark_q(m__keyHit);\n",
+        "",
+        "the input device's hit counts are not marked"),
+    "barrier-omission": (
+        "runtime/array.h",
+        "            if constexpr (kIsObject) gc_mark_q(value);\n",
+        "",
+        "an object stored into an array element skips the write barrier"),
+    "missed-save-on-close": (
+        "game/shell/save_data.cpp",
+        "int c_MyApp::p_OnClose() {\n    p_Save();\n",
+        "int c_MyApp::p_OnClose() {\n",
+        "a close request ends the program without saving the settings"),
+    "unscaled-click": (
+        "game/shell/screen_flow.cpp",
+        "m_touchX[n] = static_cast<int>((kp_input_TouchX(n) - kp_Glimmer_overscan) / m_scaleX);",
+        "m_touchX[n] = static_cast<int>(kp_input_TouchX(n) - kp_Glimmer_overscan);",
+        "pointer and touch x positions are not scaled to the virtual screen"),
+    "unchecked-crc": (
+        "graphics/image_data.cpp",
+        "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
+        "!= ReadBe32(data + chunkLength)) {}",
+        "chunk CRCs are computed but not compared"),
+}
+
+
+def failed_tests(output):
+    """Names of the tests ctest listed as failed."""
+    return re.findall(r"^\s*\d+ - (\S+) \(", output, re.MULTILINE)
+
+
+def plant(name, ctest_args):
+    """Plants one fault and runs the quick tests: (caught, the failed tests or why it was not caught)."""
+    path, text, replacement, _ = FAULTS[name]
+    source = ROOT / path
+    if subprocess.run(["git", "diff", "--quiet", "HEAD", "--", path], cwd=ROOT).returncode != 0:
+        return False, f"{path} has uncommitted changes: not planted"
+    original = source.read_text()
+    if text not in original:
+        return False, f"the text to change is no longer in {path}: update the fault"
+    try:
+        source.write_text(original.replace(text, replacement))
+        run = subprocess.run(["bash", "scripts/test.sh", *ctest_args], cwd=ROOT, capture_output=True, text=True)
+    finally:
+        source.write_text(original)
+    if run.returncode == 0:
+        return False, "the quick run passed"
+    return True, ", ".join(sorted(set(failed_tests(run.stdout)))) or "the build (see scripts/test.sh)"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("faults", nargs="*", metavar="FAULT", help="faults to plant (default: all)")
+    parser.add_argument("--list", action="store_true", help="list the faults and exit")
+    parser.add_argument("--ctest", default="", help="arguments passed on to ctest, e.g. \"-R game\"")
+    args = parser.parse_args()
+    if args.list:
+        for name, (path, _, _, what) in FAULTS.items():
+            print(f"{name:24} {path}: {what}")
+        return 0
+    unknown = [name for name in args.faults if name not in FAULTS]
+    if unknown:
+        parser.error("unknown fault: " + ", ".join(unknown))
+    missed = 0
+    for name in args.faults or FAULTS:
+        print(f"{name}: {FAULTS[name][3]}", flush=True)
+        caught, message = plant(name, args.ctest.split())
+        missed += not caught
+        print(f"  {'caught by' if caught else 'NOT CAUGHT:'} {message}", flush=True)
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
