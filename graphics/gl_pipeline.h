@@ -1,8 +1,9 @@
-// The GL calls with which the renderer draws its batches, one implementation
-// per kind of GL: the fixed-function pipeline of OpenGL 1.x with client
-// arrays on the desktop (gl_pipeline_fixed.cpp), a small shader program with
-// buffers on WebGL (gl_pipeline_webgl.cpp). The renderer decides what goes in
-// a batch and when it is drawn; both pipelines draw it to the same pixels.
+// The GL calls with which the renderer draws its batches, supplied by the
+// platform (host/platform.h): the fixed-function pipeline of OpenGL 1.x with
+// client arrays in a GLFW window (host/glfw/gl_pipeline.cpp), a small shader
+// program with buffers on WebGL (host/web/gl_pipeline.cpp). The renderer
+// decides what goes in a batch and when it is drawn; both pipelines draw it
+// to the same pixels. Showing the finished frame is the host's.
 #pragma once
 
 #include <cstdint>
@@ -27,5 +28,3 @@ int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uin
 // coordinates into `out`: rows bottom first, 4 bytes per pixel in the order
 // B, G, R, A.
 void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out);
-// Ends the frame and shows it.
-void kpGlEndFrame();

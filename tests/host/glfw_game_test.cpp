@@ -1,7 +1,7 @@
 // The GLFW host in a real window (suites named Gl* need a display): a refused
 // fullscreen window brings back the window of before; with no window at all
 // the program ends as a failed start.
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>

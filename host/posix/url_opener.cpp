@@ -1,3 +1,4 @@
+// Opening URLs on a POSIX desktop: xdg-open, started without a shell.
 #include "host/platform.h"
 
 #include <spawn.h>

@@ -1,6 +1,4 @@
-#include "host/key_chars.h"
-
-#include "host/key_codes.h"
+#include "host/input_translation.h"
 
 namespace {
 
@@ -46,4 +44,9 @@ int kpCharToUtf16(unsigned codepoint, int units[2]) {
     units[0] = static_cast<int>(kHighSurrogate | (offset >> 10));
     units[1] = static_cast<int>(kLowSurrogate | (offset & kSurrogateBits));
     return 2;
+}
+
+void kpSetStickPair(Array<float> pair, float first, float second) {
+    if (pair.Length() > 0) pair[0] = first;
+    if (pair.Length() > 1) pair[1] = second;
 }

@@ -1,18 +1,15 @@
-#include "host/glfw_input.h"
+#include "host/glfw/input.h"
 
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
 
-#include "host/glfw_game.h"
-#include "host/key_codes.h"
-#include "input/input_device.h"
+#include "host/glfw/game.h"
 
 namespace {
 
 constexpr int kMouseButtonCount = 3;    // left, right, middle
 constexpr int kRawAxisCount = 6;        // axes read from a raw joystick
-constexpr int kJoyButtonLimit = 32;     // buttons a joystick state holds
 
 void SendKey(int event, int data) {
     if (KpGame::_game) KpGame::_game->KeyEvent(event, data);
@@ -80,14 +77,6 @@ void OnWindowClose(GLFWwindow* window) {
     glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
 
-// Stick values are stored positive when pushed up; GLFW reports down as positive.
-float Up(float glfwValue) { return 0.0f - glfwValue; }
-
-void SetPair(Array<float> pair, float first, float second) {
-    if (pair.Length() > 0) pair[0] = first;
-    if (pair.Length() > 1) pair[1] = second;
-}
-
 }  // namespace
 
 // ---- Keys ----
@@ -97,36 +86,36 @@ int TransKey(int glfwKey) {
     if (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z) return glfwKey;
     if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F12) return kKeyF1 + (glfwKey - GLFW_KEY_F1);
     switch (glfwKey) {
-    case GLFW_KEY_SPACE: return 32;
-    case GLFW_KEY_APOSTROPHE: return 222;
-    case GLFW_KEY_COMMA: return 188;
-    case GLFW_KEY_MINUS: return 189;
-    case GLFW_KEY_PERIOD: return 190;
-    case GLFW_KEY_SLASH: return 191;
-    case GLFW_KEY_SEMICOLON: return 186;
-    case GLFW_KEY_EQUAL: return 187;
-    case GLFW_KEY_LEFT_BRACKET: return 219;
-    case GLFW_KEY_BACKSLASH: return 220;
-    case GLFW_KEY_RIGHT_BRACKET: return 221;
-    case GLFW_KEY_GRAVE_ACCENT: return 192;
+    case GLFW_KEY_SPACE: return kKeySpace;
+    case GLFW_KEY_APOSTROPHE: return kKeyQuote;
+    case GLFW_KEY_COMMA: return kKeyComma;
+    case GLFW_KEY_MINUS: return kKeyMinus;
+    case GLFW_KEY_PERIOD: return kKeyPeriod;
+    case GLFW_KEY_SLASH: return kKeySlash;
+    case GLFW_KEY_SEMICOLON: return kKeySemicolon;
+    case GLFW_KEY_EQUAL: return kKeyEquals;
+    case GLFW_KEY_LEFT_BRACKET: return kKeyOpenBracket;
+    case GLFW_KEY_BACKSLASH: return kKeyBackslash;
+    case GLFW_KEY_RIGHT_BRACKET: return kKeyCloseBracket;
+    case GLFW_KEY_GRAVE_ACCENT: return kKeyBackquote;
     case GLFW_KEY_ESCAPE: return kKeyEscape;
-    case GLFW_KEY_UP: return 38;
-    case GLFW_KEY_DOWN: return 40;
-    case GLFW_KEY_LEFT: return 37;
-    case GLFW_KEY_RIGHT: return 39;
+    case GLFW_KEY_UP: return kKeyArrowUp;
+    case GLFW_KEY_DOWN: return kKeyArrowDown;
+    case GLFW_KEY_LEFT: return kKeyArrowLeft;
+    case GLFW_KEY_RIGHT: return kKeyArrowRight;
     case GLFW_KEY_LEFT_SHIFT:
-    case GLFW_KEY_RIGHT_SHIFT: return 16;
+    case GLFW_KEY_RIGHT_SHIFT: return kKeyShift;
     case GLFW_KEY_LEFT_CONTROL:
-    case GLFW_KEY_RIGHT_CONTROL: return 17;
+    case GLFW_KEY_RIGHT_CONTROL: return kKeyControl;
     case GLFW_KEY_TAB: return kKeyTab;
     case GLFW_KEY_ENTER: return kKeyEnter;
     case GLFW_KEY_BACKSPACE: return kKeyBackspace;
     case GLFW_KEY_INSERT: return kKeyInsert;
     case GLFW_KEY_DELETE: return kKeyDelete;
     case GLFW_KEY_PAGE_UP: return kKeyPageUp;
-    case GLFW_KEY_PAGE_DOWN: return 34;
-    case GLFW_KEY_HOME: return 36;
-    case GLFW_KEY_END: return 35;
+    case GLFW_KEY_PAGE_DOWN: return kKeyPageDown;
+    case GLFW_KEY_HOME: return kKeyHome;
+    case GLFW_KEY_END: return kKeyEnd;
     default: return 0;
     }
 }
@@ -156,19 +145,19 @@ void kpMapRawJoystick(const float* axes, int axisCount, const unsigned char* but
     int readAxes = axes ? std::clamp(axisCount, 0, kRawAxisCount) : 0;
     std::copy(axes, axes + readAxes, a);
     if (axisCount == 4) {
-        SetPair(joyx, a[0], a[3]);
-        SetPair(joyy, Up(a[1]), Up(a[2]));
-        SetPair(joyz, 0.0f, 0.0f);
+        kpSetStickPair(joyx, a[0], a[3]);
+        kpSetStickPair(joyy, kpStickUp(a[1]), kpStickUp(a[2]));
+        kpSetStickPair(joyz, 0.0f, 0.0f);
     } else if (axisCount == 5) {
-        SetPair(joyx, a[0], a[4]);
-        SetPair(joyy, Up(a[1]), Up(a[3]));
-        SetPair(joyz, a[2], a[5]);
+        kpSetStickPair(joyx, a[0], a[4]);
+        kpSetStickPair(joyy, kpStickUp(a[1]), kpStickUp(a[3]));
+        kpSetStickPair(joyz, a[2], a[5]);
     } else {
-        SetPair(joyx, a[0], a[3]);
-        SetPair(joyy, Up(a[1]), Up(a[4]));
-        SetPair(joyz, a[2], a[5]);
+        kpSetStickPair(joyx, a[0], a[3]);
+        kpSetStickPair(joyy, kpStickUp(a[1]), kpStickUp(a[4]));
+        kpSetStickPair(joyz, a[2], a[5]);
     }
-    int readButtons = buttonStates ? std::min({buttonCount, kJoyButtonLimit, buttons.Length()}) : 0;
+    int readButtons = buttonStates ? std::min({buttonCount, kJoyButtonCount, buttons.Length()}) : 0;
     for (int i = 0; i < readButtons; ++i) {
         buttons[i] = buttonStates[i] == GLFW_PRESS;
     }
@@ -192,9 +181,9 @@ float Trigger(float glfwValue) { return (glfwValue + 1.0f) * 0.5f; }
 
 void kpMapGamepad(const float* axes, const unsigned char* buttonStates, Array<float> joyx, Array<float> joyy,
                   Array<float> joyz, Array<bool> buttons) {
-    SetPair(joyx, axes[GLFW_GAMEPAD_AXIS_LEFT_X], axes[GLFW_GAMEPAD_AXIS_RIGHT_X]);
-    SetPair(joyy, Up(axes[GLFW_GAMEPAD_AXIS_LEFT_Y]), Up(axes[GLFW_GAMEPAD_AXIS_RIGHT_Y]));
-    SetPair(joyz, Trigger(axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER]), Trigger(axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER]));
+    kpSetStickPair(joyx, axes[GLFW_GAMEPAD_AXIS_LEFT_X], axes[GLFW_GAMEPAD_AXIS_RIGHT_X]);
+    kpSetStickPair(joyy, kpStickUp(axes[GLFW_GAMEPAD_AXIS_LEFT_Y]), kpStickUp(axes[GLFW_GAMEPAD_AXIS_RIGHT_Y]));
+    kpSetStickPair(joyz, Trigger(axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER]), Trigger(axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER]));
     // The whole layout is rewritten, so nothing stale survives a switch from
     // the raw layout (for instance after a mapping update).
     for (int i = 0; i < buttons.Length(); ++i) {

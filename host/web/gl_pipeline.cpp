@@ -1,5 +1,5 @@
 // The renderer's batches on WebGL 1 (OpenGL ES 2): a shader program that does
-// what the fixed-function pipeline does for the desktop renderer (one unit per
+// what the fixed-function pipeline does in the GLFW window (one unit per
 // pixel with y down, vertex colour times texture), one buffer the batch is
 // copied into before each draw and one buffer of the quad indices.
 #include "graphics/gl_pipeline.h"
@@ -7,9 +7,10 @@
 #include <GLES2/gl2.h>
 
 #include <cstddef>
+#include <string>
 
 #include "graphics/renderer.h"
-#include "host/glfw_game.h"
+#include "host/game_host.h"
 #include "runtime/errors.h"
 
 namespace {
@@ -51,7 +52,7 @@ void main() {
 
 // GL objects of the current context; made again when a new context appears.
 struct Pipeline {
-    int seq = 0;  // glfwGraphicsSeq the objects belong to; 0 for none
+    int seq = 0;  // kpGraphicsSeq the objects belong to; 0 for none
     GLuint program = 0;
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
@@ -60,29 +61,61 @@ struct Pipeline {
 };
 Pipeline pipeline;
 
+// The compiler's or linker's log, as one line of text.
+template <class GetLength, class GetLog>
+String InfoLog(GLuint object, GetLength getLength, GetLog getLog) {
+    GLint length = 0;
+    getLength(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) getLog(object, length, nullptr, log.data());
+    while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
+    for (char& c : log) {
+        if (c == '\n') c = ' ';
+    }
+    return String(log.c_str());
+}
+
+// A shader that does not compile, or a program that does not link, leaves
+// nothing to draw with: the game stops with a runtime error that carries the
+// log (the page then says it has stopped).
 GLuint CompileShader(GLenum kind, const char* source) {
     GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) kpPrint(String("WebGL: shader did not compile"));
+    if (!ok) {
+        const String log = InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+        glDeleteShader(shader);
+        kpError(String("WebGL shader did not compile: ") + log);
+    }
     return shader;
 }
 
 void CreatePipeline(const uint16_t* quadIndices) {
     pipeline = Pipeline();
-    pipeline.seq = glfwGraphicsSeq;
+    pipeline.seq = kpGraphicsSeq;
     GLuint program = glCreateProgram();
-    glAttachShader(program, CompileShader(GL_VERTEX_SHADER, kVertexShader));
-    glAttachShader(program, CompileShader(GL_FRAGMENT_SHADER, kFragmentShader));
+    const GLuint vertexShader = CompileShader(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fragmentShader = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
     glBindAttribLocation(program, kPosition, "position");
     glBindAttribLocation(program, kTexCoord, "texCoord");
     glBindAttribLocation(program, kColour, "colour");
     glLinkProgram(program);
+    // The linked program keeps what it needs: the shaders go.
+    glDetachShader(program, vertexShader);
+    glDetachShader(program, fragmentShader);
+    glDeleteShader(vertexShader);
+    glDeleteShader(fragmentShader);
     GLint ok = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) kpPrint(String("WebGL: shader program did not link"));
+    if (!ok) {
+        const String log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
+        glDeleteProgram(program);
+        kpError(String("WebGL shader program did not link: ") + log);
+    }
     pipeline.program = program;
     pipeline.pixelToClip = glGetUniformLocation(program, "pixelToClip");
     pipeline.textured = glGetUniformLocation(program, "textured");
@@ -102,7 +135,7 @@ void CreatePipeline(const uint16_t* quadIndices) {
 
 void kpGlBeginFrame(int width, int height, const gxtkVertex* vertices, const uint16_t* quadIndices) {
     (void)vertices;  // copied into the vertex buffer with each draw
-    if (pipeline.seq != glfwGraphicsSeq) CreatePipeline(quadIndices);
+    if (pipeline.seq != kpGraphicsSeq) CreatePipeline(quadIndices);
     glViewport(0, 0, width, height);
     glUseProgram(pipeline.program);
     glUniform2f(pipeline.pixelToClip, width > 0 ? 2.0f / width : 0.0f, height > 0 ? 2.0f / height : 0.0f);
@@ -158,6 +191,3 @@ void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out) {
         p[2] = red;
     }
 }
-
-// The browser shows the frame when the frame callback returns.
-void kpGlEndFrame() {}

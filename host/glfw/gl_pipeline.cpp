@@ -1,5 +1,6 @@
-// The renderer's batches on OpenGL 1.x: client arrays point into the batch,
-// the fixed-function matrices hold only the window's orthographic projection.
+// The renderer's batches on OpenGL 1.x in a GLFW window: client arrays point
+// into the batch, the fixed-function matrices hold only the window's
+// orthographic projection. The host shows each frame (KpGlfwGame::RenderGame).
 #include "graphics/gl_pipeline.h"
 
 #include <GL/gl.h>
@@ -7,7 +8,7 @@
 #include <GLFW/glfw3.h>
 
 #include "graphics/renderer.h"
-#include "host/glfw_game.h"
+#include "host/game_host.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ using MultiDrawArrays = void(APIENTRY*)(GLenum, const GLint*, const GLsizei*, GL
 void DrawFans(const GLint* firsts, const GLsizei* counts, GLsizei drawCount) {
     static int lookedUpFor = -1;
     static MultiDrawArrays multiDraw = nullptr;
-    if (lookedUpFor != glfwGraphicsSeq) {
-        lookedUpFor = glfwGraphicsSeq;
+    if (lookedUpFor != kpGraphicsSeq) {
+        lookedUpFor = kpGraphicsSeq;
         multiDraw = glfwGetCurrentContext() ? reinterpret_cast<MultiDrawArrays>(glfwGetProcAddress("glMultiDrawArrays"))
                                             : nullptr;
     }
@@ -90,8 +91,4 @@ int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uin
 void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out) {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
-}
-
-void kpGlEndFrame() {
-    if (GLFWwindow* window = glfwGetCurrentContext()) glfwSwapBuffers(window);
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "host/program.h"
 #include "host/trace.h"
 

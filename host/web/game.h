@@ -6,17 +6,16 @@
 
 #include <emscripten/html5.h>
 
-#include "host/game_host.h"
-#include "host/main_loop.h"
+#include "host/loop_game.h"
 
 // A WebGL 1 context on the canvas, made like the desktop window: 8-bit colour
 // without alpha, depth or stencil and no multisampling, so the page shows
-// exactly the pixels drawn. Made current and counted as a new window
-// (glfwGraphicsSeq); 0 when the browser has none.
+// exactly the pixels drawn. Made current and counted as a new context
+// (kpGraphicsSeq); 0 when the browser has none.
 int kpCreateWebGLContext(const char* canvas);
 
 // The one host of the web build; `_webGame` points at it (the same object as `_game`).
-class KpWebGame : public KpGame, private KpLoopPlatform {
+class KpWebGame : public KpLoopGame {
 public:
     // The state file: in the folder the page mounts on IndexedDB before start-up.
     static constexpr const char* kStateFile = "/save/.zephyrstate";
@@ -26,14 +25,13 @@ public:
 
     static KpWebGame* _webGame;
 
-    void SetUpdateRate(int hertz) override;
     int Millisecs() override;
+    // Writes the state file, then has the page keep it in IndexedDB (pre.js),
+    // which reports the save once it is stored and shows any failure on the page.
     int SaveState(const String& state) override;
     String LoadState() override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
-    void OpenUrl(const String& url) override;
     void SetMouseVisible(bool visible) override;
-    String PathToFilePath(const String& path) override;
     void WindowSize(int* width, int* height) override;
     bool HasGraphicsContext() override;
 
@@ -67,7 +65,6 @@ private:
 
     int context_ = 0;               // EMSCRIPTEN_WEBGL_CONTEXT_HANDLE
     bool contextLost_ = false;
-    KpMainLoop loop_;
     bool focused_ = true;           // the page has the keyboard focus
     bool hidden_ = false;           // the tab is hidden or minimised
     bool eventsArrived_ = true;

@@ -1,6 +1,6 @@
-// Builds without the Vorbis decoder (the web build: the browser has no
-// libvorbisfile, and the game ships no Ogg files) refuse every Ogg stream,
-// as a stream that cannot be decoded.
+// Ogg Vorbis in the browser: no decoder (the page has no libvorbisfile, and
+// the game ships no Ogg files). Every Ogg stream is refused, as one that
+// cannot be decoded.
 #include "audio/vorbis_decode.h"
 
 short* DecodeVorbis(const unsigned char* bytes, size_t size, const OggVorbisInfo& info, int* frames) {

@@ -2,15 +2,11 @@
 // iconify handling, and the translation of window-system input into host events.
 #pragma once
 
-#include "host/game_host.h"
-#include "host/main_loop.h"
+#include "host/loop_game.h"
 
 struct GLFWmonitor;
 struct GLFWwindow;
 
-// Incremented every time the host opens (or reopens) its window, so surfaces
-// notice that their textures belong to a dead GL context. 0 before any window.
-extern int glfwGraphicsSeq;
 
 // A display mode, as reported by the window system.
 class KpGlfwVideoMode : public Object {
@@ -23,7 +19,7 @@ public:
 };
 
 // The GLFW host; `_glfwGame` points at the one instance (the same object as `_game`).
-class KpGlfwGame : public KpGame, private KpLoopPlatform {
+class KpGlfwGame : public KpLoopGame {
 public:
     static constexpr int kWindowWidth = 640;
     static constexpr int kWindowHeight = 480;
@@ -34,12 +30,11 @@ public:
 
     static KpGlfwGame* _glfwGame;
 
-    void SetUpdateRate(int hertz) override;
     int Millisecs() override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
-    void OpenUrl(const String& url) override;
     void SetMouseVisible(bool visible) override;
-    String PathToFilePath(const String& path) override;
+    // Renders as every host does, then shows the frame.
+    void RenderGame() override;
     void WindowSize(int* width, int* height) override;
     bool HasGraphicsContext() override;
 
@@ -80,7 +75,6 @@ private:
     [[noreturn]] void EndWithoutWindow();
 
     GLFWwindow* window_ = nullptr;
-    KpMainLoop loop_;
     bool fullscreen_ = false;
     bool fullscreenToggleRequested_ = false;
     int windowedWidth_ = kWindowWidth;    // size to return to when leaving fullscreen

@@ -1,6 +1,7 @@
-#include "services/socket_system.h"
+// Sockets on Windows: Winsock, started once per process; handles not inherited.
+#include <mutex>
 
-#include <atomic>
+#include "host/platform_sockets.h"
 
 namespace {
 
@@ -20,11 +21,15 @@ int ToHandle(SOCKET socket) {
 
 const int kSocketSendFlags = kNoFlags;
 
+// Every caller returns only once WSAStartup has finished, so no thread makes a
+// socket call before the library is up. A failed start is not retried: the
+// calls that follow fail and report it as their result.
 void kp_socket_Startup() {
-    static std::atomic<bool> started{false};
-    if (started.exchange(true)) return;
-    WSADATA data;
-    if (WSAStartup(kWinsockVersion, &data) != 0) started = false;
+    static std::once_flag started;
+    std::call_once(started, [] {
+        WSADATA data;
+        WSAStartup(kWinsockVersion, &data);
+    });
 }
 
 int kp_socket_Create(int type, int protocol) { return ToHandle(::socket(AF_INET, type, protocol)); }

@@ -1,3 +1,5 @@
+// Files and the clock on POSIX systems (and in the browser, whose file system
+// is emscripten's POSIX one): UTF-8 file names, localtime_r, "./data/".
 #include "host/platform.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 
 #include <GLFW/glfw3.h>
 
@@ -10,12 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "host/data_paths.h"
-#include "host/glfw_input.h"
-#include "host/platform.h"
-#include "host/trace.h"
+#include "host/glfw/input.h"
 
-int glfwGraphicsSeq = 0;
 
 KpGlfwGame* KpGlfwGame::_glfwGame = nullptr;
 
@@ -67,27 +63,23 @@ KpGlfwVideoMode* NewVideoMode(const GLFWvidmode& mode) {
 
 }  // namespace
 
-KpGlfwGame::KpGlfwGame() : loop_(this, this) { _glfwGame = this; }
+KpGlfwGame::KpGlfwGame() { _glfwGame = this; }
 
 KpGlfwGame::~KpGlfwGame() {
     if (_glfwGame == this) _glfwGame = nullptr;
 }
 
-void KpGlfwGame::SetUpdateRate(int hertz) {
-    KpGame::SetUpdateRate(hertz);
-    loop_.SetUpdateRate(hertz);
-}
-
 int KpGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000.0); }
-
-void KpGlfwGame::OpenUrl(const String& url) { kp_platform_OpenUrl(url); }
 
 void KpGlfwGame::SetMouseVisible(bool visible) {
     if (!window_) return;
     glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
 }
 
-String KpGlfwGame::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
+void KpGlfwGame::RenderGame() {
+    KpGame::RenderGame();
+    if (Started() && HasGraphicsContext()) glfwSwapBuffers(window_);
+}
 
 void KpGlfwGame::WindowSize(int* width, int* height) {
     *width = 0;
@@ -157,7 +149,7 @@ void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     }
     fullscreen_ = fullscreen && monitor && window_;
 
-    ++glfwGraphicsSeq;
+    ++kpGraphicsSeq;
     if (!window_) return;
     glfwMakeContextCurrent(window_);
     // Frames wait for the display's refresh where the driver offers it, so
@@ -201,10 +193,7 @@ void KpGlfwGame::Run() {
     const int colour = kColourBits;
     SetGlfwWindow(kWindowWidth, kWindowHeight, colour, colour, colour, 0, 0, 0, false);
     if (!window_) EndWithoutWindow();
-    kpTraceEvent("window_open");
-    StartGame();
-    RenderGame();
-    kpTraceEvent("first_frame");
+    StartInWindow();
     loop_.Run();
 }
 

@@ -1,4 +1,4 @@
-#include "host/web_game.h"
+#include "host/web/game.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -8,16 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/data_paths.h"
-#include "host/glfw_game.h"
 #include "host/state_file.h"
-#include "host/trace.h"
-#include "host/web_input.h"
+#include "host/web/input.h"
 #include "runtime/errors.h"
-
-// The renderer and surfaces compare this with the one their GL objects were
-// made for; a new WebGL context (or a restored one) counts as a new window.
-int glfwGraphicsSeq = 0;
 
 KpWebGame* KpWebGame::_webGame = nullptr;
 
@@ -38,7 +31,7 @@ EM_BOOL OnContextRestored(int, const void*, void* self) {
 
 }  // namespace
 
-KpWebGame::KpWebGame() : loop_(this, this) {
+KpWebGame::KpWebGame() {
     _webGame = this;
     kp_state_RemoveStaleTemps(kStateFile);
     if (!CreateContext()) {
@@ -66,7 +59,7 @@ int kpCreateWebGLContext(const char* canvas) {
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
     if (context <= 0) return 0;
     emscripten_webgl_make_context_current(context);
-    ++glfwGraphicsSeq;
+    ++kpGraphicsSeq;
     return static_cast<int>(context);
 }
 
@@ -78,22 +71,21 @@ bool KpWebGame::CreateContext() {
 void KpWebGame::SetContextLost(bool lost) {
     contextLost_ = lost;
     // Textures and buffers of the lost context are gone: they are made again.
-    if (!lost) ++glfwGraphicsSeq;
+    if (!lost) ++kpGraphicsSeq;
     NoteEvent();
-}
-
-void KpWebGame::SetUpdateRate(int hertz) {
-    KpGame::SetUpdateRate(hertz);
-    loop_.SetUpdateRate(hertz);
 }
 
 int KpWebGame::Millisecs() { return static_cast<int>(emscripten_get_now()); }
 
 int KpWebGame::SaveState(const String& state) {
     const int result = kp_state_Save(kStateFile, state);
-    // The file system lives in memory; the page stores the file in IndexedDB.
+    // The file system lives in memory: the page keeps the file in IndexedDB
+    // and tells the player when it cannot (storeSavedFile), or when not even
+    // the file could be written.
     if (result == kStateSaved) {
         EM_ASM({ if (Module.storeSavedFile) Module.storeSavedFile(UTF8ToString($0)); }, kStateFile);
+    } else {
+        EM_ASM({ if (Module.saveFailed) Module.saveFailed('the save file could not be written'); });
     }
     return result;
 }
@@ -112,19 +104,12 @@ bool KpWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Arr
     return true;
 }
 
-void KpWebGame::OpenUrl(const String& url) {
-    const std::string text = url.ToUtf8();
-    EM_ASM({ window.open(UTF8ToString($0), '_blank', 'noopener'); }, text.c_str());
-}
-
 void KpWebGame::SetMouseVisible(bool visible) {
     EM_ASM({
         var canvas = document.getElementById('canvas');
         if (canvas) canvas.style.cursor = $0 ? "auto" : "none";
     }, visible);
 }
-
-String KpWebGame::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
 
 void KpWebGame::WindowSize(int* width, int* height) {
     *width = width_;
@@ -175,10 +160,7 @@ bool KpWebGame::Idle() { return UpdateRate() == 0 || Suspended(); }
 
 void KpWebGame::Run() {
     FollowPageSize();
-    kpTraceEvent("window_open");
-    StartGame();
-    RenderGame();
-    kpTraceEvent("first_frame");
+    StartInWindow();
     // The browser calls Frame before each repaint; the program lives on after main.
     emscripten_request_animation_frame_loop(&KpWebGame::Frame, this);
     emscripten_exit_with_live_runtime();

@@ -3,7 +3,7 @@
 // joystick tables used by KpGlfwGame::PollJoystick.
 #pragma once
 
-#include "host/key_chars.h"
+#include "host/input_translation.h"
 #include "runtime/array.h"
 
 struct GLFWwindow;
@@ -18,8 +18,7 @@ void kpScreenToFramebuffer(double* x, double* y, int windowWidth, int windowHeig
 // Installs the key, character, mouse button, cursor and close callbacks on a window.
 void kpInstallGlfwInputCallbacks(GLFWwindow* window);
 
-// Button and axis counts of GLFW's gamepad state.
-constexpr int kGamepadButtonCount = 15;
+// Axis count of GLFW's gamepad state.
 constexpr int kGamepadAxisCount = 6;
 
 // Fills the joystick arrays from a joystick GLFW knows only by its raw axes

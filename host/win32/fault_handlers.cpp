@@ -1,3 +1,6 @@
+// Fault handlers on Windows: faults nothing else handled (and stack
+// overflows, before anything else) become runtime errors through sighandler,
+// reported on a thread of their own, with a limit on how long that may take.
 #include <windows.h>
 
 #include <csignal>
@@ -7,6 +10,13 @@
 namespace {
 
 constexpr ULONG kStackReserveBytes = 64 * 1024;
+// How long the report may take. It normally ends the process at once (no
+// debugger answers a window program); it never returns when the fault was
+// taken while a lock the report needs was held (the output stream's, the
+// heap's), and the process must end all the same.
+constexpr DWORD kReportMillis = 5000;
+// The status of a runtime error with no debugger to answer.
+constexpr UINT kFaultExitStatus = static_cast<UINT>(-1);
 
 // The signal a POSIX system would raise for the same fault, so that the
 // report reads the same ("Memory access violation"...).
@@ -42,13 +52,15 @@ DWORD WINAPI Report(void* signal) {
 }
 
 // Reports the fault on a thread of its own (after a stack overflow the
-// faulting thread has almost no stack left); the faulting thread waits until
-// the report ends the process.
+// faulting thread has almost no stack left); the faulting thread waits for
+// the report to end the process, and ends it itself when the report cannot
+// be made or has not ended it in time. Nothing after a fault returns to the
+// program.
 LONG ReportFault(DWORD code) {
     const int signal = SignalFor(code);
     HANDLE reporter = CreateThread(nullptr, 0, Report, reinterpret_cast<void*>(static_cast<intptr_t>(signal)), 0, nullptr);
-    if (!reporter) return EXCEPTION_CONTINUE_SEARCH;
-    WaitForSingleObject(reporter, INFINITE);
+    if (reporter) WaitForSingleObject(reporter, kReportMillis);
+    TerminateProcess(GetCurrentProcess(), kFaultExitStatus);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 

@@ -1,7 +1,8 @@
+// Files and the clock on Windows: UTF-16 file names, localtime_s, and the
+// data folder beside the program for the installed game.
 #include "host/platform.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -59,10 +60,4 @@ String kp_platform_DataFolder() {
         return String(units.data(), static_cast<int>(units.size())) + String("/");
     }
     return String("./data/");
-}
-
-void kp_platform_OpenUrl(const String& url) {
-    std::wstring wide;
-    if (!ToWide(url, &wide)) return;
-    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

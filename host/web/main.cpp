@@ -1,7 +1,7 @@
 // Entry of the web build: the browser host in place of the GLFW one.
 #include "host/program.h"
 #include "host/trace.h"
-#include "host/web_game.h"
+#include "host/web/game.h"
 
 int main(int argc, char** argv) {
     kpTraceEvent("main");

@@ -1,13 +1,12 @@
-#include "host/web_input.h"
+#include "host/web/input.h"
 
 #include <emscripten.h>
 
 #include <cstring>
 #include <iterator>
 
-#include "host/key_chars.h"
-#include "host/key_codes.h"
-#include "host/web_game.h"
+#include "host/input_translation.h"
+#include "host/web/game.h"
 
 namespace {
 
@@ -21,14 +20,36 @@ struct NamedKey {
     int key;
 };
 constexpr NamedKey kNamedKeys[] = {
-    {"Space", 32},        {"Quote", 222},       {"Comma", 188},        {"Minus", 189},
-    {"Period", 190},      {"Slash", 191},       {"Semicolon", 186},    {"Equal", 187},
-    {"BracketLeft", 219}, {"Backslash", 220},   {"BracketRight", 221}, {"Backquote", 192},
-    {"Escape", 27},       {"ArrowUp", 38},      {"ArrowDown", 40},     {"ArrowLeft", 37},
-    {"ArrowRight", 39},   {"ShiftLeft", 16},    {"ShiftRight", 16},    {"ControlLeft", 17},
-    {"ControlRight", 17}, {"Tab", 9},           {"Enter", 13},         {"Backspace", 8},
-    {"Insert", 45},       {"Delete", 46},       {"PageUp", 33},        {"PageDown", 34},
-    {"Home", 36},         {"End", 35},
+    {"Space", kKeySpace},
+    {"Quote", kKeyQuote},
+    {"Comma", kKeyComma},
+    {"Minus", kKeyMinus},
+    {"Period", kKeyPeriod},
+    {"Slash", kKeySlash},
+    {"Semicolon", kKeySemicolon},
+    {"Equal", kKeyEquals},
+    {"BracketLeft", kKeyOpenBracket},
+    {"Backslash", kKeyBackslash},
+    {"BracketRight", kKeyCloseBracket},
+    {"Backquote", kKeyBackquote},
+    {"Escape", kKeyEscape},
+    {"ArrowUp", kKeyArrowUp},
+    {"ArrowDown", kKeyArrowDown},
+    {"ArrowLeft", kKeyArrowLeft},
+    {"ArrowRight", kKeyArrowRight},
+    {"ShiftLeft", kKeyShift},
+    {"ShiftRight", kKeyShift},
+    {"ControlLeft", kKeyControl},
+    {"ControlRight", kKeyControl},
+    {"Tab", kKeyTab},
+    {"Enter", kKeyEnter},
+    {"Backspace", kKeyBackspace},
+    {"Insert", kKeyInsert},
+    {"Delete", kKeyDelete},
+    {"PageUp", kKeyPageUp},
+    {"PageDown", kKeyPageDown},
+    {"Home", kKeyHome},
+    {"End", kKeyEnd},
 };
 
 // Browser mouse buttons 0 left, 1 middle, 2 right; the host's 0 left, 1 right, 2 middle.
@@ -37,10 +58,9 @@ constexpr int kMouseButtons[] = {0, 2, 1};
 // The standard gamepad's button for each button of the game's layout: A, B,
 // X, Y, the shoulders, back, start, the d-pad left, up, right, down, the
 // stick buttons and the guide button.
-constexpr int kStandardLayout[] = {0, 1, 2, 3, 4, 5, 8, 9, 14, 12, 15, 13, 10, 11, 16};
+constexpr int kStandardLayout[kGamepadButtonCount] = {0, 1, 2, 3, 4, 5, 8, 9, 14, 12, 15, 13, 10, 11, 16};
 constexpr int kLeftTrigger = 6;
 constexpr int kRightTrigger = 7;
-constexpr int kJoyButtonLimit = 32;
 
 float lastMouseX = 0;
 float lastMouseY = 0;
@@ -160,11 +180,6 @@ EM_BOOL OnFullscreen(int, const EmscriptenFullscreenChangeEvent*, void* user) {
     return EM_FALSE;
 }
 
-void SetPair(Array<float> pair, float first, float second) {
-    if (pair.Length() > 0) pair[0] = first;
-    if (pair.Length() > 1) pair[1] = second;
-}
-
 }  // namespace
 
 int kpWebKeyCode(const char* code) {
@@ -205,16 +220,16 @@ void kpMapWebGamepad(const EmscriptenGamepadEvent& pad, Array<float> joyx, Array
     auto analog = [&](int i) { return i < pad.numButtons ? static_cast<float>(pad.analogButton[i]) : 0.0f; };
     auto down = [&](int i) { return i < pad.numButtons && pad.digitalButton[i] != 0; };
     // The browser reports down as positive; the game's sticks read up as positive.
-    SetPair(joyx, axis(0), axis(2));
-    SetPair(joyy, 0.0f - axis(1), 0.0f - axis(3));
+    kpSetStickPair(joyx, axis(0), axis(2));
+    kpSetStickPair(joyy, kpStickUp(axis(1)), kpStickUp(axis(3)));
     if (std::strcmp(pad.mapping, "standard") == 0) {
-        SetPair(joyz, analog(kLeftTrigger), analog(kRightTrigger));
+        kpSetStickPair(joyz, analog(kLeftTrigger), analog(kRightTrigger));
         // The whole layout is rewritten, so nothing stale survives.
         for (int i = 0; i < buttons.Length(); ++i) {
-            buttons[i] = i < static_cast<int>(std::size(kStandardLayout)) && down(kStandardLayout[i]);
+            buttons[i] = i < kGamepadButtonCount && down(kStandardLayout[i]);
         }
         return;
     }
-    SetPair(joyz, axis(4), axis(5));
-    for (int i = 0; i < buttons.Length() && i < kJoyButtonLimit; ++i) buttons[i] = down(i);
+    kpSetStickPair(joyz, axis(4), axis(5));
+    for (int i = 0; i < buttons.Length() && i < kJoyButtonCount; ++i) buttons[i] = down(i);
 }
