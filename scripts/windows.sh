@@ -196,7 +196,11 @@ cp "$out/game/glimmer.exe" "$prefix/bin/OpenAL32.dll" "$game/"
 $triple-strip "$game/glimmer.exe" "$game/OpenAL32.dll"
 cp -r "$out/native/data" "$game/data"
 crlf "$root/LICENSE" >"$game/LICENSE.txt"
-sed "s/@VERSION@/$version/" "$root/cmake/windows/README.txt" | crlf >"$game/README.txt"
+# The readme with the description from README.md (written by the native configure).
+about=$out/native/about
+while IFS= read -r line; do
+  if [ "$line" = "@DESCRIPTION@" ]; then cat "$about/description.txt"; else printf '%s\n' "${line//@VERSION@/$version}"; fi
+done <"$root/cmake/windows/README.txt" | crlf >"$game/README.txt"
 src=$deps/src
 crlf "$src/glfw-3.3.8/LICENSE.md" >"$game/licenses/GLFW.txt"
 crlf "$src/libogg-1.3.5/COPYING" >"$game/licenses/libogg.txt"
@@ -238,7 +242,7 @@ side=$out/installer-side.bmp
 convert -size 164x314 xc:'#1e2f6c' "$out/native/icons/glimmer-128.png" -gravity center -composite \
   -type truecolor BMP3:"$side"
 setup=$out/Glimmer-$version-setup.exe
-makensis -V2 -DVERSION="$version" -DGAME_DIR="$game" -DICON="$icon" -DSIDE_PICTURE="$side" -DOUT_FILE="$setup" \
+makensis -V2 -DVERSION="$version" -DPUBLISHER="$(cat "$about/maker.txt")" -DGAME_DIR="$game" -DICON="$icon" -DSIDE_PICTURE="$side" -DOUT_FILE="$setup" \
   "$root/cmake/windows/installer.nsi"
 
 echo "== done in $((SECONDS - start)) s"
