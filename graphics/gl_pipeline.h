@@ -10,6 +10,15 @@
 
 struct gxtkVertex;
 
+// Vertices per primitive of a quad batch; batches of fewer are drawn as they
+// are, batches of more as triangle fans.
+constexpr int kGlQuadVertices = 4;
+// The GL mode that draws a batch of 1-, 2- or 3-vertex primitives as they are:
+// GL_POINTS, GL_LINES, GL_TRIANGLES (the same numbers in OpenGL and WebGL).
+constexpr unsigned kpGlArrayMode(int primType) { return primType == 1 ? 0x0000u : primType == 2 ? 0x0001u : 0x0004u; }
+// The indices that draw `count` quad vertices as two triangles each.
+constexpr int kpGlQuadIndexCount(int count) { return count / kGlQuadVertices * 6; }
+
 // Starts a frame in a window of width x height pixels: viewport, a y-down
 // projection of one unit per pixel, the vertex source, premultiplied alpha
 // blending on and texturing off. `vertices` and `quadIndices` are the

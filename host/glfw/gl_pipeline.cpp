@@ -70,22 +70,20 @@ void kpGlSetTexturing(bool on) {
 int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uint16_t* quadIndices,
                   int* fanFirsts, int* fanCounts) {
     (void)vertices;  // the client arrays already point at them
-    switch (primType) {
-        case 1: glDrawArrays(GL_POINTS, 0, count); return 1;
-        case 2: glDrawArrays(GL_LINES, 0, count); return 1;
-        case 3: glDrawArrays(GL_TRIANGLES, 0, count); return 1;
-        case 4: glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndices); return 1;
-        default: {
-            // Every polygon of the batch in one call: the same fans, in the same order.
-            const int polygons = count / primType;
-            for (int k = 0; k < polygons; ++k) {
-                fanFirsts[k] = k * primType;
-                fanCounts[k] = primType;
-            }
-            DrawFans(fanFirsts, fanCounts, polygons);
-            return 1;
+    if (primType < kGlQuadVertices) {
+        glDrawArrays(kpGlArrayMode(primType), 0, count);
+    } else if (primType == kGlQuadVertices) {
+        glDrawElements(GL_TRIANGLES, kpGlQuadIndexCount(count), GL_UNSIGNED_SHORT, quadIndices);
+    } else {
+        // Every polygon of the batch in one call: the same fans, in the same order.
+        const int polygons = count / primType;
+        for (int k = 0; k < polygons; ++k) {
+            fanFirsts[k] = k * primType;
+            fanCounts[k] = primType;
         }
+        DrawFans(fanFirsts, fanCounts, polygons);
     }
+    return 1;
 }
 
 void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out) {

@@ -184,19 +184,3 @@ EM_BOOL KpWebGame::Frame(double frameMillis, void* self) {
 // exactly one update due, rather than one just not yet due and two in the
 // next frame as the moment the callback happens to run would give.
 double KpWebGame::Now() { return frameStart_ + emscripten_get_now() / kMsPerSecond - frameStartNow_; }
-
-// Never blocks: the next frame callback comes back to the loop.
-void KpWebGame::Sleep(double seconds) { (void)seconds; }
-
-// Page events run their callbacks between frames.
-void KpWebGame::PollEvents() {}
-
-void KpWebGame::WaitEvents() {}
-
-void KpWebGame::AfterEvents() {}
-
-bool KpWebGame::WindowOpen() { return true; }
-
-bool KpWebGame::WindowIconified() { return hidden_; }
-
-bool KpWebGame::WindowFocused() { return focused_ && !hidden_; }

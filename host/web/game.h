@@ -49,15 +49,16 @@ public:
 private:
     static EM_BOOL Frame(double frameMillis, void* self);  // the browser's frame callback
 
-    // The main loop's view of the page.
+    // The main loop's view of the page: the frame's clock; the loop never
+    // blocks (the next frame callback comes back to it) and page events run
+    // their callbacks between frames; the page stays open while it is shown.
     double Now() override;
-    void Sleep(double seconds) override;
-    void PollEvents() override;
-    void WaitEvents() override;
-    void AfterEvents() override;
-    bool WindowOpen() override;
-    bool WindowIconified() override;
-    bool WindowFocused() override;
+    void Sleep(double) override {}
+    void PollEvents() override {}
+    void WaitEvents() override {}
+    bool WindowOpen() override { return true; }
+    bool WindowIconified() override { return hidden_; }
+    bool WindowFocused() override { return focused_ && !hidden_; }
 
     bool CreateContext();
     bool FollowPageSize();          // true when the canvas changed size

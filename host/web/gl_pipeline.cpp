@@ -61,34 +61,34 @@ struct Pipeline {
 };
 Pipeline pipeline;
 
-// The compiler's or linker's log, as one line of text.
-template <class GetLength, class GetLog>
-String InfoLog(GLuint object, GetLength getLength, GetLog getLog) {
+// A shader that does not compile, or a program that does not link, leaves
+// nothing to draw with: the object is deleted and the game stops with a
+// runtime error that carries the compiler's or linker's log, on one line
+// (the page then says the game has stopped).
+template <class GetParameter, class GetLog, class Delete>
+void StopUnless(GLenum status, GLuint object, GetParameter getParameter, GetLog getLog, Delete remove,
+                const char* failure) {
+    GLint ok = 0;
+    getParameter(object, status, &ok);
+    if (ok) return;
     GLint length = 0;
-    getLength(object, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
     if (length > 0) getLog(object, length, nullptr, log.data());
     while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
     for (char& c : log) {
         if (c == '\n') c = ' ';
     }
-    return String(log.c_str());
+    remove(object);
+    kpError(String(failure) + String(log.c_str()));
 }
 
-// A shader that does not compile, or a program that does not link, leaves
-// nothing to draw with: the game stops with a runtime error that carries the
-// log (the page then says it has stopped).
 GLuint CompileShader(GLenum kind, const char* source) {
     GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        const String log = InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
-        glDeleteShader(shader);
-        kpError(String("WebGL shader did not compile: ") + log);
-    }
+    StopUnless(GL_COMPILE_STATUS, shader, glGetShaderiv, glGetShaderInfoLog, glDeleteShader,
+               "WebGL shader did not compile: ");
     return shader;
 }
 
@@ -109,13 +109,8 @@ void CreatePipeline(const uint16_t* quadIndices) {
     glDetachShader(program, fragmentShader);
     glDeleteShader(vertexShader);
     glDeleteShader(fragmentShader);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        const String log = InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
-        glDeleteProgram(program);
-        kpError(String("WebGL shader program did not link: ") + log);
-    }
+    StopUnless(GL_LINK_STATUS, program, glGetProgramiv, glGetProgramInfoLog, glDeleteProgram,
+               "WebGL shader program did not link: ");
     pipeline.program = program;
     pipeline.pixelToClip = glGetUniformLocation(program, "pixelToClip");
     pipeline.textured = glGetUniformLocation(program, "textured");
@@ -165,18 +160,18 @@ int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uin
     (void)fanFirsts;
     (void)fanCounts;
     glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(sizeof(gxtkVertex)) * count, vertices);
-    switch (primType) {
-        case 1: glDrawArrays(GL_POINTS, 0, count); return 1;
-        case 2: glDrawArrays(GL_LINES, 0, count); return 1;
-        case 3: glDrawArrays(GL_TRIANGLES, 0, count); return 1;
-        case 4: glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, nullptr); return 1;
-        default: {
-            // WebGL has no multi-draw: the same fans, one call each, in the same order.
-            const int polygons = count / primType;
-            for (int k = 0; k < polygons; ++k) glDrawArrays(GL_TRIANGLE_FAN, k * primType, primType);
-            return polygons;
-        }
+    if (primType < kGlQuadVertices) {
+        glDrawArrays(kpGlArrayMode(primType), 0, count);
+        return 1;
     }
+    if (primType == kGlQuadVertices) {
+        glDrawElements(GL_TRIANGLES, kpGlQuadIndexCount(count), GL_UNSIGNED_SHORT, nullptr);
+        return 1;
+    }
+    // WebGL has no multi-draw: the same fans, one call each, in the same order.
+    const int polygons = count / primType;
+    for (int k = 0; k < polygons; ++k) glDrawArrays(GL_TRIANGLE_FAN, k * primType, primType);
+    return polygons;
 }
 
 void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out) {
