@@ -53,8 +53,11 @@ run_ctest() {
     status=1
 }
 
+# The X server's clean-up on exit must not turn a pass into a failure
+# (a kill of a server that already ended fails): no errexit from here on.
 if [ "$mode" = quick ]; then
   skip=full run_ctest build "$@"
+  set +e
   exit $status
 fi
 skip="" run_ctest build "$@"
@@ -71,4 +74,5 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIMMER_TSAN=ON >/d
 cmake --build build-tsan -j"$(nproc)" --target services_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --output-on-failure --timeout 600 -R '^services$' "$@") || status=1
+set +e
 exit $status
