@@ -38,7 +38,7 @@ public:
     // Starts the game and hands the main loop to the browser; returns at once.
     void Run();
 
-    // Page events, from the input callbacks (host/web_input.cpp).
+    // Page events, from the input callbacks (host/web/input.cpp).
     void NoteEvent() { eventsArrived_ = true; }   // something may need showing again
     void SetFocused(bool focused);
     void SetHidden(bool hidden);

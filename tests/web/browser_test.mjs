@@ -222,8 +222,9 @@ const frameChanges = async (p) => {
   return !a.data.equals(b.data);
 };
 
-// Storage refused: every IndexedDB write fails as a full disk does. The page
-// tells the player, the game goes on, and once storage works again the next
+// Storage refused: every IndexedDB write is abandoned before it commits, as
+// a full quota makes it. The page tells the player and does not count the
+// save as stored, the game goes on, and once storage works again the next
 // save is stored and the message goes.
 const refused = await browser.newPage();
 await refused.setViewport({ width: 640, height: 480 });
@@ -231,18 +232,21 @@ await refused.evaluateOnNewDocument(() => {
   window.refuseStorage = true;
   const put = IDBObjectStore.prototype.put;
   IDBObjectStore.prototype.put = function (...args) {
-    if (window.refuseStorage) throw new DOMException('The quota has been exceeded.', 'QuotaExceededError');
-    return put.apply(this, args);
+    const request = put.apply(this, args);
+    if (window.refuseStorage) this.transaction.abort();
+    return request;
   };
 });
 await refused.goto(`${server.url}/`);
+await refused.bringToFront();
 await refused.waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 }).catch(() => null);
 await sleep(3000);
 await hide(refused);
 const problemShown = () => !document.getElementById('save-problem').hidden &&
-  /could not be saved.*QuotaExceededError/.test(document.getElementById('save-problem').textContent);
-check(await refused.waitForFunction(problemShown, { timeout: 10000 }).catch(() => null) !== null,
-  'storage refused: the page says the progress could not be saved');
+  /could not be saved/.test(document.getElementById('save-problem').textContent);
+check(await refused.waitForFunction(problemShown, { timeout: 10000 }).catch(() => null) !== null &&
+  await refused.evaluate(() => Module.saves.stored === 0 && Module.saves.failed > 0),
+  'storage refused: the page says the progress could not be saved, and counts no save as stored');
 check(await frameChanges(refused), 'storage refused: the game goes on');
 await refused.evaluate(() => { window.refuseStorage = false; });
 await hide(refused);
