@@ -12,6 +12,15 @@ namespace {
 // Buffer names of discarded samples, deleted by the next flush that finds them free.
 std::vector<ALuint> discarded;
 
+// The device whose OpenAL device is open. It is closed when the process
+// ends, before OpenAL's own clean-up, which reports a device left open on
+// standard error.
+gxtkAudio* openDevice = nullptr;
+
+void CloseAtExit() {
+    if (openDevice) openDevice->CloseDevice();
+}
+
 bool ValidChannel(int channel) { return channel >= 0 && channel < kAudioChannelCount; }
 
 // The source's play state; a source that cannot be queried (none yet, or no
@@ -62,6 +71,11 @@ gxtkAudio::gxtkAudio() {
     }
     // Sources are only pointed somewhere by SetPan; distance never attenuates.
     alDistanceModel(AL_NONE);
+    if (alcDevice) {
+        static const bool closedAtExit = std::atexit(CloseAtExit) == 0;
+        (void)closedAtExit;
+        openDevice = this;
+    }
 }
 
 void gxtkAudio::FlushDiscarded() {
@@ -211,6 +225,7 @@ int gxtkAudio::MusicState() { return ChannelState(kMusicChannel); }
 int gxtkAudio::SetMusicVolume(float volume) { return SetVolume(kMusicChannel, volume); }
 
 void gxtkAudio::CloseDevice() {
+    if (openDevice == this) openDevice = nullptr;
     for (gxtkChannel& chan : channels) {
         if (chan.source) alSourceStop(chan.source);
     }

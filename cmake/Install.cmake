@@ -103,10 +103,11 @@ file(WRITE ${CMAKE_BINARY_DIR}/install/copyright
   "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
   "Upstream-Name: Glimmer\n\nFiles: *\nCopyright: ${holders}\nLicense: Zlib\n${licence}\n")
 
-# Manual page and release history, compressed without a time stamp so that
-# every build makes the same files.
+# Manual page (with the description from README.md) and release history,
+# compressed without a time stamp so that every build makes the same files.
+configure_file(${PROJECT_SOURCE_DIR}/docs/glimmer.6.in ${CMAKE_BINARY_DIR}/install/glimmer.6 @ONLY)
 set(GLIMMER_COMPRESSED_DOCS ${CMAKE_BINARY_DIR}/install/glimmer.6.gz ${CMAKE_BINARY_DIR}/install/changelog.gz)
-foreach(source ${PROJECT_SOURCE_DIR}/docs/glimmer.6 ${changelog})
+foreach(source ${CMAKE_BINARY_DIR}/install/glimmer.6 ${changelog})
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/install/${name}.gz
     COMMAND gzip -9nc ${source} > ${CMAKE_BINARY_DIR}/install/${name}.gz

@@ -1,8 +1,8 @@
-# The browser build, configured with emcmake: the game alone, on the web host
-# (host/web_game.cpp) and the WebGL pipeline of the renderer. The tools and
-# tests are desktop programs and are not built here; the game data comes
-# from the desktop build's content tool (scripts/web.sh builds it first).
-# Sockets and threads are left out: the game uses neither.
+# The browser build, configured with emcmake: the game alone, on the browser
+# backend (host/web, picked by host/platform.cmake). The tools and tests are
+# desktop programs and are not built here; the game data comes from the
+# desktop build's content tool (scripts/web.sh builds it first). Sockets and
+# threads are left out: the game uses neither.
 #
 #   GLIMMER_WEB_DATA  the data folder to package (the desktop build's data/)
 #   GLIMMER_WEB_SITE  where index.html, glimmer.js, glimmer.wasm and glimmer.data go
@@ -24,13 +24,13 @@ set_target_properties(PkgConfig::STB PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(PkgConfig::OPENAL INTERFACE IMPORTED)
 set_target_properties(PkgConfig::OPENAL PROPERTIES INTERFACE_LINK_OPTIONS -lopenal)
 
-foreach(dir runtime host graphics audio input services game/shell game/world game/music)
+foreach(dir runtime host graphics audio input game/shell game/world game/music)
   add_subdirectory(${dir})
 endforeach()
+include(host/platform.cmake)
 
+# The page: the program, its start-up script and its HTML.
 set(GLIMMER_WEB_FILES ${PROJECT_SOURCE_DIR}/host/web)
-add_executable(glimmer host/web_main.cpp)
-target_link_libraries(glimmer PRIVATE host_program game_shell)
 set_target_properties(glimmer PROPERTIES
   SUFFIX ".html"
   RUNTIME_OUTPUT_DIRECTORY ${GLIMMER_WEB_SITE}

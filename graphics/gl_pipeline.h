@@ -1,13 +1,23 @@
-// The GL calls with which the renderer draws its batches, one implementation
-// per kind of GL: the fixed-function pipeline of OpenGL 1.x with client
-// arrays on the desktop (gl_pipeline_fixed.cpp), a small shader program with
-// buffers on WebGL (gl_pipeline_webgl.cpp). The renderer decides what goes in
-// a batch and when it is drawn; both pipelines draw it to the same pixels.
+// The GL calls with which the renderer draws its batches, supplied by the
+// platform (host/platform.h): the fixed-function pipeline of OpenGL 1.x with
+// client arrays in a GLFW window (host/glfw/gl_pipeline.cpp), a small shader
+// program with buffers on WebGL (host/web/gl_pipeline.cpp). The renderer
+// decides what goes in a batch and when it is drawn; both pipelines draw it
+// to the same pixels. Showing the finished frame is the host's.
 #pragma once
 
 #include <cstdint>
 
 struct gxtkVertex;
+
+// Vertices per primitive of a quad batch; batches of fewer are drawn as they
+// are, batches of more as triangle fans.
+constexpr int kGlQuadVertices = 4;
+// The GL mode that draws a batch of 1-, 2- or 3-vertex primitives as they are:
+// GL_POINTS, GL_LINES, GL_TRIANGLES (the same numbers in OpenGL and WebGL).
+constexpr unsigned kpGlArrayMode(int primType) { return primType == 1 ? 0x0000u : primType == 2 ? 0x0001u : 0x0004u; }
+// The indices that draw `count` quad vertices as two triangles each.
+constexpr int kpGlQuadIndexCount(int count) { return count / kGlQuadVertices * 6; }
 
 // Starts a frame in a window of width x height pixels: viewport, a y-down
 // projection of one unit per pixel, the vertex source, premultiplied alpha
@@ -27,5 +37,3 @@ int kpGlDrawBatch(int primType, const gxtkVertex* vertices, int count, const uin
 // coordinates into `out`: rows bottom first, 4 bytes per pixel in the order
 // B, G, R, A.
 void kpGlReadPixelsBgra(int x, int y, int w, int h, unsigned char* out);
-// Ends the frame and shows it.
-void kpGlEndFrame();

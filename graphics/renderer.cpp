@@ -77,7 +77,6 @@ int gxtkGraphics::EndRender() {
     Flush();
     if (texturing_) kpGlSetTexturing(false);
     texturing_ = false;
-    kpGlEndFrame();
     lastStats_ = stats_;
     inFrame_ = false;
     return 0;

@@ -47,7 +47,7 @@ public:
     // Starts a frame: viewport, y-down projection, client arrays, blending.
     // Returns 1, or 0 without any GL call when the host has no GL context.
     virtual int BeginRender();
-    virtual int EndRender();  // draws what is batched and shows the frame
+    virtual int EndRender();  // draws what is batched; the host shows the frame
     virtual int DiscardGraphics() { return 0; }
 
     // Surfaces (defined with gxtkSurface).

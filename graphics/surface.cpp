@@ -9,7 +9,6 @@
 #include "graphics/misuse.h"
 #include "graphics/renderer.h"
 #include "host/game_host.h"
-#include "host/glfw_game.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ int PowerOfTwoAtLeast(int n) {
 // GL may be called only while the host has a current context.
 bool ContextCurrent() { return KpGame::_game && KpGame::_game->HasGraphicsContext(); }
 
-// The texture bound in the window of glfwGraphicsSeq `boundSeq`. Every bind
+// The texture bound in the window of kpGraphicsSeq `boundSeq`. Every bind
 // and delete of a texture goes through this file, so the renderer can skip
 // binding the texture that is bound already.
 unsigned int boundTexture = 0;
@@ -43,14 +42,14 @@ int boundSeq = -1;
 void BindTexture(unsigned int texture) {
     glBindTexture(GL_TEXTURE_2D, texture);
     boundTexture = texture;
-    boundSeq = glfwGraphicsSeq;
+    boundSeq = kpGraphicsSeq;
 }
 
 }  // namespace
 
 gxtkSurface::~gxtkSurface() { Discard(); }
 
-bool gxtkSurface::HasTexture() const { return seq == glfwGraphicsSeq && seq > 0; }
+bool gxtkSurface::HasTexture() const { return seq == kpGraphicsSeq && seq > 0; }
 
 bool gxtkSurface::IsBound() const { return HasTexture() && boundSeq == seq && boundTexture == texture; }
 
@@ -138,8 +137,8 @@ void gxtkSurface::SetSubData(int x, int y, int w, int h, const unsigned int* src
 }
 
 void gxtkSurface::Bind() {
-    if (glfwGraphicsSeq == 0 || !ContextCurrent()) return;
-    if (seq == glfwGraphicsSeq) {
+    if (kpGraphicsSeq == 0 || !ContextCurrent()) return;
+    if (seq == kpGraphicsSeq) {
         BindTexture(texture);
         return;
     }
@@ -151,7 +150,7 @@ void gxtkSurface::CreateTexture() {
         kpGraphicsMisuse("Bind: surface without a valid size or depth");
         return;
     }
-    seq = glfwGraphicsSeq;
+    seq = kpGraphicsSeq;
     glGenTextures(1, &texture);
     BindTexture(texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

@@ -1,5 +1,5 @@
 // Texture-backed images: a premultiplied CPU copy of the pixels and an OpenGL
-// texture made from it lazily, once per window (see glfwGraphicsSeq).
+// texture made from it lazily, once per window (see kpGraphicsSeq).
 #pragma once
 
 #include "runtime/object.h"
@@ -12,7 +12,7 @@ public:
     int height = 0;
     int depth = 0;                  // bytes per pixel, 1 to 4
     int format = 0;                 // GL pixel format chosen from depth; 0 for an invalid depth
-    int seq = -1;                   // glfwGraphicsSeq the texture belongs to; -1 when none
+    int seq = -1;                   // kpGraphicsSeq the texture belongs to; -1 when none
     unsigned int texture = 0;       // GL texture name
     float uscale = 0;               // 1 / texture width
     float vscale = 0;               // 1 / texture height

@@ -124,7 +124,14 @@ int kp_app_Millisecs() { return kp_app__game->Millisecs(); }
 
 String kp_app_LoadState() { return kp_app__game->LoadState(); }
 
-int kp_app_SaveState(const String& state) { return kp_app__game->SaveState(state); }
+// A save that fails is told on standard output. The previous save is still
+// whole (the state file is replaced atomically), the game goes on, and its
+// next save writes the whole state again.
+int kp_app_SaveState(const String& state) {
+    const int result = kp_app__game->SaveState(state);
+    if (result != 0) kpPrint(String(kSaveFailedLine));
+    return result;
+}
 
 void kp_app_EndApp() { kpError(String()); }
 

@@ -84,7 +84,8 @@ int kp_app_SetUpdateRate(int hertz);
 int kp_app_UpdateRate();
 int kp_app_Millisecs();
 String kp_app_LoadState();
-int kp_app_SaveState(const String& state);
+int kp_app_SaveState(const String& state);   // the host's result; a failure is also told
+constexpr const char* kSaveFailedLine = "Save Failed: progress since the last save is not kept";
 [[noreturn]] void kp_app_EndApp();
 int kp_asyncevent_UpdateAsyncEvents();        // pumps every source once; not re-entrant
 int kp_asyncevent_AddAsyncEventSource(c_AsyncEventSource* source);

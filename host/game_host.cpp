@@ -10,6 +10,8 @@
 
 const char* const kStateFileName = "./.zephyrstate";
 
+int kpGraphicsSeq = 0;
+
 KpGame* KpGame::_game = nullptr;
 
 namespace {

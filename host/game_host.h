@@ -101,5 +101,11 @@ protected:
     bool suspended_ = false;
 };
 
+// Counts the GL contexts the host has made: incremented every time it opens
+// (or reopens) its window or is given a new GL context, so that surfaces and
+// the GL pipeline notice that their GL objects belong to a dead context. 0
+// before the first.
+extern int kpGraphicsSeq;
+
 // Name of the persisted state file, relative to the working folder.
 extern const char* const kStateFileName;

@@ -5,7 +5,8 @@
 
 #include "host/game_host.h"
 
-// What the loop needs from the window system. The GLFW host implements it;
+// What the loop needs from the window system. The GLFW and browser hosts
+// implement it (through KpLoopGame);
 // tests drive the same loop with a fake clock and fake window states.
 class KpLoopPlatform {
 public:

@@ -1,40 +1,73 @@
 #include "host/state_file.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 #include <vector>
+
+#include "host/platform.h"
 
 namespace {
 
 constexpr const char* kTempInfix = ".tmp.";
+constexpr unsigned long kMaxPid = 0xffffffffUL;
 
 KpStateFileIo g_io = kp_state_DefaultIo();
 
 // Splits a file path into its folder ("." when there is none) and its name.
 void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-    size_t slash = path.rfind('/');
+    const size_t slash = path.find_last_of(kPathSeparators);
     if (slash == std::string::npos) {
         *folder = ".";
         *name = path;
     } else {
-        *folder = slash == 0 ? "/" : path.substr(0, slash);
+        *folder = slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
         *name = path.substr(slash + 1);
     }
 }
 
-// Writes every byte, resuming after partial writes and interruptions.
-bool WriteAll(int fd, const unsigned char* data, size_t size) {
+// True for well-formed UTF-8: no stray or missing continuation bytes, no
+// overlong forms, no surrogates, nothing beyond U+10FFFF.
+bool IsValidUtf8(const std::string& text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        // Continuation bytes after the lead, its payload bits, the least value it may carry.
+        size_t more = 0;
+        unsigned int c = 0;
+        unsigned int least = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xe0) == 0xc0) {
+            more = 1;
+            c = lead & 0x1fu;
+            least = 0x80;
+        } else if ((lead & 0xf0) == 0xe0) {
+            more = 2;
+            c = lead & 0x0fu;
+            least = 0x800;
+        } else if ((lead & 0xf8) == 0xf0) {
+            more = 3;
+            c = lead & 0x07u;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + more >= n) return false;
+        for (size_t k = 1; k <= more; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xc0) != 0x80) return false;
+            c = (c << 6) | (next & 0x3fu);
+        }
+        if (c < least || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff)) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+// Writes every byte, resuming after partial writes.
+bool WriteAll(int handle, const unsigned char* data, size_t size) {
     while (size > 0) {
-        ssize_t n = g_io.write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
+        const int n = g_io.write(handle, data, size < kMaxFileWrite ? size : kMaxFileWrite);
         if (n <= 0) return false;
         data += n;
         size -= static_cast<size_t>(n);
@@ -42,37 +75,22 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
     return true;
 }
 
-// Makes a rename durable; a failure here leaves a complete file either way.
-void SyncFolder(const std::string& folder) {
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
-// True when `text` is a non-empty run of decimal digits that fits a pid.
-bool ParsePid(const char* text, pid_t* pid) {
-    if (!*text) return false;
-    long value = 0;
-    for (const char* p = text; *p; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        value = value * 10 + (*p - '0');
-        if (value > 0x7fffffff) return false;
+// True when `text` is a non-empty run of decimal digits that fits a process id.
+bool ParsePid(const std::string& text, unsigned long* pid) {
+    if (text.empty()) return false;
+    unsigned long long value = 0;
+    for (char digit : text) {
+        if (digit < '0' || digit > '9') return false;
+        value = value * 10 + static_cast<unsigned>(digit - '0');
+        if (value > kMaxPid) return false;
     }
-    *pid = static_cast<pid_t>(value);
+    *pid = static_cast<unsigned long>(value);
     return value > 0;
 }
 
-bool ProcessRuns(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
-
 }  // namespace
 
-KpStateFileIo kp_state_DefaultIo() {
-    KpStateFileIo io{};
-    io.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
-    io.fsync = [](int fd) { return ::fsync(fd); };
-    return io;
-}
+KpStateFileIo kp_state_DefaultIo() { return KpStateFileIo{kp_file_Write, kp_file_Sync}; }
 
 KpStateFileIo kp_state_SetIo(KpStateFileIo io) {
     KpStateFileIo previous = g_io;
@@ -81,55 +99,46 @@ KpStateFileIo kp_state_SetIo(KpStateFileIo io) {
 }
 
 std::string kp_state_TempName(const char* path) {
-    return std::string(path) + kTempInfix + std::to_string(getpid());
+    return std::string(path) + kTempInfix + std::to_string(kp_process_Id());
 }
 
 int kp_state_Save(const char* path, const String& state) {
-    std::string temp = kp_state_TempName(path);
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return kStateCannotCreate;
+    if (!IsValidUtf8(path)) return kStateCannotCreate;
+    const std::string temp = kp_state_TempName(path);
+    const int handle = kp_file_CreateForWrite(temp);
+    if (handle < 0) return kStateCannotCreate;
 
     std::vector<unsigned char> bytes;
     state.Save(bytes);
-    bool complete = WriteAll(fd, bytes.data(), bytes.size()) && g_io.fsync(fd) == 0;
-    if (close(fd) != 0) complete = false;
+    bool complete = WriteAll(handle, bytes.data(), bytes.size()) && g_io.sync(handle) == 0;
+    if (kp_file_Close(handle) != 0) complete = false;
     if (!complete) {
-        unlink(temp.c_str());
+        kp_file_Remove(temp);
         return kStateShortWrite;
     }
-    if (rename(temp.c_str(), path) != 0) {
-        unlink(temp.c_str());
+    // A file held open elsewhere (Windows) or a folder in the way keeps the old save.
+    if (!kp_file_Replace(temp, path)) {
+        kp_file_Remove(temp);
         return kStateCannotCreate;
     }
-    std::string folder;
-    std::string name;
-    SplitPath(path, &folder, &name);
-    SyncFolder(folder);
     return kStateSaved;
 }
 
 int kp_state_RemoveStaleTemps(const char* path) {
+    if (!IsValidUtf8(path)) return 0;
     std::string folder;
     std::string name;
     SplitPath(path, &folder, &name);
-    std::string prefix = name + kTempInfix;
-
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return 0;
-    std::vector<std::string> stale;
-    while (dirent* entry = readdir(dir)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0) continue;
-        pid_t pid = 0;
-        if (!ParsePid(entry->d_name + prefix.size(), &pid)) continue;
-        // Another running copy of the program may be saving right now.
-        if (pid != getpid() && ProcessRuns(pid)) continue;
-        stale.push_back(folder + "/" + entry->d_name);
-    }
-    closedir(dir);
-
+    const std::string prefix = name + kTempInfix;
+    const unsigned long self = kp_process_Id();
     int removed = 0;
-    for (const std::string& file : stale) {
-        if (unlink(file.c_str()) == 0) ++removed;
+    for (const std::string& entry : kp_file_List(folder)) {
+        if (entry.compare(0, prefix.size(), prefix) != 0) continue;
+        unsigned long pid = 0;
+        if (!ParsePid(entry.substr(prefix.size()), &pid)) continue;
+        // Another running copy of the program may be saving right now.
+        if (pid != self && kp_process_Runs(pid)) continue;
+        if (kp_file_Remove(folder + "/" + entry)) ++removed;
     }
     return removed;
 }

@@ -1,9 +1,9 @@
 // The persisted state file: replaced atomically, so that a crash, a full disk
-// or a failed write never loses the previous contents.
+// or a failed write never loses the previous contents. Built on the state
+// file's system calls of the platform (host/platform.h).
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstddef>
 #include <string>
 
 #include "runtime/string.h"
@@ -15,8 +15,9 @@ constexpr int kStateShortWrite = -2;
 
 // Writes the UTF-8 encoding of `state` to "<path>.tmp.<pid>" in the same
 // folder, flushes it to disk and renames it over `path`. On any failure `path`
-// keeps its previous contents and the temporary file is removed.
-// Returns kStateSaved, kStateCannotCreate or kStateShortWrite.
+// keeps its previous contents and the temporary file is removed. A path that
+// is not valid UTF-8 is refused (kStateCannotCreate) rather than mapped to
+// another name. Returns kStateSaved, kStateCannotCreate or kStateShortWrite.
 int kp_state_Save(const char* path, const String& state);
 
 // Removes "<path>.tmp.<pid>" files left behind by processes that no longer
@@ -26,11 +27,11 @@ int kp_state_RemoveStaleTemps(const char* path);
 // The name of this process's temporary file for `path`.
 std::string kp_state_TempName(const char* path);
 
-// The low-level calls used while saving; replaceable so that tests can make a
+// The writing calls used while saving; replaceable so that tests can make a
 // write or a sync fail (as root, file permissions never do).
 struct KpStateFileIo {
-    ssize_t (*write)(int fd, const void* data, size_t size);
-    int (*fsync)(int fd);
+    int (*write)(int handle, const void* data, size_t size);  // as kp_file_Write
+    int (*sync)(int handle);                                   // as kp_file_Sync
 };
 KpStateFileIo kp_state_DefaultIo();
 KpStateFileIo kp_state_SetIo(KpStateFileIo io);  // returns the previous calls

@@ -19,7 +19,7 @@ install_packages "${packages[@]}"
 [ "${1:-}" = --install-deps ] && exit 0
 
 build=${1:-build}
-[ -f "$build/CMakeCache.txt" ] || bash scripts/setup.sh "$build"
+[ -f "$build/CMakeCache.txt" ] || bash scripts/setup.sh "$build" -DGLIMMER_TESTS=OFF
 cmake --build "$build" -j"$(nproc)" --target glimmer glimmer_data glimmer_icons glimmer_docs >/dev/null
 
 # CPack records the paths it staged (/usr/...) in install_manifest.txt, the

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Glimmer needs, then configures and builds it.
-# Usage: scripts/setup.sh [build-dir]   (default: build)
+# Installs the Debian packages that building and playing Glimmer need, then
+# configures and builds it (the test toolchain comes with scripts/test.sh).
+# Usage: scripts/setup.sh [build-dir] [cmake arguments]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config
-  libglfw3-dev libgl-dev libopenal-dev libopenal1 libstb-dev libvorbis-dev libgtest-dev
-  xvfb xauth x11-utils x11-apps x11-xserver-utils xdotool openbox wmctrl imagemagick sox vorbis-tools
-  python3 clang-14 llvm-14 libclang-rt-14-dev libsdl2-dev desktop-file-utils valgrind
+  libglfw3-dev libgl-dev libopenal-dev libopenal1 libstb-dev libvorbis-dev
 )
 
 source scripts/install-packages.sh

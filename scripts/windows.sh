@@ -6,8 +6,10 @@
 #
 # Usage: scripts/windows.sh [--install-deps] [--sources DIR] [--tests]
 #   --install-deps  only install the Debian packages the build needs
-#   --sources DIR   take the upstream archives from DIR (name-version.tar.gz)
-#                   instead of fetching the pinned commits from upstream
+#   --sources DIR   take the upstream archives from DIR (name-version.tar.gz);
+#                   by default ../shared/third_party beside the repository
+#                   when it is there. An archive found in neither is fetched
+#                   at its pinned commit from upstream.
 #   --tests         also cross-build the GoogleTest suites into build-windows/tests
 #
 # GLFW, OpenAL Soft, libogg and libvorbis are built from pinned upstream
@@ -26,11 +28,12 @@ packages=(
 source "$root/scripts/install-packages.sh"
 
 sources=""
+[ -d "$root/../shared/third_party" ] && sources=$(realpath "$root/../shared/third_party")
 tests=0
 while [ $# -gt 0 ]; do
   case $1 in
     --install-deps) install_packages "${packages[@]}"; exit 0 ;;
-    --sources) sources=$(realpath "$2"); shift ;;
+    --sources) sources=$(realpath -m "$2"); shift ;;
     --tests) tests=1 ;;
     *) echo "usage: $0 [--install-deps] [--sources DIR] [--tests]" >&2; exit 2 ;;
   esac
@@ -93,15 +96,19 @@ archive() {
 
 verified_archive() {
   local name=$1 version=$2 repo=$3 commit=$4 gz_sha=$5 tar_sha=$6 file clone
-  if [ -n "$sources" ]; then
-    file=$sources/$name-$version.tar.gz
-  else
+  file=$sources/$name-$version.tar.gz
+  if [ -z "$sources" ] || [ ! -f "$file" ]; then
     file=$deps/sources/$name-$version.tar.gz
     if [ ! -f "$file" ]; then
       mkdir -p "$deps/sources"
       clone=$(mktemp -d)
       git -C "$clone" init -q
-      git -C "$clone" fetch -q --depth 1 "$repo" "$commit"
+      if ! git -C "$clone" fetch -q --depth 1 "$repo" "$commit" 2>"$clone.log"; then
+        echo "windows.sh: no $name-$version.tar.gz in ${sources:-../shared/third_party (absent)} and $repo at $commit cannot be fetched ($(tail -n 1 "$clone.log")); give --sources DIR holding the pinned archives" >&2
+        rm -rf "$clone" "$clone.log"
+        exit 1
+      fi
+      rm -f "$clone.log"
       # A commit id names its whole tree: what arrived is what was pinned.
       [ "$(git -C "$clone" rev-parse FETCH_HEAD)" = "$commit" ] || { echo "$repo gave another commit" >&2; exit 1; }
       git -C "$clone" archive --format=tar.gz --prefix="$name-$version/" -o "$file.part" "$commit"
@@ -109,10 +116,9 @@ verified_archive() {
       mv "$file.part" "$file"
     fi
   fi
-  [ -f "$file" ] || { echo "missing $file" >&2; exit 1; }
   if [ "$(sha256sum <"$file" | cut -d' ' -f1)" != "$gz_sha" ] &&
      [ "$(gzip -dc "$file" | sha256sum | cut -d' ' -f1)" != "$tar_sha" ]; then
-    echo "checksum mismatch: $file" >&2
+    echo "windows.sh: checksum mismatch: $file is not the pinned $name $version" >&2
     exit 1
   fi
   echo "$file"
@@ -173,7 +179,7 @@ echo "== glimmer.exe built ($((SECONDS - start)) s)"
 if [ "$tests" = 1 ]; then
   # The suites that run under Wine (tests/windows/wine_suites.sh), with the
   # game's data where the game suite looks for it.
-  cross_build "$out/tests" ON runtime_tests host_tests services_tests audio_tests game_tests unix_command
+  cross_build "$out/tests" ON runtime_tests host_tests services_tests audio_tests game_tests unix_command windows_edges_test
   ln -sfn ../native/data "$out/tests/data"
   echo "== test suites built ($((SECONDS - start)) s)"
 fi
@@ -190,7 +196,11 @@ cp "$out/game/glimmer.exe" "$prefix/bin/OpenAL32.dll" "$game/"
 $triple-strip "$game/glimmer.exe" "$game/OpenAL32.dll"
 cp -r "$out/native/data" "$game/data"
 crlf "$root/LICENSE" >"$game/LICENSE.txt"
-sed "s/@VERSION@/$version/" "$root/cmake/windows/README.txt" | crlf >"$game/README.txt"
+# The readme with the description from README.md (written by the native configure).
+about=$out/native/about
+while IFS= read -r line; do
+  if [ "$line" = "@DESCRIPTION@" ]; then cat "$about/description.txt"; else printf '%s\n' "${line//@VERSION@/$version}"; fi
+done <"$root/cmake/windows/README.txt" | crlf >"$game/README.txt"
 src=$deps/src
 crlf "$src/glfw-3.3.8/LICENSE.md" >"$game/licenses/GLFW.txt"
 crlf "$src/libogg-1.3.5/COPYING" >"$game/licenses/libogg.txt"
@@ -232,7 +242,7 @@ side=$out/installer-side.bmp
 convert -size 164x314 xc:'#1e2f6c' "$out/native/icons/glimmer-128.png" -gravity center -composite \
   -type truecolor BMP3:"$side"
 setup=$out/Glimmer-$version-setup.exe
-makensis -V2 -DVERSION="$version" -DGAME_DIR="$game" -DICON="$icon" -DSIDE_PICTURE="$side" -DOUT_FILE="$setup" \
+makensis -V2 -DVERSION="$version" -DPUBLISHER="$(cat "$about/maker.txt")" -DGAME_DIR="$game" -DICON="$icon" -DSIDE_PICTURE="$side" -DOUT_FILE="$setup" \
   "$root/cmake/windows/installer.nsi"
 
 echo "== done in $((SECONDS - start)) s"

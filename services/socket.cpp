@@ -4,7 +4,7 @@
 #include <string>
 
 #include "services/data_buffer.h"
-#include "services/socket_system.h"
+#include "host/platform_sockets.h"
 
 namespace {
 
@@ -54,32 +54,41 @@ unsigned char* TransferRange(KpDataBuffer* buffer, int offset, int count) {
 
 // ---- KpSocketAddress ----
 
-KpSocketAddress::KpSocketAddress() : address_(AnyAddress(0)) { KpSocket::InitSockets(); }
+static_assert(sizeof(sockaddr_in) == KpSocketAddress::kAddressBytes, "the address bytes hold a sockaddr_in");
+
+KpSocketAddress::KpSocketAddress() {
+    In() = AnyAddress(0);
+    KpSocket::InitSockets();
+}
+
+sockaddr_in& KpSocketAddress::In() { return *reinterpret_cast<sockaddr_in*>(address_); }
+
+const sockaddr_in& KpSocketAddress::Address() const { return *reinterpret_cast<const sockaddr_in*>(address_); }
 
 void KpSocketAddress::Set(const String& host, int port) {
-    resolved_ = ResolveAddress(host, port, &address_);
+    resolved_ = ResolveAddress(host, port, &In());
     valid_ = false;
 }
 
 void KpSocketAddress::Set(const KpSocketAddress* other) {
     if (!other) return;
-    address_ = other->address_;
+    In() = other->Address();
     resolved_ = other->resolved_;
     valid_ = false;
 }
 
 void KpSocketAddress::Set(const sockaddr_in& address) {
-    address_ = address;
+    In() = address;
     resolved_ = true;
     valid_ = false;
 }
 
 void KpSocketAddress::Validate() {
     if (valid_) return;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&address_.sin_addr.s_addr);
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&Address().sin_addr.s_addr);
     host_ = String(static_cast<int>(bytes[0])) + String(".") + String(static_cast<int>(bytes[1])) + String(".") +
             String(static_cast<int>(bytes[2])) + String(".") + String(static_cast<int>(bytes[3]));
-    port_ = ntohs(address_.sin_port);
+    port_ = ntohs(Address().sin_port);
     valid_ = true;
 }
 

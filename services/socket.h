@@ -8,16 +8,11 @@
 // gone gives -1. Offsets and counts outside the buffer fail with -1.
 #pragma once
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <netinet/in.h>
-#endif
-
 #include "runtime/object.h"
 #include "runtime/string.h"
 
 class KpDataBuffer;
+struct sockaddr_in;  // the system's, from host/platform_sockets.h
 
 // An IPv4 address and port; Validate fills in its dotted text and port number.
 class KpSocketAddress : public Object {
@@ -35,10 +30,15 @@ public:
     int Port() const { return port_; }
     // False after Set from a host that did not resolve or a port outside 0..65535.
     bool IsResolved() const { return resolved_; }
-    const sockaddr_in& Address() const { return address_; }
+    const sockaddr_in& Address() const;
+
+    static constexpr int kAddressBytes = 16;  // sizeof(sockaddr_in) on every system
 
 private:
-    sockaddr_in address_;  // family AF_INET; port and address in network order
+    sockaddr_in& In();
+    // A sockaddr_in, kept as bytes so that this header needs no system header:
+    // family AF_INET; port and address in network order.
+    alignas(8) unsigned char address_[kAddressBytes];
     bool valid_ = false;
     bool resolved_ = true;
     String host_;

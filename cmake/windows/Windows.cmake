@@ -24,3 +24,15 @@ set(GLIMMER_WINDOWS_ICON "" CACHE FILEPATH "glimmer.ico from the icon tool")
 # ctest runs the cross-built test programs under Wine (tests/windows/wine_suites.sh
 # gives it a fresh Wine prefix).
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+
+# Besides the game: the tools its tests need (its data and icon come from the
+# tools of the build machine), and only the GoogleTest suites that run under
+# Wine (tests/windows); they take the POSIX calls they use from a
+# force-included header. No install rules: the zip and installer are made
+# by scripts/windows.sh.
+set(GLIMMER_TOOL_FOLDERS tools/cli tools/testhost tools/solver)
+set(GLIMMER_TEST_FOLDERS testhost runtime host services audio game windows)
+if(GLIMMER_TESTS)
+  set(GLIMMER_TOOL_COMPILE_OPTIONS "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/tests/windows/posix_compat.h>")
+endif()
+set(GLIMMER_INSTALL_RULES OFF)

@@ -1,5 +1,5 @@
 ; The Windows installer, built by scripts/windows.sh with NSIS:
-;   makensis -DVERSION=1.0.0 -DGAME_DIR=<the laid-out Glimmer folder>
+;   makensis -DVERSION=1.0.0 -DPUBLISHER=<the maker's name, from README.md> -DGAME_DIR=<the laid-out Glimmer folder>
 ;            -DICON=<glimmer.ico> -DSIDE_PICTURE=<164x314 BMP> -DOUT_FILE=<setup.exe> installer.nsi
 ; A per-user install: no administrator rights, the program under
 ; %LOCALAPPDATA%\Programs\Glimmer, a Start-menu shortcut that starts the game
@@ -14,7 +14,6 @@ RequestExecutionLevel user
 !include "FileFunc.nsh"
 
 !define GAME "Glimmer"
-!define PUBLISHER "The Glimmer developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${GAME}"
 
 Name "${GAME}"

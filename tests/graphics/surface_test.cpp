@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "graphics/renderer.h"
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "tests/graphics/test_host.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 
 class gxtkGraphics;
 

@@ -11,7 +11,9 @@
 
 #include "audio/sound.h"
 #include "graphics/graphics_module.h"
+#include "host/platform.h"
 #include "host/program.h"
+#include "host/state_file.h"
 #include "input/input_device.h"
 #include "tests/host/host_test_support.h"
 #include "tests/host/test_app.h"
@@ -39,6 +41,29 @@ protected:
     KpHeadlessGame host;
     c_TestApp* app = nullptr;
 };
+
+// A save that fails is told on standard output; the old save stays whole,
+// the program goes on, and the next save writes the whole state again.
+TEST_F(ProgramTest, AFailedSaveIsToldAndTheNextSaveTriesAgain) {
+    host.Start();
+    ASSERT_EQ(kp_app_SaveState(String("old")), kStateSaved);
+    const KpStateFileIo diskFull{+[](int, const void*, size_t) -> int { return -1; }, kp_file_Sync};
+    const KpStateFileIo real = kp_state_SetIo(diskFull);
+    testing::internal::CaptureStdout();
+    const int failed = kp_app_SaveState(String("new"));
+    const std::string told = testing::internal::GetCapturedStdout();
+    kp_state_SetIo(real);
+    EXPECT_EQ(failed, kStateShortWrite);
+    EXPECT_EQ(told, std::string(kSaveFailedLine) + "\n");
+    EXPECT_EQ(ReadFileBytes(".zephyrstate"), "old");
+    const int updates = app->m_updates;
+    host.Step(1);
+    EXPECT_EQ(app->m_updates, updates + 1) << "the program goes on";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(kp_app_SaveState(String("new")), kStateSaved);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a save that works says nothing";
+    EXPECT_EQ(ReadFileBytes(".zephyrstate"), "new");
+}
 
 TEST_F(ProgramTest, HostEventsReachTheApplication) {
     EXPECT_EQ(host.Delegate(), kp_app__delegate);

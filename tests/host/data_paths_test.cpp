@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 
 namespace {
 

@@ -5,11 +5,15 @@
 
 #include "runtime/string.h"
 
-// exit(-1) as the system reports it to the parent: 255 on POSIX systems, -1 on Windows.
+// exit(-1) as the system reports it to the parent: 255 on POSIX systems, -1
+// on Windows; and whether a file held open by another handle blocks its
+// replacement (Windows).
 #ifdef _WIN32
 constexpr int kExitStatusMinusOne = -1;
+constexpr bool kHeldFilesCannotBeReplaced = true;
 #else
 constexpr int kExitStatusMinusOne = 255;
+constexpr bool kHeldFilesCannotBeReplaced = false;
 #endif
 
 // Makes a fresh folder the working folder; restores the old one and removes

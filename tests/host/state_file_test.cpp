@@ -1,5 +1,5 @@
-// The persisted state file: byte-exact round trips and the atomic replacement
-// that keeps the previous file when a save fails.
+// The persisted state file: byte-exact round trips, the atomic replacement
+// that keeps the previous file when a save fails, and paths that are refused.
 #include "host/state_file.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include <string>
 
 #include "host/game_host.h"
+#include "host/platform.h"
 #include "tests/host/host_test_support.h"
 
 namespace {
@@ -44,11 +45,11 @@ TEST(StateFileTest, SavedAsUtf8AndReadBack) {
 // Replacement I/O calls: a full disk, a disk that fills up after three bytes,
 // a write that takes one byte at a time, a failing sync.
 int g_writes = 0;
-ssize_t NoSpace(int, const void*, size_t) { return errno = ENOSPC, -1; }
-ssize_t ThreeBytesThenNoSpace(int fd, const void* data, size_t size) {
-    return g_writes++ == 0 ? ::write(fd, data, std::min<size_t>(size, 3)) : NoSpace(fd, data, size);
+int NoSpace(int, const void*, size_t) { return errno = ENOSPC, -1; }
+int ThreeBytesThenNoSpace(int fd, const void* data, size_t size) {
+    return g_writes++ == 0 ? kp_file_Write(fd, data, std::min<size_t>(size, 3)) : NoSpace(fd, data, size);
 }
-ssize_t OneByteAtATime(int fd, const void* data, size_t size) { return ::write(fd, data, std::min<size_t>(size, 1)); }
+int OneByteAtATime(int fd, const void* data, size_t size) { return kp_file_Write(fd, data, std::min<size_t>(size, 1)); }
 int FailingSync(int) { return errno = EIO, -1; }
 
 TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
@@ -56,10 +57,10 @@ TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
     KpGame host;
     const KpStateFileIo real = kp_state_DefaultIo();
     const struct { const char* name; KpStateFileIo io; int result; } cases[] = {
-        {"disk full", {NoSpace, real.fsync}, kStateShortWrite},
-        {"disk full after three bytes", {ThreeBytesThenNoSpace, real.fsync}, kStateShortWrite},
+        {"disk full", {NoSpace, real.sync}, kStateShortWrite},
+        {"disk full after three bytes", {ThreeBytesThenNoSpace, real.sync}, kStateShortWrite},
         {"sync fails", {real.write, FailingSync}, kStateShortWrite},
-        {"partial writes are resumed", {OneByteAtATime, real.fsync}, kStateSaved}};
+        {"partial writes are resumed", {OneByteAtATime, real.sync}, kStateSaved}};
     for (const auto& c : cases) {
         ASSERT_EQ(host.SaveState(String("old settings")), kStateSaved);
         g_writes = 0;
@@ -80,6 +81,35 @@ TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
     WriteFileBytes(kState + "/inside", "x");
     EXPECT_EQ(host.SaveState(String("lost")), kStateCannotCreate);
     EXPECT_FALSE(FileExists(kTemp));
+}
+
+// On Windows a file another program holds open cannot be replaced; elsewhere
+// the replacement goes ahead. Either way the save stays whole and no
+// temporary file is left.
+TEST(StateFileTest, AFileHeldOpenKeepsAWholeSave) {
+    ScopedWorkFolder folder;
+    KpGame host;
+    ASSERT_EQ(host.SaveState(String("old settings")), kStateSaved);
+    FILE* held = std::fopen(kState.c_str(), "rb");
+    ASSERT_NE(held, nullptr);
+    const int result = host.SaveState(String("new settings"));
+    std::fclose(held);
+    EXPECT_EQ(result, kHeldFilesCannotBeReplaced ? kStateCannotCreate : kStateSaved);
+    EXPECT_EQ(ReadFileBytes(kState), kHeldFilesCannotBeReplaced ? "old settings" : "new settings");
+    EXPECT_FALSE(FileExists(kTemp));
+}
+
+// A path that is not UTF-8 names no file: it is refused, never turned into
+// another name (which Windows would do by replacing the bad bytes).
+TEST(StateFileTest, PathsThatAreNotUtf8AreRefused) {
+    ScopedWorkFolder folder;
+    const char* const bad[] = {"save\xff", "save\xc3", "save\xc0\xaf", "save\xed\xa0\x80", "save\xf4\x90\x80\x80"};
+    for (const char* path : bad) {
+        EXPECT_EQ(kp_state_Save(path, String("settings")), kStateCannotCreate) << path;
+        EXPECT_EQ(kp_state_RemoveStaleTemps(path), 0) << path;
+    }
+    EXPECT_TRUE(kp_file_List(".").size() <= 2) << "no file was made";  // "." and ".." at most
+    EXPECT_EQ(kp_state_Save("s\xc3\xa9\xf0\x9f\x8e\x84", String("settings")), kStateSaved) << "valid UTF-8 is kept";
 }
 
 #ifdef _WIN32

@@ -1,7 +1,7 @@
 // The host's input translation: GLFW keys to the game's key codes by meaning,
 // the characters control keys type, characters beyond 16 bits, gamepads, and
 // pointer positions in framebuffer pixels.
-#include "host/glfw_input.h"
+#include "host/glfw/input.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>

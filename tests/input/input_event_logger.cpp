@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "input/input_device.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "services/data_buffer.h"
-#include "services/socket_system.h"
+#include "host/platform_sockets.h"
 #include "services/thread.h"
 
 namespace {

@@ -3,9 +3,13 @@
 // no console error; the first key unlocks sound and the menu plays one; a
 // click on the sound button at another canvas scale (CSS size x pixel ratio)
 // turns sound off and the setting survives a reload (the state file lives in
-// IndexedDB); real key presses start a game, a hidden page pauses it, and
-// keys complete level 1 (the level caption changes). Prints "ok:"/"FAIL:" lines and a count; fails
-// when anything, the browser included, is missing.
+// IndexedDB); real key presses start a game, a hidden page pauses it and
+// saves, the save counted only once IndexedDB holds it, and keys complete
+// level 1 (the level caption changes). Then the faults: storage refused (the
+// page says so, the game goes on, the next save is stored) and a shader that
+// does not compile (the game stops with the compiler's log). Prints
+// "ok:"/"FAIL:" lines and a count; fails when anything, the browser
+// included, is missing.
 //
 // Usage: node browser_test.mjs <site folder>   (the folder scripts/web.sh builds)
 import path from 'path';
@@ -177,6 +181,20 @@ await other.close();
 check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
 await page.keyboard.press('Escape', hold);
 check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
+
+// The hidden page saved: the page counts a save only once IndexedDB has
+// committed it, and what it holds is the game's state (98 numbers and "|").
+const storedState = () => new Promise((resolve) => {
+  const request = indexedDB.open('glimmer');
+  request.onerror = () => resolve('');
+  request.onsuccess = () => {
+    const get = request.result.transaction(['files']).objectStore('files').get('.zephyrstate');
+    get.onsuccess = () => resolve(get.result ? new TextDecoder().decode(get.result) : '');
+    get.onerror = () => resolve('');
+  };
+});
+check(await page.waitForFunction(() => Module.saves.stored > 0, { timeout: 10000 }).catch(() => null) !== null &&
+  /^(-?\d+\|){98}$/.test(await page.evaluate(storedState)), 'a hidden page saves: reported once IndexedDB holds the state');
 await sleep(500);
 const level1 = await shot(page);
 await page.keyboard.down('ArrowLeft');
@@ -188,6 +206,78 @@ await page.keyboard.up('ArrowRight');
 check(level2 !== null, 'level 1 completes by keys: the level caption changes');
 
 check(errors.length === 0, 'no console errors', errors.join(' | '));
+
+// hide(p): another tab in front for a moment, so the page is hidden (and saves) and comes back.
+async function hide(p) {
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(1000);
+  await p.bringToFront();
+  await other.close();
+}
+const frameChanges = async (p) => {
+  const a = PNG.sync.read(Buffer.from(await p.screenshot()));
+  await sleep(1000);
+  const b = PNG.sync.read(Buffer.from(await p.screenshot()));
+  return !a.data.equals(b.data);
+};
+
+// Storage refused: every IndexedDB write is abandoned before it commits, as
+// a full quota makes it. The page tells the player and does not count the
+// save as stored, the game goes on, and once storage works again the next
+// save is stored and the message goes.
+const refused = await browser.newPage();
+await refused.setViewport({ width: 640, height: 480 });
+await refused.evaluateOnNewDocument(() => {
+  window.refuseStorage = true;
+  const put = IDBObjectStore.prototype.put;
+  IDBObjectStore.prototype.put = function (...args) {
+    const request = put.apply(this, args);
+    if (window.refuseStorage) this.transaction.abort();
+    return request;
+  };
+});
+await refused.goto(`${server.url}/`);
+await refused.bringToFront();
+await refused.waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 }).catch(() => null);
+await sleep(3000);
+await hide(refused);
+const problemShown = () => !document.getElementById('save-problem').hidden &&
+  /could not be saved/.test(document.getElementById('save-problem').textContent);
+check(await refused.waitForFunction(problemShown, { timeout: 10000 }).catch(() => null) !== null &&
+  await refused.evaluate(() => Module.saves.stored === 0 && Module.saves.failed > 0),
+  'storage refused: the page says the progress could not be saved, and counts no save as stored');
+check(await frameChanges(refused), 'storage refused: the game goes on');
+await refused.evaluate(() => { window.refuseStorage = false; });
+await hide(refused);
+check(await refused.waitForFunction(() => Module.saves.stored > 0 && document.getElementById('save-problem').hidden,
+  { timeout: 10000 }).catch(() => null) !== null, 'storage back: the next save is stored and the message goes');
+await refused.close();
+
+// A shader that does not compile: the game stops through the runtime error
+// with the compiler's log, the page says it has stopped, and the shader is deleted.
+const broken = await browser.newPage();
+const brokenLines = [];
+broken.on('console', (m) => brokenLines.push(m.text()));
+await broken.evaluateOnNewDocument(() => {
+  window.deletedShaders = 0;
+  const source = WebGLRenderingContext.prototype.shaderSource;
+  WebGLRenderingContext.prototype.shaderSource = function (shader, text) {
+    return source.call(this, shader, text.replace('void main() {', 'void main() { broken'));
+  };
+  const remove = WebGLRenderingContext.prototype.deleteShader;
+  WebGLRenderingContext.prototype.deleteShader = function (shader) {
+    window.deletedShaders++;
+    return remove.call(this, shader);
+  };
+});
+await broken.goto(`${server.url}/`);
+const brokenStopped = await broken.waitForFunction(
+  () => /Glimmer has stopped/.test(document.getElementById('status-text').textContent), { timeout: 60000 }).catch(() => null);
+check(brokenStopped !== null && brokenLines.some((l) => /^Zephyr Runtime Error : WebGL shader did not compile: \S/.test(l)) &&
+  await broken.evaluate(() => window.deletedShaders) > 0,
+  'a broken shader stops the game with the compiler\'s log, and the shader is deleted', brokenLines.slice(-3).join(' | '));
+await broken.close();
 await browser.close();
 server.close();
 console.log(`${passed} passed, ${failed} failed`);

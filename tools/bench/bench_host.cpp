@@ -2,7 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "tools/bench/figures.h"
 
 namespace {
@@ -25,7 +25,7 @@ bool BenchHost::OpenWindow(int width, int height) {
     glfwWindowHint(GLFW_DEPTH_BITS, 0);
     glfwWindowHint(GLFW_STENCIL_BITS, 0);
     window_ = glfwCreateWindow(width, height, "Glimmer", nullptr, nullptr);
-    ++glfwGraphicsSeq;  // textures of any earlier window are gone
+    ++kpGraphicsSeq;  // textures of any earlier window are gone
     if (!window_) return false;
     glfwMakeContextCurrent(window_);
     glfwSwapInterval(0);
@@ -41,6 +41,15 @@ void BenchHost::CloseWindow() {
 
 void BenchHost::MakeCurrent() {
     if (window_) glfwMakeContextCurrent(window_);
+}
+
+void BenchHost::ShowFrame() {
+    if (HasGraphicsContext()) glfwSwapBuffers(window_);
+}
+
+void BenchHost::RenderGame() {
+    KpHeadlessGame::RenderGame();
+    if (Started()) ShowFrame();
 }
 
 void BenchHost::WindowSize(int* width, int* height) {

@@ -24,7 +24,10 @@ public:
     void CloseWindow();
     GLFWwindow* Window() const { return window_; }
     void MakeCurrent();
+    // Shows the drawn frame, as the game's host does after each render.
+    void ShowFrame();
 
+    void RenderGame() override;  // renders, then shows the frame
     void WindowSize(int* width, int* height) override;
     bool HasGraphicsContext() override;
     unsigned char* LoadImageData(const String& path, int* width, int* height, int* depth) override;

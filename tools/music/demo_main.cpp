@@ -22,7 +22,7 @@
 #include "audio/sound.h"
 #include "game/music/sg_player.h"
 #include "game/shell/my_app.h"
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "tools/cli/command_line.h"
 #include "tools/music/music_demo_host.h"
 

@@ -5,7 +5,7 @@
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "host/program.h"
 
 bool KpMusicDemoHost::OpenHiddenWindow(int width, int height) {
@@ -20,7 +20,7 @@ bool KpMusicDemoHost::OpenHiddenWindow(int width, int height) {
     glfwMakeContextCurrent(window_);
     glfwSwapInterval(0);
     // Surfaces made for an earlier context reload their textures.
-    ++glfwGraphicsSeq;
+    ++kpGraphicsSeq;
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "tools/testhost/headless_game.h"
 
 #include "host/data_paths.h"
-#include "host/glfw_input.h"
+#include "host/input_translation.h"
 #include "host/state_file.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "game/shell/my_app.h"
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
-#include "host/web_game.h"
+#include "host/web/game.h"
 #include "host/program.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/recorded_frames.h"

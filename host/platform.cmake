@@ -1,0 +1,65 @@
+# The platform map: which backend folder supplies each part of the platform
+# (host/platform.h lists the supplies and the files that implement them) and
+# the program built on them. No other build file names a backend's sources.
+#
+#   Build      window, loop, input, GL, entry   system: files, state file, URLs, sockets, faults
+#   Linux      host/glfw                        host/posix
+#   Windows    host/glfw                        host/win32
+#   browser    host/web                         host/posix for files and the state file
+#                                               (emscripten's file system); host/web for the rest
+if(EMSCRIPTEN)
+  set(GLIMMER_WINDOW_BACKEND web)
+  set(GLIMMER_SYSTEM_BACKEND posix)
+elseif(WIN32)
+  set(GLIMMER_WINDOW_BACKEND glfw)
+  set(GLIMMER_SYSTEM_BACKEND win32)
+else()
+  set(GLIMMER_WINDOW_BACKEND glfw)
+  set(GLIMMER_SYSTEM_BACKEND posix)
+endif()
+set(window_backend ${PROJECT_SOURCE_DIR}/host/${GLIMMER_WINDOW_BACKEND})
+set(system_backend ${PROJECT_SOURCE_DIR}/host/${GLIMMER_SYSTEM_BACKEND})
+
+# Files, the clock, the data folder and the state file's system calls.
+target_sources(host PRIVATE ${system_backend}/system.cpp ${system_backend}/state_file_io.cpp)
+# The host with its window, main loop and input; the renderer's GL pipeline.
+target_sources(host PRIVATE ${window_backend}/game.cpp ${window_backend}/input.cpp)
+target_sources(graphics PRIVATE ${window_backend}/gl_pipeline.cpp)
+# The program: its entry creates the backend's host.
+add_executable(glimmer ${window_backend}/main.cpp)
+target_link_libraries(glimmer PRIVATE host_program host graphics audio input services game_shell game_world game_music)
+
+if(GLIMMER_WINDOW_BACKEND STREQUAL web)
+  # A page has no signals, threads, sockets or Vorbis decoder; URLs open in a
+  # tab. The page itself is set up by cmake/Web.cmake.
+  target_sources(host PRIVATE ${window_backend}/url_opener.cpp)
+  target_sources(runtime PRIVATE ${window_backend}/fault_handlers.cpp)
+  target_sources(audio PRIVATE ${window_backend}/vorbis_decode.cpp)
+  add_library(services STATIC ${window_backend}/threads.cpp)
+  target_link_libraries(services PUBLIC runtime)
+  return()
+endif()
+
+target_sources(host PRIVATE ${system_backend}/url_opener.cpp)
+target_sources(runtime PRIVATE ${system_backend}/fault_handlers.cpp)
+target_sources(services PRIVATE ${system_backend}/sockets.cpp)
+# Ogg Vorbis through the reference decoder (audio/vorbis_decode.cpp).
+pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
+target_sources(audio PRIVATE ${PROJECT_SOURCE_DIR}/audio/vorbis_decode.cpp)
+target_link_libraries(audio PUBLIC PkgConfig::VORBISFILE)
+target_link_libraries(host PUBLIC PkgConfig::GLFW3 OpenGL::GL)
+target_link_libraries(graphics PUBLIC PkgConfig::GLFW3 OpenGL::GL)
+# The game runs from the build folder, beside the data folder the content tool writes.
+set_target_properties(glimmer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(GLIMMER_SYSTEM_BACKEND STREQUAL win32)
+  target_link_libraries(host PUBLIC shell32)
+  target_link_libraries(services PUBLIC ws2_32)
+  # A window program: Explorer opens no console for it; redirected standard
+  # output still receives the status lines.
+  set_target_properties(glimmer PROPERTIES WIN32_EXECUTABLE TRUE)
+  if(GLIMMER_WINDOWS_ICON)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/glimmer.rc.in ${CMAKE_BINARY_DIR}/glimmer.rc @ONLY)
+    target_sources(glimmer PRIVATE ${CMAKE_BINARY_DIR}/glimmer.rc)
+  endif()
+endif()
