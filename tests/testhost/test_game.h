@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/shell/my_app.h"
-#include "host/glfw_input.h"
+#include "host/glfw/input.h"
 #include "tools/solver/input_script.h"
 #include "tools/testhost/headless_game.h"
 
