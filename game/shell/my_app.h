@@ -65,6 +65,7 @@ struct ReplayOutcome {
     bool finished = false;     // the exit was reached
     int updates = 0;           // round updates played
     uint32_t finalState = 0;   // the round's state hash in the update the exit was reached
+    Replay header;             // no runs: the version, level set, level and scheme a run of it records
 };
 
 // The game: shell, world and presentation state, and every screen's update.
@@ -287,6 +288,7 @@ public:
     int p_GameOver();
     String p_MyNth();
     bool p_RoundFrozen();                          // the pause panel or a quit holds the round still
+    void p_TakePauseKey();                         // the pause key opens the panel before the round's update
     void p_DrawFrozenRound();                      // the still world under falling snow
     unsigned p_LiveRoundKeys();                    // the game keys held now, as ReplayKey bits
     bool p_RoundKey(int key);                      // a game key as the round sees it in this update
@@ -300,7 +302,6 @@ public:
     unsigned m_staleKeys = 0;                      // held through a pause: ignored until released
     int m_turnLatch = 0;                           // the hero's turn-round pause, cleared when no key is held
     bool m_pauseKeyHeld = false;
-    bool m_roundWasFrozen = false;
     int m_pauseSeed = 1;                           // the snow's random draws while the round stands still
     std::vector<float> m_frozenWorld;              // the world's draw records of the last round update
 
@@ -311,6 +312,7 @@ public:
     void p_FinishLevel();
     uint32_t p_RoundStateHash();
     ReplayOutcome p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track);
+    bool p_RecordReplay(Replay* replay);           // keys from a level's start made a replay as play records it
     String p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* replay, bool* valid);
     bool p_WatchReplay(const std::vector<unsigned char>& bytes, int returnScreen);
     void p_EndWatch();

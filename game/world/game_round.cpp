@@ -77,22 +77,35 @@ void c_MyApp::p_DrawFrozenRound() {
     m_drawCount += count;
 }
 
+// The pause key opens the panel when pressed, not while held from before,
+// and before the round's update: the update it is pressed in stands still too.
+void c_MyApp::p_TakePauseKey() {
+    const bool pauseDown = p_PlayKey(kKeyPause);
+    const bool pressed = pauseDown && !m_pauseKeyHeld;
+    m_pauseKeyHeld = pauseDown;
+    if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
+    m_keyLatch = 1;
+    m_pauseShown = 1;
+    m_pauseDir = 1;
+    m_pauseSel = 0;
+    p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+}
+
 int c_MyApp::p_Game() {
+    if (!m_simulating) p_TakePauseKey();
     if (p_RoundFrozen()) {
+        // Keys held as the panel goes belong to it: the round takes them once released.
+        m_staleKeys = p_LiveRoundKeys();
         p_DrawFrozenRound();
-        m_roundWasFrozen = true;
         return 0;
     }
-    // Keys held when the round goes on again belong to the panel: they count once released.
     if (m_watching) {
         m_roundKeys = p_WatchedKeys();
     } else {
         const unsigned live = p_LiveRoundKeys();
-        if (m_roundWasFrozen) m_staleKeys = live;
         m_staleKeys &= live;
         m_roundKeys = live & ~m_staleKeys;
     }
-    m_roundWasFrozen = false;
     if (m_roundKeys == 0) m_turnLatch = 0;
 
     p_SkyDrift();
@@ -205,17 +218,6 @@ int c_MyApp::p_InGame() {
             }
         }
         return 0;
-    }
-    // The pause key opens the panel when pressed, not while held from before.
-    const bool pauseDown = p_PlayKey(kKeyPause);
-    const bool pausePressed = pauseDown && !m_pauseKeyHeld;
-    m_pauseKeyHeld = pauseDown;
-    if (pausePressed && m_pauseShown == 0) {
-        m_keyLatch = 1;
-        m_pauseShown = 1;
-        m_pauseDir = 1;
-        m_pauseSel = 0;
-        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
     if (p_Button97(16, 16, 2) != 0 && m_pauseShown == 0) {

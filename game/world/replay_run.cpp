@@ -8,6 +8,7 @@
 // of the round's state after that update. Entering a level starts from the
 // same state whatever came before (the hero's latches included), so a run
 // plays the same on its own as inside a whole game.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -96,9 +97,10 @@ void c_MyApp::p_BeginLevel(int n) {
     if (wantGhost) {
         Replay best;
         const std::vector<unsigned char>& bytes = m_records.levels[n - 1].replay;
+        std::vector<GhostPose> track;
         if (kp_replay_Decode(bytes.data(), bytes.size(), &best, nullptr)) {
-            const ReplayOutcome outcome = p_PlayReplay(best, &m_ghostTrack);
-            if (!outcome.finished || outcome.finalState != best.finalState) m_ghostTrack.clear();
+            const ReplayOutcome outcome = p_PlayReplay(best, &track);
+            if (outcome.finished && outcome.finalState == best.finalState) m_ghostTrack.swap(track);
         }
     }
     m_level = n;
@@ -154,10 +156,14 @@ unsigned c_MyApp::p_WatchedKeys() {
 ReplayOutcome c_MyApp::p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track) {
     const int screen = m_screen, level = m_level, scheme = m_settings.Get(kSettingScheme);
     const int pauseShown = m_pauseShown, quitGame = m_quitGame, drawCount = m_drawCount;
-    const bool simulating = m_simulating, watching = m_watching;
-    const Replay watched = m_watched;
+    const int levelUpdates = m_levelUpdates, levelDeaths = m_levelDeaths;
+    const bool levelDone = m_levelDone, simulating = m_simulating, watching = m_watching;
+    const uint32_t finishState = m_finishState;
+    const Replay recording = m_recording, watched = m_watched;
     const size_t watchRun = m_watchRun;
     const int watchOffset = m_watchOffset;
+    std::vector<GhostPose> ghost;
+    ghost.swap(m_ghostTrack);
     m_simulating = true;
     m_watching = true;
     m_watched = replay;
@@ -175,18 +181,35 @@ ReplayOutcome c_MyApp::p_PlayReplay(const Replay& replay, std::vector<GhostPose>
     outcome.finished = m_levelDone;
     outcome.updates = m_levelUpdates;
     outcome.finalState = m_levelDone ? m_finishState : p_RoundStateHash();
+    outcome.header = m_recording;
     m_settings[kSettingScheme] = scheme;
     m_screen = screen;
     m_level = level;
     m_pauseShown = pauseShown;
     m_quitGame = quitGame;
     m_drawCount = drawCount;
+    m_levelUpdates = levelUpdates;
+    m_levelDeaths = levelDeaths;
+    m_levelDone = levelDone;
+    m_finishState = finishState;
     m_simulating = simulating;
     m_watching = watching;
+    m_recording = recording;
     m_watched = watched;
     m_watchRun = watchRun;
     m_watchOffset = watchOffset;
+    ghost.swap(m_ghostTrack);
     return outcome;
+}
+
+bool c_MyApp::p_RecordReplay(Replay* replay) {
+    const ReplayOutcome outcome = p_PlayReplay(*replay, nullptr);
+    if (!outcome.finished) return false;
+    Replay recorded = outcome.header;
+    for (const ReplayRun& run : replay->runs) recorded.Append(run.keys, std::min(run.updates, outcome.updates - recorded.updates));
+    recorded.finalState = outcome.finalState;
+    *replay = recorded;
+    return true;
 }
 
 // One line on a replay file: what it is and whether it completes its level

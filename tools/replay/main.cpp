@@ -86,21 +86,14 @@ int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::stri
         return 1;
     }
     Game game;
-    Replay replay;
-    replay.level = level;
-    replay.scheme = scheme;
-    for (const ScriptRun& run : script.Runs()) replay.Append(run.keys, run.updates);
-    const ReplayOutcome outcome = game.app().p_PlayReplay(replay, nullptr);
-    if (!outcome.finished) {
+    Replay recorded;
+    recorded.level = level;
+    recorded.scheme = scheme;
+    for (const ScriptRun& run : script.Runs()) recorded.Append(run.keys, run.updates);
+    if (!game.app().p_RecordReplay(&recorded)) {
         std::fprintf(stderr, "glimmer-replay: %s does not reach level %d's exit\n", operands[2].c_str(), level);
         return 1;
     }
-    // The keys up to the exit, as the game records them.
-    Replay recorded = game.app().m_recording;
-    recorded.runs.clear();
-    recorded.updates = 0;
-    for (const ReplayRun& run : replay.runs) recorded.Append(run.keys, std::min(run.updates, outcome.updates - recorded.updates));
-    recorded.finalState = outcome.finalState;
     const std::vector<unsigned char> bytes = kp_replay_Encode(recorded);
     std::ofstream out(operands[3], std::ios::binary);
     if (!out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
