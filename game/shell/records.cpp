@@ -30,7 +30,6 @@ constexpr int kUpdatesPerSecond = 60;
 constexpr int kKeyUp = 0, kKeyDown = 8, kKeyEscape = 99;
 constexpr int kActionKeys[] = {10, 11, 12, 13};
 constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyT = 84;
-constexpr int kSlotIcons = 97;
 constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
 constexpr int kSfxConfirm = 98;
 constexpr float kRowHeight = 18.0f;

@@ -24,7 +24,6 @@ constexpr int kSfxConfirm = 98;
 constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
 constexpr int kLeaving = 10;
-constexpr int kDying = 9;
 constexpr float kHudSize = 1.5f;
 
 // The game keys the round reads, and the bit each is kept in.

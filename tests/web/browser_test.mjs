@@ -5,18 +5,26 @@
 // turns sound off and the setting survives a reload (the state file lives in
 // IndexedDB); real key presses start a game, a hidden page pauses it and
 // saves, the save counted only once IndexedDB holds it, and keys complete
-// level 1 (the level caption changes). Then the faults: storage refused (the
-// page says so, the game goes on, the next save is stored) and a shader that
-// does not compile (the game stops with the compiler's log). Prints
-// "ok:"/"FAIL:" lines and a count; fails when anything, the browser
-// included, is missing.
+// level 1, whose run is kept in the records in IndexedDB. Replays: a link to
+// it from the Records screen, and one to the solver's run, play in a fresh
+// page with the final state the desktop's glimmer-replay finds, then the menu
+// returns. Then the faults: storage refused (the page says so, the game goes
+// on, the next save is stored) and a shader that does not compile (the game
+// stops with the compiler's log). Prints "ok:"/"FAIL:" lines and a count; fails when anything,
+// the browser included, is missing.
 //
-// Usage: node browser_test.mjs <site folder>   (the folder scripts/web.sh builds)
+// Usage: node browser_test.mjs <site folder> <glimmer-replay> <solutions folder>
+//   (the folder scripts/web.sh builds, the desktop build's tool, tests/game/solutions)
+import { execFileSync } from 'child_process';
+import fs from 'fs';
+import os from 'os';
 import path from 'path';
 import { launch, requireDriver, serve, sleep } from '../../tools/bench/web/browser.mjs';
 
 const { PNG } = requireDriver('pngjs');
 const site = path.resolve(process.argv[2]);
+const replayTool = process.argv[3];
+const solutions = process.argv[4];
 let passed = 0;
 let failed = 0;
 function check(ok, what, detail = '') {
@@ -95,9 +103,9 @@ await cdp.send('Network.emulateNetworkConditions',
 const loadingColour = [40, 40, 80];
 const playTriangle = [137, 56, 109];   // the half-transparent play button over the backdrop
 const helpGreen = [50, 150, 102];
-async function waitPicture(test, ms) {
+async function waitPicture(test, ms, p = page) {
   for (const end = Date.now() + ms; Date.now() < end;) {
-    const img = await shot(page);
+    const img = await shot(p);
     if (test(img)) return img;
   }
   return null;
@@ -161,9 +169,7 @@ await page.mouse.click(30 * scale, 240 * scale, hold);
 await sleep(700);
 check(regionDifference(await shot(page), scaledMenu, soundButton, scale) > 2, 'a click on the scaled canvas turns sound on');
 
-// Level 1 by keys: the caption reads "Level 1/15"; walk left past the tree
-// to the wall, then right onto the exit star, and the caption changes.
-const caption = [590, 4, 40, 16];
+// A game started by keys.
 await page.setViewport({ width: 640, height: 480 });
 await reachMenu(null, 'back at 640 x 480');
 await page.keyboard.press('KeyZ', hold);
@@ -184,26 +190,75 @@ check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resum
 
 // The hidden page saved: the page counts a save only once IndexedDB has
 // committed it, and what it holds is the game's state (98 numbers and "|").
-const storedState = () => new Promise((resolve) => {
+const storedFile = (name) => new Promise((resolve) => {
   const request = indexedDB.open('glimmer');
   request.onerror = () => resolve('');
   request.onsuccess = () => {
-    const get = request.result.transaction(['files']).objectStore('files').get('.zephyrstate');
-    get.onsuccess = () => resolve(get.result ? new TextDecoder().decode(get.result) : '');
+    const get = request.result.transaction(['files']).objectStore('files').get(name);
+    get.onsuccess = () => resolve(get.result ? new TextDecoder('latin1').decode(get.result) : '');
     get.onerror = () => resolve('');
   };
 });
 check(await page.waitForFunction(() => Module.saves.stored > 0, { timeout: 10000 }).catch(() => null) !== null &&
-  /^(-?\d+\|){98}$/.test(await page.evaluate(storedState)), 'a hidden page saves: reported once IndexedDB holds the state');
-await sleep(500);
-const level1 = await shot(page);
+  /^(-?\d+\|){98}$/.test(await page.evaluate(storedFile, '.zephyrstate')),
+  'a hidden page saves: reported once IndexedDB holds the state');
+// Level 1 by keys: left past the tree to the wall, then right onto the exit
+// star. Reaching it keeps the run in the records, which IndexedDB holds as
+// it holds the save (the page's only word that the level is done: the
+// camera moving under the level caption changes its picture as well).
 await page.keyboard.down('ArrowLeft');
 await sleep(4000);
 await page.keyboard.up('ArrowLeft');
 await page.keyboard.down('ArrowRight');
-const level2 = await waitPicture((img) => regionDifference(img, level1, caption) > 10, 20000);
+const finished = await page.waitForFunction(() => Module.saves.stored > 1, { timeout: 20000 }).catch(() => null);
 await page.keyboard.up('ArrowRight');
-check(level2 !== null, 'level 1 completes by keys: the level caption changes');
+const recordsFile = await page.evaluate(storedFile, '.zephyrrecords');
+check(finished !== null && recordsFile.startsWith('GLRC'), 'level 1 completes by keys: its run is kept in IndexedDB',
+  JSON.stringify(recordsFile.slice(0, 4)));
+// From the Records screen (R on the menu) H puts a link to the run in the address.
+for (const key of ['Escape', 'ArrowUp', 'KeyZ']) {
+  await page.keyboard.press(key, hold);
+  await sleep(300);
+}
+check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 20000) !== null,
+  'the pause panel\'s quit leads back to the menu');
+await page.keyboard.press('KeyR', hold);
+await sleep(500);
+await page.keyboard.press('KeyH', hold);
+const linked = await page.waitForFunction(() => /^#replay=[A-Za-z0-9_-]+$/.test(location.hash), { timeout: 5000 })
+  .catch(() => null);
+check(linked !== null, 'H on the Records screen puts a link to the run in the address');
+
+// Links played in a fresh page: the game checks the run as glimmer-replay
+// does on the desktop, with the same line, then plays it and returns to the
+// menu. One link comes from the page, one from the solver's script of level 1.
+function nativeCheck(linkText) {
+  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-replay-')), 'run.glimmer-replay');
+  fs.writeFileSync(file, Buffer.from(linkText, 'base64url'));
+  const line = execFileSync(replayTool, ['verify', file], { encoding: 'utf8' }).trim();
+  return line.slice(file.length + 2);
+}
+const recorded = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-replay-')), 'level01.glimmer-replay');
+execFileSync(replayTool, ['record', '1', path.join(solutions, 'level01.keys'), recorded]);
+const solverLink = execFileSync(replayTool, ['link', recorded], { encoding: 'utf8' }).trim();
+const pageLink = linked ? new URL(page.url()).hash.slice('#replay='.length) : '';
+for (const [label, text] of [['the page\'s link', pageLink], ['the solver\'s run', solverLink]]) {
+  const viewer = await browser.newPage();
+  await viewer.setViewport({ width: 640, height: 480 });
+  const lines = [];
+  viewer.on('console', (m) => lines.push(m.text()));
+  await viewer.goto(`${server.url}/#replay=${text}`);
+  let said = '';
+  for (const end = Date.now() + 60000; !said && Date.now() < end; await sleep(100)) {
+    said = lines.find((l) => l.startsWith('Replay: ')) || '';
+  }
+  const expected = `Replay: ${nativeCheck(text)}`;
+  check(said === expected && / completes the level in state [0-9a-f]{8}$/.test(said),
+    `${label} plays in the page with the desktop's final state`, `${said} | ${expected}`);
+  check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 60000, viewer) !== null,
+    `${label}: the menu follows the run`);
+  await viewer.close();
+}
 
 check(errors.length === 0, 'no console errors', errors.join(' | '));
 
