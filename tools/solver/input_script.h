@@ -8,16 +8,10 @@
 #include <string>
 #include <vector>
 
-// The game keys the solver presses, as bits of a key set.
-enum ScriptKey : unsigned {
-    kScriptLeft = 1u << 0,
-    kScriptRight = 1u << 1,
-    kScriptUp = 1u << 2,
-    kScriptDown = 1u << 3,
-    kScriptGrip = 1u << 4,
-    kScriptJumpLeft = 1u << 5,
-    kScriptJumpRight = 1u << 6,
-};
+#include "game/world/replay_file.h"
+
+// The game keys the solver presses are the first seven bits of a replay's
+// key set (game/world/replay_file.h): left, right, up, down, grip, jump 1, jump 2.
 constexpr int kScriptKeyCount = 7;
 
 int ScriptKeyHostCode(int bit);              // keyboard code of bit index 0..6
