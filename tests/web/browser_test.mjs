@@ -29,6 +29,7 @@ const { PNG } = requireDriver('pngjs');
 // The zip in a folder two levels down, beside a page that frames it in a sandbox.
 const site = fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-site-'));
 process.on('exit', () => fs.rmSync(site, { recursive: true, force: true }));
+fs.mkdirSync(path.join(site, 'games'));
 execFileSync('unzip', ['-q', path.resolve(process.argv[2]), '-d', path.join(site, 'games', 'glimmer')]);
 fs.writeFileSync(path.join(site, 'framed.html'),
   '<iframe sandbox="allow-scripts" src="games/glimmer/" width="640" height="480" style="border:0"></iframe>');
