@@ -80,6 +80,7 @@ add_custom_command(TARGET glimmer POST_BUILD
 # the desktop glimmer-bench. Built beside the page, not into it.
 add_executable(glimmer-web-replay
   tools/bench/web/replay_main.cpp
+  tools/bench/web/floor_renderer.cpp
   tools/bench/recorded_frames.cpp
   tools/bench/figures.cpp
   tools/testhost/headless_game.cpp
