@@ -22,8 +22,7 @@
   var pictures = {};          // level -> 'loading', 'loaded' or 'failed'
   function levelFor(side) { return side > LEVEL_SIDES[2] ? 4 : side > LEVEL_SIDES[1] ? 2 : 1; }
   function phone() {
-    return (navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches) &&
-      Math.max(screen.width, screen.height) <= PHONE_SCREEN;
+    return matchMedia('(pointer: coarse)').matches && Math.max(screen.width, screen.height) <= PHONE_SCREEN;
   }
   // Downloads in progress, shown by the page's progress bar with emscripten's own.
   function progress(url, loaded, total) {
