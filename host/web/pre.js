@@ -21,9 +21,8 @@
   var PHONE_SCREEN = 1000;    // CSS pixels: a touch screen this small shows no more than level 2's detail
   var pictures = {};          // level -> 'loading', 'loaded' or 'failed'
   function levelFor(side) { return side > LEVEL_SIDES[2] ? 4 : side > LEVEL_SIDES[1] ? 2 : 1; }
-  function phone() {
-    return matchMedia('(pointer: coarse)').matches && Math.max(screen.width, screen.height) <= PHONE_SCREEN;
-  }
+  var touchScreen = matchMedia('(pointer: coarse)');   // a touch screen is the main pointer
+  function phone() { return touchScreen.matches && Math.max(screen.width, screen.height) <= PHONE_SCREEN; }
   // Downloads in progress, shown by the page's progress bar with emscripten's own.
   function progress(url, loaded, total) {
     Module.dataFileDownloads = Module.dataFileDownloads || {};
@@ -39,10 +38,15 @@
     var request = new XMLHttpRequest();
     request.open('GET', url);
     request.responseType = type;
-    request.onprogress = function (e) { if (e.lengthComputable) progress(url, e.loaded, e.total); };
+    var total = 1;
+    request.onprogress = function (e) {
+      if (!e.lengthComputable) return;
+      total = e.total;
+      progress(url, e.loaded, total);
+    };
     request.onload = function () {
       if (request.status !== 200 && request.status !== 0) { done(null); return; }
-      progress(url, 1, 1);
+      progress(url, total, total);
       done(request.response);
     };
     request.onerror = function () { done(null); };
