@@ -259,12 +259,14 @@ const soundOff = await phoneShot();
 await tap([32, 148]);
 check(regionDifference(soundOff, phoneMenu, soundIcon) > 2 && regionDifference(await phoneShot(), phoneMenu, soundIcon) < 2,
   'phone: each quick tap on the sound button counts once');
-const soundRuns = () => phone.evaluate(() => window.audioContexts.length > 0 && window.audioContexts.every((c) => c.state === 'running'));
-check(await soundRuns(), 'phone: a tap unlocks sound');
+const soundRuns = () => phone.waitForFunction(() => window.audioContexts.length > 0 &&
+  window.audioContexts.every((c) => c.state === 'running'), { timeout: 3000 }).then(() => true, () => false);
+const soundStates = () => phone.evaluate(() => window.audioContexts.map((c) => c.state).join());
+check(await soundRuns(), 'phone: a tap unlocks sound', await soundStates());
 // A locked screen suspends the sound; the page shown again resumes it.
 await phone.evaluate(() => Promise.all(window.audioContexts.map((c) => c.suspend())));
 await hide(phone);
-check(await soundRuns(), 'phone: the sound comes back with the page');
+check(await soundRuns(), 'phone: the sound comes back with the page', await soundStates());
 await tap([320, 177]);
 await sleep(1500);
 const phoneCaption = [510, 10, 124, 20];
