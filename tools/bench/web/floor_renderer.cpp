@@ -72,6 +72,13 @@ void FloorRenderer::Flush() {
 }
 
 void FloorRenderer::Draw(c_MyApp& app, int width, int height) {
+    // The game's renderer keeps track of the bound texture and its blending
+    // between frames: both are put back at the end, so frames of the two can alternate.
+    GLint boundTexture = 0, blendSource = 0, blendDestination = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    glGetIntegerv(GL_BLEND_SRC_RGB, &blendSource);
+    glGetIntegerv(GL_BLEND_DST_RGB, &blendDestination);
+    const GLboolean blending = glIsEnabled(GL_BLEND);
     glViewport(0, 0, width, height);
     glClearColor(app.m_clsRed * kColourScale, app.m_clsGreen * kColourScale, app.m_clsBlue * kColourScale, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -104,9 +111,12 @@ void FloorRenderer::Draw(c_MyApp& app, int width, int height) {
             const int slot = static_cast<int>(r[0]);
             c_Image* image = slot >= 0 && slot < app.m_images.Length() ? app.m_images.Get(slot) : nullptr;
             const int frame = static_cast<int>(r[6]);
-            if (!image || !image->m_surface || frame < 0 || frame >= image->m_frames.Length()) continue;
+            // The game's own frames made every texture; one it has not is not drawn.
+            if (!image || !image->m_surface || !image->m_surface->HasTexture() || frame < 0 ||
+                frame >= image->m_frames.Length()) {
+                continue;
+            }
             gxtkSurface* surface = image->m_surface;
-            surface->Bind();
             texture = surface->texture;
             const c_Frame* f = image->m_frames.Get(frame);
             u0 = f->m_x * surface->uscale;
@@ -135,4 +145,10 @@ void FloorRenderer::Draw(c_MyApp& app, int width, int height) {
         }
     }
     Flush();
+    glDisableVertexAttribArray(position_);
+    glDisableVertexAttribArray(coord_);
+    glDisableVertexAttribArray(colour_);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    glBlendFunc(static_cast<GLenum>(blendSource), static_cast<GLenum>(blendDestination));
+    if (!blending) glDisable(GL_BLEND);
 }

@@ -13,7 +13,8 @@ public:
     // Compiles its program and makes its buffer; false without WebGL.
     bool Init();
     // Clears and draws the app's current draw list at the window size, with
-    // the textures the game's images already have (made if missing).
+    // the textures the game's images already have; leaves the bound texture
+    // and the blending as it found them.
     void Draw(c_MyApp& app, int width, int height);
 
 private:
