@@ -352,10 +352,16 @@ unsigned char* LoadOGGMemory(const unsigned char* bytes, size_t size, int* lengt
     return DecodeOGG(bytes, size, length, channels, format, hertz);
 }
 
+// A sound asked for as a wave file may be shipped compressed, as an Ogg
+// Vorbis file of the same name (the web build's data does so).
 unsigned char* KpGame::LoadAudioData(const String& path, int* length, int* channels, int* format, int* hertz) {
     FILE* file = OpenFile(path, "rb");
-    if (!file) return nullptr;
     String lower = path.ToLower();
+    if (!file && lower.EndsWith(".wav")) {
+        lower = lower.Slice(0, lower.Length() - 4) + String(".ogg");
+        file = OpenFile(path.Slice(0, path.Length() - 4) + String(".ogg"), "rb");
+    }
+    if (!file) return nullptr;
     unsigned char* data = nullptr;
     if (lower.EndsWith(".wav")) {
         data = LoadWAV(file, length, channels, format, hertz);

@@ -84,6 +84,9 @@ public:
     virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
     virtual void OpenUrl(const String& url) { (void)url; }
     virtual void SetMouseVisible(bool visible) { (void)visible; }
+    // Window pixels per millimetre of the screen, for sizing what fingers touch
+    // (a 96-dpi screen unless the host knows better).
+    virtual float PixelsPerMillimetre() { return 96.0f / 25.4f; }
     virtual String PathToFilePath(const String& path) { return path; }
     virtual FILE* OpenFile(const String& path, const String& mode);
     virtual unsigned char* LoadData(const String& path, int* length);

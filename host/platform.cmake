@@ -29,12 +29,18 @@ target_sources(graphics PRIVATE ${window_backend}/gl_pipeline.cpp)
 add_executable(glimmer ${window_backend}/main.cpp)
 target_link_libraries(glimmer PRIVATE host_program host graphics audio input services game_shell game_world game_music)
 
+# Ogg Vorbis through the reference decoder (audio/vorbis_decode.cpp): the
+# system's on the desktop, the one scripts/web.sh builds in the browser.
+target_sources(audio PRIVATE ${PROJECT_SOURCE_DIR}/audio/vorbis_decode.cpp)
+
 if(GLIMMER_WINDOW_BACKEND STREQUAL web)
-  # A page has no signals, threads, sockets or Vorbis decoder; URLs open in a
-  # tab. The page itself is set up by cmake/Web.cmake.
+  # A page has no signals, threads or sockets; URLs open in a tab. The page
+  # itself is set up by cmake/Web.cmake.
   target_sources(host PRIVATE ${window_backend}/url_opener.cpp)
   target_sources(runtime PRIVATE ${window_backend}/fault_handlers.cpp)
-  target_sources(audio PRIVATE ${window_backend}/vorbis_decode.cpp)
+  target_include_directories(audio PUBLIC ${GLIMMER_WEB_VORBIS}/include)
+  target_link_libraries(audio PUBLIC ${GLIMMER_WEB_VORBIS}/lib/libvorbisfile.a ${GLIMMER_WEB_VORBIS}/lib/libvorbis.a
+    ${GLIMMER_WEB_VORBIS}/lib/libogg.a)
   add_library(services STATIC ${window_backend}/threads.cpp)
   target_link_libraries(services PUBLIC runtime)
   return()
@@ -43,9 +49,7 @@ endif()
 target_sources(host PRIVATE ${system_backend}/url_opener.cpp)
 target_sources(runtime PRIVATE ${system_backend}/fault_handlers.cpp)
 target_sources(services PRIVATE ${system_backend}/sockets.cpp)
-# Ogg Vorbis through the reference decoder (audio/vorbis_decode.cpp).
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
-target_sources(audio PRIVATE ${PROJECT_SOURCE_DIR}/audio/vorbis_decode.cpp)
 target_link_libraries(audio PUBLIC PkgConfig::VORBISFILE)
 target_link_libraries(host PUBLIC PkgConfig::GLFW3 OpenGL::GL)
 target_link_libraries(graphics PUBLIC PkgConfig::GLFW3 OpenGL::GL)

@@ -7,7 +7,8 @@
 //   window, main loop, input, the     host/loop_game.h        host/glfw   host/glfw   host/web
 //     buffer swap, program entry
 //   GL pipeline                       graphics/gl_pipeline.h  host/glfw   host/glfw   host/web
-//   audio: OpenAL, Vorbis decoding    audio/vorbis_decode.h   system libraries        host/web (no Vorbis)
+//   audio: OpenAL, Vorbis decoding    audio/vorbis_decode.h   system libraries        emscripten's OpenAL;
+//                                                                                     libvorbis built for it
 //   files, local time, data folder,   here                    host/posix  host/win32  host/posix, and
 //     the state file's system calls                                                   host/web keeps saves
 //   opening URLs                      here                    host/posix  host/win32  host/web

@@ -67,7 +67,10 @@ void c_InputDevice::mark() {
 void c_InputDevice::p_KeyEvent(int event, int data) {
     switch (event) {
     case kEventKeyDown:
-        if (IsKeyCode(data)) KeyDownEvent(data);
+        if (!IsKeyCode(data)) break;
+        // The mouse buttons, a finger, back and close say nothing about a keyboard in use.
+        if (data > kKeyMouseLeft + 2 && data < kKeyTouchBase) m__touchMode = false;
+        KeyDownEvent(data);
         break;
     case kEventKeyUp:
         if (IsKeyCode(data)) KeyUpEvent(data);
@@ -144,6 +147,7 @@ void c_InputDevice::p_TouchEvent(int event, int data, float x, float y) {
     switch (event) {
     case kEventTouchDown:
         if (!IsKeyCode(key)) return;
+        m__touchMode = true;
         KeyDownEvent(key);
         SetTouchPosition(data, x, y);
         break;
@@ -194,6 +198,7 @@ void c_InputDevice::p_BeginUpdate() {
                 m__keyDown[key] = false;
             } else if (!m__keyDown[key]) {
                 m__keyDown[key] = true;
+                m__touchMode = false;
                 p_PutKeyHit(key);
             }
         }
@@ -311,6 +316,8 @@ float kp_input_AccelX() { return kp_input_device ? kp_input_device->p_AccelX() :
 float kp_input_AccelY() { return kp_input_device ? kp_input_device->p_AccelY() : 0.0f; }
 
 float kp_input_AccelZ() { return kp_input_device ? kp_input_device->p_AccelZ() : 0.0f; }
+
+bool kp_input_TouchMode() { return kp_input_device != nullptr && kp_input_device->p_TouchMode(); }
 
 int kp_input_EnableKeyboard() { return kp_input_device ? kp_input_device->p_SetKeyboardEnabled(true) : 0; }
 

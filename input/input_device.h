@@ -60,6 +60,9 @@ public:
     float m__accelX = 0.0f;
     float m__accelY = 0.0f;
     float m__accelZ = 0.0f;
+    // True from a finger's touch until a keyboard key or joystick button is
+    // pressed: the player is playing by touch (mouse input changes nothing).
+    bool m__touchMode = false;
 
     c_InputDevice();
     c_InputDevice* m_new();  // creates the four joystick states
@@ -86,6 +89,7 @@ public:
     float p_AccelX() { return m__accelX; }
     float p_AccelY() { return m__accelY; }
     float p_AccelZ() { return m__accelZ; }
+    bool p_TouchMode() { return m__touchMode; }
     c_JoyState* p_GetJoyState(int unit);  // null outside 0-3
     int p_SetKeyboardEnabled(bool enabled);
 
@@ -121,5 +125,6 @@ float kp_input_JoyZ(int index = 0, int unit = 0);
 float kp_input_AccelX();
 float kp_input_AccelY();
 float kp_input_AccelZ();
+bool kp_input_TouchMode();
 int kp_input_EnableKeyboard();
 int kp_input_DisableKeyboard();

@@ -85,7 +85,8 @@ int c_MyApp::p_XmasGameOver() {
     m_camStepY = 0;
     p_AddSnow();
 
-    const bool action = p_PlayKey(10) || p_PlayKey(11) || p_PlayKey(12) || p_PlayKey(13);
+    // Any action key, or a tap or click anywhere, goes back to the menu.
+    const bool action = p_PlayKey(10) || p_PlayKey(11) || p_PlayKey(12) || p_PlayKey(13) || m_pointerDown != 0;
     if (action && m_clickLatch == 0 && m_keyLatch == 0) {
         m_screen = kScreenBackToMenu;
         m_keyLatch = 1;

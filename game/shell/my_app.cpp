@@ -9,7 +9,6 @@
 namespace {
 constexpr int kTouchSlots = 10;
 constexpr int kSettingCount = 25;
-constexpr int kVirtualKeyCount = 20;
 constexpr int kImageSlots = 100;
 constexpr int kSoundSlots = 100;
 constexpr int kChannelMapSize = 33;

@@ -24,6 +24,7 @@ class c_SGPlayer;
 
 // Marks a drawing helper argument as "not given".
 constexpr float NO_VALUE = -3717.0f;
+constexpr int kVirtualKeyCount = 20;   // m_keys
 
 // Screen numbers.
 enum GameScreen {
@@ -177,6 +178,10 @@ public:
     bool p_Button0(int slot, float x, float y, int frame);
 
     int m_buttonHit = 0;       // result of the last p_Button call
+
+    // ---- On-screen controls (game/shell/touch_controls.cpp) ----
+    void p_TouchControls();      // fingers on the controls into m_keys, after the pointer snapshot
+    void p_DrawTouchControls();  // the controls over the picture, after the screen's update
 
     // ---- Menus (game/shell/menus.cpp) ----
     int p_Menu();

@@ -116,7 +116,8 @@ int c_MyApp::p_OnUpdate() {
         m_touchDown[n] = 0;
         m_touchX[n] = static_cast<int>(NO_VALUE);
         m_touchY[n] = static_cast<int>(NO_VALUE);
-        if (kp_input_TouchDown(n)) {
+        // A tap shorter than an update still counts, for that update, where it was.
+        if (kp_input_TouchDown(n) || kp_input_TouchHit(n) > 0) {
             m_touchDown[n] = 1;
             m_touchX[n] = static_cast<int>((kp_input_TouchX(n) - kp_Glimmer_overscan) / m_scaleX);
             m_touchY[n] = static_cast<int>((kp_input_TouchY(n) - overscanY) / m_scaleY);
@@ -124,6 +125,7 @@ int c_MyApp::p_OnUpdate() {
         }
     }
     m_wasDown = leftDown ? 1 : 0;
+    p_TouchControls();
     if (m_pointerDown == 0) m_clickLatch = 0;
 
     // The key latch clears once every game key is up.
@@ -140,6 +142,7 @@ int c_MyApp::p_OnUpdate() {
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
+    if (m_loadStep == 0) p_DrawTouchControls();
 
     for (int i = 0; i < kVirtualKeysCleared; ++i) {
         if (m_keys[i] == 1) m_keys[i] = 0;

@@ -143,6 +143,12 @@ void KpWebGame::WindowSize(int* width, int* height) {
     *height = height_;
 }
 
+float KpWebGame::PixelsPerMillimetre() {
+    constexpr float kCssPixelsPerMillimetre = 160.0f / 25.4f;
+    const double ratio = cssWidth_ > 0 ? width_ / cssWidth_ : 1.0;
+    return static_cast<float>(ratio * kCssPixelsPerMillimetre);
+}
+
 bool KpWebGame::HasGraphicsContext() {
     return context_ > 0 && !contextLost_ && emscripten_webgl_get_current_context() == context_;
 }
@@ -171,7 +177,9 @@ bool KpWebGame::FollowPageSize() {
     double cssWidth = 0;
     double cssHeight = 0;
     emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
-    const double ratio = emscripten_get_device_pixel_ratio();
+    // The page's policy (pre.js): the screen's ratio, within what the pictures at hand suit.
+    const double ratio = EM_ASM_DOUBLE({ return Module.canvasRatio ? Module.canvasRatio($0, $1, $2) : $2; },
+                                       cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
     const int width = std::max(1, static_cast<int>(std::lround(cssWidth * ratio)));
     const int height = std::max(1, static_cast<int>(std::lround(cssHeight * ratio)));
     cssWidth_ = cssWidth;

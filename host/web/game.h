@@ -40,6 +40,8 @@ public:
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
     void SetMouseVisible(bool visible) override;
     void WindowSize(int* width, int* height) override;
+    // Canvas pixels per CSS pixel, at a touch screen's 160 CSS pixels to the inch.
+    float PixelsPerMillimetre() override;
     bool HasGraphicsContext() override;
 
     // Starts the game and hands the main loop to the browser; returns at once.

@@ -154,6 +154,55 @@ EM_BOOL OnMouseUp(int, const EmscriptenMouseEvent* e, void* user) {
     return EM_FALSE;
 }
 
+// Browsers number touches with identifiers of their own; the game's fingers
+// are 0..31, the lowest free one given to each new touch, so finger 0 (which
+// the input device mirrors as the left mouse button) is the first finger down.
+constexpr int kFingers = 32;   // the input device's fingers
+int fingerTouch[kFingers];
+bool fingerUsed[kFingers];
+
+int FingerOf(int identifier, bool claim) {
+    for (int n = 0; n < kFingers; ++n) {
+        if (fingerUsed[n] && fingerTouch[n] == identifier) return n;
+    }
+    if (!claim) return -1;
+    for (int n = 0; n < kFingers; ++n) {
+        if (!fingerUsed[n]) {
+            fingerUsed[n] = true;
+            fingerTouch[n] = identifier;
+            return n;
+        }
+    }
+    return -1;
+}
+
+// Every changed touch of the event, as a down, move or up of its finger.
+// Returning true keeps the browser from also making mouse events of the
+// touch (a tap would count twice), and from scrolling or zooming the page.
+EM_BOOL OnTouch(int eventType, const EmscriptenTouchEvent* e, void* user) {
+    KpWebGame* game = Game(user);
+    game->NoteEvent();
+    for (int i = 0; i < e->numTouches; ++i) {
+        const EmscriptenTouchPoint& t = e->touches[i];
+        if (!t.isChanged) continue;
+        const int finger = FingerOf(t.identifier, eventType == EMSCRIPTEN_EVENT_TOUCHSTART);
+        if (finger < 0) continue;
+        float x = 0;
+        float y = 0;
+        game->CanvasPixels(t.targetX, t.targetY, &x, &y);
+        switch (eventType) {
+        case EMSCRIPTEN_EVENT_TOUCHSTART: game->TouchEvent(kEventTouchDown, finger, x, y); break;
+        case EMSCRIPTEN_EVENT_TOUCHMOVE: game->TouchEvent(kEventTouchMove, finger, x, y); break;
+        default:
+            game->TouchEvent(kEventTouchMove, finger, x, y);
+            game->TouchEvent(kEventTouchUp, finger, x, y);
+            fingerUsed[finger] = false;
+            break;
+        }
+    }
+    return EM_TRUE;
+}
+
 EM_BOOL OnFocus(int, const EmscriptenFocusEvent*, void* user) {
     Game(user)->SetFocused(true);
     return EM_FALSE;
@@ -207,6 +256,10 @@ void kpInstallWebInputCallbacks(KpWebGame* game) {
     emscripten_set_mousedown_callback("#canvas", game, EM_TRUE, OnMouseDown);
     emscripten_set_mousemove_callback("#canvas", game, EM_TRUE, OnMouseMove);
     emscripten_set_mouseup_callback(window, game, EM_TRUE, OnMouseUp);
+    emscripten_set_touchstart_callback("#canvas", game, EM_TRUE, OnTouch);
+    emscripten_set_touchmove_callback("#canvas", game, EM_TRUE, OnTouch);
+    emscripten_set_touchend_callback("#canvas", game, EM_TRUE, OnTouch);
+    emscripten_set_touchcancel_callback("#canvas", game, EM_TRUE, OnTouch);
     emscripten_set_focus_callback(window, game, EM_TRUE, OnFocus);
     emscripten_set_blur_callback(window, game, EM_TRUE, OnBlur);
     emscripten_set_visibilitychange_callback(game, EM_TRUE, OnVisibility);

@@ -1,6 +1,6 @@
 // Translation of page input into host events: keys by their position on the
-// keyboard (the same table as the desktop's), mouse buttons and positions in
-// canvas pixels, focus, visibility and fullscreen changes, and gamepads in
+// keyboard (the same table as the desktop's), mouse buttons, positions and
+// touches in canvas pixels, focus, visibility and fullscreen changes, and gamepads in
 // the game's fixed layout.
 #pragma once
 
@@ -12,7 +12,7 @@ class KpWebGame;
 
 // Key code of the input device for a KeyboardEvent.code ("KeyA", "ArrowLeft"); 0 when the key is not used.
 int kpWebKeyCode(const char* code);
-// Installs the key, mouse, focus, visibility and fullscreen callbacks of the page.
+// Installs the key, mouse, touch, focus, visibility and fullscreen callbacks of the page.
 void kpInstallWebInputCallbacks(KpWebGame* game);
 // Fills the joystick arrays from a pad as the browser reports it. A pad in the
 // browser's standard mapping gets the desktop's gamepad layout (buttons in the

@@ -118,6 +118,11 @@ TEST(AudioData, OggStreamsDecodeOrAreRefused) {
     for (size_t i = 4; i + 1 < pcm.size(); i += 4) crossings += ((pcm[i - 3] & 0x80) != 0) != ((pcm[i + 1] & 0x80) != 0);
     EXPECT_NEAR(crossings, 880, 10);
     EXPECT_EQ(Load("ogg_named.wav", ReadFileBytes(ogg)), kRefused);
+    // A sound shipped compressed: asked for as a wave file that is absent, found as the .ogg beside it.
+    Load("shipped.ogg", ReadFileBytes(ogg));
+    Layout shipped(4, -7);
+    std::free(KpGame::_game->LoadAudioData(String((ScratchDir() + "/shipped.wav").c_str()), &shipped[0], &shipped[1], &shipped[2], &shipped[3]));
+    EXPECT_EQ(shipped, (Layout{44100, 2, 2, 44100}));
 
     ASSERT_TRUE(Shell("oggenc -Q -o '" + ogg + "' '" + MakeTone("short.wav", 22050, 16, 1, "0.2 sine 440") + "'"));
     const Bytes good = ReadFileBytes(ogg);

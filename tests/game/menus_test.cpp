@@ -170,11 +170,10 @@ TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
                 for (const auto& each : buttons) before.push_back(*each.changed);
                 double x = b.x * scale * win.windowW / win.pixelsW, y = b.y * scale * win.windowH / win.pixelsH;
                 kpScreenToFramebuffer(&x, &y, win.windowW, win.windowH, win.pixelsW, win.pixelsH);
-                if (touch) {
+                if (touch) {  // a tap shorter than an update: it counts, once
                     game.host().TouchEvent(kEventTouchDown, 3, static_cast<float>(x), static_cast<float>(y));
-                    game.Step();
                     game.host().TouchEvent(kEventTouchUp, 3, static_cast<float>(x), static_cast<float>(y));
-                    game.Step();
+                    game.Step(2);
                 } else {
                     game.Click(static_cast<float>(x), static_cast<float>(y));
                 }
@@ -186,6 +185,61 @@ TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
             }
         }
     }
+}
+
+// The on-screen controls on a 640 x 480 window (scale 1; on a 96-dpi screen a
+// button is the design's 48 pixels): places of the pad's arms and the
+// buttons of both jump schemes, in the window's pixels.
+struct Place { float x, y; };
+constexpr Place kLeftArm{38, 394}, kRightArm{134, 394}, kUpArm{86, 346}, kJump{602, 403}, kJumpLeft{542, 389},
+    kPauseButton{16, 16};
+void Touch(TestGame& game, int event, int finger, Place at) { game.host().TouchEvent(event, finger, at.x, at.y); }
+
+// Fingers on them feed the game keys as the keyboard does, several at once;
+// a finger sliding from one arm to another takes the press along; a tap
+// shorter than an update still presses; a key hides them.
+TEST(Controls, OnScreenControlsPlayLikeTheKeys) {
+    TestGame& shared = OnTheMenu();
+    shared.host().SetWindowSize(640, 480);
+    shared.host().Render();
+    shared.FinishLoading();
+    const struct { const char* what; int scheme; std::vector<Place> fingers; std::function<bool(c_MyApp&)> done; } cases[] = {
+        {"the pad's left arm turns the hero left", 1, {kLeftArm}, [](c_MyApp& a) { return a.m_facing == -1; }},
+        {"up on the pad is up alone", 1, {kUpArm},
+         [](c_MyApp& a) { return a.m_keys[0] == 2 && a.m_keys[3] + a.m_keys[5] + a.m_keys[8] == 0; }},
+        {"right held with the jump button jumps right", 1, {kRightArm, kJump},
+         [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == 1; }},
+        {"the jump-left button of two jumps left", 2, {kJumpLeft},
+         [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == -1; }},
+        {"the pause button pauses beside a held pad", 1, {kLeftArm, kPauseButton},
+         [](c_MyApp& a) { return a.m_pauseShown == 1; }},
+    };
+    for (const auto& c : cases) {
+        TestGame& game = InAGame(1, c.scheme);
+        for (size_t f = 0; f < c.fingers.size(); ++f) Touch(game, kEventTouchDown, static_cast<int>(f), c.fingers[f]);
+        game.Step();
+        EXPECT_TRUE(c.done(game.app())) << c.what;
+        EXPECT_EQ(kp_Glimmer_OnScreenControls, 1) << c.what << ": a touch shows the controls";
+        for (size_t f = 0; f < c.fingers.size(); ++f) Touch(game, kEventTouchUp, static_cast<int>(f), c.fingers[f]);
+        game.Step();
+    }
+    TestGame& game = InAGame();
+    c_MyApp& app = game.app();
+    Touch(game, kEventTouchDown, 0, kLeftArm);
+    game.Step();
+    Touch(game, kEventTouchMove, 0, kRightArm);
+    game.Step();
+    EXPECT_TRUE(app.m_keys[5] == 2 && app.m_keys[3] == 0) << "a finger slid from left to right presses right alone";
+    Touch(game, kEventTouchUp, 0, kRightArm);
+    game.Step();
+    EXPECT_EQ(app.m_keys[5], 0) << "a lifted finger presses nothing";
+    game.Step(30);
+    Touch(game, kEventTouchDown, 1, kJump);
+    Touch(game, kEventTouchUp, 1, kJump);
+    game.Step();
+    EXPECT_EQ(app.m_playerState, 6) << "a tap shorter than an update jumps";
+    game.PressKey('Z');
+    EXPECT_EQ(kp_Glimmer_OnScreenControls, 0) << "a key hides the controls";
 }
 
 TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
@@ -334,6 +388,10 @@ TEST(Presentation, TheEndingWaitsForAFreshPress) {
     game.Step();
     game.PressKey(kEnter);
     EXPECT_EQ(app.m_screen, kScreenMenu) << "a fresh press returns to the menu";
+    app.m_screen = kScreenEnding;
+    game.Step();
+    game.Click(320, 240);
+    EXPECT_EQ(app.m_screen, kScreenMenu) << "so does a tap or a click";
 }
 
 }  // namespace

@@ -1,20 +1,27 @@
-// The web build played in headless Chromium as a player would: the page
-// loads with its download progress, the loading colour, then the menu, with
-// no console error; the first key unlocks sound and the menu plays one; a
-// click on the sound button at another canvas scale (CSS size x pixel ratio)
-// turns sound off and the setting survives a reload (the state file lives in
-// IndexedDB); real key presses start a game, a hidden page pauses it and
-// saves, the save counted only once IndexedDB holds it, and keys complete
-// level 1, whose run is kept in the records in IndexedDB. Replays: a link to
-// it from the Records screen, and one to the solver's run, play in a fresh
-// page with the final state the desktop's glimmer-replay finds, then the menu
-// returns. Then the faults: storage refused (the page says so, the game goes
-// on, the next save is stored) and a shader that does not compile (the game
-// stops with the compiler's log). Prints "ok:"/"FAIL:" lines and a count; fails when anything,
-// the browser included, is missing.
+// The web build played in headless Chromium as a player would, unpacked
+// from its zip into a subfolder of the server: the page loads with its
+// download progress, the loading colour, then the menu, with no console
+// error; the first key unlocks sound and the menu plays one; a click on the
+// sound button at another canvas scale (CSS size x pixel ratio) turns sound
+// off and the setting survives a reload (the state file lives in IndexedDB);
+// real key presses start a game, a hidden page pauses it and saves, the save
+// counted only once IndexedDB holds it, and keys complete level 1, whose run
+// is kept in the records in IndexedDB. Replays: a link to it from the Records
+// screen, and one to the solver's run, play in a fresh page with the final
+// state the desktop's glimmer-replay finds, then the menu returns. On a phone
+// (touch through the browser's own input protocol, pixel ratio 3): taps on
+// the menu, none lost or doubled nor seen as mouse clicks, the first
+// unlocking sound; the pause panel opened by a second finger while the first
+// holds the pad, closed by a tap; level 1 completed by one finger held on the
+// pad and slid from left to right; upright, the page asks to be turned. Then
+// the faults: a save the browser abandons (the page says so, the game goes
+// on, the next save is stored), the page in a sandboxed frame with no storage
+// at all (it plays, says so once, and no save fails), and a shader that does
+// not compile (the game stops with the compiler's log). Prints "ok:"/"FAIL:"
+// lines and a count; fails when anything, the browser included, is missing.
 //
-// Usage: node browser_test.mjs <site folder> <glimmer-replay> <solutions folder>
-//   (the folder scripts/web.sh builds, the desktop build's tool, tests/game/solutions)
+// Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder>
+//   (scripts/web.sh --zip makes the zip; the desktop build's tool; tests/game/solutions)
 import { execFileSync } from 'child_process';
 import fs from 'fs';
 import os from 'os';
@@ -22,7 +29,13 @@ import path from 'path';
 import { launch, requireDriver, serve, sleep } from '../../tools/bench/web/browser.mjs';
 
 const { PNG } = requireDriver('pngjs');
-const site = path.resolve(process.argv[2]);
+// The zip in a folder two levels down, beside a page that frames it in a sandbox.
+const site = fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-site-'));
+process.on('exit', () => fs.rmSync(site, { recursive: true, force: true }));
+fs.mkdirSync(path.join(site, 'games'));
+execFileSync('unzip', ['-q', path.resolve(process.argv[2]), '-d', path.join(site, 'games', 'glimmer')]);
+fs.writeFileSync(path.join(site, 'framed.html'),
+  '<iframe sandbox="allow-scripts" src="games/glimmer/" width="640" height="480" style="border:0"></iframe>');
 const replayTool = process.argv[3];
 const solutions = process.argv[4];
 let passed = 0;
@@ -56,6 +69,7 @@ function regionDifference(img, reference, [x, y, w, h], scale = 1) {
   return sum / (3 * w * h);
 }
 const server = await serve(site);
+const home = `${server.url}/games/glimmer/`;
 const browser = await launch();
 const page = await browser.newPage();
 await page.setViewport({ width: 640, height: 480 });
@@ -71,8 +85,10 @@ async function waitConsole(re, ms) {
   return false;
 }
 
-// Every status text the page shows, every audio context and every sound started.
-await page.evaluateOnNewDocument(() => {
+// Every status text the page shows, every audio context, every sound started and every mouse press.
+const instrument = (p) => p.evaluateOnNewDocument(() => {
+  window.mouseDowns = 0;
+  window.addEventListener('mousedown', () => ++window.mouseDowns, true);
   window.statusTexts = [];
   new MutationObserver(() => {
     const t = document.getElementById('status-text');
@@ -92,6 +108,7 @@ await page.evaluateOnNewDocument(() => {
     return start.apply(this, args);
   };
 });
+await instrument(page);
 
 // A slow line, so that the download takes a moment and its progress shows.
 const cdp = await page.createCDPSession();
@@ -103,9 +120,9 @@ await cdp.send('Network.emulateNetworkConditions',
 const loadingColour = [40, 40, 80];
 const playTriangle = [137, 56, 109];   // the half-transparent play button over the backdrop
 const helpGreen = [50, 150, 102];
-async function waitPicture(test, ms, p = page) {
+async function waitPicture(test, ms, take = () => shot(page)) {
   for (const end = Date.now() + ms; Date.now() < end;) {
-    const img = await shot(p);
+    const img = await take();
     if (test(img)) return img;
   }
   return null;
@@ -122,7 +139,7 @@ async function reachMenu(url, label, scale = 1) {
   return shot(page);
 }
 
-await reachMenu(`${server.url}/?trace=1`, 'first visit');
+await reachMenu(`${home}?trace=1`, 'first visit');
 const statuses = await page.evaluate(() => window.statusTexts);
 check(statuses.some((t) => /Downloading \d+(\.\d)? MB/.test(t)), 'the download progress shows',
   JSON.stringify(statuses.slice(0, 3)));
@@ -154,7 +171,7 @@ await page.mouse.click(30, 240, hold);
 await sleep(700);
 const offPicture = await shot(page);
 check(changed(onPicture, offPicture), 'a click turns sound off');
-const reloaded = await reachMenu(`${server.url}/`, 'reload');
+const reloaded = await reachMenu(home, 'reload');
 check(seen(/^Settings Loaded$/), 'the saved settings are read at start');
 check(!changed(reloaded, offPicture) && changed(reloaded, onPicture), 'sound is still off after the reload');
 
@@ -162,9 +179,11 @@ check(!changed(reloaded, offPicture) && changed(reloaded, onPicture), 'sound is 
 // click still lands on the sound button.
 await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 2 });
 const scale = 800 / 640;
+// The canvas takes its full size once the pictures for it have arrived.
+const fullSize = await page.waitForFunction(() => document.getElementById('canvas').width === 1600 &&
+  document.getElementById('canvas').height === 1200, { timeout: 20000 }).catch(() => null);
+check(fullSize !== null, 'the canvas has CSS size x pixel ratio pixels');
 const scaledMenu = await reachMenu(null, 'resized', scale);
-const canvas = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
-check(canvas[0] === 1600 && canvas[1] === 1200, 'the canvas has CSS size x pixel ratio pixels', `${canvas}`);
 await page.mouse.click(30 * scale, 240 * scale, hold);
 await sleep(700);
 check(regionDifference(await shot(page), scaledMenu, soundButton, scale) > 2, 'a click on the scaled canvas turns sound on');
@@ -177,13 +196,16 @@ await sleep(1500);
 
 // Another tab in front hides the page: the game pauses (the pause panel, as
 // when the window loses the focus) and escape resumes it.
+async function hide(p) {
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(1000);
+  await p.bringToFront();
+  await other.close();
+}
 const panelOrange = [178, 108, 12];
 const panelShown = (img) => near(pixel(img, 260, 230), panelOrange, 24);
-const other = await browser.newPage();
-await other.bringToFront();
-await sleep(1000);
-await page.bringToFront();
-await other.close();
+await hide(page);
 check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
 await page.keyboard.press('Escape', hold);
 check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
@@ -202,6 +224,7 @@ const storedFile = (name) => new Promise((resolve) => {
 check(await page.waitForFunction(() => Module.saves.stored > 0, { timeout: 10000 }).catch(() => null) !== null &&
   /^(-?\d+\|){98}$/.test(await page.evaluate(storedFile, '.zephyrstate')),
   'a hidden page saves: reported once IndexedDB holds the state');
+
 // Level 1 by keys: left past the tree to the wall, then right onto the exit
 // star. Reaching it keeps the run in the records, which IndexedDB holds as
 // it holds the save (the page's only word that the level is done: the
@@ -215,6 +238,7 @@ await page.keyboard.up('ArrowRight');
 const recordsFile = await page.evaluate(storedFile, '.zephyrrecords');
 check(finished !== null && recordsFile.startsWith('GLRC'), 'level 1 completes by keys: its run is kept in IndexedDB',
   JSON.stringify(recordsFile.slice(0, 4)));
+
 // From the Records screen (R on the menu) H puts a link to the run in the address.
 for (const key of ['Escape', 'ArrowUp', 'KeyZ']) {
   await page.keyboard.press(key, hold);
@@ -247,7 +271,7 @@ for (const [label, text] of [['the page\'s link', pageLink], ['the solver\'s run
   await viewer.setViewport({ width: 640, height: 480 });
   const lines = [];
   viewer.on('console', (m) => lines.push(m.text()));
-  await viewer.goto(`${server.url}/#replay=${text}`);
+  await viewer.goto(`${home}#replay=${text}`);
   let said = '';
   for (const end = Date.now() + 60000; !said && Date.now() < end; await sleep(100)) {
     said = lines.find((l) => l.startsWith('Replay: ')) || '';
@@ -255,21 +279,76 @@ for (const [label, text] of [['the page\'s link', pageLink], ['the solver\'s run
   const expected = `Replay: ${nativeCheck(text)}`;
   check(said === expected && / completes the level in state [0-9a-f]{8}$/.test(said),
     `${label} plays in the page with the desktop's final state`, `${said} | ${expected}`);
-  check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 60000, viewer) !== null,
+  check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 60000, () => shot(viewer)) !== null,
     `${label}: the menu follows the run`);
   await viewer.close();
 }
 
+// On a phone held sideways: 844 x 390 CSS pixels at a pixel ratio of 3,
+// touched through the browser's input protocol. Places are in the game's
+// virtual pixels (640 wide here, so 844 / 640 CSS pixels each): the menu's
+// play button (320, 177) and sound button (32, 148), the pause button
+// (16, 16), the panel's resume button (320, 148), the pad's left and right
+// key caps (38, 209) and (134, 209).
+const phone = await browser.newPage();
+await instrument(phone);
+phone.on('console', (m) => (m.type() === 'error' ? errors : consoleLines).push(m.text()));
+phone.on('pageerror', (e) => errors.push(e.message));
+await phone.setViewport({ width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+const touchInput = await phone.createCDPSession();
+const at = ([x, y]) => ({ x: x * 844 / 640, y: y * 844 / 640 });
+// touch(type, place...): the fingers down after the event, in order (finger i keeps id i).
+const touch = (type, ...places) => touchInput.send('Input.dispatchTouchEvent',
+  { type, touchPoints: places.map((place, id) => ({ ...at(place), id })) });
+const tap = async (place) => { await touch('touchStart', place); await touch('touchEnd'); await sleep(400); };
+const phoneShot = async () => { const img = await shot(phone); img.ratio *= 844 / 640; return img; };
+consoleLines.length = 0;
+await phone.goto(`${home}?trace=1`);
+await waitConsole(/ menu_frame$/, 60000);
+await sleep(1000);
+const soundIcon = [12, 128, 40, 40];
+const phoneMenu = await phoneShot();
+await tap([32, 148]);
+const soundOff = await phoneShot();
+await tap([32, 148]);
+check(regionDifference(soundOff, phoneMenu, soundIcon) > 2 && regionDifference(await phoneShot(), phoneMenu, soundIcon) < 2,
+  'phone: each quick tap on the sound button counts once');
+const soundRuns = () => phone.waitForFunction(() => window.audioContexts.length > 0 &&
+  window.audioContexts.every((c) => c.state === 'running'), { timeout: 3000 }).then(() => true, () => false);
+const soundStates = () => phone.evaluate(() => window.audioContexts.map((c) => c.state).join());
+check(await soundRuns(), 'phone: a tap unlocks sound', await soundStates());
+// A locked screen suspends the sound; the page shown again resumes it.
+await phone.evaluate(() => Promise.all(window.audioContexts.map((c) => c.suspend())));
+await hide(phone);
+check(await soundRuns(), 'phone: the sound comes back with the page', await soundStates());
+await tap([320, 177]);
+await sleep(1500);
+const phoneCaption = [510, 10, 124, 20];
+const phoneLevel1 = await phoneShot();
+const panelOn = (img) => { const [r, g, b] = pixel(img, 190, 148); return r > 150 && g > 80 && g < 170 && b < 90; };
+await touch('touchStart', [38, 209]);
+await touch('touchStart', [38, 209], [16, 16]);
+await touch('touchEnd', [38, 209]);
+check(await waitPicture(panelOn, 5000, phoneShot) !== null,
+  'phone: a second finger taps pause while the first holds the pad');
+await touch('touchEnd');
+await sleep(300);
+await tap([320, 148]);
+check(await waitPicture((img) => !panelOn(img), 5000, phoneShot) !== null, 'phone: a tap on resume closes the panel');
+await touch('touchStart', [38, 209]);
+await sleep(4000);
+await touch('touchMove', [134, 209]);
+check(await waitPicture((img) => regionDifference(img, phoneLevel1, phoneCaption) > 10, 20000, phoneShot) !== null,
+  'phone: level 1 completes by a finger held on the pad and slid from left to right');
+await touch('touchEnd');
+check(await phone.evaluate(() => window.mouseDowns) === 0, 'phone: no touch was also a mouse click');
+await phone.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+check(await phone.waitForFunction(() => getComputedStyle(document.getElementById('turn')).display !== 'none',
+  { timeout: 5000 }).catch(() => null) !== null, 'phone: held upright, the page asks to be turned');
+await phone.close();
+
 check(errors.length === 0, 'no console errors', errors.join(' | '));
 
-// hide(p): another tab in front for a moment, so the page is hidden (and saves) and comes back.
-async function hide(p) {
-  const other = await browser.newPage();
-  await other.bringToFront();
-  await sleep(1000);
-  await p.bringToFront();
-  await other.close();
-}
 const frameChanges = async (p) => {
   const a = PNG.sync.read(Buffer.from(await p.screenshot()));
   await sleep(1000);
@@ -292,7 +371,7 @@ await refused.evaluateOnNewDocument(() => {
     return request;
   };
 });
-await refused.goto(`${server.url}/`);
+await refused.goto(home);
 await refused.bringToFront();
 await refused.waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 }).catch(() => null);
 await sleep(3000);
@@ -308,6 +387,25 @@ await hide(refused);
 check(await refused.waitForFunction(() => Module.saves.stored > 0 && document.getElementById('save-problem').hidden,
   { timeout: 10000 }).catch(() => null) !== null, 'storage back: the next save is stored and the message goes');
 await refused.close();
+
+// No storage at all: the page in a sandboxed frame (an origin of its own, to
+// which the browser gives no storage) starts and plays, says once that
+// progress will not be kept, and its saves are no failures.
+const framed = await browser.newPage();
+await framed.setViewport({ width: 640, height: 480 });
+await framed.goto(`${server.url}/framed.html`);
+const frame = () => framed.frames().find((f) => f !== framed.mainFrame());
+check(await frame().waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 }).catch(() => null) !== null,
+  'no storage: the game starts in a sandboxed frame');
+await sleep(3000);
+await framed.mouse.click(320, 288, hold);
+await sleep(1500);
+await hide(framed);
+await sleep(1000);
+check(await frame().evaluate(() => !document.getElementById('no-storage').hidden && document.getElementById('save-problem').hidden &&
+  !Module.saves.kept && Module.saves.failed === 0), 'no storage: the page says so once, and a save is no failure');
+check(await frameChanges(framed), 'no storage: the game goes on');
+await framed.close();
 
 // A shader that does not compile: the game stops through the runtime error
 // with the compiler's log, the page says it has stopped, and the shader is deleted.
@@ -326,7 +424,7 @@ await broken.evaluateOnNewDocument(() => {
     return remove.call(this, shader);
   };
 });
-await broken.goto(`${server.url}/`);
+await broken.goto(home);
 const brokenStopped = await broken.waitForFunction(
   () => /Glimmer has stopped/.test(document.getElementById('status-text').textContent), { timeout: 60000 }).catch(() => null);
 check(brokenStopped !== null && brokenLines.some((l) => /^Zephyr Runtime Error : WebGL shader did not compile: \S/.test(l)) &&

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The web build in headless Chromium: builds the page (scripts/web.sh reuses
-# an up-to-date build), plays it (browser_test.mjs), then replays frames the
+# The web build in headless Chromium: builds the page and its zip
+# (scripts/web.sh reuses an up-to-date build), plays it from the zip
+# (browser_test.mjs), then replays frames the
 # desktop benchmark records through the page's WebGL renderer and compares
 # the pictures with the desktop renderer's. Needs an X display for the
 # desktop side; fails, never skips, when a tool or the display is missing.
@@ -13,9 +14,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Builds only: the packages and the driver come with the setup (scripts/web.sh --install-deps).
-GLIMMER_NO_INSTALL=1 bash "$root/scripts/web.sh" --build-only >"$work/build.log" 2>&1 ||
+GLIMMER_NO_INSTALL=1 bash "$root/scripts/web.sh" --zip >"$work/build.log" 2>&1 ||
   { tail -30 "$work/build.log"; exit 1; }
-node "$root/tests/web/browser_test.mjs" "$root/build-web" "$(cd "$1" && pwd)/tools/replay/glimmer-replay" \
+node "$root/tests/web/browser_test.mjs" "$root/glimmer-web.zip" "$(cd "$1" && pwd)/tools/replay/glimmer-replay" \
   "$root/tests/game/solutions"
 
 # At most 1 % of the pixels of a frame may differ by more than 8 levels in a channel

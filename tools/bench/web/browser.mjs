@@ -13,7 +13,7 @@ export const requireDriver = createRequire(new URL('../../../tests/web/package.j
 
 const types = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
-  '.data': 'application/octet-stream', '.bin': 'application/octet-stream',
+  '.data': 'application/octet-stream', '.bin': 'application/octet-stream', '.json': 'application/json',
 };
 
 // Serves the files of `root` (and `extra` URL paths to other files); resolves to { url, close }.
@@ -24,7 +24,10 @@ export function serve(root, extra = {}) {
     if (!file.startsWith(root) && !extra[name]) return response.writeHead(403).end();
     fs.readFile(file, (error, body) => {
       if (error) return response.writeHead(404).end();
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' }).end(body);
+      // Open to any origin, as static hosts commonly are: a page in a
+      // sandboxed frame (an origin of its own) still loads its files.
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+        'Access-Control-Allow-Origin': '*' }).end(body);
     });
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () =>

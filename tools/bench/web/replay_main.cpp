@@ -3,7 +3,9 @@
 // (glimmer-bench --save-frames) through the game's own render path on WebGL,
 // at the recorded size and with the pictures loaded for it, and prints the
 // time per frame and how far its pictures of the first frames are from the
-// desktop renderer's, as "name value unit" lines, then "replay done".
+// desktop renderer's, as "name value unit" lines, then "replay done". The
+// same frames are then drawn by the floor (floor_renderer.h), a minimal
+// WebGL renderer, and the game's time per frame is given against its time.
 //
 // Page address: glimmer-web-replay.html?scene=<scene>_<w>x<h>_ ; the page
 // fetches <scene>frames.bin and <scene>pictures.bin into /rec/ first.
@@ -24,6 +26,7 @@
 #include "host/program.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/recorded_frames.h"
+#include "tools/bench/web/floor_renderer.h"
 #include "tools/testhost/headless_game.h"
 
 namespace {
@@ -85,17 +88,6 @@ int main(int argc, char** argv) {
     FinishLoading(host, app);
     host.Render();
 
-    std::vector<double> ms;
-    for (int round = 0; round < kRounds; ++round) {
-        for (size_t i = 0; i < frames.size() + (round == 0 ? kWarmupFrames : 0); ++i) {
-            PutFrame(frames[i % frames.size()], app);
-            const double start = emscripten_get_now();
-            host.Render();
-            Sync();
-            if (round > 0 || i >= kWarmupFrames) ms.push_back(emscripten_get_now() - start);
-        }
-    }
-
     // The first frames drawn and read back as the desktop benchmark read them.
     gxtkGraphics* g = kp_graphics_device;
     Array<int> pixels(width * height);
@@ -122,9 +114,32 @@ int main(int argc, char** argv) {
             ++compared;
         }
     }
+    // The game's frames and the floor's in alternating rounds, so that a
+    // change in the machine's load weighs on both alike.
+    FloorRenderer floor;
+    const bool withFloor = floor.Init();
+    std::vector<double> ms, floorMs;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const bool ours : {true, false}) {
+            if (!ours && !withFloor) continue;
+            for (size_t i = 0; i < frames.size() + (round == 0 ? kWarmupFrames : 0); ++i) {
+                PutFrame(frames[i % frames.size()], app);
+                const double start = emscripten_get_now();
+                if (ours) host.Render(); else floor.Draw(app, width, height);
+                Sync();
+                if (round > 0 || i >= kWarmupFrames) (ours ? ms : floorMs).push_back(emscripten_get_now() - start);
+            }
+        }
+    }
+
     const std::string name = "web_" + scene;
     BenchFigure(name + "frame_median", Median(ms), "ms");
     BenchFigure(name + "frame_p95", Percentile(ms, 95), "ms");
+    if (!floorMs.empty()) {
+        BenchFigure(name + "floor_frame_median", Median(floorMs), "ms");
+        BenchFigure(name + "floor_frame_p95", Percentile(floorMs, 95), "ms");
+        BenchFigure(name + "ratio_to_floor", Median(ms) / Median(floorMs), "x");
+    }
     BenchFigure(name + "pixels_compared", static_cast<double>(compared), "pixels");
     BenchFigure(name + "pixels_differing", compared ? kPercent * differing / compared : kPercent, "%");
     BenchFigure(name + "pixel_max_difference", maxDifference, "levels");
