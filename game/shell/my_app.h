@@ -345,6 +345,7 @@ public:
     void p_KeepRecords();                          // a finished level's time, deaths and run
     void p_KeepGameRecord();                       // a finished game's time
     int p_RecordsScreen();
+    void p_WatchRecord(int index);                 // the best run of level index + 1, from the Records screen
     void p_OpenStartLink();                        // plays the replay of the page's #replay= link
 
     GameRecords m_records;

@@ -116,6 +116,13 @@ void c_MyApp::p_OpenStartLink() {
     p_WatchReplay(bytes, kScreenMenu);
 }
 
+// Watches a level's best run; one that does not play on this game says so.
+void c_MyApp::p_WatchRecord(int index) {
+    if (p_WatchReplay(m_records.levels[index].replay, kScreenRecords)) return;
+    m_recordsNote = String(" This run does not play the same on this version of the game");
+    m_recordsNoteTimer = kNoteUpdates;
+}
+
 int c_MyApp::p_RecordsScreen() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
     p_CLS2D(0, 0, 80, 1);
@@ -227,7 +234,7 @@ int c_MyApp::p_RecordsScreen() {
         p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
     } else if (action && m_keyLatch == 0 && !selected.replay.empty()) {
         m_keyLatch = m_clickLatch = 1;
-        p_WatchReplay(selected.replay, kScreenRecords);
+        p_WatchRecord(m_recordsSel);
     } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kHostKeyE) > 0) {
         char name[48];
         std::snprintf(name, sizeof name, "glimmer-level%02d%s", m_recordsSel + 1, kReplayExtension);
@@ -245,7 +252,7 @@ int c_MyApp::p_RecordsScreen() {
             m_touchY[0] >= top - kRowHeight / 2) {
             m_clickLatch = 1;
             m_recordsSel = row;
-            if (!m_records.levels[row].replay.empty()) p_WatchReplay(m_records.levels[row].replay, kScreenRecords);
+            if (!m_records.levels[row].replay.empty()) p_WatchRecord(row);
         }
     }
     return 0;
