@@ -105,6 +105,7 @@ void c_MyApp::p_BeginLevel(int n) {
     }
     m_level = n;
     p_GetLevel(n);
+    if (!m_simulating) m_frozenWorld.clear();   // no picture of another level under the pause panel
     m_turnLatch = 0;
     m_jumpLatch = 0;
     m_stateTimer = 0;
