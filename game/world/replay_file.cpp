@@ -180,14 +180,18 @@ uint32_t Get32(const unsigned char* at) {
 
 }  // namespace
 
-void Replay::Append(unsigned keys, int count) {
-    if (count <= 0) return;
-    if (!runs.empty() && runs.back().keys == keys) {
-        runs.back().updates += count;
+void kp_replay_AppendRun(std::vector<ReplayRun>* runs, unsigned keys, int updates) {
+    if (updates <= 0) return;
+    if (!runs->empty() && runs->back().keys == keys) {
+        runs->back().updates += updates;
     } else {
-        runs.push_back({keys, count});
+        runs->push_back({keys, updates});
     }
-    updates += count;
+}
+
+void Replay::Append(unsigned keys, int count) {
+    kp_replay_AppendRun(&runs, keys, count);
+    if (count > 0) updates += count;
 }
 
 std::vector<unsigned char> kp_replay_Encode(const Replay& replay) {

@@ -70,6 +70,8 @@ struct Replay {
     void Append(unsigned keys, int updates = 1);   // merges with the last run when the keys match
 };
 
+// Adds updates with these keys to runs, merging with the last run when its keys match.
+void kp_replay_AppendRun(std::vector<ReplayRun>* runs, unsigned keys, int updates);
 std::vector<unsigned char> kp_replay_Encode(const Replay& replay);
 // Reads a replay file; false with a one-line reason for anything that is not
 // a whole, unedited file of this format.

@@ -17,11 +17,8 @@ constexpr int kScriptKeyCount = 7;
 int ScriptKeyHostCode(int bit);              // keyboard code of bit index 0..6
 const char* ScriptKeyName(int bit);          // "left", "right", "up", "down", "grip", "jumpl", "jumpr"
 
-// A run of updates with the same keys held.
-struct ScriptRun {
-    int updates = 0;
-    unsigned keys = 0;
-};
+// A run of updates with the same keys held, as in a replay.
+using ScriptRun = ReplayRun;
 
 // The keys of a stretch of play, update by update.
 class InputScript {
