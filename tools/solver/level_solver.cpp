@@ -32,24 +32,24 @@ constexpr int kLetGoMove = 6;   // no key at all: the one move tried in mid-air
 
 const std::vector<Move>& Moves() {
     static const std::vector<Move> moves = {
-        {kScriptLeft, 0, 1, false, false},
-        {kScriptRight, 0, 1, false, false},
-        {kScriptUp, 0, 1, false, false},
-        {kScriptDown, 0, 1, false, false},
-        {kScriptJumpLeft | kScriptLeft, 0, 1, false, false},
-        {kScriptJumpRight | kScriptRight, 0, 1, false, false},
+        {kReplayLeft, 0, 1, false, false},
+        {kReplayRight, 0, 1, false, false},
+        {kReplayUp, 0, 1, false, false},
+        {kReplayDown, 0, 1, false, false},
+        {kReplayJump1 | kReplayLeft, 0, 1, false, false},
+        {kReplayJump2 | kReplayRight, 0, 1, false, false},
         {0, 0, 1, false, false},  // let go (or stand for an update)
-        {kScriptLeft | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptRight | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptUp | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptDown | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptJumpLeft | kScriptLeft | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptJumpRight | kScriptRight | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptGrip, kScriptGrip, 1, true, false},   // take hold
+        {kReplayLeft | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayRight | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayUp | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayDown | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayJump1 | kReplayLeft | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayJump2 | kReplayRight | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayGrip, kReplayGrip, 1, true, false},   // take hold
         {0, 0, 8, false, true},
         {0, 0, 30, false, true},
-        {kScriptGrip, kScriptGrip, 8, true, true},
-        {kScriptGrip, kScriptGrip, 30, true, true},
+        {kReplayGrip, kReplayGrip, 8, true, true},
+        {kReplayGrip, kReplayGrip, 30, true, true},
     };
     return moves;
 }
@@ -240,7 +240,7 @@ uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
 // With launchers, where the hero stands is told apart by the launchers' phase
 // too (they all fire every 120 updates), so that waiting for a gap is a move.
 uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts, int time) {
-    const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kScriptGrip);
+    const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kReplayGrip);
     uint64_t clocks = ClockState(app, facts);
     if (facts.hasLaunchers) clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
     return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), clocks);
@@ -315,7 +315,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         const bool odd = (parent.ints[kSnapFlipCount] & 1) != 0;
         const int here = map.Tile(x, y);
         const bool onGrip = IsGripTile(here);
-        const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kScriptGrip), parentLit,
+        const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kReplayGrip), parentLit,
                                          calm ? static_cast<uint64_t>(odd) : 0);
         auto bestIt = best.find(parentKey);
         if (calm && bestIt != best.end() && bestIt->second < time) continue;
@@ -332,7 +332,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
         const bool timed = !calm;
         const uint64_t context = Mix(Mix(Mix(Mix(Mix(Mix(static_cast<uint64_t>(x), y), facing + 2),
-                                                 parent.keys & kScriptGrip), parent.ints[kSnapKeyLatch]),
+                                                 parent.keys & kReplayGrip), parent.ints[kSnapKeyLatch]),
                                          parent.ints[kSnapJumpLatch]), odd);
         bool live = false;   // the session holds the parent's state
         bool restoredOnce = false;
@@ -340,8 +340,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             const Move& move = moves[m];
             if (move.needsGrip && !gripNear) continue;
             if (move.timed && !timed) continue;
-            if (move.timed && (move.hold & kScriptGrip) && !onGrip) continue;
-            if (midAir && !(move.first & kScriptGrip) && m != kLetGoMove) continue;
+            if (move.timed && (move.hold & kReplayGrip) && !onGrip) continue;
+            if (midAir && !(move.first & kReplayGrip) && m != kLetGoMove) continue;
 
             const uint64_t cacheKey = Mix(context, static_cast<uint64_t>(m) + 1000);
             auto cached = calm ? outcomes.find(cacheKey) : outcomes.end();
@@ -350,7 +350,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 if (o.end != MoveEnd::kRest) continue;
                 const int t = time + o.updates;
                 const uint64_t lit = parentLit | o.treesTouched;
-                const bool gripHeld = IsGripTile(map.Tile(o.x, o.y)) && (o.keys & kScriptGrip);
+                const bool gripHeld = IsGripTile(map.Tile(o.x, o.y)) && (o.keys & kReplayGrip);
                 const uint64_t key = KeyOf(o.x, o.y, o.facing, gripHeld, lit, static_cast<uint64_t>(odd));
                 auto it = best.find(key);
                 if (it != best.end() && it->second <= t) continue;
