@@ -11,7 +11,8 @@
 // With --report it reads DIR/levelNN.keys instead and prints the variety
 // report (route_report.h): per level the time, inputs, route features, the
 // mechanics and pairings no earlier level used, the walking shares and the
-// tightest input slack, then the variety rules each level from 4 on breaks.
+// tightest input slack, then the variety rules each level from 4 on breaks;
+// with --verbose first the route of each level as a person holds the keys.
 // Exit status 0 when every script completes its level.
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -182,6 +183,10 @@ int Report(const Options& options) {
         }
         report = ReportLevel(session, level, script, options.slack);
         *text = ReportToLine(report);
+        if (options.verbose) {
+            std::printf("level %d route:\n%s", level, RouteText(session, level, script).c_str());
+            std::fflush(stdout);
+        }
         return report.error.empty();
     }, &texts);
     std::vector<LevelReport> reports;

@@ -253,7 +253,7 @@ struct RouteMeter::Impl {
         if (IsHandle(wasOn) && grip) Feature(kFeatureHandles);
         if (isOn == kTilePlunger) Feature(kFeaturePlunger);
         const bool inD = isOn == kTileFlipEven;
-        const bool onBridge = Tile(cur.x, cur.y + 1) == kTileFlipOdd && Odd() && (move == kStand || move == kWalk);
+        const bool onBridge = Tile(cur.x, cur.y + 1) == kTileFlipOdd && Odd() && (cur.state == kStand || move == kWalk);
         if (inD) Feature(kFeatureDWall);
         if (onBridge) Feature(kFeatureDBridge);
         int timer = 0;

@@ -35,7 +35,7 @@
 //   handles         the hero's tile is a grip handle and grip is held;
 //   plunger         the hero's tile is a plunger;
 //   D wall          the hero's tile is an (opened) "D" block;
-//   d bridge        standing or walking on a closed "d" block;
+//   d bridge        at rest or walking on a closed "d" block;
 //   late window     a D wall or d bridge update while the one running plunger
 //                   has less than two of its four seconds left;
 //   line of fire    the hero's tile is on a launcher's row, on its firing side,

@@ -306,6 +306,28 @@ LevelReport ReportLevel(GameSession& session, int level, const InputScript& scri
 }
 
 namespace {
+std::string KeyNames(unsigned keys);
+}  // namespace
+
+std::string RouteText(GameSession& session, int level, const InputScript& script) {
+    const InputScript held = HeldForm(session, level, script);
+    Build(session, level);
+    c_MyApp& app = session.app();
+    std::string out;
+    int t = 0;
+    char line[160];
+    for (const ScriptRun& run : held.Runs()) {
+        std::snprintf(line, sizeof line, "%6.2f s  %-22s at (%d, %d) state %d\n", t / 60.0, KeyNames(run.keys).c_str(),
+                      app.m_playerX, app.m_playerY, app.m_playerState);
+        out += line;
+        session.StepWithKeys(run.keys, run.updates);
+        t += run.updates;
+    }
+    session.SetKeys(0);
+    return out;
+}
+
+namespace {
 
 std::string KeyNames(unsigned keys) {
     std::string out;

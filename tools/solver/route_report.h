@@ -49,6 +49,10 @@ InputScript HeldForm(GameSession& session, int level, const InputScript& script)
 // Measures one level's script in the session's running game (on the game screen).
 LevelReport ReportLevel(GameSession& session, int level, const InputScript& script, bool withSlack);
 
+// The held form of a level's route as text, one input a line: when it comes,
+// the keys held from then on, and the hero's tile and state there.
+std::string RouteText(GameSession& session, int level, const InputScript& script);
+
 // The report's table, as text or as a Markdown table.
 std::string ReportTable(const std::vector<LevelReport>& levels, bool markdown);
 
