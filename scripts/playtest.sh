@@ -6,19 +6,21 @@
 #
 #   scripts/playtest.sh start LEVEL   X server, window manager and the game; a new game on LEVEL
 #   scripts/playtest.sh keys MOVES...  each MOVE is KEYS:SECONDS: the keys held down together for
-#                                      that long, then released ("-" for none: a pause). Keys:
-#                                      left right up down grip jumpl jumpr (arrows, Z, X, C) or any
-#                                      xdotool key name; e.g. right:1.2 right+jumpr:0.3 -:0.5
+#                                      that long ("-" for none: a pause); a key in two moves in a row
+#                                      stays down between them. Keys: left right up down grip jumpl
+#                                      jumpr (arrows, Z, X, C) or any xdotool key name;
+#                                      e.g. right:1.2 right+jumpr:0.3 -:0.5 grip:0.2 grip+jumpl:0.2;
+#                                      a last move KEYS:hold keeps those keys down for the next command
 #   scripts/playtest.sh shot FILE      a screenshot of the window (PNG)
 #   scripts/playtest.sh log            what the game reported (level built, deaths, completion)
 #   scripts/playtest.sh restart        the level from the start again (a new session)
 #   scripts/playtest.sh stop           ends the game and the X server
 #
-# A session lives in $PLAYTEST_DIR (default /tmp/glimmer-playtest-$USER), so
-# that the commands can be given one at a time. Build first (scripts/setup.sh).
+# A session lives in $PLAYTEST_DIR (default /tmp/glimmer-playtest-<worktree folder
+# name>), so that the commands can be given one at a time. Build first (scripts/setup.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-session=${PLAYTEST_DIR:-/tmp/glimmer-playtest-${USER:-$(id -u)}}
+session=${PLAYTEST_DIR:-/tmp/glimmer-playtest-$(basename "$root")}
 game=$root/build/tools/playtest/glimmer-playtest
 
 die() { echo "playtest: $*" >&2; exit 1; }
@@ -40,22 +42,39 @@ key_name() {
         grip) echo z ;; jumpl) echo x ;; jumpr) echo c ;; *) echo "$1" ;;
     esac
 }
-# hold KEYS SECONDS: the keys down together, held, then up in reverse order.
-hold() {
-    local keys=() k
-    if [ "$1" != - ]; then
-        IFS=+ read -r -a keys <<<"$1"
-        for k in "${keys[@]}"; do xdotool keydown "$(key_name "$k")"; done
+# play MOVE...: each MOVE is KEYS:SECONDS; keys shared by one move and the
+# next stay down in between (grip held through a run of jumps), the others go
+# up. Everything is up at the end, unless the last move is KEYS:hold: those
+# stay down until the next command (a person still holding on).
+play() {
+    local held=() move keys k
+    [ -s "$session/held" ] && read -r -a held <"$session/held"
+    for move in "$@"; do
+        keys=()
+        [ "${move%%:*}" = - ] || IFS=+ read -r -a keys <<<"${move%%:*}"
+        for k in "${held[@]}"; do
+            [[ " ${keys[*]} " == *" $k "* ]] || xdotool keyup "$(key_name "$k")"
+        done
+        for k in "${keys[@]}"; do
+            [[ " ${held[*]} " == *" $k "* ]] || xdotool keydown "$(key_name "$k")"
+        done
+        held=("${keys[@]}")
+        [ "${move##*:}" = hold ] || sleep "${move##*:}"
+    done
+    if [ "${move##*:}" = hold ]; then
+        echo "${held[*]}" >"$session/held"
+        return
     fi
-    sleep "$2"
-    for ((k = ${#keys[@]} - 1; k >= 0; k--)); do xdotool keyup "$(key_name "${keys[k]}")"; done
+    for k in "${held[@]}"; do xdotool keyup "$(key_name "$k")"; done
+    : >"$session/held"
 }
 new_game() {
     wait_for 60 grep -q "menu ready" "$session/game.log" || die "the menu did not come up: $(tail -3 "$session/game.log")"
     local built
     built=$(grep -c "built" "$session/game.log" || true)
-    hold z 0.15
+    play z:0.15
     wait_for 20 sh -c "[ \$(grep -c built '$session/game.log') -gt $built ]" || die "no new game started"
+    sleep 1   # the hero's drop-in
 }
 
 command=${1:-}
@@ -67,7 +86,9 @@ start)
     need Xvfb xdotool openbox xset
     [ -f "$session/env" ] && "$0" stop >/dev/null 2>&1 || true
     mkdir -p "$session/run"
+    : >"$session/held"
     ln -sfn "$root/build/data" "$session/run/data"
+    rm -f "$session/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$session/display" 2>/dev/null &
     echo "XVFB=$!" >"$session/env"
     echo "LEVEL=$level" >>"$session/env"
@@ -89,7 +110,7 @@ start)
     ;;
 keys)
     load
-    for move in "$@"; do hold "${move%%:*}" "${move##*:}"; done
+    play "$@"
     ;;
 shot)
     load
@@ -99,7 +120,7 @@ shot)
     ;;
 log)
     load
-    grep -v "hero at" "$session/game.log" | tail -n "${1:-20}"
+    grep -v "hero at\|shot at" "$session/game.log" | tail -n "${1:-20}"
     ;;
 trace)
     load
@@ -112,7 +133,7 @@ restart)
 stop)
     if [ -f "$session/env" ]; then
         load
-        for pid in "$GAME" "$WM" "$XVFB"; do kill "$pid" 2>/dev/null || true; done
+        for pid in "${GAME:-}" "${WM:-}" "${XVFB:-}"; do [ -n "$pid" ] && kill "$pid" 2>/dev/null; done
         rm -f "$session/env"
     fi
     ;;

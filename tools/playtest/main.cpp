@@ -7,7 +7,8 @@
 // N - 1 would build it) and that status lines on standard output tell what
 // happened: when the menu is ready, when the level is built, each death with
 // the hero's tile, and the completion with its time. With --trace, also the
-// hero's tile each time it changes. Run it from the build folder (./data/).
+// hero's tile each time it changes and the shots near him as they move. Run it
+// from the build folder (./data/).
 #include <GLFW/glfw3.h>
 
 #include <cstdarg>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 
 #include "game/shell/my_app.h"
+#include "game/world/tiles.h"
 #include "host/glfw_game.h"
 #include "host/program.h"
 #include "tools/cli/command_line.h"
@@ -25,12 +27,13 @@ constexpr int kUpdatesPerSecond = 60;
 constexpr int kDying = 9;
 constexpr int kLeaving = 10;
 constexpr int kLastLevel = 15;
+constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
 
 constexpr const char* kUsage =
     "usage: glimmer-playtest [--level N] [--trace]\n"
     "The game in its window; a new game from the menu starts on level N (1-15).\n"
     "Status lines on standard output: menu ready, level built, deaths, completion;\n"
-    "with --trace also the hero's tile as it changes. Run it from the build folder.\n";
+    "with --trace also the hero's tile and the shots near him. Run it from the build folder.\n";
 
 // The window host, watching the game after every update.
 class PlaytestHost : public KpGlfwGame {
@@ -72,12 +75,29 @@ public:
         if (trace_ && (app->m_playerX != lastX_ || app->m_playerY != lastY_)) {
             Say("hero at (%d, %d), state %d", app->m_playerX, app->m_playerY, state);
         }
+        if (trace_) TraceShots(*app);
         lastState_ = state;
         lastX_ = app->m_playerX;
         lastY_ = app->m_playerY;
     }
 
 private:
+    // Shots near the hero, each time one enters a new tile: what a player
+    // watches on the screen.
+    void TraceShots(c_MyApp& app) {
+        for (int r = 0; r < kMoverRecords; ++r) {
+            const int type = app.m_movers.Get(r * 10);
+            const int x = app.m_movers.Get(r * 10 + 1), y = app.m_movers.Get(r * 10 + 2);
+            const bool live = type == kTileMoverRight || type == kTileMoverLeft;
+            const bool near = std::abs(x - app.m_playerX) <= kShotWatchColumns && std::abs(y - app.m_playerY) <= 1;
+            const int cell = live && near ? y * 64 + x : -1;
+            if (cell >= 0 && cell != shotCell_[r]) {
+                Say("shot at (%d, %d) going %s", x, y, type == kTileMoverRight ? "right" : "left");
+            }
+            shotCell_[r] = cell;
+        }
+    }
+
     double Seconds() const { return updates_ / static_cast<double>(kUpdatesPerSecond); }
     void Say(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
@@ -95,6 +115,7 @@ private:
     bool entered_ = false;
     int updates_ = 0, deaths_ = 0;
     int lastState_ = 0, lastX_ = -1, lastY_ = -1;
+    int shotCell_[kMoverRecords] = {};
 };
 
 }  // namespace
