@@ -14,6 +14,7 @@
 #include "audio/sound.h"
 #include "host/program.h"
 #include "runtime/gc.h"
+#include "tools/solver/game_session.h"
 
 namespace {
 
@@ -122,11 +123,7 @@ void TestGame::Click(float x, float y) {
 }
 
 void TestGame::HoldKeys(unsigned keys) {
-    for (int bit = 0; bit < kScriptKeyCount; ++bit) {
-        const unsigned mask = 1u << bit;
-        if ((keys & mask) && !(held_ & mask)) host_->KeyDown(ScriptKeyHostCode(bit));
-        if (!(keys & mask) && (held_ & mask)) host_->KeyUp(ScriptKeyHostCode(bit));
-    }
+    HoldScriptKeys(*host_, held_, keys);
     held_ = keys;
 }
 
