@@ -1,6 +1,8 @@
 #include "tools/solver/level_solver.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <queue>
 #include <unordered_map>
@@ -15,9 +17,12 @@ constexpr int kStateStand = 0;
 constexpr int kStateDying = 9;
 constexpr int kStateLeaving = 10;
 constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is dropped
+constexpr int kWalkUpdates = 8;          // the fastest ways across a column, up a row and down a row
+constexpr int kClimbUpdates = 8;
+constexpr int kDropUpdates = 4;
 constexpr int kPlungerBucket = 40;
 constexpr int kLauncherPeriod = 120;     // every launcher fires once in this many updates
-constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state       // plunger countdowns closer than this count as one state
+constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state
 
 // One move: keys for the first update, keys held after it, and a minimum length.
 struct Move {
@@ -65,6 +70,8 @@ struct Node {
     bool completion = false;   // the move entered the exit
     uint64_t lit = 0;          // trees lit, one bit per tree of LevelFacts
     bool calm = false;         // no clock runs: a move's outcome depends on the hero alone
+    uint64_t key = 0;          // the key it was kept under (clocked states)
+    uint64_t clockKey = 0;     // its place and clocks, however it was kept
 };
 
 // What a move did when no clock ran; it holds for any trees lit, so a search
@@ -289,20 +296,53 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         root.time = dropIn;
         root.lit = LitMask(app, facts);
         root.calm = !facts.hasLaunchers && !PlungerRunning(app, facts);
+        root.key = root.clockKey = KeyOfApp(app, 0, facts, dropIn);
         nodes.push_back(std::move(root));
     }
-    using Entry = std::pair<int, int>;   // time, node
+    // Searched cheapest-first by time plus a lower bound of the time still
+    // needed (A*): every move costs at least 8 updates per column crossed, 8
+    // per row climbed and 4 per row dropped, so the route from a tile must
+    // take at least that distance to each unlit tree and from there to the
+    // exit. The bound never overestimates and never drops by more than a
+    // move costs, so the first completion out is still the fastest.
+    int exitCell = -1;
+    for (int at = 0; at < kLevelSide * kLevelSide; ++at) {
+        if (map.Tile(at % kLevelSide, at / kLevelSide) == kTileExit) exitCell = at;
+    }
+    auto distance = [](int from, int to) {
+        const int dx = std::abs(to % kLevelSide - from % kLevelSide);
+        const int up = from / kLevelSide - to / kLevelSide;
+        return std::max({kWalkUpdates * dx, kClimbUpdates * up, -kDropUpdates * up});
+    };
+    std::vector<int> treeToExit;
+    for (int at : facts.treeCells) treeToExit.push_back(exitCell < 0 ? 0 : distance(at, exitCell));
+    auto estimate = [&](const Node& n) {
+        if (exitCell < 0 || n.completion) return 0;
+        const int here = n.snapshot.ints[kSnapY] * kLevelSide + n.snapshot.ints[kSnapX];
+        int bound = distance(here, exitCell);
+        for (size_t k = 0; k < facts.treeCells.size(); ++k) {
+            if (!(n.lit & (1ULL << k))) bound = std::max(bound, distance(here, facts.treeCells[k]) + treeToExit[k]);
+        }
+        return bound;
+    };
+    using Entry = std::pair<int, int>;   // time + bound, node
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    auto push = [&](Node&& node) {
+        const int priority = node.time + estimate(node);
+        nodes.push_back(std::move(node));
+        open.push({priority, static_cast<int>(nodes.size()) - 1});
+    };
     std::unordered_map<uint64_t, int> best;
     std::unordered_map<uint64_t, Outcome> outcomes;
     best[KeyOfApp(app, 0, facts, dropIn)] = dropIn;
-    open.push({dropIn, 0});
+    open.push({dropIn + estimate(nodes[0]), 0});
     int goal = -1;
     const std::vector<Move>& moves = Moves();
     std::vector<int> visited;
 
     while (!open.empty()) {
-        const auto [time, index] = open.top();
+        const int index = open.top().second;
+        const int time = nodes[index].time;
         open.pop();
         if (nodes[index].completion) {   // the cheapest completion comes out first
             goal = index;
@@ -387,8 +427,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 child.time = t;
                 child.lit = lit;
                 child.calm = true;
-                nodes.push_back(std::move(child));
-                open.push({t, static_cast<int>(nodes.size()) - 1});
+                push(std::move(child));
                 continue;
             }
 
@@ -396,8 +435,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 session.Restore(parent);
                 if (!restoredOnce && !calm) {
                     // Clocked states are told apart by their clocks as well.
-                    const uint64_t key = KeyOfApp(app, session.Keys(), facts, time);
-                    auto it = best.find(key);
+                    auto it = best.find(nodes[index].key);
                     if (it != best.end() && it->second < time) break;
                 }
                 restoredOnce = true;
@@ -436,19 +474,25 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 done.moveUpdates = updates;
                 done.time = t;
                 done.completion = true;
-                nodes.push_back(std::move(done));
-                open.push({t, static_cast<int>(nodes.size()) - 1});
+                push(std::move(done));
                 continue;
             }
             if (options.trace) {
                 std::fprintf(stderr, "  move %d -> (%d,%d) facing %d after %d updates\n", m, app.m_playerX,
                              app.m_playerY, app.m_facing, updates);
             }
-            const uint64_t key = KeyOfApp(app, session.Keys(), facts, t);
+            const uint64_t clockKey = KeyOfApp(app, session.Keys(), facts, t);
+            // A wait that leaves the hero where he was with the clocks in the
+            // same bucket is kept by its exact time: waiting for a gap between
+            // shots needs finer steps than the buckets.
+            const bool waitedInBucket = move.timed && clockKey == nodes[index].clockKey;
+            const uint64_t key = waitedInBucket ? Mix(clockKey, static_cast<uint64_t>(t)) : clockKey;
             auto it = best.find(key);
             if (it != best.end() && it->second <= t) continue;
             best[key] = t;
             Node child;
+            child.key = key;
+            child.clockKey = clockKey;
             child.snapshot = session.Save();
             child.parent = index;
             child.move = m;
@@ -456,8 +500,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             child.time = t;
             child.lit = LitMask(app, facts);
             child.calm = calmAfter;
-            nodes.push_back(std::move(child));
-            open.push({t, static_cast<int>(nodes.size()) - 1});
+            push(std::move(child));
         }
     }
     session.SetKeys(0);
