@@ -15,9 +15,13 @@ constexpr int kStateStand = 0;
 constexpr int kStateDying = 9;
 constexpr int kStateLeaving = 10;
 constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is dropped
-constexpr int kPlungerBucket = 40;
+constexpr int kPlungerBucket = 40;       // plunger countdowns closer than this count as one state
 constexpr int kLauncherPeriod = 120;     // every launcher fires once in this many updates
-constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state       // plunger countdowns closer than this count as one state
+// Launcher phases closer than this count as one state. It must stay below the
+// shortest wait move (8 updates): with coarser buckets a wait lands in the state
+// it started from and is pruned, so a hop that has to let one shot pass first
+// is found only by long detours.
+constexpr int kPhaseBucket = 8;
 
 // One move: keys for the first update, keys held after it, and a minimum length.
 struct Move {
