@@ -99,6 +99,7 @@ struct LevelFacts {
     std::vector<int> treeCells;   // y * 64 + x
     std::vector<int> plungerCells;
     bool hasLaunchers = false;
+    bool flipsMoveFire = false;   // some flip block opens or closes a line of fire
     // Cells from which the hero can be hit, per flip parity: the launchers'
     // lines up to the first tile that stops a shot, widened by kNearFire.
     std::vector<bool> exposed[2] = {std::vector<bool>(kLevelSide * kLevelSide, false),
@@ -139,6 +140,7 @@ LevelFacts ReadFacts(GameSession& session) {
             }
         }
     }
+    facts.flipsMoveFire = facts.exposed[0] != facts.exposed[1];
     return facts;
 }
 
@@ -277,10 +279,11 @@ uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
 
 // Whether the launchers' phase matters where the hero stands: in reach of a
 // line of fire as the flip blocks stand, near a shot still in flight, or
-// while a plunger runs (its end will move the flip blocks in the lines).
+// while a plunger runs whose end will move flip blocks in a line of fire.
 bool UnderFire(c_MyApp& app, const LevelFacts& facts) {
+    if (!facts.hasLaunchers) return false;
     const int x = app.m_playerX, y = app.m_playerY;
-    if (PlungerRunning(app, facts)) return true;
+    if (facts.flipsMoveFire && PlungerRunning(app, facts)) return true;
     if (facts.exposed[app.m_flipCount & 1][y * kLevelSide + x]) return true;
     for (int k = 0; k <= kLastMover; ++k) {
         const int type = app.m_movers.Get(k * kMoverRecord);
