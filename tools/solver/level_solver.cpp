@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <queue>
 #include <unordered_map>
 #include <vector>
@@ -20,9 +20,18 @@ constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is d
 constexpr int kWalkUpdates = 8;          // the fastest ways across a column, up a row and down a row
 constexpr int kClimbUpdates = 8;
 constexpr int kDropUpdates = 4;
-constexpr int kPlungerBucket = 40;
+constexpr int kPlungerBucket = 40;       // plunger countdowns closer than this count as one state
 constexpr int kLauncherPeriod = 120;     // every launcher fires once in this many updates
-constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state
+// Launcher phases closer than this count as one state. It must stay below the
+// shortest wait move (8 updates): with coarser buckets a wait lands in the state
+// it started from and is pruned, so a hop that has to let one shot pass first
+// is found only by long detours.
+constexpr int kPhaseBucket = 8;
+constexpr int kNearFire = 2;             // rows above and below a line of fire where its phase matters
+constexpr int kLastMover = 250;
+constexpr int kMoverRecord = 10;
+constexpr int kMoverRight = 27;
+constexpr int kMoverLeft = 28;
 
 // One move: keys for the first update, keys held after it, and a minimum length.
 struct Move {
@@ -96,7 +105,16 @@ struct LevelFacts {
     std::vector<int> treeCells;   // y * 64 + x
     std::vector<int> plungerCells;
     bool hasLaunchers = false;
+    bool flipsMoveFire = false;   // some flip block opens or closes a line of fire
+    // Cells from which the hero can be hit, per flip parity: the launchers'
+    // lines up to the first tile that stops a shot, widened by kNearFire.
+    std::vector<bool> exposed[2] = {std::vector<bool>(kLevelSide * kLevelSide, false),
+                                    std::vector<bool>(kLevelSide * kLevelSide, false)};
 };
+
+bool StopsShots(int tile, bool odd) {
+    return tile == kTileWall || (tile == kTileFlipEven && !odd) || (tile == kTileFlipOdd && odd);
+}
 
 LevelFacts ReadFacts(GameSession& session) {
     LevelFacts facts;
@@ -108,6 +126,27 @@ LevelFacts ReadFacts(GameSession& session) {
             if (tile == kTileLauncherLeft || tile == kTileLauncherRight) facts.hasLaunchers = true;
         }
     }
+    for (int y = 0; y < kLevelSide; ++y) {
+        for (int x = 0; x < kLevelSide; ++x) {
+            const int tile = session.app().p_Tile(x, y);
+            if (tile != kTileLauncherLeft && tile != kTileLauncherRight) continue;
+            const int step = tile == kTileLauncherRight ? 1 : -1;
+            for (int odd = 0; odd < 2; ++odd) {
+                for (int cx = x; cx >= 0 && cx < kLevelSide; cx += step) {
+                    if (cx != x && StopsShots(session.app().p_Tile(cx, y), odd != 0)) break;
+                    for (int dy = -kNearFire; dy <= kNearFire; ++dy) {
+                        for (int dx = -1; dx <= 1; ++dx) {
+                            const int ex = cx + dx, ey = y + dy;
+                            if (ex >= 0 && ex < kLevelSide && ey >= 0 && ey < kLevelSide) {
+                                facts.exposed[odd][ey * kLevelSide + ex] = true;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    facts.flipsMoveFire = facts.exposed[0] != facts.exposed[1];
     return facts;
 }
 
@@ -244,12 +283,42 @@ uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
     return h;
 }
 
-// With launchers, where the hero stands is told apart by the launchers' phase
-// too (they all fire every 120 updates), so that waiting for a gap is a move.
+// Whether the launchers' phase matters where the hero stands: in reach of a
+// line of fire as the flip blocks stand, near a shot still in flight, or
+// while a plunger runs whose end will move flip blocks in a line of fire.
+bool UnderFire(c_MyApp& app, const LevelFacts& facts) {
+    if (!facts.hasLaunchers) return false;
+    const int x = app.m_playerX, y = app.m_playerY;
+    if (facts.flipsMoveFire && PlungerRunning(app, facts)) return true;
+    if (facts.exposed[app.m_flipCount & 1][y * kLevelSide + x]) return true;
+    for (int k = 0; k <= kLastMover; ++k) {
+        const int type = app.m_movers.Get(k * kMoverRecord);
+        if ((type == kMoverRight || type == kMoverLeft) &&
+            std::abs(app.m_movers.Get(k * kMoverRecord + 2) - y) <= kNearFire) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Under fire, where the hero stands is told apart by the launchers' phase too
+// (they all fire every 120 updates), so that waiting for a gap is a move. Out
+// of reach the earliest arrival stands for all: a later one is the same
+// arrival with a wait, which can as well be made where the shots reach.
 uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts, int time) {
     const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kScriptGrip);
     uint64_t clocks = ClockState(app, facts);
-    if (facts.hasLaunchers) clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
+    if (UnderFire(app, facts)) {
+        clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
+        // How many shots are in flight: the phase alone does not tell when
+        // flip blocks have let some through.
+        uint64_t shots = 0;
+        for (int k = 0; k <= kLastMover; ++k) {
+            const int type = app.m_movers.Get(k * kMoverRecord);
+            shots += type == kMoverRight || type == kMoverLeft;
+        }
+        clocks = Mix(clocks, shots);
+    }
     return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), clocks);
 }
 
