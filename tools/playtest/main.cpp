@@ -17,7 +17,7 @@
 
 #include "game/shell/my_app.h"
 #include "game/world/tiles.h"
-#include "host/glfw_game.h"
+#include "host/glfw/game.h"
 #include "host/program.h"
 #include "tools/cli/command_line.h"
 
