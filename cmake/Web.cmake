@@ -57,7 +57,7 @@ add_dependencies(glimmer glimmer_web_data)
 set_target_properties(glimmer PROPERTIES
   SUFFIX ".html"
   RUNTIME_OUTPUT_DIRECTORY ${GLIMMER_WEB_SITE}
-  LINK_DEPENDS "${GLIMMER_WEB_FILES}/pre.js;${GLIMMER_WEB_FILES}/shell.html")
+  LINK_DEPENDS "${GLIMMER_WEB_FILES}/pre.js;${GLIMMER_WEB_FILES}/replays.js;${GLIMMER_WEB_FILES}/shell.html")
 target_link_options(glimmer PRIVATE
   -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1
@@ -66,6 +66,7 @@ target_link_options(glimmer PRIVATE
   -lidbfs.js
   -sMINIFY_HTML=0
   "SHELL:--pre-js ${GLIMMER_WEB_FILES}/pre.js"
+  "SHELL:--pre-js ${GLIMMER_WEB_FILES}/replays.js"
   "SHELL:--shell-file ${GLIMMER_WEB_FILES}/shell.html"
   "SHELL:--preload-file ${GLIMMER_WEB_STAGE}/core@/data")
 # A new data folder content needs a new package.

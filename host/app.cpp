@@ -133,6 +133,16 @@ int kp_app_SaveState(const String& state) {
     return result;
 }
 
+int kp_app_SaveBeside(const std::string& name, const std::vector<unsigned char>& bytes) {
+    const int result = kp_app__game->SaveBesideState(name, bytes);
+    if (result != 0) kpPrint(String((name + " Save Failed: the changes since its last save are not kept").c_str()));
+    return result;
+}
+
+bool kp_app_LoadBeside(const std::string& name, std::vector<unsigned char>* bytes) {
+    return kp_app__game->LoadBesideState(name, bytes);
+}
+
 void kp_app_EndApp() { kpError(String()); }
 
 // ---- Asynchronous events ----

@@ -86,6 +86,9 @@ int kp_app_Millisecs();
 String kp_app_LoadState();
 int kp_app_SaveState(const String& state);   // the host's result; a failure is also told
 constexpr const char* kSaveFailedLine = "Save Failed: progress since the last save is not kept";
+// The game's other files beside the state file (host/game_host.h); a failed save is told as for the state.
+int kp_app_SaveBeside(const std::string& name, const std::vector<unsigned char>& bytes);
+bool kp_app_LoadBeside(const std::string& name, std::vector<unsigned char>* bytes);
 [[noreturn]] void kp_app_EndApp();
 int kp_asyncevent_UpdateAsyncEvents();        // pumps every source once; not re-entrant
 int kp_asyncevent_AddAsyncEventSource(c_AsyncEventSource* source);

@@ -58,9 +58,34 @@ void KpGame::GetDate(Array<int> date) {
     for (int i = 0; i < n && i < kDateFields; ++i) date[i] = fields[i];
 }
 
-int KpGame::SaveState(const String& state) { return kp_state_Save(kStateFileName, state); }
+int KpGame::SaveState(const String& state) { return kp_state_Save(StateFilePath().c_str(), state); }
 
-String KpGame::LoadState() { return LoadString(String(kStateFileName)); }
+String KpGame::LoadState() { return LoadString(String(StateFilePath().c_str())); }
+
+std::string KpGame::BesideStatePath(const std::string& name) {
+    const std::string state = StateFilePath();
+    const size_t slash = state.find_last_of(kPathSeparators);
+    return (slash == std::string::npos ? std::string("./") : state.substr(0, slash + 1)) + name;
+}
+
+int KpGame::SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes) {
+    const std::string path = BesideStatePath(name);
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        kp_file_MakeFolder(path.substr(0, slash));
+    }
+    return kp_state_SaveBytes(path.c_str(), bytes.data(), bytes.size());
+}
+
+bool KpGame::LoadBesideState(const std::string& name, std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    FILE* file = kp_platform_OpenFile(String(BesideStatePath(name).c_str()), String("rb"));
+    if (!file) return false;
+    unsigned char block[kReadBlock];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) bytes->insert(bytes->end(), block, block + n);
+    const bool read = std::ferror(file) == 0;
+    std::fclose(file);
+    return read;
+}
 
 String KpGame::LoadString(const String& path) {
     FILE* file = OpenFile(path, String("rb"));

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "runtime/array.h"
 #include "runtime/object.h"
@@ -21,6 +23,9 @@ enum KpHostEvent {
     kEventTouchMove = 9,
     kEventMotionAccel = 10,
 };
+
+// Name of the persisted state file, relative to the working folder.
+extern const char* const kStateFileName;
 
 // The interface the host calls into; implemented by the framework's c_GameDelegate.
 class KpGameDelegate : public Object {
@@ -59,6 +64,22 @@ public:
     virtual void GetDate(Array<int> date);
     virtual int SaveState(const String& state);
     virtual String LoadState();
+    // The state file; the game's other files (records, replays) live beside
+    // it, named relative to its folder ("replays/level01.glimmer-replay").
+    virtual std::string StateFilePath() { return kStateFileName; }
+    std::string BesideStatePath(const std::string& name);
+    // Replaces a file beside the state file as atomically as the state file,
+    // making the folders its name holds; kStateSaved or a failure code.
+    virtual int SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes);
+    // The bytes of a file beside the state file; false when it cannot be read.
+    bool LoadBesideState(const std::string& name, std::vector<unsigned char>* bytes);
+    // Handing a file or a link to the player where the platform has a way
+    // (the browser: a download, and the page's address with `fragment` after its "#").
+    virtual bool OffersFiles() { return false; }
+    virtual void OfferDownload(const std::string& name, const std::vector<unsigned char>& bytes) { (void)name; (void)bytes; }
+    virtual void OfferLink(const std::string& fragment) { (void)fragment; }
+    // The address's fragment the page was opened with, without "#" (browser); empty elsewhere.
+    virtual std::string StartFragment() { return std::string(); }
     virtual String LoadString(const String& path);
     virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
     virtual void OpenUrl(const String& url) { (void)url; }
@@ -110,5 +131,3 @@ protected:
 // before the first.
 extern int kpGraphicsSeq;
 
-// Name of the persisted state file, relative to the working folder.
-extern const char* const kStateFileName;

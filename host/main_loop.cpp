@@ -50,7 +50,7 @@ void KpMainLoop::FollowWindowState() {
             // The time spent suspended must not turn into a burst of updates.
             nextUpdate_ = platform_->Now();
         }
-    } else if (!game_->Suspended()) {
+    } else if (!game_->Suspended() && platform_->Now() - platform_->WindowRemadeAt() >= KpLoopPlatform::kRefocusGrace) {
         game_->SuspendGame();
     }
 }

@@ -19,6 +19,13 @@ public:
     virtual bool WindowOpen() = 0;
     virtual bool WindowIconified() = 0;
     virtual bool WindowFocused() = 0;
+    // When the host last made its window again (switching to or from
+    // fullscreen), on the host clock; never, by default.
+    virtual double WindowRemadeAt() { return -kRefocusGrace; }
+
+    // A window just made again may be without the focus for a moment: that
+    // is not the player leaving, so the game does not suspend for so long.
+    static constexpr double kRefocusGrace = 1.0;
 };
 
 // The schedule and the pass of the main loop; updates, renders, suspends and

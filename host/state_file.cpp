@@ -103,14 +103,18 @@ std::string kp_state_TempName(const char* path) {
 }
 
 int kp_state_Save(const char* path, const String& state) {
+    std::vector<unsigned char> bytes;
+    state.Save(bytes);
+    return kp_state_SaveBytes(path, bytes.data(), bytes.size());
+}
+
+int kp_state_SaveBytes(const char* path, const unsigned char* data, size_t size) {
     if (!IsValidUtf8(path)) return kStateCannotCreate;
     const std::string temp = kp_state_TempName(path);
     const int handle = kp_file_CreateForWrite(temp);
     if (handle < 0) return kStateCannotCreate;
 
-    std::vector<unsigned char> bytes;
-    state.Save(bytes);
-    bool complete = WriteAll(handle, bytes.data(), bytes.size()) && g_io.sync(handle) == 0;
+    bool complete = WriteAll(handle, data, size) && g_io.sync(handle) == 0;
     if (kp_file_Close(handle) != 0) complete = false;
     if (!complete) {
         kp_file_Remove(temp);

@@ -19,6 +19,8 @@ constexpr int kStateShortWrite = -2;
 // is not valid UTF-8 is refused (kStateCannotCreate) rather than mapped to
 // another name. Returns kStateSaved, kStateCannotCreate or kStateShortWrite.
 int kp_state_Save(const char* path, const String& state);
+// The same for bytes as they are (the game's binary files beside the save).
+int kp_state_SaveBytes(const char* path, const unsigned char* data, size_t size);
 
 // Removes "<path>.tmp.<pid>" files left behind by processes that no longer
 // run (a save interrupted by a crash or a kill). Returns how many it removed.

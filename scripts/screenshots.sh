@@ -2,8 +2,10 @@
 # Takes the README's screenshots of the built game on a private X server, with
 # the helpers the tests drive the real program with (tests/lib/real_program.sh):
 # docs/menu.png (the main menu) and docs/level.png (the first level a few
-# moves in). The game runs from a temporary folder whose data/ links to the
-# build's, so no save of yours is read or written.
+# moves in); then, level 1 finished, docs/records.png (the Records screen)
+# and docs/ghost.png (level 1 again, racing the ghost of that run, the timer
+# on). The game runs from a temporary folder whose data/ links to the
+# build's, so no save or records of yours are read or written.
 #
 # Usage: scripts/screenshots.sh [build-dir]   (default: build)
 # Needs Xvfb, openbox, xdotool and ImageMagick (scripts/test.sh installs them).
@@ -34,5 +36,23 @@ rp_key Return
 sleep "${GLIMMER_LEVEL_WAIT:-4}"
 rp_key Left 2.5 1.5
 shot level.png
+
+# On to the exit, so that the level has a record; then quit from level 2
+# through the pause panel, open the Records screen and switch the timer on.
+rp_key Right 3.5 4
+rp_key Escape 0.1 0.5
+rp_key Up
+rp_key z 0.1 4
+[ -s "$dir/replays/level01.glimmer-replay" ] || rp_die "level 1 was not finished: no run kept"
+rp_key r 0.1 1
+rp_key t 0.1 1
+shot records.png
+
+# Level 1 again: the ghost sets off as Pipkin did, Pipkin a moment later.
+rp_key Escape 0.1 1
+rp_key Return
+sleep "$(awk -v w="${GLIMMER_LEVEL_WAIT:-4}" 'BEGIN { print w + 1.5 }')"
+rp_key Left 1 0
+shot ghost.png
 rp_close
 rp_finish

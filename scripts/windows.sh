@@ -10,7 +10,7 @@
 #                   by default ../shared/third_party beside the repository
 #                   when it is there. An archive found in neither is fetched
 #                   at its pinned commit from upstream.
-#   --tests         also cross-build the GoogleTest suites into build-windows/tests
+#   --tests         also cross-build the GoogleTest suites and glimmer-replay into build-windows/tests
 #
 # GLFW, OpenAL Soft, libogg and libvorbis are built from pinned upstream
 # sources, verified by checksum, into build-windows/deps once (a library is
@@ -120,8 +120,9 @@ cross_build "$out/game" OFF glimmer
 echo "== glimmer.exe built ($((SECONDS - start)) s)"
 if [ "$tests" = 1 ]; then
   # The suites that run under Wine (tests/windows/wine_suites.sh), with the
-  # game's data where the game suite looks for it.
-  cross_build "$out/tests" ON runtime_tests host_tests services_tests audio_tests game_tests unix_command windows_edges_test
+  # game's data where the game suite looks for it, and the replay checker.
+  cross_build "$out/tests" ON runtime_tests host_tests services_tests audio_tests game_tests unix_command windows_edges_test \
+    glimmer-replay
   ln -sfn ../native/data "$out/tests/data"
   echo "== test suites built ($((SECONDS - start)) s)"
 fi

@@ -66,6 +66,36 @@ FAULTS = {
         "m_touchX[n] = static_cast<int>((kp_input_TouchX(n) - kp_Glimmer_overscan) / m_scaleX);",
         "m_touchX[n] = static_cast<int>(kp_input_TouchX(n) - kp_Glimmer_overscan);",
         "pointer and touch x positions are not scaled to the virtual screen"),
+    "pause-runs-on": (
+        "game/world/game_round.cpp",
+        "bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }",
+        "bool c_MyApp::p_RoundFrozen() { return m_quitGame > 0; }",
+        "the round goes on behind the pause panel"),
+    "pause-snow-draws": (
+        "game/world/game_round.cpp",
+        "    std::swap(kp_random_Seed, m_pauseSeed);\n    p_AddSnow();\n    std::swap(kp_random_Seed, m_pauseSeed);\n",
+        "    p_AddSnow();\n",
+        "the snow of a paused round draws from the round's random sequence"),
+    "tie-is-a-highscore": (
+        "game/world/game_round.cpp",
+        "if (m_score > m_hiScores.Get(at)) {",
+        "if (m_score >= m_hiScores.Get(at)) {",
+        "a score equal to an entry, 0 among zeros, ranks as a new highscore"),
+    "replays-score": (
+        "game/world/game_round.cpp",
+        "    if (p_LivePlay()) m_score += points;",
+        "    m_score += points;",
+        "a replay played for the ghost or watched adds its points to the player's score"),
+    "records-unchecked": (
+        "game/shell/records_file.cpp",
+        "        kp_replay_Crc32(bytes, size - kCrcBytes) != Get32(bytes + size - kCrcBytes)) {",
+        "        false) {",
+        "the records file's checksum is not compared"),
+    "replay-run-short": (
+        "game/world/replay_file.cpp",
+        "        total += length;",
+        "        total += length + (length > 40);",
+        "a long run of keys reads back one update short of what was recorded"),
     "unchecked-crc": (
         "graphics/image_data.cpp",
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",

@@ -116,7 +116,7 @@ int c_MyApp::p_LoadSFX(int n) {
 
 int c_MyApp::p_PlaySFX(int id, float rate, float volume, float pan) {
     const int sound = m_settings[kSettingSound];
-    if (sound != 1 && sound != 2) return 0;
+    if ((sound != 1 && sound != 2) || m_simulating) return 0;
     m_sfxChannel = (m_sfxChannel + 1) % kSfxChannels;
     if (m_sfxChannel < 0) m_sfxChannel = 0;
     const int channel = m_channelMap[m_sfxChannel];

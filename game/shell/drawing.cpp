@@ -74,7 +74,8 @@ int c_MyApp::p_SetCol(float r, float g, float b, float a) {
 }
 
 bool c_MyApp::p_AppendRecord(float kind, float x, float y, float a4, float a5, float frame) {
-    if (m_drawCount >= kDrawListLimit) return false;
+    // A replay played to check it, or for the ghost's track, draws nothing.
+    if (m_drawCount >= kDrawListLimit || m_simulating) return false;
     float* r = m_drawList.Data() + m_drawCount;
     r[0] = kind;
     r[1] = x;

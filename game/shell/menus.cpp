@@ -4,6 +4,7 @@
 
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "input/input_device.h"
 
 namespace {
 constexpr int kSlotStudioLogo = 93;
@@ -21,6 +22,8 @@ constexpr int kIconResume = 3;
 constexpr int kIconSoundOn = 4;
 constexpr int kIconSoundOff = 5;
 constexpr int kIconHighlight = 6;
+constexpr int kIconTrophy = 10;
+constexpr int kHostKeyR = 82;
 constexpr int kDpadJumpLeft = 8;         // key-hint pictures: jump arcs and a gripping hand
 constexpr int kDpadJumpRight = 9;
 constexpr int kDpadHand = 10;
@@ -181,6 +184,20 @@ int c_MyApp::p_Menu() {
         m_keyLatch = 1;
         p_PlaySFX(kSfxCredits, 1.0f, 1.0f, 0.0f);
         m_creditsOpen = 1;
+    }
+
+    // Records, in the top right corner: the trophy button or the R key.
+    p_SetSize(1.5f);
+    p_SetCol(255.0f, 220.0f, 90.0f);
+    const bool recordsClicked = p_Button97(w - 32.0f, 32.0f + 4.0f * s, kIconTrophy) == 1 && m_clickLatch == 0;
+    p_ResetDraw();
+    p_SetSize(1.0f);
+    p_Text(w - 32.0f, 60.0f + 4.0f * s, String(" Records"), 1.0f, 1.0f);
+    if (!creditsOpen && (recordsClicked || (kp_input_KeyHit(kHostKeyR) > 0 && m_keyLatch == 0))) {
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_screen = kScreenRecords;
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
     }
 
     // The studio logo opens the credits too.

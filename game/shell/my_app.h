@@ -8,6 +8,12 @@
 // into the draw list; every render replays it.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/shell/records_file.h"
+#include "game/world/replay_file.h"
 #include "host/app.h"
 #include "runtime/array.h"
 #include "runtime/string.h"
@@ -28,6 +34,7 @@ enum GameScreen {
     kScreenPlaying = 10,
     kScreenNewGame = 11,
     kScreenEnding = 15,
+    kScreenRecords = 20,
 };
 
 // Draw record kinds besides image slots 0..99.
@@ -48,6 +55,19 @@ constexpr int kMapInts = 163840;
 constexpr int kMoverInts = 2560;
 constexpr int kMoverRecords = 251;   // records 0..250 are used
 constexpr int kSnowFlakes = 101;
+
+// Where the ghost stood after one update of its run.
+struct GhostPose {
+    int x = 0, y = 0, subX = 0, subY = 0, anim = 0, facing = 1;
+};
+
+// What playing a replay through the round gave.
+struct ReplayOutcome {
+    bool finished = false;     // the exit was reached
+    int updates = 0;           // round updates played
+    uint32_t finalState = 0;   // the round's state hash in the update the exit was reached
+    Replay header;             // no runs: the version, level set, level and scheme a run of it records
+};
 
 // The game: shell, world and presentation state, and every screen's update.
 class c_MyApp : public c_App {
@@ -95,6 +115,7 @@ public:
     Array<int> m_settings;    // [25] persisted settings
     Array<int> m_keys;        // [20] virtual game keys
     int m_spinSize = 0, m_spinAngle = 0;
+    bool m_startLinkChecked = false;               // the page's #replay= link looked at once
 
     // ---- Assets and sound effects (game/shell/assets.cpp) ----
     int p_Reload();
@@ -237,6 +258,7 @@ public:
     int m_gripButton = 10, m_jumpLeftButton = 11, m_jumpRightButton = 12;
     float m_dropIn = 0;
     float m_playerScreenX = 0, m_playerScreenY = 0;
+    int m_heroHitX = 0, m_heroHitY = 0;            // the hero on the map, in tile pixels, as last placed on screen
 
     // ---- Level objects (game/world/objects.cpp) ----
     int p_Background();                            // the map pass: tile logic and drawing
@@ -270,8 +292,69 @@ public:
     int p_InGame();
     int p_GameOver();
     String p_MyNth();
+    bool p_RoundFrozen();                          // the pause panel or a quit holds the round still
+    void p_TakePauseKey();                         // the pause key opens the panel before the round's update
+    void p_DrawFrozenRound();                      // the still world under falling snow
+    unsigned p_LiveRoundKeys();                    // the game keys held now, as ReplayKey bits
+    bool p_RoundKey(int key);                      // a game key as the round sees it in this update
+    void p_Award(int points);                      // adds to the score of a game being played
+    void p_DrawRunHud();                           // score, timer, replay caption
 
     int m_score = 0;
     int m_gameOverTimer = 0;
     int m_rank = 0;                                // rank found by the last p_MyNth
+    unsigned m_roundKeys = 0;                      // the keys the round reads in this update
+    unsigned m_staleKeys = 0;                      // held through a pause: ignored until released
+    int m_turnLatch = 0;                           // the hero's turn-round pause, cleared when no key is held
+    bool m_pauseKeyHeld = false;
+    int m_pauseSeed = 1;                           // the snow's random draws while the round stands still
+    std::vector<float> m_frozenWorld;              // the world's draw records of the last round update
+
+    // ---- Runs: level time, recording, replays played and watched, the ghost (game/world/replay_run.cpp) ----
+    void p_BeginLevel(int n);                      // enters level n: builds it, starts its clock, recording and ghost
+    bool p_LivePlay();                             // a player's game: neither a replay nor a search
+    void p_NoteRoundUpdate(int stateBefore);       // counts the update, deaths and the finish
+    void p_FinishLevel();
+    uint32_t p_RoundStateHash();
+    ReplayOutcome p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track);
+    bool p_RecordReplay(Replay* replay);           // keys from a level's start made a replay as play records it
+    String p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* replay, bool* valid);
+    bool p_WatchReplay(const std::vector<unsigned char>& bytes, int returnScreen);
+    void p_EndWatch();
+    unsigned p_WatchedKeys();                      // the next update's keys of the replay watched
+    void p_DrawGhost();
+
+    int m_levelUpdates = 0;                        // round updates of this level, up to its finish
+    int m_levelDeaths = 0;
+    bool m_levelDone = false;                      // the exit reached: time and run are final
+    uint32_t m_finishState = 0;
+    int m_gameUpdates = 0;                         // round updates since level 1 began
+    Replay m_recording;                            // the keys of this level so far
+    bool m_simulating = false;                     // played without picture or sound (replay checks, searches)
+    bool m_watching = false;
+    Replay m_watched;
+    size_t m_watchRun = 0;
+    int m_watchOffset = 0;
+    int m_watchReturn = kScreenMenu;
+    int m_watchScheme = 1;                         // the player's jump scheme, given back after watching
+    std::vector<GhostPose> m_ghostTrack;
+
+    // ---- Records and the Records screen (game/shell/records.cpp) ----
+    void p_LoadRecords();
+    void p_SaveRecords();
+    void p_KeepRecords();                          // a finished level's time, deaths and run
+    void p_KeepGameRecord();                       // a finished game's time
+    int p_RecordsScreen();
+    void p_WatchRecord(int index);                 // the best run of level index + 1, from the Records screen
+    void p_OpenStartLink();                        // plays the replay of the page's #replay= link
+
+    GameRecords m_records;
+    int m_recordsSel = 0;
+    String m_recordsNote;                          // the last export's message
+    int m_recordsNoteTimer = 0;
 };
+
+// The hash of levels 1..15 as stored (replays and records are made on it).
+uint32_t kp_Glimmer_LevelSetHash();
+// The score's time bonus for finishing a level in so many updates.
+int kp_Glimmer_TimeBonus(int level, int updates);

@@ -81,6 +81,7 @@ int c_MyApp::p_OnCreate() {
     m_settings[kSettingSound] = 1;
     for (int i = 0; i < kHiScoresClearedAtCreate; ++i) m_hiScores[i] = 0;
     p_Load();
+    p_LoadRecords();
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
 }
@@ -137,6 +138,8 @@ int c_MyApp::p_OnUpdate() {
         m_clickLatch = 1;
     }
 
+    // A page opened with a replay link plays it once everything is loaded.
+    if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
     if (m_loadStep == 0) p_DrawTouchControls();
@@ -171,6 +174,9 @@ void c_MyApp::p_DispatchScreen() {
             break;
         case kScreenEnding:
             p_XmasGameOver();
+            break;
+        case kScreenRecords:
+            p_RecordsScreen();
             break;
         default:
             break;
@@ -253,14 +259,17 @@ void c_MyApp::p_ApplyPauseRule() {
         m_pauseDir = 0;
         m_pauseY = 0;
     } else {
-        // A game comes back paused, with the panel already in place.
+        // A game comes back paused, with the panel already in place and resume selected.
         m_pauseShown = 1;
         m_pauseDir = 1;
+        m_pauseSel = 0;
         m_pauseY = static_cast<int>(kp_Glimmer_jscrh * 0.5f);
     }
 }
 
 int c_MyApp::p_OnSuspend() {
+    // Leaving the window stops a replay being watched, as any key does.
+    p_EndWatch();
     p_SwitchOffICade();
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kSuspendedUpdateRate);

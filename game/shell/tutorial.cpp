@@ -69,7 +69,7 @@ int c_MyApp::p_TutorialStuff() {
             if (m_tutStep == 0 && near(39, 26)) {
                 show(1, 45, {{"Hop onto the block", "Hold the Hold button", "then leap up to", "grab onto the bar"}});
             }
-            if (m_tutStep == 1 && y == 24 && p_PlayKey(m_gripButton) && n > 2) {
+            if (m_tutStep == 1 && y == 24 && p_RoundKey(m_gripButton) && n > 2) {
                 show(2, 15, {{"", "Now tap up to climb", "up onto the bar.", ""}});
             }
             if (m_tutStep == 2 && y == 23 && n < 3) show(3, 15, {{"To climb back down,", "Hold the Hold button", "and tap down.", ""}});

@@ -1,11 +1,19 @@
 // The game round: one update of a level in play, the level exit sequence,
 // pausing, the game-over overlay and the highscore rank text.
+//
+// The round reads its keys once per update (m_roundKeys), from the player or
+// from a replay being watched, and stands still while the pause panel is
+// shown or a quit is under way: only the snow falls on, with draws of its own
+// so that the round's random sequence is the same as if nobody had paused.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "input/input_device.h"
+#include "runtime/random.h"
 
 namespace {
 
@@ -16,12 +24,89 @@ constexpr int kSfxConfirm = 98;
 constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
 constexpr int kLeaving = 10;
+constexpr float kHudSize = 1.5f;
+
+// The game keys the round reads, and the bit each is kept in.
+struct RoundKey {
+    int gameKey;
+    unsigned bit;
+};
+constexpr RoundKey kRoundKeys[] = {{0, kReplayUp},     {3, kReplayLeft},   {5, kReplayRight},  {8, kReplayDown},
+                                   {10, kReplayGrip},  {11, kReplayJump1}, {12, kReplayJump2}, {13, kReplayOther},
+                                   {14, kReplayOther}, {15, kReplayOther}, {99, kReplayOther}};
 
 const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th"};
 
 }  // namespace
 
+bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }
+
+unsigned c_MyApp::p_LiveRoundKeys() {
+    unsigned keys = 0;
+    for (const RoundKey& key : kRoundKeys) {
+        if (p_PlayKey(key.gameKey)) keys |= key.bit;
+    }
+    return keys;
+}
+
+bool c_MyApp::p_RoundKey(int key) {
+    for (const RoundKey& entry : kRoundKeys) {
+        if (entry.gameKey == key) return (m_roundKeys & entry.bit) != 0;
+    }
+    return false;
+}
+
+void c_MyApp::p_Award(int points) {
+    if (p_LivePlay()) m_score += points;
+}
+
+void c_MyApp::p_DrawFrozenRound() {
+    p_ResetDraw();
+    m_drawCount = 0;
+    const float stepX = m_camStepX, stepY = m_camStepY;
+    m_camStepX = m_camStepY = 0;
+    std::swap(kp_random_Seed, m_pauseSeed);
+    p_AddSnow();
+    std::swap(kp_random_Seed, m_pauseSeed);
+    m_camStepX = stepX;
+    m_camStepY = stepY;
+    const int room = (kDrawListFloats - kDrawRecordFloats - m_drawCount) / kDrawRecordFloats * kDrawRecordFloats;
+    const int count = std::min(static_cast<int>(m_frozenWorld.size()), std::max(room, 0));
+    std::copy(m_frozenWorld.begin(), m_frozenWorld.begin() + count, m_drawList.Data() + m_drawCount);
+    m_drawCount += count;
+}
+
+// The pause key opens the panel when pressed, not while held from before,
+// and before the round's update: the update it is pressed in stands still too.
+void c_MyApp::p_TakePauseKey() {
+    const bool pauseDown = p_PlayKey(kKeyPause);
+    const bool pressed = pauseDown && !m_pauseKeyHeld;
+    m_pauseKeyHeld = pauseDown;
+    if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
+    m_keyLatch = 1;
+    m_pauseShown = 1;
+    m_pauseDir = 1;
+    m_pauseSel = 0;
+    p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+}
+
 int c_MyApp::p_Game() {
+    if (!m_simulating) p_TakePauseKey();
+    if (p_RoundFrozen()) {
+        // Keys held as the panel goes belong to it: the round takes them once released.
+        m_staleKeys = p_LiveRoundKeys();
+        p_DrawFrozenRound();
+        return 0;
+    }
+    if (m_watching) {
+        m_roundKeys = p_WatchedKeys();
+    } else {
+        const unsigned live = p_LiveRoundKeys();
+        m_staleKeys &= live;
+        m_roundKeys = live & ~m_staleKeys;
+    }
+    if (m_roundKeys == 0) m_turnLatch = 0;
+
     p_SkyDrift();
     p_ResetDraw();
     m_drawCount = 0;
@@ -38,12 +123,15 @@ int c_MyApp::p_Game() {
     m_worldHeight = m_mapHeight * 16 * 2;
 
     p_AddSnow();
+    const int worldStart = m_drawCount;
     p_Backdrop();
 
+    const int stateBefore = m_playerState;
     p_Player();
     p_Background();
     p_Objects();
-    if (m_settings.Get(3) == 0) p_TutorialStuff();
+    p_NoteRoundUpdate(stateBefore);
+    if (m_settings.Get(3) == 0 && !m_simulating) p_TutorialStuff();
 
     if (m_playerState == kLeaving) {
         m_animCounter = 64;
@@ -55,9 +143,14 @@ int c_MyApp::p_Game() {
             m_stateTimer = 0;
             m_playerState = 0;
             m_level += 1;
+            if (m_watching) {
+                p_EndWatch();
+                return 0;
+            }
             if (m_level <= kLastLevel) {
-                p_GetLevel(m_level);
+                p_BeginLevel(m_level);
             } else {
+                p_KeepGameRecord();
                 m_screen = kScreenEnding;
                 m_endingTimer = kEndingTimer;
                 m_keyLatch = 1;
@@ -71,18 +164,59 @@ int c_MyApp::p_Game() {
     p_SetRot(0);
     int shown = std::min(m_level, kLastLevel);
     p_Text(kp_Glimmer_jscrw - 8, 20, String(" Level ") + String(shown) + String("/15"), 2.0f, 1.0f);
+    p_DrawRunHud();
+    if (!m_simulating) m_frozenWorld.assign(m_drawList.Data() + worldStart, m_drawList.Data() + m_drawCount);
     return 0;
+}
+
+// Time text of a number of updates, and a signed difference in the same form.
+static String TimeText(int updates) { return String(kp_replay_TimeText(updates).c_str()); }
+static String DifferenceText(int updates) {
+    return String(updates < 0 ? "-" : "+") + TimeText(updates < 0 ? -updates : updates);
+}
+
+void c_MyApp::p_DrawRunHud() {
+    const float w = kp_Glimmer_jscrw;
+    p_ResetDraw();
+    p_SetSize(kHudSize);
+    if (m_watching) {
+        p_SetCol(255, 230, 120, 0.9f);
+        p_Text(w / 2, 20, String(" Replay  Level ") + String(m_watched.level) + String("  ") + TimeText(m_levelUpdates),
+               1.0f, 1.0f);
+        p_SetSize(1.0f);
+        p_Text(w / 2, 40, String(" any key stops it"), 1.0f, 1.0f);
+        p_ResetDraw();
+        return;
+    }
+    p_SetCol(100, 255, 100, 0.8f);
+    p_Text(w - 8, 44, String(" Score ") + String(m_score), 2.0f, 1.0f);
+    if (m_records.timerShown) {
+        // The level time, and how it stands against the personal best: ahead (green) or behind (red).
+        p_SetCol(255, 255, 255, 0.9f);
+        p_Text(w / 2, 20, String(" ") + TimeText(m_levelUpdates), 1.0f, 1.0f);
+        const int best = m_level >= 1 && m_level <= kRecordLevels ? m_records.levels[m_level - 1].bestUpdates : 0;
+        if (best > 0) {
+            const int difference = m_levelUpdates - best;
+            if (difference <= 0) p_SetCol(120, 255, 120, 0.9f); else p_SetCol(255, 110, 110, 0.9f);
+            p_SetSize(1.0f);
+            p_Text(w / 2, 40, String(" ") + DifferenceText(difference), 1.0f, 1.0f);
+        }
+    }
+    p_ResetDraw();
 }
 
 int c_MyApp::p_InGame() {
     p_ResetDraw();
     m_menuSlide = -32;
-    if (p_PlayKey(kKeyPause) && m_pauseShown == 0 && m_keyLatch == 0) {
-        m_keyLatch = 1;
-        m_pauseShown = 1;
-        m_pauseDir = 1;
-        m_pauseSel = 0;
-        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+    if (m_watching) {
+        // Any key or click stops a replay being watched.
+        for (int key = 1; key < KEY_CLOSE; ++key) {
+            if (kp_input_KeyHit(key) > 0) {
+                p_EndWatch();
+                break;
+            }
+        }
+        return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
     if (p_Button97(16, 16, 2) != 0 && m_pauseShown == 0) {
@@ -144,7 +278,8 @@ String c_MyApp::p_MyNth() {
     for (int i = 0; i < 10; ++i) {
         int at = base + i;
         if (at < 0 || at >= m_hiScores.Length()) break;
-        if (m_score >= m_hiScores.Get(at)) {
+        // The rank the table gives the score: above every entry it beats, none for a tie.
+        if (m_score > m_hiScores.Get(at)) {
             m_rank = i + 1;
             return String(kRankTexts[i]);
         }

@@ -117,9 +117,9 @@ int c_MyApp::p_LoadGame() {
     m_quitGame = 0;
     m_gameOverTimer = 0;
     m_screen = kScreenPlaying;
-    m_level = 1;
     m_mapWidth = kLevelSide;
     m_mapHeight = kLevelSide;
-    p_GetLevel(1);
+    m_gameUpdates = 0;
+    p_BeginLevel(1);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Level objects: the map pass's tile logic (trees, the exit, launchers,
 // plungers) and the movers that launchers fire.
 #include <cmath>
+#include <cstdlib>
 
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
@@ -27,6 +28,13 @@ inline int wrap(int v, int size) {
     int r = v % size;
     return r < 0 ? r + size : r;
 }
+
+// From b to a on a ring of `size`, the short way round: -size/2 .. size/2 - 1.
+inline int ring_distance(int a, int b, int size) { return wrap(a - b + size / 2, size) - size / 2; }
+
+constexpr int kTilePixels = 16;
+constexpr int kHitHalfWidth = 12;    // tile pixels: a mover and the hero closer than this collide
+constexpr int kHitHalfHeight = 8;
 
 }  // namespace
 
@@ -114,8 +122,9 @@ int c_MyApp::p_Objects() {
         p_GetMatrix(rec[1], rec[2], 1);
 
         const int type = rec[0];
-        if (type == kTileMoverRight) rec[3] += kMoverStep;
-        if (type == kTileMoverLeft) rec[3] -= kMoverStep;
+        // The hit test below takes the position before this update's step, as the drawing does.
+        const int moved = type == kTileMoverRight ? kMoverStep : type == kTileMoverLeft ? -kMoverStep : 0;
+        rec[3] += moved;
         const int frame = (type == kTileLauncherRight || type == kTileMoverRight) ? kMoverFrameRight : kMoverFrameLeft;
 
         if (type == kTileMoverRight || type == kTileMoverLeft) {
@@ -125,8 +134,14 @@ int c_MyApp::p_Objects() {
                 rec[0] = 0;
                 if (p > 0) p_PlaySFX(kSfxHazardBreak, 1.0f, p / 160.0f, 0);
             }
-            if (std::fabs(x - m_playerScreenX) < 12 * z && std::fabs(y - m_playerScreenY) < 8 * z &&
-                m_playerState != 9 && m_playerState != 10) {
+            // Measured on the map, not on the screen: where the camera happens
+            // to be (it follows the window's size) never decides a hit.
+            const int dx = ring_distance(kTilePixels * rec[1] + rec[3] - moved, m_heroHitX,
+                                         kTilePixels * m_mapWidth);
+            const int dy = ring_distance(kTilePixels * rec[2] + rec[4], m_heroHitY,
+                                         kTilePixels * m_mapHeight);
+            if (std::abs(dx) < kHitHalfWidth && std::abs(dy) < kHitHalfHeight && m_playerState != 9 &&
+                m_playerState != 10) {
                 m_playerState = 9;
                 m_stateTimer = 120;
                 p_PlaySFX(kSfxDeath, 1.0f, 1.0f, 0);

@@ -48,6 +48,11 @@ constexpr int kDeathUpdates = 120;
 constexpr int kExitUpdates = 120;
 constexpr int kPlungerTime = 480;
 constexpr int kJumpAnimStart = 192;  // frame 48
+// Points (rules in docs/records.md).
+constexpr int kScoreTree = 100;
+constexpr int kScorePickup = 50;
+constexpr int kScoreBonus = 250;
+
 constexpr float kDropInStep = 16.0f;
 constexpr float kDropInSound = -480.0f;
 
@@ -63,7 +68,7 @@ int c_MyApp::p_Player() {
     m_gripButton = 10;
     m_jumpLeftButton = 11;
     m_jumpRightButton = 12;
-    const bool grip = p_PlayKey(m_gripButton);
+    const bool grip = p_RoundKey(m_gripButton);
 
     // What lies under the hero.
     if (n5 == kTileExit) {
@@ -75,9 +80,11 @@ int c_MyApp::p_Player() {
     } else if (n5 == kTileBonus || n5 == kTileCountedPickup) {
         p_PutBlock(m_playerX, m_playerY, kTileEmpty, 0, 0, 0);
         p_PlaySFX(kSfxPickup, 1.0f, 1.0f, 0);
+        p_Award(n5 == kTileBonus ? kScoreBonus : kScorePickup);
     } else if (n5 == kTileTreeUnlit) {
         p_PutBlock(m_playerX, m_playerY, kTileTreeLit, 0, 0, 0);
         p_PlaySFX(kSfxPickup, 1.0f, 1.0f, 0);
+        p_Award(kScoreTree);
     } else if (p_isDeath(n5)) {
         if (m_playerState == kStand) {
             m_playerState = kDying;
@@ -118,23 +125,23 @@ int c_MyApp::p_Player() {
     m_canJumpRight = !p_isSolid(n2) && !p_isSolid(n3);
 
     // Climbing.
-    if (p_PlayKey(kKeyUp) && m_canClimbUp && m_playerState == kStand) {
+    if (p_RoundKey(kKeyUp) && m_canClimbUp && m_playerState == kStand) {
         m_playerState = kClimbUp;
-        m_keyLatch = 0;
+        m_turnLatch = 0;
     }
-    if (p_PlayKey(kKeyDown) && m_canClimbDown && m_playerState == kStand) {
+    if (p_RoundKey(kKeyDown) && m_canClimbDown && m_playerState == kStand) {
         m_playerState = kClimbDown;
-        m_keyLatch = 0;
+        m_turnLatch = 0;
     }
 
     // Jumping: two buttons jump left and right; with the one-button scheme
     // either button jumps right if right is held, else left if left is held,
     // else the way the hero faces.
-    const bool j1 = p_PlayKey(m_jumpLeftButton);
-    const bool j2 = p_PlayKey(m_jumpRightButton);
+    const bool j1 = p_RoundKey(m_jumpLeftButton);
+    const bool j2 = p_RoundKey(m_jumpRightButton);
     if (!j1 && !j2) m_jumpLatch = 0;
-    const bool left = p_PlayKey(kKeyLeft);
-    const bool right = p_PlayKey(kKeyRight);
+    const bool left = p_RoundKey(kKeyLeft);
+    const bool right = p_RoundKey(kKeyRight);
     const bool oneButton = m_settings.Get(1) == 1;
     auto startJump = [&]() {
         m_jumpLatch = 1;
@@ -169,28 +176,31 @@ int c_MyApp::p_Player() {
 
     // Turning round and walking.
     const bool canTurn = !heldOnHandle;
-    if (left && m_keyLatch == 0 && m_facing == 1 && m_playerState == kStand && canTurn) {
+    if (left && m_turnLatch == 0 && m_facing == 1 && m_playerState == kStand && canTurn) {
         m_playerState = kTurn;
-        m_keyLatch = kTurnPause;
+        m_turnLatch = kTurnPause;
         m_facing = -1;
     }
-    if (right && m_keyLatch == 0 && m_facing == -1 && m_playerState == kStand && canTurn) {
+    if (right && m_turnLatch == 0 && m_facing == -1 && m_playerState == kStand && canTurn) {
         m_playerState = kTurn;
-        m_keyLatch = kTurnPause;
+        m_turnLatch = kTurnPause;
         m_facing = 1;
     }
     if (left && m_canWalkLeft && m_playerState == kStand) {
         m_facing = -1;
         m_playerState = kWalk;
-        m_keyLatch = 0;
+        m_turnLatch = 0;
     }
     if (right && m_canWalkRight && m_playerState == kStand) {
         m_facing = 1;
         m_playerState = kWalk;
-        m_keyLatch = 0;
+        m_turnLatch = 0;
     }
 
-    // Screen position (a floating-point remainder keeps the dividend's sign).
+    // Screen position (a floating-point remainder keeps the dividend's sign),
+    // and the same point on the map, where movers test their hits.
+    m_heroHitX = kTilePixels * m_playerX + m_playerSubX;
+    m_heroHitY = kTilePixels * m_playerY + m_playerSubY;
     const float z = m_zoom;
     m_playerScreenX = std::fmod(kTilePixels * z * m_playerX + z * m_playerSubX - m_camX, static_cast<float>(m_worldWidth));
     if (m_playerScreenX < -128) m_playerScreenX += m_worldWidth;
@@ -285,12 +295,12 @@ int c_MyApp::p_Player() {
         break;
     case kTurn:
         if (!(p_isGripable(n5) && !grip)) standingPose();
-        if (m_keyLatch > 0) {
-            m_keyLatch -= m_speed;
-            if (m_keyLatch > 0) return 0;
+        if (m_turnLatch > 0) {
+            m_turnLatch -= m_speed;
+            if (m_turnLatch > 0) return 0;
         }
         m_playerState = kStand;
-        m_keyLatch = 0;
+        m_turnLatch = 0;
         break;
     case kJump1:
         m_animCounter += m_speed;

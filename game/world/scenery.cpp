@@ -154,6 +154,7 @@ void c_MyApp::p_DrawExitStar(float x, float y) {
 }
 
 void c_MyApp::p_DrawHero() {
+    p_DrawGhost();
     const float z = m_zoom;
     float a = 1, b = 1;
     if (m_playerState == 10 && m_stateTimer < 13) b = std::max((m_stateTimer - 12) / 12.0f + 1, 0.05f);

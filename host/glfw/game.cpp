@@ -174,6 +174,7 @@ void KpGlfwGame::EndWithoutWindow() {
 // The old window is gone before the new one is made, so a mode that cannot be
 // had falls back to a window of the size the player had.
 void KpGlfwGame::ToggleFullscreen() {
+    remadeAt_ = Now();
     const int colour = kColourBits;
     if (!fullscreen_) {
         GLFWmonitor* monitor = glfwGetPrimaryMonitor();

@@ -69,6 +69,7 @@ private:
     bool WindowOpen() override;
     bool WindowIconified() override;
     bool WindowFocused() override;
+    double WindowRemadeAt() override { return remadeAt_; }
 
     void ReleaseHeldKeys();
     // No window could be made: the program ends as a failed start does.
@@ -79,6 +80,7 @@ private:
     bool fullscreenToggleRequested_ = false;
     int windowedWidth_ = kWindowWidth;    // size to return to when leaving fullscreen
     int windowedHeight_ = kWindowHeight;
+    double remadeAt_ = -kRefocusGrace;    // when F11 last made the window again
 };
 
 // The concrete host class created by main.

@@ -3,6 +3,7 @@
 // process that left a temporary file still runs.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,6 +45,8 @@ bool kp_file_Replace(const std::string& from, const std::string& to) {
 }
 
 bool kp_file_Remove(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool kp_file_MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST; }
 
 std::vector<std::string> kp_file_List(const std::string& folder) {
     std::vector<std::string> names;

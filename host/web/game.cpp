@@ -77,20 +77,47 @@ void KpWebGame::SetContextLost(bool lost) {
 
 int KpWebGame::Millisecs() { return static_cast<int>(emscripten_get_now()); }
 
-int KpWebGame::SaveState(const String& state) {
-    const int result = kp_state_Save(kStateFile, state);
-    // The file system lives in memory: the page keeps the file in IndexedDB
-    // and tells the player when it cannot (storeSavedFile), or when not even
-    // the file could be written.
+namespace {
+
+// The file system lives in memory: the page keeps a saved file in IndexedDB
+// and tells the player when it cannot (storeSavedFile), or when not even the
+// file could be written.
+int KeepInPage(int result, const std::string& path) {
     if (result == kStateSaved) {
-        EM_ASM({ if (Module.storeSavedFile) Module.storeSavedFile(UTF8ToString($0)); }, kStateFile);
+        EM_ASM({ if (Module.storeSavedFile) Module.storeSavedFile(UTF8ToString($0)); }, path.c_str());
     } else {
         EM_ASM({ if (Module.saveFailed) Module.saveFailed('the save file could not be written'); });
     }
     return result;
 }
 
-String KpWebGame::LoadState() { return LoadString(String(kStateFile)); }
+}  // namespace
+
+int KpWebGame::SaveState(const String& state) { return KeepInPage(kp_state_Save(kStateFile, state), kStateFile); }
+
+int KpWebGame::SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes) {
+    const int result = KpGame::SaveBesideState(name, bytes);
+    // The page keeps its files by name in one store: those of sub-folders
+    // (the replays, also held in the records) live as long as the page.
+    return name.find('/') == std::string::npos ? KeepInPage(result, BesideStatePath(name)) : result;
+}
+
+void KpWebGame::OfferDownload(const std::string& name, const std::vector<unsigned char>& bytes) {
+    EM_ASM({ if (Module.offerDownload) Module.offerDownload(UTF8ToString($0), HEAPU8.slice($1, $1 + $2)); },
+           name.c_str(), bytes.data(), bytes.size());
+}
+
+void KpWebGame::OfferLink(const std::string& fragment) {
+    EM_ASM({ if (Module.offerLink) Module.offerLink(UTF8ToString($0)); }, fragment.c_str());
+}
+
+std::string KpWebGame::StartFragment() {
+    const int length = EM_ASM_INT({ return lengthBytesUTF8(location.hash); });
+    std::string hash(static_cast<size_t>(length) + 1, '\0');
+    EM_ASM({ stringToUTF8(location.hash, $0, $1); }, hash.data(), length + 1);
+    hash.resize(static_cast<size_t>(length));
+    return hash.empty() ? hash : hash.substr(1);
+}
 
 bool KpWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                              Array<bool> buttons) {

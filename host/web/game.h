@@ -29,7 +29,14 @@ public:
     // Writes the state file, then has the page keep it in IndexedDB (pre.js),
     // which reports the save once it is stored and shows any failure on the page.
     int SaveState(const String& state) override;
-    String LoadState() override;
+    std::string StateFilePath() override { return kStateFile; }
+    // Files beside the save directly in its folder (the records) are kept in IndexedDB too.
+    int SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes) override;
+    // A replay as a downloaded file, or as a link in the address bar (replays.js).
+    bool OffersFiles() override { return true; }
+    void OfferDownload(const std::string& name, const std::vector<unsigned char>& bytes) override;
+    void OfferLink(const std::string& fragment) override;
+    std::string StartFragment() override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
     void SetMouseVisible(bool visible) override;
     void WindowSize(int* width, int* height) override;

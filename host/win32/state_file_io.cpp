@@ -62,6 +62,11 @@ bool kp_file_Remove(const std::string& path) {
     return Widen(path, &name) && DeleteFileW(name.c_str()) != 0;
 }
 
+bool kp_file_MakeFolder(const std::string& path) {
+    std::wstring name;
+    return Widen(path, &name) && (CreateDirectoryW(name.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
 std::vector<std::string> kp_file_List(const std::string& folder) {
     std::vector<std::string> names;
     std::wstring pattern;

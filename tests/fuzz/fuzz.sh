@@ -5,12 +5,12 @@
 # left as WORK/<target>/crash-*; once mended, keep it in the target's corpus.
 #
 #   tests/fuzz/fuzz.sh [seconds per target, default 30] [work folder] [target...]
-#   targets: image wav ogg string state level (default: all)
+#   targets: image wav ogg replay string state level (default: all)
 set -uo pipefail
 seconds=${1:-30}
 work=${2:-${TMPDIR:-/tmp}/glimmer-fuzz}
 shift $(($# < 2 ? $# : 2))
-targets=${*:-image wav ogg string state level}
+targets=${*:-image wav ogg replay string state level}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 command -v clang++-14 >/dev/null || { echo "fuzz: clang++-14 is missing"; exit 1; }
 mkdir -p "$work/bin"
@@ -26,6 +26,8 @@ build_loader() {
     local name=$1 sources
     case $name in
         image) sources=("$root/tests/graphics/fuzz_image.cpp" "$root/graphics/image_data.cpp" -lz) ;;
+        replay) sources=("$root/tests/fuzz/replay_fuzzer.cpp" "$root/game/world/replay_file.cpp"
+                         "$root/game/shell/records_file.cpp") ;;
         *) sources=("$root/tests/audio/fuzz/${name}_fuzzer.cpp" "$root/audio/audio_data.cpp" "$root/audio/vorbis_decode.cpp"
                     $(ls "$root"/runtime/*.cpp | grep -v _win32) $(pkg-config --libs vorbisfile)) ;;
     esac
@@ -82,10 +84,11 @@ PY
 status=0
 for name in $targets; do
     case $name in
-        image | wav | ogg) build=build_loader leaks=1 kept=$root/tests/audio/corpus ;;
+        image | wav | ogg | replay) build=build_loader leaks=1 kept=$root/tests/audio/corpus ;;
         *) build=build_game leaks=0 kept=$root/tests/fuzz/corpus/$name ;;
     esac
     [ "$name" = image ] && kept=$root/tests/graphics/corpus
+    [ "$name" = replay ] && kept=$root/tests/fuzz/corpus/replay
     mkdir -p "$work/$name/corpus"
     if $build "$name" && seed "$name" &&
         (cd "$work/$name" && "$work/bin/$name" corpus seeds "$kept" -max_total_time="$seconds" -timeout=20 -max_len=65536 \

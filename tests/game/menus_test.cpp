@@ -38,6 +38,7 @@ TestGame& OnTheMenu() {
 TestGame& InAGame(int facing = 1, int scheme = 1) {
     TestGame& game = OnTheMenu();
     game.app().p_LoadGame();
+    game.app().m_pauseY = -64;  // the panel above the screen, as at start
     game.app().m_dropIn = 0;
     game.app().m_facing = facing;
     game.app().m_settings[kSchemeSetting] = scheme;

@@ -1,9 +1,11 @@
 // The whole game played from the menu with the solver's scripts (committed
 // in tests/game/solutions/, named by GLIMMER_SOLUTIONS): a new game started
 // with the keyboard, levels 1 to 15 in order through their exit sequences,
-// the Christmas ending and back to the menu, where the game saves; the
-// tutorial of levels 2 and 3 passes every step. GLIMMER_REPLAY_LEVELS=N quits
-// through the pause panel after level N (the collector stress slice).
+// the Christmas ending and back to the menu, where the game saves its score;
+// the tutorial of levels 2 and 3 passes every step; every level's run is
+// kept as a replay of its script, with its time, and verifies.
+// GLIMMER_REPLAY_LEVELS=N quits through the pause panel after level N (the
+// collector stress slice).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -46,11 +48,12 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
     game.PressKey(kKeyZ);
     ASSERT_EQ(app.m_screen, kScreenPlaying) << "the action key on the menu starts a game";
     std::vector<std::vector<int>> tutorial(kLastLevel + 1);
+    std::vector<InputScript> scripts(kLastLevel + 1);
     for (int level = 1; level <= lastLevel; ++level) {
         ASSERT_EQ(app.m_level, level);
         char name[32];
         std::snprintf(name, sizeof name, "/level%02d.keys", level);
-        InputScript script;
+        InputScript& script = scripts[level];
         std::string error;
         ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
         game.Play(script, [&] {
@@ -73,16 +76,39 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
         game.Step();  // the ending waits for a fresh press
         game.PressKey(kKeyZ);
     }
-    // Back on the menu the game saves: the run in the tables (this game scores
-    // nothing), no badge.
+    // Back on the menu the game saves: its score first in the first table, no badge.
+    const int score = app.m_score;
     for (int i = 0; i < kExitSequenceLimit && app.m_screen != kScreenMenu; ++i) game.Step();
     ASSERT_EQ(app.m_screen, kScreenMenu);
     std::vector<std::string> fields;
     std::istringstream saved(ReadFile(game.stateFile()));
     for (std::string field; std::getline(saved, field, '|');) fields.push_back(field);
     ASSERT_EQ(fields.size(), 98u);
-    EXPECT_EQ(std::vector<std::string>(fields.begin() + 26, fields.begin() + 56), std::vector<std::string>(30, "0"))
-        << "badge words, the first table and the checksums";
+    EXPECT_GT(score, 0);
+    EXPECT_EQ(std::vector<std::string>(fields.begin() + 26, fields.begin() + 37),
+              std::vector<std::string>({"0", "0", "0", "0", "0", "0", "0", "0", "0", std::to_string(score), std::to_string(score)}))
+        << "badge words, then the first table's best and last";
+
+    // Each level's best run is its script up to the exit, with its time; it
+    // is kept in the records and in the replays folder, and verifies.
+    for (int level = 1; level <= lastLevel; ++level) {
+        const LevelRecord& record = app.m_records.levels[level - 1];
+        EXPECT_EQ(record.bestUpdates, scripts[level].Updates()) << "level " << level << "'s time";
+        EXPECT_EQ(record.fewestDeaths, 0) << "level " << level;
+        Replay replay;
+        ASSERT_TRUE(kp_replay_Decode(record.replay.data(), record.replay.size(), &replay, nullptr)) << level;
+        InputScript keys;
+        for (const ReplayRun& run : replay.runs) keys.Append(run.keys, run.updates);
+        EXPECT_EQ(keys.ToText(), scripts[level].ToText()) << "level " << level << "'s replay holds its script";
+        char name[48];
+        std::snprintf(name, sizeof name, "replays/level%02d.glimmer-replay", level);
+        const std::string file = ReadFile(game.host().BesideStatePath(name));
+        EXPECT_EQ(file, std::string(record.replay.begin(), record.replay.end())) << name;
+        bool valid = false;
+        const String line = app.p_CheckReplay(record.replay, &replay, &valid);
+        EXPECT_TRUE(valid) << "level " << level << ": " << line.ToUtf8();
+    }
+    EXPECT_EQ(app.m_records.bestGameUpdates, lastLevel == kLastLevel ? app.m_gameUpdates : 0) << "the whole game's time";
 }
 
 }  // namespace

@@ -217,9 +217,9 @@ TEST_F(SaveData, ScoresEnterTheTablesBelowEqualEntriesAndAreSaved) {
         std::vector<int> after;
     } cases[] = {
         {tens, 55, 6, {100, 90, 80, 70, 60, 55, 50, 40, 30, 20}},
-        {tens, 100, 1, {100, 100, 90, 80, 70, 60, 50, 40, 30, 20}},
+        {tens, 100, 2, {100, 100, 90, 80, 70, 60, 50, 40, 30, 20}},
         {tens, 5, 0, tens},
-        {std::vector<int>(10, 0), 0, 1, std::vector<int>(10, 0)},
+        {std::vector<int>(10, 0), 0, 0, std::vector<int>(10, 0)},   // no "New Highscore" for a score of 0
     };
     for (const auto& c : cases) {
         app.m_gameType = 1;

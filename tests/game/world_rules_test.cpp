@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/world/tiles.h"
+#include "runtime/random.h"
 #include "tests/testhost/test_game.h"
 #include "tools/solver/input_script.h"
 
@@ -245,3 +246,70 @@ TEST_F(WorldRules, Objects) {
 }
 
 }  // namespace
+
+// The pause panel holds the round still, opened by the pause key or by a
+// focus loss: only the snow, the panel and the picture go on. Keys pressed in
+// the panel never reach the hero, not even a key still held once it closes.
+TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
+    constexpr int kEscape = 27, kLeft = 37, kRight = 39, kUp = 38;
+    using Probe = std::function<std::vector<float>(c_MyApp&)>;
+    const auto cell = [](c_MyApp& a, int col, int row) { return a.m_map.Get(a.p_CellIndex(kOriginX + col, kOriginY + row) + 9); };
+    // A shot in flight, its launcher counting, a plunger running, the hero walking; or leaving while dropping in.
+    const Rule running = {"", kPlungerRange, "", "", 2, 1, Timers({{1, 3, 100}, {5, 0, 400}})};
+    const Rule leaving = {"", kFlat, "", "", 2, 1, [](c_MyApp& a) {
+                              a.m_playerState = 10;
+                              a.m_stateTimer = 100;
+                              a.m_dropIn = -400;
+                          }};
+    const struct {
+        const char* what;
+        const Rule& scene;
+        bool moves;
+        Probe probe;
+    } rows[] = {
+        {"the hero", running, false, [](c_MyApp& a) -> std::vector<float> { return {float(a.m_playerX), float(a.m_playerSubX), float(a.m_playerState), float(a.m_facing)}; }},
+        {"a launcher's phase", running, false, [&](c_MyApp& a) -> std::vector<float> { return {float(cell(a, 1, 3))}; }},
+        {"the shot", running, false, [](c_MyApp& a) -> std::vector<float> { return {float(a.m_movers.Get(2500)), float(a.m_movers.Get(2501)), float(a.m_movers.Get(2503))}; }},
+        {"the plunger's window", running, false, [&](c_MyApp& a) -> std::vector<float> { return {float(cell(a, 5, 0))}; }},
+        {"the level's time", running, false, [](c_MyApp& a) -> std::vector<float> { return {float(a.m_levelUpdates)}; }},
+        {"the round's random draws", running, false, [](c_MyApp&) -> std::vector<float> { return {float(kp_random_Seed)}; }},
+        {"the camera", running, false, [](c_MyApp& a) -> std::vector<float> { return {a.m_camX, a.m_camY}; }},
+        {"the exit sequence and the drop-in", leaving, false, [](c_MyApp& a) -> std::vector<float> { return {float(a.m_stateTimer), a.m_dropIn}; }},
+        {"the snow", running, true, [](c_MyApp& a) -> std::vector<float> { return {a.m_snow.Get(1), a.m_snow.Get(2)}; }},
+        {"the panel's selection", running, true, [](c_MyApp& a) -> std::vector<float> { return {float(a.m_pauseSel)}; }},
+    };
+    for (bool focusLoss : {false, true}) {
+        for (const auto& row : rows) {
+            const std::string what = std::string(row.what) + (focusLoss ? " (a focus loss)" : " (the pause key)");
+            BuildMap(row.scene);
+            game.host().KeyDown(kRight);
+            game.Step(28);
+            if (focusLoss) {
+                game.host().Suspend();
+                game.host().Resume();
+            } else {
+                game.host().KeyDown(kEscape);
+                game.Step();
+                game.host().KeyUp(kEscape);
+            }
+            game.host().KeyUp(kRight);
+            game.Step();
+            const std::vector<float> before = row.probe(app);
+            for (int key : {kLeft, kUp}) game.host().KeyDown(key);  // the panel's selection keys, held
+            game.Step(60);
+            EXPECT_EQ(app.m_pauseShown, 1) << what;
+            EXPECT_EQ(row.probe(app) != before, row.moves) << what << (row.moves ? " moves on" : " stands still");
+            EXPECT_FALSE(game.Records(3.0f).empty()) << what << ": the level is still drawn";
+            game.host().KeyUp(kUp);
+            game.Click(320.0f, static_cast<float>(app.m_pauseY));  // resume, left still held
+            for (int i = 0; i < 20 && app.m_pauseShown == 1; ++i) game.Step();
+            ASSERT_EQ(app.m_pauseShown, 0) << what << ": resumed";
+            game.Step(20);
+            EXPECT_EQ(app.m_facing, 1) << what << ": left, held since the panel, does not turn the hero";
+            game.host().KeyUp(kLeft);
+            game.Step();
+            game.PressKey(kLeft);
+            EXPECT_EQ(app.m_facing, -1) << what << ": pressed again, it does";
+        }
+    }
+}

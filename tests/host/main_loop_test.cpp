@@ -19,6 +19,7 @@ class FakeWindow : public KpGameDelegate, public KpLoopPlatform {  // the collec
 public:
     double now = 0;
     bool open = true, iconified = false, focused = true;
+    double remadeAt = -kRefocusGrace;
     double updateCost = 0;
     int updates = 0;
     int zeroRateAtUpdate = 0;  // the update that sets the rate to 0 (0: none)
@@ -32,6 +33,7 @@ public:
     bool WindowOpen() override { return open; }
     bool WindowIconified() override { return iconified; }
     bool WindowFocused() override { return focused; }
+    double WindowRemadeAt() override { return remadeAt; }
     void StartGame() override {}
     void SuspendGame() override { Log("suspend"); }
     void ResumeGame() override { Log("resume"); }
@@ -62,7 +64,7 @@ public:
 // the update cost, run `passes` passes, then expect the log and, when
 // `next` >= 0, the time of the next update.
 struct Step { double now; bool focused, iconified; double cost; int passes; const char* log; double next; };
-struct Script { const char* name; int rate, zeroRateAtUpdate; std::vector<Step> steps; };
+struct Script { const char* name; int rate, zeroRateAtUpdate; std::vector<Step> steps; double remadeAt = -1; };
 
 const Script kScripts[] = {
     {"rate 0 renders once per batch of events", 0, 0, {{-1, true, false, 0, 3, "render wait render wait render wait", -1}}},
@@ -82,6 +84,9 @@ const Script kScripts[] = {
      {{-1, false, true, 0, 3, "suspend wait wait wait", -1}, {-1, true, false, 0, 1, "resume update render", -1}}},
     {"iconified after focus loss stops rendering", 60, 0,
      {{-1, false, false, 0, 1, "suspend render wait", -1}, {-1, false, true, 0, 2, "wait wait", -1}}},
+    {"a window just made again (F11) suspends only when still without the focus a second later", 60, 0,
+     {{0.99, false, false, 0, 1, "update update update update render", -1},
+      {1.0, false, false, 0, 1, "suspend render wait", -1}}, 0.0},
 };
 
 TEST(MainLoop, Schedules) {
@@ -90,6 +95,7 @@ TEST(MainLoop, Schedules) {
         FakeWindow* w = host.window;
         w->host = &host;
         w->zeroRateAtUpdate = script.zeroRateAtUpdate;
+        if (script.remadeAt >= 0) w->remadeAt = script.remadeAt;
         host.SetDelegate(w);
         host.StartGame();
         host.SetUpdateRate(script.rate);

@@ -27,18 +27,12 @@ constexpr int kSoundSlots = 100;
 // the process: the samples are never released into a later device, and the
 // framework may still point at a host. Never destroyed, so that leak checks
 // at exit still reach them.
-// Their state files are removed when the process ends.
 struct Graveyard {
     std::vector<c_MyApp*> apps;
     std::vector<KpHeadlessGame*> hosts;
-    std::vector<std::string> stateFiles;
 };
 Graveyard& Kept() {
     static auto* kept = new Graveyard();
-    static const int removal = std::atexit([] {
-        for (const std::string& file : Kept().stateFiles) std::remove(file.c_str());
-    });
-    (void)removal;
     return *kept;
 }
 
@@ -84,10 +78,6 @@ void BootProgram() {
 
 TestGame::TestGame(const TestGameOptions& options) {
     static int count = 0;
-    stateFile_ = (std::filesystem::temp_directory_path() /
-                  ("glimmer-test-" + std::to_string(getpid()) + "-" + std::to_string(count++))).string();
-    std::remove(stateFile_.c_str());
-    Kept().stateFiles.push_back(stateFile_);
     static TestGamepad unused;
     gamepad_ = &unused;
     if (options.host) {
@@ -100,7 +90,7 @@ TestGame::TestGame(const TestGameOptions& options) {
     Kept().hosts.push_back(host_);
     host_->SetWindowSize(options.width, options.height);
     host_->SetClockMillis(kStartClock);
-    host_->SetStateFile(stateFile_);
+    stateFile_ = host_->UsePrivateFolder("test" + std::to_string(count++)) + "/.zephyrstate";
     BootProgram();
     app_ = static_cast<c_MyApp*>(kp_app__app);
     Kept().apps.push_back(app_);
@@ -108,7 +98,10 @@ TestGame::TestGame(const TestGameOptions& options) {
     host_->Start();
 }
 
-TestGame::~TestGame() { std::remove(stateFile_.c_str()); }
+TestGame::~TestGame() {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(stateFile_).parent_path(), ignored);
+}
 
 // The newest application is the one the framework runs: a TestGame created
 // since makes the shared one stale, and it is booted again.

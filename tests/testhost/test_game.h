@@ -38,9 +38,10 @@ struct TestGameOptions {
 class TestGame {
 public:
     // Boots the program (the first time) or runs its initialisation again,
-    // creates the application and starts it; the clock starts at 1000 ms.
+    // creates the application and starts it, its state file alone in a new
+    // folder; the clock starts at 1000 ms.
     explicit TestGame(const TestGameOptions& options = {});
-    ~TestGame();  // removes the state file
+    ~TestGame();  // removes the state file's folder
     TestGame(const TestGame&) = delete;
     TestGame& operator=(const TestGame&) = delete;
 

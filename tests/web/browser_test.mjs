@@ -5,20 +5,23 @@
 // sound button at another canvas scale (CSS size x pixel ratio) turns sound
 // off and the setting survives a reload (the state file lives in IndexedDB);
 // real key presses start a game, a hidden page pauses it and saves, the save
-// counted only once IndexedDB holds it, and keys complete level 1 (the level
-// caption changes). On a phone (touch through the browser's own input
-// protocol, pixel ratio 3): taps on the menu, none lost or doubled nor seen as
-// mouse clicks, the first unlocking sound; the pause panel opened by a second
-// finger while the first holds the pad, closed by a tap; level 1 completed by
-// one finger held on the pad and slid from left to right; upright, the page
-// asks to be turned. Then the faults: a save the browser abandons (the page
-// says so, the game goes on, the next save is stored), the page in a
-// sandboxed frame with no storage at all (it plays, says so once, and no save
-// fails), and a shader that does not compile (the game stops with the
-// compiler's log). Prints "ok:"/"FAIL:" lines and a count; fails when
-// anything, the browser included, is missing.
+// counted only once IndexedDB holds it, and keys complete level 1, whose run
+// is kept in the records in IndexedDB. Replays: a link to it from the Records
+// screen, and one to the solver's run, play in a fresh page with the final
+// state the desktop's glimmer-replay finds, then the menu returns. On a phone
+// (touch through the browser's own input protocol, pixel ratio 3): taps on
+// the menu, none lost or doubled nor seen as mouse clicks, the first
+// unlocking sound; the pause panel opened by a second finger while the first
+// holds the pad, closed by a tap; level 1 completed by one finger held on the
+// pad and slid from left to right; upright, the page asks to be turned. Then
+// the faults: a save the browser abandons (the page says so, the game goes
+// on, the next save is stored), the page in a sandboxed frame with no storage
+// at all (it plays, says so once, and no save fails), and a shader that does
+// not compile (the game stops with the compiler's log). Prints "ok:"/"FAIL:"
+// lines and a count; fails when anything, the browser included, is missing.
 //
-// Usage: node browser_test.mjs <glimmer-web.zip>   (scripts/web.sh --zip makes it)
+// Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder>
+//   (scripts/web.sh --zip makes the zip; the desktop build's tool; tests/game/solutions)
 import { execFileSync } from 'child_process';
 import fs from 'fs';
 import os from 'os';
@@ -33,6 +36,8 @@ fs.mkdirSync(path.join(site, 'games'));
 execFileSync('unzip', ['-q', path.resolve(process.argv[2]), '-d', path.join(site, 'games', 'glimmer')]);
 fs.writeFileSync(path.join(site, 'framed.html'),
   '<iframe sandbox="allow-scripts" src="games/glimmer/" width="640" height="480" style="border:0"></iframe>');
+const replayTool = process.argv[3];
+const solutions = process.argv[4];
 let passed = 0;
 let failed = 0;
 function check(ok, what, detail = '') {
@@ -183,9 +188,7 @@ await page.mouse.click(30 * scale, 240 * scale, hold);
 await sleep(700);
 check(regionDifference(await shot(page), scaledMenu, soundButton, scale) > 2, 'a click on the scaled canvas turns sound on');
 
-// Level 1 by keys: the caption reads "Level 1/15"; walk left past the tree
-// to the wall, then right onto the exit star, and the caption changes.
-const caption = [590, 4, 40, 16];
+// A game started by keys.
 await page.setViewport({ width: 640, height: 480 });
 await reachMenu(null, 'back at 640 x 480');
 await page.keyboard.press('KeyZ', hold);
@@ -209,26 +212,77 @@ check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resum
 
 // The hidden page saved: the page counts a save only once IndexedDB has
 // committed it, and what it holds is the game's state (98 numbers and "|").
-const storedState = () => new Promise((resolve) => {
+const storedFile = (name) => new Promise((resolve) => {
   const request = indexedDB.open('glimmer');
   request.onerror = () => resolve('');
   request.onsuccess = () => {
-    const get = request.result.transaction(['files']).objectStore('files').get('.zephyrstate');
-    get.onsuccess = () => resolve(get.result ? new TextDecoder().decode(get.result) : '');
+    const get = request.result.transaction(['files']).objectStore('files').get(name);
+    get.onsuccess = () => resolve(get.result ? new TextDecoder('latin1').decode(get.result) : '');
     get.onerror = () => resolve('');
   };
 });
 check(await page.waitForFunction(() => Module.saves.stored > 0, { timeout: 10000 }).catch(() => null) !== null &&
-  /^(-?\d+\|){98}$/.test(await page.evaluate(storedState)), 'a hidden page saves: reported once IndexedDB holds the state');
-await sleep(500);
-const level1 = await shot(page);
+  /^(-?\d+\|){98}$/.test(await page.evaluate(storedFile, '.zephyrstate')),
+  'a hidden page saves: reported once IndexedDB holds the state');
+
+// Level 1 by keys: left past the tree to the wall, then right onto the exit
+// star. Reaching it keeps the run in the records, which IndexedDB holds as
+// it holds the save (the page's only word that the level is done: the
+// camera moving under the level caption changes its picture as well).
 await page.keyboard.down('ArrowLeft');
 await sleep(4000);
 await page.keyboard.up('ArrowLeft');
 await page.keyboard.down('ArrowRight');
-const level2 = await waitPicture((img) => regionDifference(img, level1, caption) > 10, 20000);
+const finished = await page.waitForFunction(() => Module.saves.stored > 1, { timeout: 20000 }).catch(() => null);
 await page.keyboard.up('ArrowRight');
-check(level2 !== null, 'level 1 completes by keys: the level caption changes');
+const recordsFile = await page.evaluate(storedFile, '.zephyrrecords');
+check(finished !== null && recordsFile.startsWith('GLRC'), 'level 1 completes by keys: its run is kept in IndexedDB',
+  JSON.stringify(recordsFile.slice(0, 4)));
+
+// From the Records screen (R on the menu) H puts a link to the run in the address.
+for (const key of ['Escape', 'ArrowUp', 'KeyZ']) {
+  await page.keyboard.press(key, hold);
+  await sleep(300);
+}
+check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 20000) !== null,
+  'the pause panel\'s quit leads back to the menu');
+await page.keyboard.press('KeyR', hold);
+await sleep(500);
+await page.keyboard.press('KeyH', hold);
+const linked = await page.waitForFunction(() => /^#replay=[A-Za-z0-9_-]+$/.test(location.hash), { timeout: 5000 })
+  .catch(() => null);
+check(linked !== null, 'H on the Records screen puts a link to the run in the address');
+
+// Links played in a fresh page: the game checks the run as glimmer-replay
+// does on the desktop, with the same line, then plays it and returns to the
+// menu. One link comes from the page, one from the solver's script of level 1.
+function nativeCheck(linkText) {
+  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-replay-')), 'run.glimmer-replay');
+  fs.writeFileSync(file, Buffer.from(linkText, 'base64url'));
+  const line = execFileSync(replayTool, ['verify', file], { encoding: 'utf8' }).trim();
+  return line.slice(file.length + 2);
+}
+const recorded = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-replay-')), 'level01.glimmer-replay');
+execFileSync(replayTool, ['record', '1', path.join(solutions, 'level01.keys'), recorded]);
+const solverLink = execFileSync(replayTool, ['link', recorded], { encoding: 'utf8' }).trim();
+const pageLink = linked ? new URL(page.url()).hash.slice('#replay='.length) : '';
+for (const [label, text] of [['the page\'s link', pageLink], ['the solver\'s run', solverLink]]) {
+  const viewer = await browser.newPage();
+  await viewer.setViewport({ width: 640, height: 480 });
+  const lines = [];
+  viewer.on('console', (m) => lines.push(m.text()));
+  await viewer.goto(`${home}#replay=${text}`);
+  let said = '';
+  for (const end = Date.now() + 60000; !said && Date.now() < end; await sleep(100)) {
+    said = lines.find((l) => l.startsWith('Replay: ')) || '';
+  }
+  const expected = `Replay: ${nativeCheck(text)}`;
+  check(said === expected && / completes the level in state [0-9a-f]{8}$/.test(said),
+    `${label} plays in the page with the desktop's final state`, `${said} | ${expected}`);
+  check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 60000, () => shot(viewer)) !== null,
+    `${label}: the menu follows the run`);
+  await viewer.close();
+}
 
 // On a phone held sideways: 844 x 390 CSS pixels at a pixel ratio of 3,
 // touched through the browser's input protocol. Places are in the game's

@@ -16,7 +16,8 @@ trap 'rm -rf "$work"' EXIT
 # Builds only: the packages and the driver come with the setup (scripts/web.sh --install-deps).
 GLIMMER_NO_INSTALL=1 bash "$root/scripts/web.sh" --zip >"$work/build.log" 2>&1 ||
   { tail -30 "$work/build.log"; exit 1; }
-node "$root/tests/web/browser_test.mjs" "$root/glimmer-web.zip"
+node "$root/tests/web/browser_test.mjs" "$root/glimmer-web.zip" "$(cd "$1" && pwd)/tools/replay/glimmer-replay" \
+  "$root/tests/game/solutions"
 
 # At most 1 % of the pixels of a frame may differ by more than 8 levels in a channel
 # (edges of scaled pictures may round to the neighbouring texel).

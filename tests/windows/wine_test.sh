@@ -4,7 +4,9 @@
 #   program    glimmer.exe from a folder with its data: the window, the loading
 #              screen, the menu pixel for pixel as the Linux build draws it,
 #              a setting saved on close and read back, level 1 played with
-#              held keys, the sound recorded, status 0 on a close request
+#              held keys and its run kept, the sound recorded, status 0 on a
+#              close request; replays the same on both systems (the run
+#              verifies on Linux, the solver's runs under Wine)
 #   installer  the installer run silently, the Start-menu shortcut's target
 #              started where the shortcut says, the uninstaller leaving only
 #              the save
@@ -16,6 +18,8 @@ case_name=$1
 out=$(realpath "$2")
 linux_game=$(realpath "$3")
 linux_data=$(realpath "$4")
+linux_replay=$(dirname "$linux_game")/tools/replay/glimmer-replay
+solutions=$(realpath "$(dirname "$0")/../game/solutions")
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 [ -x "$WINE" ] && [ -x "$WINESERVER" ] || rp_die "Wine (wine64) is not installed"
@@ -130,6 +134,20 @@ program_case() {
         sleep 0.25
     done
     rp_check "held keys complete level 1 (the caption turns to level 2)" [ -n "$level2" ]
+
+    # A replay is the same run on both systems: the one just kept verifies on
+    # Linux, and the solver's runs recorded on Linux verify under Wine with
+    # the same lines (the same final states).
+    rp_check "the run is kept beside the save" test -s "$dir/.zephyrrecords" -a -s "$dir/replays/level01.glimmer-replay"
+    rp_check "the run played on Windows verifies on Linux" "$linux_replay" verify "$dir/replays/level01.glimmer-replay"
+    for n in $(seq -w 1 15); do
+        "$linux_replay" record "$((10#$n))" "$solutions/level$n.keys" "$RP_WORK/level$n.glimmer-replay" >/dev/null
+    done
+    (cd "$RP_WORK" && "$linux_replay" verify level*.glimmer-replay >linux-verify.txt)
+    (cd "$RP_WORK" && WINEPATH="Z:$game" ALSOFT_DRIVERS=null "$WINE" "$out/tests/tools/replay/glimmer-replay.exe" \
+        verify level*.glimmer-replay | tr -d '\r' >wine-verify.txt)
+    rp_check "the solver's 15 runs verify on Linux" [ "$(grep -c ': completes the level in state' "$RP_WORK/linux-verify.txt")" = 15 ]
+    rp_check "and under Wine with the same lines" cmp "$RP_WORK/linux-verify.txt" "$RP_WORK/wine-verify.txt"
 
     rp_close 30
     rp_check "close request: status 0 (got $RP_STATUS)" [ "$RP_STATUS" = 0 ]

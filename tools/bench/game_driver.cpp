@@ -45,16 +45,13 @@ GameDriver::GameDriver(BenchHost* host) : host_(host) {
     // No benchmark may reach a sound card.
     setenv("ALSOFT_DRIVERS", "null", 0);
     host_->SetClockMillis(kStartClock);
-    const std::string stateFile = "/tmp/glimmer_bench_state_" + std::to_string(getpid());
-    unlink(stateFile.c_str());
-    host_->SetStateFile(stateFile);
+    host_->UsePrivateFolder("bench");
     kp_std_main(0, nullptr);
     app_ = static_cast<c_MyApp*>(kp_app__app);
     host_->Start();
     for (int i = 0; i < kMaxLoadingUpdates && app_->m_loadStep > 0; ++i) host_->StepWithoutRender();
     host_->StepWithoutRender();
     app_->m_settings[kSettingSound] = 0;
-    unlink(stateFile.c_str());
 }
 
 int GameDriver::Resize(int width, int height) {

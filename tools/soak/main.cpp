@@ -71,8 +71,7 @@ int main(int argc, char** argv) {
     SoakMeter meter;
     SoakHost* host = new SoakHost();
     host->SetClockMillis(kStartClock);
-    const std::string stateFile = "/tmp/glimmer_soak_state_" + std::to_string(getpid());
-    host->SetStateFile(stateFile);
+    host->UsePrivateFolder("soak");
     kp_std_main(0, nullptr);
     c_MyApp* app = static_cast<c_MyApp*>(kp_app__app);
     host->Start();
@@ -101,6 +100,5 @@ int main(int argc, char** argv) {
     const bool played = c.gamesStarted > 0 && c.stuck == 0;
     std::fprintf(report, "%s\n", flat && played ? "soak: PASSED" : "soak: FAILED");
     std::fflush(report);
-    unlink(stateFile.c_str());
     return flat && played ? 0 : 1;
 }

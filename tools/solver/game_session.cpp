@@ -28,15 +28,15 @@ GameSession::GameSession() {
     setenv("ALSOFT_DRIVERS", "null", 0);
     host_ = new KpHeadlessGame();
     host_->SetClockMillis(kStartClock);
-    const std::string stateFile = "/tmp/glimmer_solver_state_" + std::to_string(getpid());
-    unlink(stateFile.c_str());
-    host_->SetStateFile(stateFile);
+    host_->UsePrivateFolder("solver");
     kp_std_main(0, nullptr);
     app_ = static_cast<c_MyApp*>(kp_app__app);
     host_->Start();
     for (int i = 0; i < kMaxLoadingUpdates && app_->m_loadStep > 0; ++i) Step();
     Step();
     if (!std::getenv("GLIMMER_SOLVER_SOUND")) app_->m_settings[kSettingSound] = 0;
+    // A search plays without a picture and keeps no records of its runs.
+    app_->m_simulating = true;
 }
 
 void HoldScriptKeys(KpHeadlessGame& host, unsigned held, unsigned keys) {
@@ -69,10 +69,7 @@ bool GameSession::StartGameFromMenu() {
     return app_->m_screen == kScreenPlaying && app_->m_level == 1;
 }
 
-void GameSession::EnterLevel(int n) {
-    app_->m_level = n;
-    app_->p_GetLevel(n);
-}
+void GameSession::EnterLevel(int n) { app_->p_BeginLevel(n); }
 
 void GameSession::SetMapBaseline() {
     baseline_.assign(2 * kCells, 0);
@@ -94,7 +91,7 @@ GameSnapshot GameSession::Save() const {
     const c_MyApp& a = *app_;
     GameSnapshot s;
     s.ints = {a.m_playerX, a.m_playerY, a.m_playerSubX, a.m_playerSubY, a.m_playerState, a.m_facing,
-              a.m_animCounter, a.m_speed, a.m_stateTimer, a.m_jumpLatch, a.m_keyLatch, a.m_clickLatch,
+              a.m_animCounter, a.m_speed, a.m_stateTimer, a.m_jumpLatch, a.m_turnLatch, a.m_keyLatch,
               a.m_lightsLeft, a.m_lightsCounting, a.m_exitSpin, a.m_flipCount, a.m_flipCountPrev,
               a.m_level, a.m_screen, a.m_tutStep, a.m_tutShown, a.m_tutDelay, a.m_tutX, a.m_tutY,
               a.m_worldWidth, a.m_worldHeight, kp_random_Seed};
@@ -125,7 +122,7 @@ void GameSession::Restore(const GameSnapshot& s) {
     int i = 0;
     for (int* field : {&a.m_playerX, &a.m_playerY, &a.m_playerSubX, &a.m_playerSubY, &a.m_playerState,
                        &a.m_facing, &a.m_animCounter, &a.m_speed, &a.m_stateTimer, &a.m_jumpLatch,
-                       &a.m_keyLatch, &a.m_clickLatch, &a.m_lightsLeft, &a.m_lightsCounting, &a.m_exitSpin,
+                       &a.m_turnLatch, &a.m_keyLatch, &a.m_lightsLeft, &a.m_lightsCounting, &a.m_exitSpin,
                        &a.m_flipCount, &a.m_flipCountPrev, &a.m_level, &a.m_screen, &a.m_tutStep,
                        &a.m_tutShown, &a.m_tutDelay, &a.m_tutX, &a.m_tutY, &a.m_worldWidth,
                        &a.m_worldHeight, &kp_random_Seed}) {

@@ -10,7 +10,7 @@
 
 // Everything of a level in play that an update can change and that matters
 // to what happens next (hero, map layers 0 and 9, movers, object counters,
-// camera, latches, the random seed and the keys held).
+// camera, latches, the level's time, the random seed and the keys held).
 // Map cells and movers are kept as differences from the level as built, so
 // that a search can hold many snapshots.
 struct GameSnapshot {

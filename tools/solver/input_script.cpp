@@ -19,14 +19,7 @@ int ScriptKeyHostCode(int bit) { return bit >= 0 && bit < kScriptKeyCount ? kKey
 
 const char* ScriptKeyName(int bit) { return bit >= 0 && bit < kScriptKeyCount ? kKeys[bit].name : "?"; }
 
-void InputScript::Append(unsigned keys, int updates) {
-    if (updates <= 0) return;
-    if (!runs_.empty() && runs_.back().keys == keys) {
-        runs_.back().updates += updates;
-    } else {
-        runs_.push_back({updates, keys});
-    }
-}
+void InputScript::Append(unsigned keys, int updates) { kp_replay_AppendRun(&runs_, keys, updates); }
 
 void InputScript::AppendScript(const InputScript& other) {
     for (const ScriptRun& run : other.runs_) Append(run.keys, run.updates);

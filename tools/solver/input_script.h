@@ -8,26 +8,17 @@
 #include <string>
 #include <vector>
 
-// The game keys the solver presses, as bits of a key set.
-enum ScriptKey : unsigned {
-    kScriptLeft = 1u << 0,
-    kScriptRight = 1u << 1,
-    kScriptUp = 1u << 2,
-    kScriptDown = 1u << 3,
-    kScriptGrip = 1u << 4,
-    kScriptJumpLeft = 1u << 5,
-    kScriptJumpRight = 1u << 6,
-};
+#include "game/world/replay_file.h"
+
+// The game keys the solver presses are the first seven bits of a replay's
+// key set (game/world/replay_file.h): left, right, up, down, grip, jump 1, jump 2.
 constexpr int kScriptKeyCount = 7;
 
 int ScriptKeyHostCode(int bit);              // keyboard code of bit index 0..6
 const char* ScriptKeyName(int bit);          // "left", "right", "up", "down", "grip", "jumpl", "jumpr"
 
-// A run of updates with the same keys held.
-struct ScriptRun {
-    int updates = 0;
-    unsigned keys = 0;
-};
+// A run of updates with the same keys held, as in a replay.
+using ScriptRun = ReplayRun;
 
 // The keys of a stretch of play, update by update.
 class InputScript {

@@ -46,24 +46,24 @@ constexpr int kLetGoMove = 6;   // no key at all: the one move tried in mid-air
 
 const std::vector<Move>& Moves() {
     static const std::vector<Move> moves = {
-        {kScriptLeft, 0, 1, false, false},
-        {kScriptRight, 0, 1, false, false},
-        {kScriptUp, 0, 1, false, false},
-        {kScriptDown, 0, 1, false, false},
-        {kScriptJumpLeft | kScriptLeft, 0, 1, false, false},
-        {kScriptJumpRight | kScriptRight, 0, 1, false, false},
+        {kReplayLeft, 0, 1, false, false},
+        {kReplayRight, 0, 1, false, false},
+        {kReplayUp, 0, 1, false, false},
+        {kReplayDown, 0, 1, false, false},
+        {kReplayJump1 | kReplayLeft, 0, 1, false, false},
+        {kReplayJump2 | kReplayRight, 0, 1, false, false},
         {0, 0, 1, false, false},  // let go (or stand for an update)
-        {kScriptLeft | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptRight | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptUp | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptDown | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptJumpLeft | kScriptLeft | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptJumpRight | kScriptRight | kScriptGrip, kScriptGrip, 1, true, false},
-        {kScriptGrip, kScriptGrip, 1, true, false},   // take hold
+        {kReplayLeft | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayRight | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayUp | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayDown | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayJump1 | kReplayLeft | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayJump2 | kReplayRight | kReplayGrip, kReplayGrip, 1, true, false},
+        {kReplayGrip, kReplayGrip, 1, true, false},   // take hold
         {0, 0, 8, false, true},
         {0, 0, 30, false, true},
-        {kScriptGrip, kScriptGrip, 8, true, true},
-        {kScriptGrip, kScriptGrip, 30, true, true},
+        {kReplayGrip, kReplayGrip, 8, true, true},
+        {kReplayGrip, kReplayGrip, 30, true, true},
     };
     return moves;
 }
@@ -88,7 +88,7 @@ struct Node {
 struct Outcome {
     MoveEnd end = MoveEnd::kRest;
     int updates = 0;
-    int x = 0, y = 0, facing = 1, keyLatch = 0, jumpLatch = 0, animCounter = 0;
+    int x = 0, y = 0, facing = 1, turnLatch = 0, jumpLatch = 0, animCounter = 0;
     unsigned keys = 0;
     uint64_t treesTouched = 0;
 };
@@ -251,7 +251,7 @@ namespace {
 
 // Snapshot fields the search reads without restoring (see GameSession::Save).
 enum SnapshotInt { kSnapX = 0, kSnapY = 1, kSnapSubX = 2, kSnapSubY = 3, kSnapState = 4, kSnapFacing = 5,
-                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapKeyLatch = 10, kSnapLightsLeft = 12,
+                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapTurnLatch = 10, kSnapLightsLeft = 12,
                    kSnapLightsCounting = 13, kSnapFlipCount = 15 };
 
 uint64_t LitMask(c_MyApp& app, const LevelFacts& facts) {
@@ -306,7 +306,7 @@ bool UnderFire(c_MyApp& app, const LevelFacts& facts) {
 // of reach the earliest arrival stands for all: a later one is the same
 // arrival with a wait, which can as well be made where the shots reach.
 uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts, int time) {
-    const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kScriptGrip);
+    const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kReplayGrip);
     uint64_t clocks = ClockState(app, facts);
     if (UnderFire(app, facts)) {
         clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
@@ -424,7 +424,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         const bool odd = (parent.ints[kSnapFlipCount] & 1) != 0;
         const int here = map.Tile(x, y);
         const bool onGrip = IsGripTile(here);
-        const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kScriptGrip), parentLit,
+        const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kReplayGrip), parentLit,
                                          calm ? static_cast<uint64_t>(odd) : 0);
         auto bestIt = best.find(parentKey);
         if (calm && bestIt != best.end() && bestIt->second < time) continue;
@@ -441,7 +441,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
         const bool timed = !calm;
         const uint64_t context = Mix(Mix(Mix(Mix(Mix(Mix(static_cast<uint64_t>(x), y), facing + 2),
-                                                 parent.keys & kScriptGrip), parent.ints[kSnapKeyLatch]),
+                                                 parent.keys & kReplayGrip), parent.ints[kSnapTurnLatch]),
                                          parent.ints[kSnapJumpLatch]), odd);
         bool live = false;   // the session holds the parent's state
         bool restoredOnce = false;
@@ -449,8 +449,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             const Move& move = moves[m];
             if (move.needsGrip && !gripNear) continue;
             if (move.timed && !timed) continue;
-            if (move.timed && (move.hold & kScriptGrip) && !onGrip) continue;
-            if (midAir && !(move.first & kScriptGrip) && m != kLetGoMove) continue;
+            if (move.timed && (move.hold & kReplayGrip) && !onGrip) continue;
+            if (midAir && !(move.first & kReplayGrip) && m != kLetGoMove) continue;
 
             const uint64_t cacheKey = Mix(context, static_cast<uint64_t>(m) + 1000);
             auto cached = calm ? outcomes.find(cacheKey) : outcomes.end();
@@ -459,7 +459,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 if (o.end != MoveEnd::kRest) continue;
                 const int t = time + o.updates;
                 const uint64_t lit = parentLit | o.treesTouched;
-                const bool gripHeld = IsGripTile(map.Tile(o.x, o.y)) && (o.keys & kScriptGrip);
+                const bool gripHeld = IsGripTile(map.Tile(o.x, o.y)) && (o.keys & kReplayGrip);
                 const uint64_t key = KeyOf(o.x, o.y, o.facing, gripHeld, lit, static_cast<uint64_t>(odd));
                 auto it = best.find(key);
                 if (it != best.end() && it->second <= t) continue;
@@ -475,7 +475,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 ints[kSnapFacing] = o.facing;
                 ints[kSnapAnim] = o.animCounter;
                 ints[kSnapJumpLatch] = o.jumpLatch;
-                ints[kSnapKeyLatch] = o.keyLatch;
+                ints[kSnapTurnLatch] = o.turnLatch;
                 int unlit = 0;
                 for (size_t k = 0; k < facts.treeCells.size(); ++k) {
                     if (!(lit & (1ULL << k))) {
@@ -527,7 +527,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 o.x = app.m_playerX;
                 o.y = app.m_playerY;
                 o.facing = app.m_facing;
-                o.keyLatch = app.m_keyLatch;
+                o.turnLatch = app.m_turnLatch;
                 o.jumpLatch = app.m_jumpLatch;
                 o.animCounter = app.m_animCounter;
                 o.keys = session.Keys();

@@ -198,7 +198,7 @@ struct RouteMeter::Impl {
         ++update;
         const Hero cur = Read();
         const bool control = prevDropIn == kDropInDone;
-        const bool grip = (keys & kScriptGrip) != 0;
+        const bool grip = (keys & kReplayGrip) != 0;
         const int move = cur.state != kStand ? cur.state : prev.state;
         const int wasOn = Tile(prev.x, prev.y), isOn = Tile(cur.x, cur.y);
         const bool hangingBefore = (wasOn == kTileGripBar || IsHandle(wasOn)) && grip;

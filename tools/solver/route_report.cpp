@@ -58,14 +58,14 @@ uint64_t Hash(const std::vector<int>& v) {
 uint64_t HeroKey(const c_MyApp& a) {
     uint64_t h = 1469598103934665603ULL;
     for (int v : {a.m_playerX, a.m_playerY, a.m_playerSubX, a.m_playerSubY, a.m_playerState, a.m_facing,
-                  a.m_keyLatch, a.m_jumpLatch}) {
+                  a.m_turnLatch, a.m_jumpLatch}) {
         h = (h ^ static_cast<uint32_t>(v)) * 1099511628211ULL;
     }
     return h;
 }
 
 // A script's runs and the game at the start of each (and after the last).
-struct Replay {
+struct RecordedRun {
     std::vector<ScriptRun> runs;
     std::vector<int> start;               // update at which each run starts
     std::vector<GameSnapshot> snapshots;  // before each run, then after the last
@@ -86,8 +86,8 @@ void Build(GameSession& session, int level) {
     session.SetMapBaseline();
 }
 
-Replay Record(GameSession& session, int level, const std::vector<ScriptRun>& runs, bool everyUpdate) {
-    Replay r;
+RecordedRun Record(GameSession& session, int level, const std::vector<ScriptRun>& runs, bool everyUpdate) {
+    RecordedRun r;
     r.runs = runs;
     Build(session, level);
     int t = 0;
@@ -145,7 +145,7 @@ struct TailRun {
 // as through when he lives through one more launcher period on the tail (the
 // inputs after that are timed anew to the shots). True when the level is
 // completed, or the hero is through.
-bool Completes(GameSession& session, const Replay& r, size_t k, std::vector<TailRun> tail) {
+bool Completes(GameSession& session, const RecordedRun& r, size_t k, std::vector<TailRun> tail) {
     c_MyApp& app = session.app();
     tail.push_back({{2 * kSlackCap, 0}, -1});
     int played = 0, backOnRoute = -1;
@@ -182,7 +182,7 @@ bool Completes(GameSession& session, const Replay& r, size_t k, std::vector<Tail
 }
 
 // Plays the original from run `from` until update `until`.
-void PlayOriginal(GameSession& session, const Replay& r, size_t from, int until) {
+void PlayOriginal(GameSession& session, const RecordedRun& r, size_t from, int until) {
     session.Restore(r.snapshots[from]);
     for (size_t k = from; k < r.runs.size() && r.start[k] < until; ++k) {
         session.StepWithKeys(r.runs[k].keys, std::min(r.runs[k].updates, until - r.start[k]));
@@ -196,7 +196,7 @@ void PlayOriginal(GameSession& session, const Replay& r, size_t from, int until)
 // which takes the shift up (he waits less or more for the next gap). The
 // likelier one is tried first: a move under way takes an early press in, a
 // late one holds the hero up.
-bool ShiftedCompletes(GameSession& session, const Replay& r, size_t k, int shift) {
+bool ShiftedCompletes(GameSession& session, const RecordedRun& r, size_t k, int shift) {
     for (bool moveRest : {shift > 0, shift <= 0}) {
         std::vector<TailRun> tail;
         if (shift > 0) {
@@ -224,7 +224,7 @@ bool ShiftedCompletes(GameSession& session, const Replay& r, size_t k, int shift
 }  // namespace
 
 InputScript HeldForm(GameSession& session, int level, const InputScript& script) {
-    Replay r = Record(session, level, script.Runs(), false);
+    RecordedRun r = Record(session, level, script.Runs(), false);
     c_MyApp& app = session.app();
     std::vector<ScriptRun>& runs = r.runs;
     for (size_t k = 0; k + 1 < runs.size(); ++k) {
@@ -272,7 +272,7 @@ LevelReport ReportLevel(GameSession& session, int level, const InputScript& scri
     }
     if (!withSlack) return report;
 
-    const Replay r = Record(session, level, held.Runs(), true);
+    const RecordedRun r = Record(session, level, held.Runs(), true);
     report.slackMeasured = true;
     // Only the tightest input is reported: an input's search stops once its
     // window is as wide as the tightest one found so far, which starts at a

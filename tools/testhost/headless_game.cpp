@@ -1,8 +1,12 @@
 #include "tools/testhost/headless_game.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
 #include "host/data_paths.h"
 #include "host/input_translation.h"
-#include "host/state_file.h"
+#include "host/platform.h"
 
 namespace {
 
@@ -22,11 +26,26 @@ void KpHeadlessGame::SetWindowSize(int width, int height) {
     height_ = height;
 }
 
+std::string KpHeadlessGame::UsePrivateFolder(const std::string& name) {
+    static std::vector<std::filesystem::path>* folders = nullptr;
+    if (!folders) {
+        folders = new std::vector<std::filesystem::path>();
+        std::atexit([] {
+            std::error_code ignored;
+            for (const auto& folder : *folders) std::filesystem::remove_all(folder, ignored);
+        });
+    }
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimmer-" + name + "-" + std::to_string(kp_process_Id()));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::create_directories(folder, ignored);
+    folders->push_back(folder);
+    stateFile_ = (folder / ".zephyrstate").string();
+    return folder.string();
+}
+
 String KpHeadlessGame::PathToFilePath(const String& path) { return kp_data_MapVirtualPath(path); }
-
-int KpHeadlessGame::SaveState(const String& state) { return kp_state_Save(stateFile_.c_str(), state); }
-
-String KpHeadlessGame::LoadState() { return LoadString(String(stateFile_.c_str())); }
 
 void KpHeadlessGame::Start() {
     StartGame();

@@ -38,8 +38,11 @@ public:
 
     // The state file; "./.zephyrstate" unless redirected (a test's own folder).
     void SetStateFile(const std::string& path) { stateFile_ = path; }
-    int SaveState(const String& state) override;
-    String LoadState() override;
+    // Puts the state file, and with it the files kept beside it, in a new
+    // folder "glimmer-NAME-PID" of the system's temporary folder, removed when
+    // the process ends: a tool never reads or writes a player's files. Returns its path.
+    std::string UsePrivateFolder(const std::string& name);
+    std::string StateFilePath() override { return stateFile_; }
 
     // Running the application.
     void Start();                    // StartGame, then one RenderGame, as the window host does

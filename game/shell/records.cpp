@@ -1,0 +1,259 @@
+// Records: each level's best time with its run and its fewest deaths, the
+// best whole-game time, the timer and ghost switches; kept in their own file
+// beside the state file (records_file.h), the best runs also as replay files
+// in a "replays" folder beside it. The Records screen lists them, watches a
+// best run, and in the browser hands a run over as a file or a link.
+#include <algorithm>
+#include <cstdio>
+
+#include "game/shell/globals.h"
+#include "game/shell/my_app.h"
+#include "game/world/level_store.h"
+#include "host/app.h"
+#include "input/input_device.h"
+#include "runtime/errors.h"
+
+namespace {
+
+constexpr const char* kRecordsFile = ".zephyrrecords";
+constexpr const char* kReplayFolder = "replays/";
+constexpr const char* kReplayExtension = ".glimmer-replay";
+constexpr const char* kLinkKey = "replay=";
+
+// Points for a finished level (rules in docs/records.md): a finish, and a
+// time bonus for every second under three times the level's par time.
+constexpr int kScoreFinish = 1000;
+constexpr int kParFactor = 4;
+constexpr int kScorePerSecond = 10;
+constexpr int kUpdatesPerSecond = 60;
+
+constexpr int kKeyUp = 0, kKeyDown = 8, kKeyEscape = 99;
+constexpr int kActionKeys[] = {10, 11, 12, 13};
+constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyT = 84;
+constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
+constexpr int kSfxConfirm = 98;
+constexpr float kRowHeight = 18.0f;
+constexpr int kNoteUpdates = 240;
+
+std::string LevelFileName(int level) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%slevel%02d%s", kReplayFolder, level, kReplayExtension);
+    return name;
+}
+
+String Text(const std::string& text) { return String(text.c_str()); }
+
+}  // namespace
+
+int kp_Glimmer_TimeBonus(int level, int updates) {
+    const int par = kp_Levels_ParUpdates(level);
+    if (par <= 0) return 0;
+    return std::max(0, kParFactor * par - updates) / kUpdatesPerSecond * kScorePerSecond;
+}
+
+void c_MyApp::p_LoadRecords() {
+    std::vector<unsigned char> bytes;
+    const uint32_t levels = kp_Glimmer_LevelSetHash();
+    if (!kp_app_LoadBeside(kRecordsFile, &bytes)) {
+        m_records = GameRecords();
+        m_records.levelSet = levels;
+        return;
+    }
+    switch (kp_records_Decode(bytes.data(), bytes.size(), levels, &m_records)) {
+        case kRecordsLoaded:
+            kpPrint(String("Records Loaded"));
+            return;
+        case kRecordsOtherLevels:
+            kpPrint(String("Records Reset: they were made on other levels"));
+            break;
+        case kRecordsInvalid:
+            kpPrint(String("Records Invalid: damaged or not a records file, reset"));
+            break;
+    }
+    p_SaveRecords();
+}
+
+void c_MyApp::p_SaveRecords() { kp_app_SaveBeside(kRecordsFile, kp_records_Encode(m_records)); }
+
+// A finished level of a game being played: the score, and its records when
+// the run beats them; the best run is also written as a replay file.
+void c_MyApp::p_KeepRecords() {
+    p_Award(kScoreFinish + kp_Glimmer_TimeBonus(m_level, m_levelUpdates));
+    if (m_level < 1 || m_level > kRecordLevels) return;
+    LevelRecord& record = m_records.levels[m_level - 1];
+    bool changed = false;
+    if (record.fewestDeaths == kNoDeathsRecord || m_levelDeaths < record.fewestDeaths) {
+        record.fewestDeaths = m_levelDeaths;
+        changed = true;
+    }
+    if (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates) {
+        record.bestUpdates = m_levelUpdates;
+        record.replay = kp_replay_Encode(m_recording);
+        kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+        changed = true;
+    }
+    if (changed) p_SaveRecords();
+}
+
+void c_MyApp::p_KeepGameRecord() {
+    if (!p_LivePlay() || (m_records.bestGameUpdates != 0 && m_gameUpdates >= m_records.bestGameUpdates)) return;
+    m_records.bestGameUpdates = m_gameUpdates;
+    p_SaveRecords();
+}
+
+void c_MyApp::p_OpenStartLink() {
+    m_startLinkChecked = true;
+    const std::string fragment = KpGame::_game ? KpGame::_game->StartFragment() : std::string();
+    const size_t at = fragment.find(kLinkKey);
+    if (at == std::string::npos) return;
+    std::string text = fragment.substr(at + std::string(kLinkKey).size());
+    text = text.substr(0, text.find('&'));
+    std::vector<unsigned char> bytes;
+    if (!kp_replay_FromLinkText(text, &bytes)) {
+        kpPrint(String("Replay: refused: the link holds characters a replay link does not use"));
+        return;
+    }
+    p_WatchReplay(bytes, kScreenMenu);
+}
+
+// Watches a level's best run; one that does not play on this game says so.
+void c_MyApp::p_WatchRecord(int index) {
+    if (p_WatchReplay(m_records.levels[index].replay, kScreenRecords)) return;
+    m_recordsNote = String(" This run does not play the same on this version of the game");
+    m_recordsNoteTimer = kNoteUpdates;
+}
+
+int c_MyApp::p_RecordsScreen() {
+    const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
+    p_CLS2D(0, 0, 80, 1);
+    p_Alpha(0.4f);
+    m_rot = 45;
+    p_SetSize(4);
+    p_DrawImg(99, w / 2, h / 2, 1);
+    p_ResetDraw();
+    p_AddSnow();
+
+    const bool browser = KpGame::_game && KpGame::_game->OffersFiles();
+    const float left = std::max(16.0f, w / 2 - 300);
+    const float right = w / 2 + 80;
+    const float top = 96;
+
+    p_SetSize(3);
+    p_SetCol(255, 230, 120);
+    p_Text(w / 2, 36, String(" Records"), 1.0f, 1.0f);
+
+    // The levels: best time, fewest deaths; the selected row highlighted.
+    p_SetSize(1.5f);
+    p_SetCol(150, 200, 255);
+    p_Text(left, top - 22, String("Level  Best time  Deaths"), 0.0f, 1.0f);
+    for (int i = 0; i < kRecordLevels; ++i) {
+        const LevelRecord& record = m_records.levels[i];
+        const float y = top + kRowHeight * i;
+        if (i == m_recordsSel) {
+            p_SetCol(255, 255, 255, 0.18f);
+            p_Rect(left - 6, y - kRowHeight / 2, 300, kRowHeight);
+        }
+        char row[64];
+        std::snprintf(row, sizeof row, " %2d    %-9s  %s", i + 1,
+                      record.bestUpdates > 0 ? kp_replay_TimeText(record.bestUpdates).c_str() : "-",
+                      record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-");
+        if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(255, 255, 255, 1);
+        p_Text(left, y, Text(row), 0.0f, 1.0f);
+    }
+
+    // The whole game and the highscores of the table in use.
+    p_SetCol(150, 200, 255, 1);
+    p_Text(right, top - 22, String("Whole game"), 0.0f, 1.0f);
+    p_SetCol(255, 255, 255, 1);
+    p_Text(right, top, m_records.bestGameUpdates > 0 ? Text(kp_replay_TimeText(m_records.bestGameUpdates))
+                                                     : String("-"), 0.0f, 1.0f);
+    p_SetCol(150, 200, 255, 1);
+    p_Text(right, top + 2 * kRowHeight, String("Highscores"), 0.0f, 1.0f);
+    p_SetCol(255, 255, 255, 1);
+    for (int i = 0; i < 10; ++i) {
+        p_Text(right, top + (3 + i) * kRowHeight, p_rstr(2, i + 1, String(" ")) + String(". ") + String(m_hiScores.Get(i)),
+               0.0f, 1.0f);
+    }
+
+    // The switches, each a button and a key.
+    const auto toggle = [&](float y, const char* label, bool on) {
+        p_SetSize(1.2f);
+        p_SetCol(on ? 80.0f : 250.0f, on ? 230.0f : 90.0f, on ? 80.0f : 90.0f);
+        const bool hit = p_Button97(right + 10, y, on ? kIconTick : kIconCross) == 1 && m_clickLatch == 0;
+        p_SetSize(1.5f);
+        p_SetCol(255, 255, 255);
+        p_Text(right + 30, y, String(label), 0.0f, 1.0f);
+        if (hit) m_clickLatch = 1;
+        return hit;
+    };
+    const float switchesY = top + 14 * kRowHeight;
+    const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kHostKeyT) > 0;
+    const bool ghost = toggle(switchesY + 26, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
+    if (timer || ghost) {
+        if (timer) m_records.timerShown = !m_records.timerShown;
+        if (ghost) m_records.ghostShown = !m_records.ghostShown;
+        p_PlaySFX2(kSfxConfirm, 0.5f);
+        p_SaveRecords();
+    }
+
+    // Hints, and what the last export did.
+    p_SetSize(1.0f);
+    p_SetCol(200, 200, 220, 1);
+    p_Text(w / 2, h - 40, String(browser ? " Up/Down choose   Z watch   E save the run as a file   H link to it   Esc back"
+                                         : " Up/Down choose   Z watch the best run   Esc back"), 1.0f, 1.0f);
+    p_Text(w / 2, h - 24, String(browser ? " Links play the run when opened"
+                                         : " The best runs are kept as files in the replays folder beside the save"),
+           1.0f, 1.0f);
+    if (m_recordsNoteTimer > 0) {
+        m_recordsNoteTimer -= 1;
+        p_SetCol(255, 230, 120, 1);
+        p_Text(w / 2, h - 60, m_recordsNote, 1.0f, 1.0f);
+    }
+
+    // Back.
+    p_SetSize(1.5f);
+    p_SetCol(255, 255, 255);
+    const bool backClicked = p_Button97(24, 24, kIconBack) == 1 && m_clickLatch == 0;
+    p_ResetDraw();
+
+    const LevelRecord& selected = m_records.levels[m_recordsSel];
+    bool action = false;
+    for (int key : kActionKeys) action = action || p_PlayKey(key);
+    if (backClicked || (p_PlayKey(kKeyEscape) && m_keyLatch == 0)) {
+        m_keyLatch = m_clickLatch = 1;
+        m_screen = kScreenMenu;
+        m_menuSlide = -32;
+        p_PlaySFX2(kSfxConfirm, 0.5f);
+    } else if (p_PlayKey(kKeyUp) && m_keyLatch == 0 && m_recordsSel > 0) {
+        m_keyLatch = 1;
+        m_recordsSel -= 1;
+        p_PlaySFX(kSfxConfirm, 0.8f, 0.5f, 0);
+    } else if (p_PlayKey(kKeyDown) && m_keyLatch == 0 && m_recordsSel < kRecordLevels - 1) {
+        m_keyLatch = 1;
+        m_recordsSel += 1;
+        p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
+    } else if (action && m_keyLatch == 0 && !selected.replay.empty()) {
+        m_keyLatch = m_clickLatch = 1;
+        p_WatchRecord(m_recordsSel);
+    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kHostKeyE) > 0) {
+        char name[48];
+        std::snprintf(name, sizeof name, "glimmer-level%02d%s", m_recordsSel + 1, kReplayExtension);
+        KpGame::_game->OfferDownload(name, selected.replay);
+        m_recordsNote = Text(std::string(" Saved as ") + name);
+        m_recordsNoteTimer = kNoteUpdates;
+    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kHostKeyH) > 0) {
+        KpGame::_game->OfferLink(kLinkKey + kp_replay_LinkText(selected.replay));
+        m_recordsNote = String(" The link to this run is in the address bar");
+        m_recordsNoteTimer = kNoteUpdates;
+    } else if (m_pointerDown != 0 && m_clickLatch == 0) {
+        // A click on a level's row watches its run.
+        const int row = static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);
+        if (m_touchX[0] >= left - 6 && m_touchX[0] < left + 294 && row >= 0 && row < kRecordLevels &&
+            m_touchY[0] >= top - kRowHeight / 2) {
+            m_clickLatch = 1;
+            m_recordsSel = row;
+            if (!m_records.levels[row].replay.empty()) p_WatchRecord(row);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,141 @@
+// glimmer-replay: replay files checked, made and linked without a window.
+//
+//   glimmer-replay verify FILE...            each run played again on these levels
+//   glimmer-replay record LEVEL SCRIPT OUT   a solver script (levelNN.keys) as a replay file
+//   glimmer-replay link FILE                 the text of a "#replay=" link to the run
+//
+// verify prints one line per file: its level, jump scheme and time, and
+// whether it completes the level with its recorded final state; a file of
+// another level set, or a truncated, edited or random one, is refused with
+// the reason. Status 0 when every file is valid, 1 when any is not, 2 for a
+// usage error.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "game/shell/my_app.h"
+#include "host/program.h"
+#include "tools/cli/command_line.h"
+#include "tools/solver/input_script.h"
+#include "tools/testhost/headless_game.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: glimmer-replay verify FILE...\n"
+    "       glimmer-replay record [--scheme 1|2] LEVEL SCRIPT OUT\n"
+    "       glimmer-replay link FILE\n"
+    "verify plays each replay again without a window and says whether it completes\n"
+    "its level with its recorded final state (status 0 all valid, 1 any not, 2 usage).\n"
+    "record writes the replay of a solver script (levelNN.keys) from the level's start\n"
+    "to its exit; link prints the replay as the text of a #replay= link.\n";
+
+bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// The game on a windowless host, its state file in a folder of its own so
+// that the player's save and records are never read or touched; nothing is
+// loaded, since checking a run draws and plays nothing.
+class Game {
+public:
+    Game() {
+        setenv("ALSOFT_DRIVERS", "null", 0);  // no sound device is opened
+        host_.UsePrivateFolder("replay");
+        kp_std_main(0, nullptr);
+        app_ = static_cast<c_MyApp*>(kp_app__app);
+        host_.Start();
+        app_->m_loadStep = 0;
+    }
+    c_MyApp& app() { return *app_; }
+
+private:
+    KpHeadlessGame host_;
+    c_MyApp* app_ = nullptr;
+};
+
+int Verify(const std::vector<std::string>& files) {
+    Game game;
+    int status = 0;
+    for (const std::string& file : files) {
+        std::vector<unsigned char> bytes;
+        Replay replay;
+        bool valid = false;
+        const std::string line = ReadBytes(file, &bytes)
+                                     ? game.app().p_CheckReplay(bytes, &replay, &valid).ToUtf8()
+                                     : "refused: cannot be read";
+        std::printf("%s: %s\n", file.c_str(), line.c_str());
+        if (!valid) status = 1;
+    }
+    return status;
+}
+
+int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::string>& operands) {
+    const int level = std::atoi(operands[1].c_str());
+    if (level < 1 || level > kReplayLevels) commandLine.Refuse("LEVEL must be 1..15");
+    InputScript script;
+    std::string error;
+    if (!script.Load(operands[2], &error)) {
+        std::fprintf(stderr, "glimmer-replay: %s\n", error.c_str());
+        return 1;
+    }
+    Game game;
+    Replay recorded;
+    recorded.level = level;
+    recorded.scheme = scheme;
+    for (const ScriptRun& run : script.Runs()) recorded.Append(run.keys, run.updates);
+    if (!game.app().p_RecordReplay(&recorded)) {
+        std::fprintf(stderr, "glimmer-replay: %s does not reach level %d's exit\n", operands[2].c_str(), level);
+        return 1;
+    }
+    const std::vector<unsigned char> bytes = kp_replay_Encode(recorded);
+    std::ofstream out(operands[3], std::ios::binary);
+    if (!out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+        std::fprintf(stderr, "glimmer-replay: cannot write %s\n", operands[3].c_str());
+        return 1;
+    }
+    std::printf("%s: level %d, %d updates, %zu bytes\n", operands[3].c_str(), level, recorded.updates, bytes.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    int scheme = 1;
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--scheme")) {
+            scheme = std::atoi(commandLine.Value().c_str());
+            if (scheme != 1 && scheme != 2) commandLine.Refuse("--scheme must be 1 or 2");
+        } else {
+            commandLine.RefuseOption();
+        }
+    }
+    const std::vector<std::string>& operands = commandLine.Operands(1, 1 << 20);
+    const std::string& command = operands[0];
+    if (command == "verify") {
+        if (operands.size() < 2) commandLine.Refuse("verify needs at least one FILE");
+        return Verify(std::vector<std::string>(operands.begin() + 1, operands.end()));
+    }
+    if (command == "record") {
+        if (operands.size() != 4) commandLine.Refuse("record needs LEVEL, SCRIPT and OUT");
+        return Record(commandLine, scheme, operands);
+    }
+    if (command == "link") {
+        if (operands.size() != 2) commandLine.Refuse("link needs one FILE");
+        std::vector<unsigned char> bytes;
+        if (!ReadBytes(operands[1], &bytes)) {
+            std::fprintf(stderr, "glimmer-replay: cannot read %s\n", operands[1].c_str());
+            return 1;
+        }
+        std::printf("%s\n", kp_replay_LinkText(bytes).c_str());
+        return 0;
+    }
+    commandLine.Refuse("unknown command \"" + command + "\"");
+}
