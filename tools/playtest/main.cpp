@@ -55,8 +55,7 @@ public:
         if (!entered_ && app->m_level == 1) {
             entered_ = true;
             if (level_ != 1) {
-                app->m_level = level_;
-                app->p_GetLevel(level_);
+                app->p_BeginLevel(level_);   // as the exit does: its time and run start here
             }
             updates_ = deaths_ = 0;
             Say("level %d built", level_);

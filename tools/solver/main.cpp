@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +41,7 @@ constexpr int kUpdatesPerSecond = 60;
 
 constexpr const char* kUsage =
     "usage: glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG]\n"
-    "                     [--maps-only] [--jobs N] [--verbose] [--trace]\n"
+    "                     [--maps-only] [--jobs N] [--max-states N] [--verbose] [--trace]\n"
     "       glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]\n"
     "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
     "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n"
@@ -54,6 +55,7 @@ struct Options {
     std::string maps;
     std::string tiles;
     int jobs = 1;
+    int maxStates = 0;   // 0: the solver's own limit
     bool verbose = false;
     bool trace = false;
     bool mapsOnly = false;
@@ -100,6 +102,7 @@ bool SolveOne(int level, const Options& options) {
     SolverOptions solverOptions;
     solverOptions.verbose = options.verbose;
     solverOptions.trace = options.trace;
+    if (options.maxStates > 0) solverOptions.maxStates = options.maxStates;
     const SolveResult result = SolveLevel(session, level, solverOptions);
     if (!options.maps.empty()) {
         std::string error;
@@ -130,12 +133,16 @@ bool ForEachLevel(const Options& options, const std::function<bool(int, std::str
     auto keep = [&](int level, const std::string& text) {
         if (texts) (*texts)[level] = text;
     };
+    // Later levels are larger searches: started first, they do not leave one
+    // job running alone at the end.
+    std::vector<int> order = options.levels;
+    if (options.jobs > 1) std::sort(order.begin(), order.end(), std::greater<int>());
     bool allGood = true;
     size_t next = 0;
     std::map<pid_t, int> running;
-    while (next < options.levels.size() || !running.empty()) {
-        if (next < options.levels.size() && static_cast<int>(running.size()) < options.jobs) {
-            const int level = options.levels[next++];
+    while (next < order.size() || !running.empty()) {
+        if (next < order.size() && static_cast<int>(running.size()) < options.jobs) {
+            const int level = order[next++];
             const std::string file = textFile(level);
             std::fflush(stdout);
             const pid_t child = fork();
@@ -225,6 +232,8 @@ int main(int argc, char** argv) {
             options.tiles = commandLine.Value();
         } else if (commandLine.Is("--jobs") || commandLine.Is("-j")) {
             options.jobs = std::max(1, std::atoi(commandLine.Value().c_str()));
+        } else if (commandLine.Is("--max-states")) {
+            options.maxStates = std::max(1, std::atoi(commandLine.Value().c_str()));
         } else if (commandLine.Is("--report")) {
             options.report = true;
         } else if (commandLine.Is("--markdown")) {
