@@ -147,7 +147,9 @@ struct TailRun {
 // completed, or the hero is through.
 bool Completes(GameSession& session, const RecordedRun& r, size_t k, std::vector<TailRun> tail) {
     c_MyApp& app = session.app();
-    tail.push_back({{2 * kSlackCap, 0}, -1});
+    ScriptRun rest;   // no keys while the last move plays out
+    rest.updates = 2 * kSlackCap;
+    tail.push_back({rest, -1});
     int played = 0, backOnRoute = -1;
     auto matches = [&](const std::unordered_multimap<uint64_t, size_t>& index,
                        const std::vector<std::vector<int>>& views, const std::vector<int>& now) {
@@ -201,7 +203,10 @@ bool ShiftedCompletes(GameSession& session, const RecordedRun& r, size_t k, int 
         std::vector<TailRun> tail;
         if (shift > 0) {
             session.Restore(r.snapshots[k]);
-            tail.push_back({{shift, r.runs[k - 1].keys}, -1});
+            ScriptRun held;   // the keys before input k, held `shift` updates longer
+            held.keys = r.runs[k - 1].keys;
+            held.updates = shift;
+            tail.push_back({held, -1});
         } else {
             size_t from = k - 1;
             while (r.start[from] > r.start[k] + shift) --from;
