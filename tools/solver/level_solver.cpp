@@ -81,6 +81,7 @@ struct Node {
     bool calm = false;         // no clock runs: a move's outcome depends on the hero alone
     uint64_t key = 0;          // the key it was kept under (clocked states)
     uint64_t clockKey = 0;     // its place and clocks, however it was kept
+    bool clocked = false;      // a clock matters where it stands: under fire, or a plunger running
 };
 
 // What a move did when no clock ran; it holds for any trees lit, so a search
@@ -366,6 +367,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         root.lit = LitMask(app, facts);
         root.calm = !facts.hasLaunchers && !PlungerRunning(app, facts);
         root.key = root.clockKey = KeyOfApp(app, 0, facts, dropIn);
+        root.clocked = UnderFire(app, facts) || PlungerRunning(app, facts);
         nodes.push_back(std::move(root));
     }
     // Searched cheapest-first by time plus a lower bound of the time still
@@ -555,6 +557,9 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             // same bucket is kept by its exact time: waiting for a gap between
             // shots needs finer steps than the buckets.
             const bool waitedInBucket = move.timed && clockKey == nodes[index].clockKey;
+            // Where no clock matters a wait only makes the same arrival later:
+            // it can as well be made where the clocks do matter.
+            if (waitedInBucket && !nodes[index].clocked) continue;
             const uint64_t key = waitedInBucket ? Mix(clockKey, static_cast<uint64_t>(t)) : clockKey;
             auto it = best.find(key);
             if (it != best.end() && it->second <= t) continue;
@@ -569,6 +574,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             child.time = t;
             child.lit = LitMask(app, facts);
             child.calm = calmAfter;
+            child.clocked = UnderFire(app, facts) || PlungerRunning(app, facts);
             push(std::move(child));
         }
     }
