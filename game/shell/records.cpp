@@ -86,7 +86,10 @@ void c_MyApp::p_KeepRecords() {
         record.fewestDeaths = m_levelDeaths;
         changed = true;
     }
-    if (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates) {
+    // A run recorded for another level (a level entered some other way than
+    // by its start) is no record: kept, it would make the whole file unreadable.
+    const bool runOfThisLevel = m_recording.level == m_level && m_recording.updates == m_levelUpdates;
+    if (runOfThisLevel && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
         record.bestUpdates = m_levelUpdates;
         record.replay = kp_replay_Encode(m_recording);
         kp_app_SaveBeside(LevelFileName(m_level), record.replay);

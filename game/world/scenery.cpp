@@ -90,6 +90,9 @@ void c_MyApp::p_DrawTile(int x, int y, int cell) {
     const float z = m_zoom;
     const int tile = m_map.Get(cell);
     if (tile == kTileEmpty) return;
+    // A round played without a picture (a search, a check of a replay) needs
+    // only the exit's place on the screen, where the leaving hero goes.
+    if (m_simulating && tile != kTileExit) return;
     const float sx = wrapped_screen(16 * z * x + z * (z + m_map.Get(cell + 1)) - m_camX, m_worldWidth);
     const float sy = wrapped_screen(16 * z * y + z * (m_map.Get(cell + 2) - z) - m_camY, m_worldHeight);
     if (sx < -kCull || sx > kp_Glimmer_jscrw + kCull || sy < -kCull || sy > kp_Glimmer_jscrh + kCull) return;

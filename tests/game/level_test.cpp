@@ -1,12 +1,17 @@
 // The stored levels: fifteen different maps that keep the rules every level is
-// built for, and one small room for every other level number.
+// built for, routes through them that keep the course varied, and one small
+// room for every other level number.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "game/world/level_store.h"
 #include "tests/testhost/test_game.h"
+#include "tools/solver/route_meter.h"
 
 namespace {
 
@@ -14,6 +19,9 @@ constexpr int kSide = 64;
 constexpr int kSpikeRow = 62;
 constexpr int kLevels = 15;
 constexpr int kMaxTrees = 8;
+constexpr int kMaxPlungers = 2;   // two only where two running plungers cancel out
+constexpr int kFirstVariedLevel = 4;
+constexpr int kSchemeSetting = 1, kOneButtonScheme = 1;
 constexpr char kTileCharacters[] = "0123456789DdP$SXx)(}{Bb";
 
 std::string Decoded(int level) { return TestGame::Shared().app().p_Uncrunch(kp_Levels_FetchLevel(level)).ToUtf8(); }
@@ -48,14 +56,36 @@ TEST(Levels, EachOfTheFifteenKeepsTheRulesOfEveryLevel) {
         EXPECT_EQ(n['S'], 1) << name << ": starts";
         EXPECT_EQ(n['X'], 1) << name << ": exits";
         EXPECT_TRUE(n['x'] + n['$'] >= 1 && n['x'] + n['$'] <= kMaxTrees) << name << ": trees";
-        EXPECT_LE(n['P'], 1) << name << ": plungers";
-        const bool launchers = level == 7 || level == 8 || level == 9 || level == 11 || level == 12 || level == 14;
-        if (!launchers) {
-            EXPECT_EQ(n['}'] + n['{'], 0) << name << ": launchers";
-        }
+        EXPECT_LE(n['P'], kMaxPlungers) << name << ": plungers";
         const auto [first, fresh] = seen.emplace(map, level);
         EXPECT_TRUE(fresh) << name << " is the same map as level " << first->second;
     }
+}
+
+// The committed routes (the solver's fastest) measured as the variety report
+// measures them: no level from 4 on may become a corridor again.
+TEST(Levels, VarietyRulesHoldOnTheCommittedRoutes) {
+    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
+    ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
+    TestGame& game = TestGame::Shared();
+    c_MyApp& app = game.app();
+    app.m_settings[kSchemeSetting] = kOneButtonScheme;   // as a new player's settings
+    app.p_LoadGame();
+    std::vector<RouteMeasures> measures;
+    for (int level = 1; level <= kLevels; ++level) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/level%02d.keys", level);
+        InputScript script;
+        std::string error;
+        ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
+        measures.push_back(MeasureScript(app, level, script, [&](unsigned keys) {
+            game.HoldKeys(keys);
+            game.host().StepWithoutRender();
+        }));
+    }
+    game.HoldKeys(0);
+    CompareWithEarlier(&measures);
+    for (const std::string& fault : VarietyFaults(measures, kFirstVariedLevel)) ADD_FAILURE() << fault;
 }
 
 TEST(Levels, OneRoomServesLevelsSixteenToAHundred) {

@@ -87,6 +87,32 @@ protected:
         return out.str();
     }
 
+    // A records file loaded beside the state file: what the game printed, its
+    // switches, and each record kept with whether its best run still plays
+    // to the same end on this build. A file of these levels is written back unchanged.
+    std::string RecordsLoaded(const std::string& bytes) {
+        const std::string path = game.host().BesideStatePath(".zephyrrecords");
+        EXPECT_TRUE(WriteFile(path, bytes));
+        testing::internal::CaptureStdout();
+        app.p_LoadRecords();
+        std::ostringstream out;
+        out << testing::internal::GetCapturedStdout();
+        const GameRecords& r = app.m_records;
+        out << "timer " << r.timerShown << " ghost " << r.ghostShown << " game " << r.bestGameUpdates << '\n';
+        for (int i = 0; i < kRecordLevels; ++i) {
+            const LevelRecord& level = r.levels[i];
+            if (level.bestUpdates == 0 && level.replay.empty()) continue;
+            Replay replay;
+            bool valid = false;
+            app.p_CheckReplay(level.replay, &replay, &valid);
+            out << "level " << i + 1 << " best " << level.bestUpdates << " deaths " << level.fewestDeaths << " run "
+                << (valid ? "plays" : "refused") << '\n';
+        }
+        if (out.str().find("Records Loaded") != std::string::npos) EXPECT_EQ(ReadFile(path), bytes) << "written back";
+        app.m_records = GameRecords();
+        return out.str();
+    }
+
     // Loads `text` (no file without one) over the start values, noting what was printed.
     std::vector<std::vector<int>> Loaded(const std::optional<std::string>& text, std::string* printed) {
         std::remove(game.stateFile().c_str());
@@ -197,8 +223,13 @@ TEST_F(SaveData, FilesOfEarlierBuildsLoadWithTheirValues) {
     }
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(GLIMMER_SAVES_DIR)) {
-        if (entry.path().extension() != ".zephyrstate") continue;
         const std::string name = entry.path().filename().string(), bytes = ReadFile(entry.path().string());
+        if (entry.path().extension() == ".zephyrrecords") {
+            ++files;
+            EXPECT_EQ(RecordsLoaded(bytes), expected[name]) << name;
+            continue;
+        }
+        if (entry.path().extension() != ".zephyrstate") continue;
         ++files;
         std::string printed;
         Loaded(bytes, &printed);

@@ -14,6 +14,7 @@
 #include "audio/sound.h"
 #include "host/program.h"
 #include "runtime/gc.h"
+#include "tools/solver/game_session.h"
 
 namespace {
 
@@ -133,24 +134,20 @@ void TestGame::Click(float x, float y) {
     Step();
 }
 
+void TestGame::HoldKeys(unsigned keys) {
+    HoldScriptKeys(*host_, held_, keys);
+    held_ = keys;
+}
+
 void TestGame::Play(const InputScript& script, const std::function<void()>& each) {
-    unsigned held = 0;
-    const auto hold = [&](unsigned keys) {
-        for (int bit = 0; bit < kScriptKeyCount; ++bit) {
-            const unsigned mask = 1u << bit;
-            if ((keys & mask) && !(held & mask)) host_->KeyDown(ScriptKeyHostCode(bit));
-            if (!(keys & mask) && (held & mask)) host_->KeyUp(ScriptKeyHostCode(bit));
-        }
-        held = keys;
-    };
     for (const ScriptRun& run : script.Runs()) {
-        hold(run.keys);
+        HoldKeys(run.keys);
         for (int i = 0; i < run.updates; ++i) {
             host_->StepWithoutRender();
             if (each) each();
         }
     }
-    hold(0);
+    HoldKeys(0);
 }
 
 std::vector<DrawRecord> TestGame::Records(std::optional<float> kind) const {

@@ -61,6 +61,8 @@ public:
     void PressKey(int key);
     // A left click at a point in window pixels, held for one update.
     void Click(float x, float y);
+    // Presses and releases keys so that exactly these script keys are held.
+    void HoldKeys(unsigned keys);
     // Holds each run's keys for its updates (not rendered), `each` after every
     // update; every key is up again at the end.
     void Play(const InputScript& script, const std::function<void()>& each = nullptr);
@@ -75,6 +77,7 @@ private:
     TestGamepad* gamepad_ = nullptr;
     c_MyApp* app_ = nullptr;
     std::string stateFile_;
+    unsigned held_ = 0;   // script keys held down
 };
 
 // A channel's OpenAL pitch and gain; -1 before the channel was first used.

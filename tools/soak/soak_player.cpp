@@ -179,8 +179,7 @@ bool SoakPlayer::ScriptedRun() {
             // No script: enter the next level as the exit would, after some random play.
             if (!RandomPlay()) return false;
             if (app_.m_screen != kScreenPlaying || level == kLastLevel) break;
-            app_.m_level = level + 1;
-            app_.p_GetLevel(level + 1);
+            app_.p_BeginLevel(level + 1);
             ++counts_.levelsEntered;
             continue;
         }

@@ -39,12 +39,16 @@ GameSession::GameSession() {
     app_->m_simulating = true;
 }
 
-void GameSession::SetKeys(unsigned keys) {
+void HoldScriptKeys(KpHeadlessGame& host, unsigned held, unsigned keys) {
     for (int bit = 0; bit < kScriptKeyCount; ++bit) {
         const unsigned mask = 1u << bit;
-        if ((keys & mask) && !(keys_ & mask)) host_->KeyDown(ScriptKeyHostCode(bit));
-        if (!(keys & mask) && (keys_ & mask)) host_->KeyUp(ScriptKeyHostCode(bit));
+        if ((keys & mask) && !(held & mask)) host.KeyDown(ScriptKeyHostCode(bit));
+        if (!(keys & mask) && (held & mask)) host.KeyUp(ScriptKeyHostCode(bit));
     }
+}
+
+void GameSession::SetKeys(unsigned keys) {
+    HoldScriptKeys(*host_, keys_, keys);
     keys_ = keys;
 }
 

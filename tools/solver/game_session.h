@@ -21,6 +21,10 @@ struct GameSnapshot {
     unsigned keys = 0;
 };
 
+// Presses and releases keys on the host so that, of the script keys, exactly
+// `keys` are held where `held` were.
+void HoldScriptKeys(KpHeadlessGame& host, unsigned held, unsigned keys);
+
 // The one game of this process on a headless host.
 class GameSession {
 public:

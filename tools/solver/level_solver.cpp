@@ -1,7 +1,9 @@
 #include "tools/solver/level_solver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
 #include <queue>
 #include <unordered_map>
 #include <vector>
@@ -15,9 +17,21 @@ constexpr int kStateStand = 0;
 constexpr int kStateDying = 9;
 constexpr int kStateLeaving = 10;
 constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is dropped
-constexpr int kPlungerBucket = 40;
+constexpr int kWalkUpdates = 8;          // the fastest ways across a column, up a row and down a row
+constexpr int kClimbUpdates = 8;
+constexpr int kDropUpdates = 4;
+constexpr int kPlungerBucket = 40;       // plunger countdowns closer than this count as one state
 constexpr int kLauncherPeriod = 120;     // every launcher fires once in this many updates
-constexpr int kPhaseBucket = 40;         // launcher phases closer than this count as one state       // plunger countdowns closer than this count as one state
+// Launcher phases closer than this count as one state. It must stay below the
+// shortest wait move (8 updates): with coarser buckets a wait lands in the state
+// it started from and is pruned, so a hop that has to let one shot pass first
+// is found only by long detours.
+constexpr int kPhaseBucket = 8;
+constexpr int kNearFire = 2;             // rows above and below a line of fire where its phase matters
+constexpr int kLastMover = 250;
+constexpr int kMoverRecord = 10;
+constexpr int kMoverRight = 27;
+constexpr int kMoverLeft = 28;
 
 // One move: keys for the first update, keys held after it, and a minimum length.
 struct Move {
@@ -65,6 +79,9 @@ struct Node {
     bool completion = false;   // the move entered the exit
     uint64_t lit = 0;          // trees lit, one bit per tree of LevelFacts
     bool calm = false;         // no clock runs: a move's outcome depends on the hero alone
+    uint64_t key = 0;          // the key it was kept under (clocked states)
+    uint64_t clockKey = 0;     // its place and clocks, however it was kept
+    bool clocked = false;      // a clock matters where it stands: under fire, or a plunger running
 };
 
 // What a move did when no clock ran; it holds for any trees lit, so a search
@@ -72,7 +89,7 @@ struct Node {
 struct Outcome {
     MoveEnd end = MoveEnd::kRest;
     int updates = 0;
-    int x = 0, y = 0, facing = 1, keyLatch = 0, jumpLatch = 0, animCounter = 0;
+    int x = 0, y = 0, facing = 1, turnLatch = 0, jumpLatch = 0, animCounter = 0;
     unsigned keys = 0;
     uint64_t treesTouched = 0;
 };
@@ -89,7 +106,16 @@ struct LevelFacts {
     std::vector<int> treeCells;   // y * 64 + x
     std::vector<int> plungerCells;
     bool hasLaunchers = false;
+    bool flipsMoveFire = false;   // some flip block opens or closes a line of fire
+    // Cells from which the hero can be hit, per flip parity: the launchers'
+    // lines up to the first tile that stops a shot, widened by kNearFire.
+    std::vector<bool> exposed[2] = {std::vector<bool>(kLevelSide * kLevelSide, false),
+                                    std::vector<bool>(kLevelSide * kLevelSide, false)};
 };
+
+bool StopsShots(int tile, bool odd) {
+    return tile == kTileWall || (tile == kTileFlipEven && !odd) || (tile == kTileFlipOdd && odd);
+}
 
 LevelFacts ReadFacts(GameSession& session) {
     LevelFacts facts;
@@ -101,6 +127,27 @@ LevelFacts ReadFacts(GameSession& session) {
             if (tile == kTileLauncherLeft || tile == kTileLauncherRight) facts.hasLaunchers = true;
         }
     }
+    for (int y = 0; y < kLevelSide; ++y) {
+        for (int x = 0; x < kLevelSide; ++x) {
+            const int tile = session.app().p_Tile(x, y);
+            if (tile != kTileLauncherLeft && tile != kTileLauncherRight) continue;
+            const int step = tile == kTileLauncherRight ? 1 : -1;
+            for (int odd = 0; odd < 2; ++odd) {
+                for (int cx = x; cx >= 0 && cx < kLevelSide; cx += step) {
+                    if (cx != x && StopsShots(session.app().p_Tile(cx, y), odd != 0)) break;
+                    for (int dy = -kNearFire; dy <= kNearFire; ++dy) {
+                        for (int dx = -1; dx <= 1; ++dx) {
+                            const int ex = cx + dx, ey = y + dy;
+                            if (ex >= 0 && ex < kLevelSide && ey >= 0 && ey < kLevelSide) {
+                                facts.exposed[odd][ey * kLevelSide + ex] = true;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    facts.flipsMoveFire = facts.exposed[0] != facts.exposed[1];
     return facts;
 }
 
@@ -205,7 +252,7 @@ namespace {
 
 // Snapshot fields the search reads without restoring (see GameSession::Save).
 enum SnapshotInt { kSnapX = 0, kSnapY = 1, kSnapSubX = 2, kSnapSubY = 3, kSnapState = 4, kSnapFacing = 5,
-                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapKeyLatch = 10, kSnapLightsLeft = 12,
+                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapTurnLatch = 10, kSnapLightsLeft = 12,
                    kSnapLightsCounting = 13, kSnapFlipCount = 15 };
 
 uint64_t LitMask(c_MyApp& app, const LevelFacts& facts) {
@@ -237,12 +284,42 @@ uint64_t ClockState(c_MyApp& app, const LevelFacts& facts) {
     return h;
 }
 
-// With launchers, where the hero stands is told apart by the launchers' phase
-// too (they all fire every 120 updates), so that waiting for a gap is a move.
+// Whether the launchers' phase matters where the hero stands: in reach of a
+// line of fire as the flip blocks stand, near a shot still in flight, or
+// while a plunger runs whose end will move flip blocks in a line of fire.
+bool UnderFire(c_MyApp& app, const LevelFacts& facts) {
+    if (!facts.hasLaunchers) return false;
+    const int x = app.m_playerX, y = app.m_playerY;
+    if (facts.flipsMoveFire && PlungerRunning(app, facts)) return true;
+    if (facts.exposed[app.m_flipCount & 1][y * kLevelSide + x]) return true;
+    for (int k = 0; k <= kLastMover; ++k) {
+        const int type = app.m_movers.Get(k * kMoverRecord);
+        if ((type == kMoverRight || type == kMoverLeft) &&
+            std::abs(app.m_movers.Get(k * kMoverRecord + 2) - y) <= kNearFire) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Under fire, where the hero stands is told apart by the launchers' phase too
+// (they all fire every 120 updates), so that waiting for a gap is a move. Out
+// of reach the earliest arrival stands for all: a later one is the same
+// arrival with a wait, which can as well be made where the shots reach.
 uint64_t KeyOfApp(c_MyApp& app, unsigned keys, const LevelFacts& facts, int time) {
     const bool gripHeld = IsGripTile(app.p_Tile(app.m_playerX, app.m_playerY)) && (keys & kReplayGrip);
     uint64_t clocks = ClockState(app, facts);
-    if (facts.hasLaunchers) clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
+    if (UnderFire(app, facts)) {
+        clocks = Mix(clocks, static_cast<uint64_t>((time % kLauncherPeriod) / kPhaseBucket));
+        // How many shots are in flight: the phase alone does not tell when
+        // flip blocks have let some through.
+        uint64_t shots = 0;
+        for (int k = 0; k <= kLastMover; ++k) {
+            const int type = app.m_movers.Get(k * kMoverRecord);
+            shots += type == kMoverRight || type == kMoverLeft;
+        }
+        clocks = Mix(clocks, shots);
+    }
     return KeyOf(app.m_playerX, app.m_playerY, app.m_facing, gripHeld, LitMask(app, facts), clocks);
 }
 
@@ -289,20 +366,54 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         root.time = dropIn;
         root.lit = LitMask(app, facts);
         root.calm = !facts.hasLaunchers && !PlungerRunning(app, facts);
+        root.key = root.clockKey = KeyOfApp(app, 0, facts, dropIn);
+        root.clocked = UnderFire(app, facts) || PlungerRunning(app, facts);
         nodes.push_back(std::move(root));
     }
-    using Entry = std::pair<int, int>;   // time, node
+    // Searched cheapest-first by time plus a lower bound of the time still
+    // needed (A*): every move costs at least 8 updates per column crossed, 8
+    // per row climbed and 4 per row dropped, so the route from a tile must
+    // take at least that distance to each unlit tree and from there to the
+    // exit. The bound never overestimates and never drops by more than a
+    // move costs, so the first completion out is still the fastest.
+    int exitCell = -1;
+    for (int at = 0; at < kLevelSide * kLevelSide; ++at) {
+        if (map.Tile(at % kLevelSide, at / kLevelSide) == kTileExit) exitCell = at;
+    }
+    auto distance = [](int from, int to) {
+        const int dx = std::abs(to % kLevelSide - from % kLevelSide);
+        const int up = from / kLevelSide - to / kLevelSide;
+        return std::max({kWalkUpdates * dx, kClimbUpdates * up, -kDropUpdates * up});
+    };
+    std::vector<int> treeToExit;
+    for (int at : facts.treeCells) treeToExit.push_back(exitCell < 0 ? 0 : distance(at, exitCell));
+    auto estimate = [&](const Node& n) {
+        if (exitCell < 0 || n.completion) return 0;
+        const int here = n.snapshot.ints[kSnapY] * kLevelSide + n.snapshot.ints[kSnapX];
+        int bound = distance(here, exitCell);
+        for (size_t k = 0; k < facts.treeCells.size(); ++k) {
+            if (!(n.lit & (1ULL << k))) bound = std::max(bound, distance(here, facts.treeCells[k]) + treeToExit[k]);
+        }
+        return bound;
+    };
+    using Entry = std::pair<int, int>;   // time + bound, node
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    auto push = [&](Node&& node) {
+        const int priority = node.time + estimate(node);
+        nodes.push_back(std::move(node));
+        open.push({priority, static_cast<int>(nodes.size()) - 1});
+    };
     std::unordered_map<uint64_t, int> best;
     std::unordered_map<uint64_t, Outcome> outcomes;
     best[KeyOfApp(app, 0, facts, dropIn)] = dropIn;
-    open.push({dropIn, 0});
+    open.push({dropIn + estimate(nodes[0]), 0});
     int goal = -1;
     const std::vector<Move>& moves = Moves();
     std::vector<int> visited;
 
     while (!open.empty()) {
-        const auto [time, index] = open.top();
+        const int index = open.top().second;
+        const int time = nodes[index].time;
         open.pop();
         if (nodes[index].completion) {   // the cheapest completion comes out first
             goal = index;
@@ -332,7 +443,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
         const bool timed = !calm;
         const uint64_t context = Mix(Mix(Mix(Mix(Mix(Mix(static_cast<uint64_t>(x), y), facing + 2),
-                                                 parent.keys & kReplayGrip), parent.ints[kSnapKeyLatch]),
+                                                 parent.keys & kReplayGrip), parent.ints[kSnapTurnLatch]),
                                          parent.ints[kSnapJumpLatch]), odd);
         bool live = false;   // the session holds the parent's state
         bool restoredOnce = false;
@@ -366,7 +477,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 ints[kSnapFacing] = o.facing;
                 ints[kSnapAnim] = o.animCounter;
                 ints[kSnapJumpLatch] = o.jumpLatch;
-                ints[kSnapKeyLatch] = o.keyLatch;
+                ints[kSnapTurnLatch] = o.turnLatch;
                 int unlit = 0;
                 for (size_t k = 0; k < facts.treeCells.size(); ++k) {
                     if (!(lit & (1ULL << k))) {
@@ -387,8 +498,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 child.time = t;
                 child.lit = lit;
                 child.calm = true;
-                nodes.push_back(std::move(child));
-                open.push({t, static_cast<int>(nodes.size()) - 1});
+                push(std::move(child));
                 continue;
             }
 
@@ -396,8 +506,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 session.Restore(parent);
                 if (!restoredOnce && !calm) {
                     // Clocked states are told apart by their clocks as well.
-                    const uint64_t key = KeyOfApp(app, session.Keys(), facts, time);
-                    auto it = best.find(key);
+                    auto it = best.find(nodes[index].key);
                     if (it != best.end() && it->second < time) break;
                 }
                 restoredOnce = true;
@@ -420,7 +529,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 o.x = app.m_playerX;
                 o.y = app.m_playerY;
                 o.facing = app.m_facing;
-                o.keyLatch = app.m_keyLatch;
+                o.turnLatch = app.m_turnLatch;
                 o.jumpLatch = app.m_jumpLatch;
                 o.animCounter = app.m_animCounter;
                 o.keys = session.Keys();
@@ -436,19 +545,28 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 done.moveUpdates = updates;
                 done.time = t;
                 done.completion = true;
-                nodes.push_back(std::move(done));
-                open.push({t, static_cast<int>(nodes.size()) - 1});
+                push(std::move(done));
                 continue;
             }
             if (options.trace) {
                 std::fprintf(stderr, "  move %d -> (%d,%d) facing %d after %d updates\n", m, app.m_playerX,
                              app.m_playerY, app.m_facing, updates);
             }
-            const uint64_t key = KeyOfApp(app, session.Keys(), facts, t);
+            const uint64_t clockKey = KeyOfApp(app, session.Keys(), facts, t);
+            // A wait that leaves the hero where he was with the clocks in the
+            // same bucket is kept by its exact time: waiting for a gap between
+            // shots needs finer steps than the buckets.
+            const bool waitedInBucket = move.timed && clockKey == nodes[index].clockKey;
+            // Where no clock matters a wait only makes the same arrival later:
+            // it can as well be made where the clocks do matter.
+            if (waitedInBucket && !nodes[index].clocked) continue;
+            const uint64_t key = waitedInBucket ? Mix(clockKey, static_cast<uint64_t>(t)) : clockKey;
             auto it = best.find(key);
             if (it != best.end() && it->second <= t) continue;
             best[key] = t;
             Node child;
+            child.key = key;
+            child.clockKey = clockKey;
             child.snapshot = session.Save();
             child.parent = index;
             child.move = m;
@@ -456,8 +574,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             child.time = t;
             child.lit = LitMask(app, facts);
             child.calm = calmAfter;
-            nodes.push_back(std::move(child));
-            open.push({t, static_cast<int>(nodes.size()) - 1});
+            child.clocked = UnderFire(app, facts) || PlungerRunning(app, facts);
+            push(std::move(child));
         }
     }
     session.SetKeys(0);

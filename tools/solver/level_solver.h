@@ -4,9 +4,11 @@
 // Moves are chosen only while the hero stands still (walk, turn, climb, jump,
 // each with and without grip held, letting go, waiting); every move is played
 // through real updates and the state it leaves is snapshotted. States are told
-// apart by the hero's tile, facing and grip, the trees lit and the plunger's
-// time, and searched cheapest-first by updates, so the first completion found
-// is the shortest that these moves allow.
+// apart by the hero's tile, facing and grip, the trees lit, the plunger's time
+// and the launchers' phase (in buckets; a wait in place keeps its exact time),
+// and searched cheapest-first by updates plus a lower bound of the updates
+// still needed, so the first completion found is the shortest that these
+// moves allow.
 #pragma once
 
 #include <string>

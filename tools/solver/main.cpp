@@ -1,18 +1,31 @@
 // glimmer-solve: proves levels completable and writes their input scripts and map views.
 //
 //   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--maps-only] [--jobs N]
+//   glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]
 //
 // For each level it prints the shortest completion found, in updates and
 // seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
 // DIR/levelNN.png drawn with the game's tile sheet. Exit status 0 when every
 // level was solved and its script replays to the exit.
+//
+// With --report it reads DIR/levelNN.keys instead and prints the variety
+// report (route_report.h): per level the time, inputs, route features, the
+// mechanics and pairings no earlier level used, the walking shares and the
+// tightest input slack, then the variety rules each level from 4 on breaks;
+// with --verbose first the route of each level as a person holds the keys.
+// Exit status 0 when every script completes its level.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +33,7 @@
 #include "tools/solver/game_session.h"
 #include "tools/solver/level_solver.h"
 #include "tools/solver/map_view.h"
+#include "tools/solver/route_report.h"
 
 namespace {
 
@@ -27,9 +41,13 @@ constexpr int kUpdatesPerSecond = 60;
 
 constexpr const char* kUsage =
     "usage: glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG]\n"
-    "                     [--maps-only] [--jobs N] [--verbose] [--trace]\n"
+    "                     [--maps-only] [--jobs N] [--max-states N] [--verbose] [--trace]\n"
+    "       glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]\n"
     "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
-    "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n";
+    "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n"
+    "With --report, measures the scripts in DIR instead (the variety report).\n";
+
+constexpr int kFirstVariedLevel = 4;
 
 struct Options {
     std::vector<int> levels;
@@ -37,9 +55,13 @@ struct Options {
     std::string maps;
     std::string tiles;
     int jobs = 1;
+    int maxStates = 0;   // 0: the solver's own limit
     bool verbose = false;
     bool trace = false;
     bool mapsOnly = false;
+    bool report = false;
+    bool markdown = false;
+    bool slack = true;
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -80,6 +102,7 @@ bool SolveOne(int level, const Options& options) {
     SolverOptions solverOptions;
     solverOptions.verbose = options.verbose;
     solverOptions.trace = options.trace;
+    if (options.maxStates > 0) solverOptions.maxStates = options.maxStates;
     const SolveResult result = SolveLevel(session, level, solverOptions);
     if (!options.maps.empty()) {
         std::string error;
@@ -99,6 +122,100 @@ bool SolveOne(int level, const Options& options) {
     return true;
 }
 
+// Runs `work` for each level in its own process, a few at a time (the game is
+// one global program). What a child writes to its text comes back in `texts`
+// by level, through a file of the parent's. True when every child succeeded.
+bool ForEachLevel(const Options& options, const std::function<bool(int, std::string*)>& work,
+                  std::map<int, std::string>* texts = nullptr) {
+    auto textFile = [](int level) {
+        return "/tmp/glimmer-solve-" + std::to_string(getpid()) + "-" + std::to_string(level) + ".txt";
+    };
+    auto keep = [&](int level, const std::string& text) {
+        if (texts) (*texts)[level] = text;
+    };
+    // Later levels are larger searches: started first, they do not leave one
+    // job running alone at the end.
+    std::vector<int> order = options.levels;
+    if (options.jobs > 1) std::sort(order.begin(), order.end(), std::greater<int>());
+    bool allGood = true;
+    size_t next = 0;
+    std::map<pid_t, int> running;
+    while (next < order.size() || !running.empty()) {
+        if (next < order.size() && static_cast<int>(running.size()) < options.jobs) {
+            const int level = order[next++];
+            const std::string file = textFile(level);
+            std::fflush(stdout);
+            const pid_t child = fork();
+            if (child == 0) {
+                std::string text;
+                const bool good = work(level, &text);
+                std::ofstream(file) << text;
+                std::fflush(stdout);
+                _exit(good ? 0 : 1);
+            }
+            if (child < 0) {
+                std::string text;
+                allGood = work(level, &text) && allGood;
+                keep(level, text);
+            } else {
+                running[child] = level;
+            }
+            continue;
+        }
+        int status = 0;
+        const pid_t done = wait(&status);
+        if (done <= 0) break;
+        const int level = running[done];
+        running.erase(done);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) allGood = false;
+        std::ifstream in(textFile(level));
+        keep(level, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        std::remove(textFile(level).c_str());
+    }
+    return allGood;
+}
+
+// The variety report of the scripts in options.scripts.
+int Report(const Options& options) {
+    std::map<int, std::string> texts;
+    const bool allRead = ForEachLevel(options, [&](int level, std::string* text) {
+        GameSession& session = GameSession::Instance();
+        if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) return false;
+        InputScript script;
+        LevelReport report;
+        report.measures.level = level;
+        if (!script.Load(LevelFile(options.scripts, level, "keys"), &report.error)) {
+            *text = ReportToLine(report);
+            return false;
+        }
+        report = ReportLevel(session, level, script, options.slack);
+        *text = ReportToLine(report);
+        if (options.verbose) {
+            std::printf("level %d route:\n%s", level, RouteText(session, level, script).c_str());
+            std::fflush(stdout);
+        }
+        return report.error.empty();
+    }, &texts);
+    std::vector<LevelReport> reports;
+    for (int level : options.levels) {
+        LevelReport report;
+        report.measures.level = level;
+        if (!ReportFromLine(texts[level], &report)) report.error = "not measured";
+        reports.push_back(report);
+    }
+    std::vector<RouteMeasures> measures;
+    for (const LevelReport& r : reports) measures.push_back(r.measures);
+    CompareWithEarlier(&measures);
+    for (size_t i = 0; i < reports.size(); ++i) reports[i].measures = measures[i];
+    std::fputs(ReportTable(reports, options.markdown).c_str(), stdout);
+    if (!options.markdown) {
+        const std::vector<std::string> faults = VarietyFaults(measures, kFirstVariedLevel);
+        std::printf("variety rules (levels %d on): %s\n", kFirstVariedLevel, faults.empty() ? "all kept" : "broken");
+        for (const std::string& f : faults) std::printf("  %s\n", f.c_str());
+    }
+    return allRead ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +232,14 @@ int main(int argc, char** argv) {
             options.tiles = commandLine.Value();
         } else if (commandLine.Is("--jobs") || commandLine.Is("-j")) {
             options.jobs = std::max(1, std::atoi(commandLine.Value().c_str()));
+        } else if (commandLine.Is("--max-states")) {
+            options.maxStates = std::max(1, std::atoi(commandLine.Value().c_str()));
+        } else if (commandLine.Is("--report")) {
+            options.report = true;
+        } else if (commandLine.Is("--markdown")) {
+            options.markdown = true;
+        } else if (commandLine.Is("--no-slack")) {
+            options.slack = false;
         } else if (commandLine.Is("--maps-only")) {
             options.mapsOnly = true;
         } else if (commandLine.Is("--trace")) {
@@ -127,31 +252,10 @@ int main(int argc, char** argv) {
     }
     commandLine.Operands(0, 0);
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
+
+    if (options.report) return Report(options);
     mkdir(options.scripts.c_str(), 0755);
     if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);
-
-    // Each level in its own process, a few at a time: the game is one global program.
-    bool allProved = true;
-    size_t next = 0;
-    int running = 0;
-    while (next < options.levels.size() || running > 0) {
-        if (next < options.levels.size() && running < options.jobs) {
-            const int level = options.levels[next++];
-            std::fflush(stdout);
-            const pid_t child = fork();
-            if (child == 0) _exit(SolveOne(level, options) ? 0 : 1);
-            if (child < 0) {
-                allProved = SolveOne(level, options) && allProved;
-            } else {
-                ++running;
-            }
-            continue;
-        }
-        int status = 0;
-        if (wait(&status) > 0) {
-            --running;
-            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) allProved = false;
-        }
-    }
+    const bool allProved = ForEachLevel(options, [&](int level, std::string*) { return SolveOne(level, options); });
     return allProved ? 0 : 1;
 }

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kLevelSide = 64;
 constexpr int kSheetColumns = 8;   // the tile sheet is 8 x 8 cells of equal size
+// Each cell holds its tile in the middle half (the game draws the cells at
+// twice the size, centred, one tile apart): that half is what the view shows.
 constexpr int kTileCells = 64;
 
 struct Rgba {
@@ -72,7 +74,8 @@ bool RenderLevelMap(GameSession& session, int level, const std::string& tileShee
         if (error) *error = "cannot read the tile sheet " + tileSheet;
         return false;
     }
-    const int cell = sheetW / kSheetColumns;
+    const int frameSize = sheetW / kSheetColumns;
+    const int cell = frameSize / 2, inset = frameSize / 4;
     session.SetKeys(0);
     session.EnterLevel(level);
     c_MyApp& app = session.app();
@@ -89,7 +92,7 @@ bool RenderLevelMap(GameSession& session, int level, const std::string& tileShee
             }
             if (tile < 1 || tile > kTileCells) continue;
             const int frame = tile - 1;
-            const int fx = (frame % kSheetColumns) * cell, fy = (frame / kSheetColumns) * cell;
+            const int fx = (frame % kSheetColumns) * frameSize + inset, fy = (frame / kSheetColumns) * frameSize + inset;
             for (int py = 0; py < cell; ++py) {
                 for (int px = 0; px < cell; ++px) {
                     const unsigned char* s = sheet + ((static_cast<size_t>(fy + py) * sheetW) + fx + px) * 4;

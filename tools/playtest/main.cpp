@@ -1,0 +1,146 @@
+// glimmer-playtest: the game in its real window, for playing one level by hand.
+//
+//   glimmer-playtest [--level N] [--trace]
+//
+// The game runs as the player gets it (menu, keys, sound, saves), except that
+// a new game started from the menu begins on level N (as the exit of level
+// N - 1 would build it) and that status lines on standard output tell what
+// happened: when the menu is ready, when the level is built, each death with
+// the hero's tile, and the completion with its time. With --trace, also the
+// hero's tile each time it changes and the shots near him as they move. Run it
+// from the build folder (./data/).
+#include <GLFW/glfw3.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/shell/my_app.h"
+#include "game/world/tiles.h"
+#include "host/glfw/game.h"
+#include "host/program.h"
+#include "tools/cli/command_line.h"
+
+namespace {
+
+constexpr int kUpdatesPerSecond = 60;
+constexpr int kDying = 9;
+constexpr int kLeaving = 10;
+constexpr int kLastLevel = 15;
+constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
+
+constexpr const char* kUsage =
+    "usage: glimmer-playtest [--level N] [--trace]\n"
+    "The game in its window; a new game from the menu starts on level N (1-15).\n"
+    "Status lines on standard output: menu ready, level built, deaths, completion;\n"
+    "with --trace also the hero's tile and the shots near him. Run it from the build folder.\n";
+
+// The window host, watching the game after every update.
+class PlaytestHost : public KpGlfwGame {
+public:
+    PlaytestHost(int level, bool trace) : level_(level), trace_(trace) {}
+
+    void UpdateGame() override {
+        KpGlfwGame::UpdateGame();
+        c_MyApp* app = static_cast<c_MyApp*>(kp_app__app);
+        if (app == nullptr) return;
+        if (!menuReady_ && app->m_loadStep == 0 && app->m_screen == kScreenMenu) {
+            menuReady_ = true;
+            Say("menu ready");
+        }
+        if (app->m_screen != kScreenPlaying) {
+            entered_ = false;
+            return;
+        }
+        if (!entered_ && app->m_level == 1) {
+            entered_ = true;
+            if (level_ != 1) {
+                app->p_BeginLevel(level_);   // as the exit does: its time and run start here
+            }
+            updates_ = deaths_ = 0;
+            Say("level %d built", level_);
+        }
+        if (app->m_level != level_) return;
+        ++updates_;
+        const int state = app->m_playerState;
+        if (state == kDying && lastState_ != kDying) {
+            ++deaths_;
+            Say("died at tile (%d, %d) after %.1f s", app->m_playerX, app->m_playerY, Seconds());
+        }
+        if (state == kLeaving && lastState_ != kLeaving) {
+            Say("level %d completed in %.1f s with %d deaths", level_, Seconds(), deaths_);
+        }
+        if (state == kDying && app->m_stateTimer == 0) updates_ = 0;   // the rebuild starts the clock again
+        if (trace_ && (app->m_playerX != lastX_ || app->m_playerY != lastY_)) {
+            Say("hero at (%d, %d), state %d", app->m_playerX, app->m_playerY, state);
+        }
+        if (trace_) TraceShots(*app);
+        lastState_ = state;
+        lastX_ = app->m_playerX;
+        lastY_ = app->m_playerY;
+    }
+
+private:
+    // Shots near the hero, each time one enters a new tile: what a player
+    // watches on the screen.
+    void TraceShots(c_MyApp& app) {
+        for (int r = 0; r < kMoverRecords; ++r) {
+            const int type = app.m_movers.Get(r * 10);
+            const int x = app.m_movers.Get(r * 10 + 1), y = app.m_movers.Get(r * 10 + 2);
+            const bool live = type == kTileMoverRight || type == kTileMoverLeft;
+            const bool near = std::abs(x - app.m_playerX) <= kShotWatchColumns && std::abs(y - app.m_playerY) <= 1;
+            const int cell = live && near ? y * 64 + x : -1;
+            if (cell >= 0 && cell != shotCell_[r]) {
+                Say("shot at (%d, %d) going %s", x, y, type == kTileMoverRight ? "right" : "left");
+            }
+            shotCell_[r] = cell;
+        }
+    }
+
+    double Seconds() const { return updates_ / static_cast<double>(kUpdatesPerSecond); }
+    void Say(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        va_list args;
+        va_start(args, format);
+        std::printf("playtest: ");
+        std::vprintf(format, args);
+        std::printf("\n");
+        std::fflush(stdout);
+        va_end(args);
+    }
+
+    int level_;
+    bool trace_;
+    bool menuReady_ = false;
+    bool entered_ = false;
+    int updates_ = 0, deaths_ = 0;
+    int lastState_ = 0, lastX_ = -1, lastY_ = -1;
+    int shotCell_[kMoverRecords] = {};
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int level = 1;
+    bool trace = false;
+    ToolCommandLine commandLine(argc, argv, kUsage);
+    while (commandLine.NextOption()) {
+        if (commandLine.Is("--level")) {
+            level = std::atoi(commandLine.Value().c_str());
+            if (level < 1 || level > kLastLevel) commandLine.Refuse("the level must be 1 to 15");
+        } else if (commandLine.Is("--trace")) {
+            trace = true;
+        } else {
+            commandLine.RefuseOption();
+        }
+    }
+    commandLine.Operands(0, 0);
+    if (!glfwInit()) {
+        std::fprintf(stderr, "glimmer-playtest: no display\n");
+        return 1;
+    }
+    PlaytestHost* host = new PlaytestHost(level, trace);
+    kp_std_main(0, nullptr);
+    if (host->Delegate()) host->Run();
+    glfwTerminate();
+    return 0;
+}
