@@ -96,6 +96,16 @@ FAULTS = {
         "        total += length;",
         "        total += length + (length > 40);",
         "a long run of keys reads back one update short of what was recorded"),
+    "plunger-window-short": (
+        "game/world/player.cpp",
+        "constexpr int kPlungerTime = 480;",
+        "constexpr int kPlungerTime = 450;",
+        "a plunger's window lasts half a second less"),
+    "launcher-rhythm": (
+        "game/world/objects.cpp",
+        "constexpr int kLauncherLast = 119;",
+        "constexpr int kLauncherLast = 111;",
+        "launchers fire every 112 updates instead of 120"),
     "unchecked-crc": (
         "graphics/image_data.cpp",
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
