@@ -74,7 +74,7 @@ new_game() {
     built=$(grep -c "built" "$session/game.log" || true)
     play z:0.15
     wait_for 20 sh -c "[ \$(grep -c built '$session/game.log') -gt $built ]" || die "no new game started"
-    sleep 1   # the hero's drop-in
+    sleep 0.8   # the hero's drop-in (50 updates)
 }
 
 command=${1:-}
