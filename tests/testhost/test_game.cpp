@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
@@ -107,7 +108,10 @@ TestGame::~TestGame() {
 // since makes the shared one stale, and it is booted again.
 TestGame& TestGame::Shared() {
     static TestGame* game = nullptr;
+    // Stale shared games are kept, never destroyed, like the first.
+    static auto* stale = new std::vector<TestGame*>();
     if (!game || kp_app__app != game->app_) {
+        if (game) stale->push_back(game);
         game = new TestGame();
         game->FinishLoading();
     }
