@@ -193,6 +193,8 @@ TEST_F(WorldRules, Movement) {
         {"one button with left held: left", kFlat, "1 jumpl left", "state=6 facing=-1", 1},
         {"one button, both held, the way right blocked: left, never into the wall",
          {"0000000", "0000200", "000S000", "2222222"}, "24 jumpl left right", "state=0 dx=-3 dy=-1 facing=-1", 1},
+        {"in a dip, right held against its side, then a jump", {"0000000", "0000000", "22S2222", "2222222"},
+         "20 right, 1 right jumpr", "state=6 facing=1", 1},
         {"jumping over spikes is safe", {"00000000", "05500000", "S0000000", "22222222"}, "40 jumpr",
          "state=0 dx=3 dy=0"},
         {"stepping onto spikes kills", kSpikes, "8 right, 1 -", "state=9 heard=6"},
