@@ -33,6 +33,7 @@ constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyT = 84;
 constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
 constexpr int kSfxConfirm = 98;
 constexpr float kRowHeight = 18.0f;
+constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
 
 std::string LevelFileName(int level) {
@@ -191,7 +192,7 @@ int c_MyApp::p_RecordsScreen() {
     };
     const float switchesY = top + 14 * kRowHeight;
     const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kHostKeyT) > 0;
-    const bool ghost = toggle(switchesY + 26, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
+    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;

@@ -133,59 +133,7 @@ TEST(Controls, EveryKeyAndGamepadInputDoesWhatTheControlsPromise) {
     TestGame::Shared().gamepad().present = false;
 }
 
-// In windows of other sizes and shapes, and with a framebuffer twice the
-// window's size, the virtual screen fills the window at one scale, and each of
-// the main menu's four buttons, clicked or touched at its centre, acts alone.
-TEST(Controls, PointerAndTouchHitTheRightButtonAtEveryWindowSize) {
-    const struct { int windowW, windowH, pixelsW, pixelsH; float virtualW, virtualH; } windows[] = {
-        {1280, 720, 1280, 720, 640, 360},  // wider
-        {480, 800, 480, 800, 288, 480},    // taller: portrait
-        {1000, 1000, 1000, 1000, 480, 480},
-        {640, 480, 1280, 960, 640, 480},        // HiDPI
-        {640, 480, 640, 480, 640, 480}};
-    TestGame& game = OnTheMenu();
-    c_MyApp& app = game.app();
-    for (const auto& win : windows) {
-        game.host().SetWindowSize(win.pixelsW, win.pixelsH);
-        game.host().Render();
-        game.FinishLoading();
-        const float w = win.virtualW, h = win.virtualH, scale = win.pixelsW / w;
-        const bool portrait = h > w;
-        const std::string where = std::to_string(win.windowW) + "x" + std::to_string(win.windowH) + " window of " +
-                                  std::to_string(win.pixelsW) + "x" + std::to_string(win.pixelsH) + " pixels";
-        EXPECT_NEAR(kp_Glimmer_jscrw, w, 1e-3) << where << ": the virtual screen fills it at one scale";
-        EXPECT_NEAR(kp_Glimmer_jscrh, h, 1e-3) << where;
-        EXPECT_NEAR(app.m_scaleX, scale, 1e-5) << where;
-        EXPECT_NEAR(app.m_scaleY, scale, 1e-5) << where;
-        // Centres of the buttons in virtual pixels, and what each changes.
-        const struct { const char* name; float x, y; int* changed; } buttons[] = {
-            {"sound", portrait ? w / 2 : 32, portrait ? 32 : h / 2, &app.m_settings[kSoundSetting]},
-            {"help", std::trunc(w * 0.35f), h - 64, &app.m_settings[kHelpSetting]},
-            {"jump scheme", std::trunc(w * 0.65f), h - 64, &app.m_settings[kSchemeSetting]},
-            {"play", w / 2, h * 0.6f, &app.m_screen}};
-        for (const auto& b : buttons) {
-            for (const bool touch : {false, true}) {
-                OnTheMenu();
-                std::vector<int> before;
-                for (const auto& each : buttons) before.push_back(*each.changed);
-                double x = b.x * scale * win.windowW / win.pixelsW, y = b.y * scale * win.windowH / win.pixelsH;
-                kpScreenToFramebuffer(&x, &y, win.windowW, win.windowH, win.pixelsW, win.pixelsH);
-                if (touch) {  // a tap shorter than an update: it counts, once
-                    game.host().TouchEvent(kEventTouchDown, 3, static_cast<float>(x), static_cast<float>(y));
-                    game.host().TouchEvent(kEventTouchUp, 3, static_cast<float>(x), static_cast<float>(y));
-                    game.Step(2);
-                } else {
-                    game.Click(static_cast<float>(x), static_cast<float>(y));
-                }
-                std::string acted;
-                for (size_t i = 0; i < std::size(buttons); ++i) {
-                    if (*buttons[i].changed != before[i]) acted += std::string(acted.empty() ? "" : ", ") + buttons[i].name;
-                }
-                EXPECT_EQ(acted, b.name) << (touch ? "touch" : "click") << " in a " << where;
-            }
-        }
-    }
-}
+// (Every button of every screen at three window sizes: tests/game/pointer_test.cpp.)
 
 // The on-screen controls on a 640 x 480 window (scale 1; on a 96-dpi screen a
 // button is the design's 48 pixels): places of the pad's arms and the

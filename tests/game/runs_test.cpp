@@ -1,6 +1,6 @@
 // Runs through a level on the shared game: the score's rules, replays refused
-// for what they are, the records file read back whole or reset, the ghost
-// beside the player, and a run paused twice ending as the same run unpaused.
+// for what they are, the records file read back whole or reset, and a run
+// paused twice ending as the same run unpaused.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,8 +15,6 @@
 namespace {
 
 constexpr int kEscape = 27;
-constexpr int kHeroImage = 1;
-constexpr float kGhostAlpha = 0.4f;
 using Bytes = std::vector<unsigned char>;
 
 InputScript Script(int level) {
@@ -170,26 +168,7 @@ TEST_F(Runs, TheRecordsFileReadsBackWholeOrIsReset) {
     }
 }
 
-// The ghost runs the best run beside the player: drawn see-through where that
-// run stood, while the world is only the player's (he stands still here, so
-// the tree the ghost passes stays unlit and the level unfinished).
-TEST_F(Runs, TheGhostRunsTheBestRunAndTouchesNothing) {
-    const Replay best = Recorded(1);
-    app.m_records.levels[0] = {best.updates, 0, kp_replay_Encode(best)};
-    for (bool shown : {true, false}) {
-        app.m_records.ghostShown = shown;
-        app.p_LoadGame();
-        EXPECT_EQ(app.m_ghostTrack.size(), shown ? static_cast<size_t>(best.updates) : 0u) << "the ghost's track";
-        int ghostsDrawn = 0;
-        for (int i = 0; i < best.updates; ++i) {
-            game.Step();
-            for (const DrawRecord& d : game.Records(kHeroImage)) ghostsDrawn += d.alpha == kGhostAlpha;
-        }
-        EXPECT_EQ(ghostsDrawn > 0, shown) << "a see-through Pipkin drawn";
-        EXPECT_GT(app.m_lightsLeft, 0) << "the tree is still unlit";
-        EXPECT_FALSE(app.m_levelDone);
-    }
-}
+// (The ghost: RecordsOverRuns.TheGhostsHiddenRunLeavesTheRoundAndTheFilesAlone.)
 
 // Level 2 played by its script with a pause (key) and a focus loss on the way:
 // its record is the script itself, which ends in the same state unpaused.

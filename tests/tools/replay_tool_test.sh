@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# glimmer-replay as a player or a scoreboard uses it: a replay made from a
-# committed solver script verifies (status 0); a copy edited by one byte, one
-# cut short and random bytes are each refused with a reason while the whole
-# one still passes (status 1); no file is a usage error (status 2).
+# glimmer-replay as a player or a scoreboard uses it: replays made from the
+# committed solver scripts verify; a copy edited by one byte, one cut short,
+# random bytes, a missing path and a file its user may not read are each
+# refused with a reason. Over several files verify prints one line per file in
+# their order and ends 0 only when every one is valid, 1 otherwise, whatever
+# the order; no file is a usage error (status 2). As root the tool runs as
+# nobody, for whom the unreadable file is unreadable.
 # Usage: replay_tool_test.sh GLIMMER-REPLAY SOLUTIONS-DIR
 set -u
 tool=$1
 solutions=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
+chmod 755 "$work"
 failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run=()
+if [ "$(id -u)" = 0 ]; then run=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
+
 # expect WHAT STATUS PATTERN COMMAND...: the command's status and a line of its output.
 expect() {
     local what=$1 want=$2 pattern=$3 status
@@ -19,23 +27,69 @@ expect() {
     if [ "$status" = "$want" ] && grep -qE "$pattern" "$work/out"; then
         echo "ok: $what"
     else
-        echo "FAIL: $what (status $status, expected $want): $(head -c 600 "$work/out")"
-        failures=$((failures + 1))
+        fail "$what (status $status, expected $want): $(head -c 600 "$work/out")"
     fi
 }
-good=$work/level01.glimmer-replay
-updates=$(awk '!/^#/ && NF { n += $1 } END { print n }' "$solutions/level01.keys")
-expect "record: level 1's script as a replay" 0 "level 1, $updates updates" "$tool" record 1 "$solutions/level01.keys" "$good"
-expect "verify: the run completes level 1 in the script's time" 0 \
-    "^$good: level 1, 1-Button-Jump, [0-9:.]+ \($updates updates\): completes the level" "$tool" verify "$good"
-cp "$good" "$work/edited"
-printf '\125' | dd of="$work/edited" bs=1 seek=30 conv=notrunc 2>/dev/null
-head -c 40 "$good" >"$work/cut"
-head -c 300 /dev/urandom >"$work/random"
-for bad in edited cut random; do
-    expect "verify: $bad, refused beside a whole run" 1 "^$work/$bad: refused: " "$tool" verify "$good" "$work/$bad"
+
+declare -A updates line
+for level in 1 2; do
+    updates[$level]=$(awk '!/^#/ && NF { n += $1 } END { print n }' "$solutions/level0$level.keys")
+    expect "record: level $level's script as a replay" 0 "level $level, ${updates[$level]} updates" \
+        "$tool" record "$level" "$solutions/level0$level.keys" "$work/good$level"
+    line[good$level]="level $level, 1-Button-Jump, [0-9:.]+ \(${updates[$level]} updates\): completes the level in state [0-9a-f]{8}"
 done
+cp "$work/good1" "$work/edited"
+printf '\125' | dd of="$work/edited" bs=1 seek=30 conv=notrunc 2>/dev/null
+head -c 40 "$work/good1" >"$work/cut"
+head -c 300 /dev/urandom >"$work/random"
+cp "$work/good2" "$work/unreadable"
+chmod 000 "$work/unreadable"
+chmod 644 "$work"/good* "$work/edited" "$work/cut" "$work/random"
+line[edited]="refused: damaged or edited: its checksum does not match"
+line[cut]="refused: truncated: .*"
+line[random]="refused: not a replay file .*"
+line[missing]="refused: cannot be read"
+line[unreadable]="refused: cannot be read"
+
+# verify NAME...: runs verify over the files in this order and checks its
+# status and that line k names file k with what it says of that kind.
+verify() {
+    local names=("$@") files=() want=0 status k got
+    for name in "${names[@]}"; do
+        files+=("$work/$name")
+        case $name in good*) ;; *) want=1 ;; esac
+    done
+    "${run[@]}" "$tool" verify "${files[@]}" >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" = "$want" ] || fail "verify ${names[*]}: status $status, expected $want"
+    [ "$(wc -l <"$work/out")" = "${#names[@]}" ] || fail "verify ${names[*]}: $(wc -l <"$work/out") lines for ${#names[@]} files"
+    [ -s "$work/err" ] && fail "verify ${names[*]}: wrote to standard error: $(head -c 300 "$work/err")"
+    for k in "${!names[@]}"; do
+        got=$(sed -n "$((k + 1))p" "$work/out")
+        [[ "$got" =~ ^"${files[$k]}: "${line[${names[$k]}]}$ ]] || fail "verify ${names[*]}: line $((k + 1)) is '$got'"
+    done
+    return 0
+}
+
+# Each kind alone, then every order of a valid run among the three kinds of
+# refusal (read, decoded, missing), and two valid runs in both orders.
+for name in good1 good2 edited cut random missing unreadable; do verify "$name"; done
+kinds=(good1 edited missing unreadable)
+for a in 0 1 2 3; do
+    for b in 0 1 2 3; do
+        for c in 0 1 2 3; do
+            for d in 0 1 2 3; do
+                [ "$(printf '%s\n' $a $b $c $d | sort -u | wc -l)" = 4 ] || continue
+                verify "${kinds[$a]}" "${kinds[$b]}" "${kinds[$c]}" "${kinds[$d]}"
+            done
+        done
+    done
+done
+verify good1 good2
+verify good2 good1
+echo "verify over every order: done"
+
 expect "verify: no file is a usage error" 2 "^usage: glimmer-replay" "$tool" verify
-expect "link: URL-safe text" 0 "^[A-Za-z0-9_-]+$" "$tool" link "$good"
+expect "link: URL-safe text" 0 "^[A-Za-z0-9_-]+$" "$tool" link "$work/good1"
 echo "$failures failure(s)"
 [ "$failures" = 0 ]
