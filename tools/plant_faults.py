@@ -111,6 +111,66 @@ FAULTS = {
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
         "!= ReadBe32(data + chunkLength)) {}",
         "chunk CRCs are computed but not compared"),
+    "tile-not-drawn": (
+        "game/world/scenery.cpp",
+        "if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);",
+        "if (tile >= 1 && tile <= 64 && tile != kTileLadder) p_DrawImg(kTileImage, sx, sy, frame);",
+        "ladders are not drawn, though Pipkin still climbs them"),
+    "time-without-hundredths": (
+        "game/world/replay_file.cpp",
+        '"%d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);',
+        '"%d:%02d", hundredths / 6000, hundredths / 100 % 60);',
+        "times are shown without their hundredths"),
+    "other-scheme-hint": (
+        "game/shell/tutorial.cpp",
+        "const bool twoButton = m_settings.Get(1) == 2;",
+        "const bool twoButton = m_settings.Get(1) != 2;",
+        "the tutorial tells the jump buttons of the other jump scheme"),
+    "records-row-offset": (
+        "game/shell/records.cpp",
+        "static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);",
+        "static_cast<int>((m_touchY[0] - top) / kRowHeight);",
+        "a click or tap on the Records screen selects the row half a row above"),
+    "records-switches-overlap": (
+        "game/shell/records.cpp",
+        "constexpr float kSwitchStep = 40.0f;",
+        "constexpr float kSwitchStep = 26.0f;",
+        "the Records screen's timer and ghost switches overlap"),
+    "controls-under-pause": (
+        "game/shell/touch_controls.cpp",
+        "screen == kScreenPlaying && pauseShown == 0 && quitGame == 0;",
+        "screen == kScreenPlaying && quitGame == 0;",
+        "the on-screen controls stay live under the pause panel"),
+    "worse-time-kept": (
+        "game/shell/records.cpp",
+        "m_levelUpdates < record.bestUpdates",
+        "m_levelUpdates > record.bestUpdates",
+        "a slower finish replaces the best time and its run"),
+    "more-deaths-kept": (
+        "game/shell/records.cpp",
+        "m_levelDeaths < record.fewestDeaths",
+        "m_levelDeaths > record.fewestDeaths",
+        "a finish with more deaths replaces the fewest deaths"),
+    "bonus-wrong-clock": (
+        "game/shell/records.cpp",
+        "TimeBonus(m_level, m_levelUpdates)",
+        "TimeBonus(m_level, m_gameUpdates)",
+        "the time bonus is reckoned from the whole game's clock, not the level's"),
+    "hidden-run-sounds": (
+        "game/shell/assets.cpp",
+        "if ((sound != 1 && sound != 2) || m_simulating) return 0;",
+        "if (sound != 1 && sound != 2) return 0;",
+        "a run played without a picture (the ghost's) plays its sounds"),
+    "hidden-run-records": (
+        "game/world/replay_run.cpp",
+        "    if (!p_LivePlay()) return;\n    m_recording.finalState",
+        "    m_recording.finalState",
+        "a run played without a picture keeps records and writes files"),
+    "verify-last-status": (
+        "tools/replay/main.cpp",
+        "if (!valid) status = 1;",
+        "status = valid ? 0 : 1;",
+        "glimmer-replay verify ends with the status of its last file alone"),
 }
 
 
