@@ -1,5 +1,4 @@
-// Runs through a level on the shared game: the score's rules, replays refused
-// for what they are, the records file read back whole or reset, and a run
+// Runs through a level on the shared game: replays refused for what they are, the records file read back whole or reset, and a run
 // paused twice ending as the same run unpaused.
 #include <gtest/gtest.h>
 
@@ -8,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "game/world/level_store.h"
-#include "game/world/tiles.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
@@ -48,44 +45,9 @@ protected:
         EXPECT_TRUE(app.p_RecordReplay(&replay)) << "level " << level << "'s script reaches the exit";
         return replay;
     }
-
-    // A game in level n, the drop-in over.
-    void InLevel(int n) {
-        app.p_LoadGame();
-        app.p_BeginLevel(n);
-        app.m_dropIn = 0;
-    }
 };
 
-TEST_F(Runs, TheScoreCountsTreesBonusesAndFinishesWithATimeBonus) {
-    const int par = kp_Levels_ParUpdates(1);
-    EXPECT_EQ(par, Script(1).Updates()) << "level 1's par time is its committed script's";
-    const struct {
-        const char* what;
-        int tile;
-        bool watching;
-        int points;
-    } rows[] = {
-        {"a tree lit", kTileTreeUnlit, false, 100},
-        {"a pick-up counted like a tree ($)", kTileCountedPickup, false, 50},
-        {"a bonus (4)", kTileBonus, false, 250},
-        {"the exit, in the first update: 1000 and the time bonus", kTileExit, false, 1000 + (4 * par - 1) / 60 * 10},
-        {"nothing while a replay is watched", kTileTreeUnlit, true, 0},
-    };
-    for (const auto& row : rows) {
-        InLevel(1);
-        app.m_lightsLeft = app.m_lightsCounting = 0;
-        app.p_PutBlock(app.m_playerX, app.m_playerY, row.tile, 0, 0, 0);
-        app.m_watching = row.watching;
-        const int before = app.m_score;
-        game.Step();
-        app.m_watching = false;
-        EXPECT_EQ(app.m_score - before, row.points) << row.what;
-    }
-    for (const auto& [updates, bonus] : {std::pair{4 * par, 0}, {4 * par - 59, 0}, {4 * par - 60, 10}, {par, 3 * par / 60 * 10}}) {
-        EXPECT_EQ(kp_Glimmer_TimeBonus(1, updates), bonus) << updates << " updates";
-    }
-}
+// (The score's rules: WholeGame and RecordsOverRuns check every part of it.)
 
 TEST_F(Runs, VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels) {
     const Replay good = Recorded(1);

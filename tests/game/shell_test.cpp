@@ -19,7 +19,7 @@ constexpr int kSoundSetting = 5;
 constexpr int kSfxChannels = 24;
 constexpr int kConfirmSound = 98;
 
-// (The virtual screen at other window sizes: Controls.PointerAndTouchHitTheRightButtonAtEveryWindowSize.)
+// (The virtual screen at other window sizes: Pointer.EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside.)
 TEST(Shell, AWindowWithoutAreaKeepsTheLastVirtualScreenAndLoadsNothing) {
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
