@@ -8,6 +8,7 @@
 
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/world/level_hash.h"
 #include "game/world/level_store.h"
 #include "host/app.h"
 #include "input/input_device.h"
@@ -52,25 +53,22 @@ int kp_Glimmer_TimeBonus(int level, int updates) {
 }
 
 void c_MyApp::p_LoadRecords() {
+    // Writes a crash or a kill interrupted leave their temporary files behind.
+    kp_app_RemoveStaleTempsBeside(kRecordsFile);
+    kp_app_RemoveStaleTempsBeside(kReplayFolder);
     std::vector<unsigned char> bytes;
-    const uint32_t levels = kp_Glimmer_LevelSetHash();
-    if (!kp_app_LoadBeside(kRecordsFile, &bytes)) {
-        m_records = GameRecords();
-        m_records.levelSet = levels;
+    m_records = GameRecords();
+    if (!kp_app_LoadBeside(kRecordsFile, &bytes)) return;
+    const RecordsRead read = kp_records_Decode(bytes.data(), bytes.size(), &m_records);
+    if (!read.valid) {
+        kpPrint(String("Records Invalid: damaged or not a records file, reset"));
+        p_SaveRecords();
         return;
     }
-    switch (kp_records_Decode(bytes.data(), bytes.size(), levels, &m_records)) {
-        case kRecordsLoaded:
-            kpPrint(String("Records Loaded"));
-            return;
-        case kRecordsOtherLevels:
-            kpPrint(String("Records Reset: they were made on other levels"));
-            break;
-        case kRecordsInvalid:
-            kpPrint(String("Records Invalid: damaged or not a records file, reset"));
-            break;
-    }
-    p_SaveRecords();
+    // Records that cannot be kept go alone, each named; the rest stay.
+    for (const std::string& line : read.dropped) kpPrint(Text("Records Dropped: " + line));
+    kpPrint(String("Records Loaded"));
+    if (!read.dropped.empty()) p_SaveRecords();
 }
 
 void c_MyApp::p_SaveRecords() { kp_app_SaveBeside(kRecordsFile, kp_records_Encode(m_records)); }
@@ -87,12 +85,18 @@ void c_MyApp::p_KeepRecords() {
         changed = true;
     }
     // A run recorded for another level (a level entered some other way than
-    // by its start) is no record: kept, it would make the whole file unreadable.
-    const bool runOfThisLevel = m_recording.level == m_level && m_recording.updates == m_levelUpdates;
-    if (runOfThisLevel && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
+    // by its start) is no record. A run longer than a replay holds keeps its
+    // time without its run, and says so.
+    if (m_recording.level == m_level && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
+        record.levelHash = kp_Glimmer_LevelHash(m_level);
         record.bestUpdates = m_levelUpdates;
-        record.replay = kp_replay_Encode(m_recording);
-        kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+        record.replay = m_recording.updates == m_levelUpdates ? kp_replay_Encode(m_recording) : std::vector<unsigned char>();
+        if (record.replay.empty()) {
+            kpPrint(Text("Record Kept Without Its Run: level " + std::to_string(m_level) + ", " +
+                         kp_replay_TimeText(m_levelUpdates) + ", a run longer than a replay holds"));
+        } else {
+            kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+        }
         changed = true;
     }
     if (changed) p_SaveRecords();
@@ -101,6 +105,7 @@ void c_MyApp::p_KeepRecords() {
 void c_MyApp::p_KeepGameRecord() {
     if (!p_LivePlay() || (m_records.bestGameUpdates != 0 && m_gameUpdates >= m_records.bestGameUpdates)) return;
     m_records.bestGameUpdates = m_gameUpdates;
+    m_records.gameLevelSet = kp_Glimmer_LevelSetHash();
     p_SaveRecords();
 }
 
@@ -119,7 +124,8 @@ void c_MyApp::p_OpenStartLink() {
     p_WatchReplay(bytes, kScreenMenu);
 }
 
-// Watches a level's best run; one that does not play on this game says so.
+// Watches a level's best run; one that does not play on this game says so
+// (at once, or once its check is over).
 void c_MyApp::p_WatchRecord(int index) {
     if (p_WatchReplay(m_records.levels[index].replay, kScreenRecords)) return;
     m_recordsNote = String(" This run does not play the same on this version of the game");
@@ -157,9 +163,10 @@ int c_MyApp::p_RecordsScreen() {
             p_Rect(left - 6, y - kRowHeight / 2, 300, kRowHeight);
         }
         char row[64];
-        std::snprintf(row, sizeof row, " %2d    %-9s  %s", i + 1,
+        std::snprintf(row, sizeof row, " %2d    %-9s  %s%s", i + 1,
                       record.bestUpdates > 0 ? kp_replay_TimeText(record.bestUpdates).c_str() : "-",
-                      record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-");
+                      record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-",
+                      record.bestUpdates > 0 && record.replay.empty() ? "  no run: too long to keep" : "");
         if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(255, 255, 255, 1);
         p_Text(left, y, Text(row), 0.0f, 1.0f);
     }
