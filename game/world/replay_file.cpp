@@ -238,7 +238,7 @@ bool kp_replay_Decode(const unsigned char* bytes, size_t size, Replay* out, std:
     out->scheme = bytes[13];
     const uint32_t updates = Get32(bytes + 14);
     out->finalState = Get32(bytes + 18);
-    if (out->level < 1 || out->level > kReplayLevels) return refuse("level " + std::to_string(out->level) + " is not one of 1..15");
+    if (out->level < 0 || out->level > kReplayLevels) return refuse("level " + std::to_string(out->level) + " is not one of 0..15");
     if (out->scheme != 1 && out->scheme != 2) return refuse("jump scheme " + std::to_string(out->scheme) + " is neither 1 nor 2");
     if (updates < 1 || updates > static_cast<uint32_t>(kReplayMaxUpdates)) {
         return refuse(std::to_string(updates) + " updates is not a run of 1 to " + std::to_string(kReplayMaxUpdates));

@@ -9,8 +9,9 @@
 //        0     4  magic "GLRP"
 //        4     1  format version (kReplayFormat)
 //        5     3  game version: major, minor, patch
-//        8     4  hash of the level set (the stored texts of levels 1..15)
-//       12     1  level, 1..15
+//        8     4  hash of the level set (the stored texts of levels 1..15), or
+//                 for level 0 the hash of the player's level it was played on
+//       12     1  level, 1..15, or 0 for a player's level
 //       13     1  jump scheme: 1 one button, 2 two buttons
 //       14     4  number of updates, 1..kReplayMaxUpdates
 //       18     4  hash of the round's state after the last update

@@ -92,11 +92,13 @@ uint32_t c_MyApp::p_RoundStateHash() {
 void c_MyApp::p_BeginLevel(int n) {
     // The ghost's track comes from playing the best run first, on this same world.
     m_ghostTrack.clear();
-    const bool wantGhost = !m_watching && !m_simulating && m_records.ghostShown && n >= 1 && n <= kRecordLevels &&
-                           !m_records.levels[n - 1].replay.empty();
+    // A player's level keeps its best run apart, by the level's hash.
+    const std::vector<unsigned char>* bestRun = n == 0 ? &m_playerPlay.ghost
+                                              : n >= 1 && n <= kRecordLevels ? &m_records.levels[n - 1].replay : nullptr;
+    const bool wantGhost = !m_watching && !m_simulating && m_records.ghostShown && bestRun && !bestRun->empty();
     if (wantGhost) {
         Replay best;
-        const std::vector<unsigned char>& bytes = m_records.levels[n - 1].replay;
+        const std::vector<unsigned char>& bytes = *bestRun;
         std::vector<GhostPose> track;
         if (kp_replay_Decode(bytes.data(), bytes.size(), &best, nullptr)) {
             const ReplayOutcome outcome = p_PlayReplay(best, &track);
@@ -116,7 +118,7 @@ void c_MyApp::p_BeginLevel(int n) {
     m_recording.gameVersion[0] = GLIMMER_VERSION_MAJOR;
     m_recording.gameVersion[1] = GLIMMER_VERSION_MINOR;
     m_recording.gameVersion[2] = GLIMMER_VERSION_PATCH;
-    m_recording.levelSet = kp_Glimmer_LevelSetHash();
+    m_recording.levelSet = n == 0 ? m_playerPlay.hash : kp_Glimmer_LevelSetHash();
     m_recording.level = n;
     m_recording.scheme = m_settings.Get(kSettingScheme) == 2 ? 2 : 1;
 }
@@ -220,7 +222,9 @@ String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* r
     std::string why;
     if (!kp_replay_Decode(bytes.data(), bytes.size(), replay, &why)) return String(("refused: " + why).c_str());
     char line[200];
-    const uint32_t levels = kp_Glimmer_LevelSetHash();
+    // A run of a player's level is checked on that level's map, which the caller gives.
+    if (replay->level == 0 && m_playerMap.empty()) return String("refused: a run of a player's level: give its level file too");
+    const uint32_t levels = replay->level == 0 ? m_playerPlay.hash : kp_Glimmer_LevelSetHash();
     if (replay->levelSet != levels) {
         std::snprintf(line, sizeof line, "refused: made on another level set (%08x; these levels are %08x)",
                       replay->levelSet, levels);
