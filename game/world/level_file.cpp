@@ -77,9 +77,9 @@ std::vector<unsigned char> kp_levelfile_Encode(const LevelFile& level) {
     out.insert(out.end(), name.begin(), name.end());
     out.push_back(static_cast<unsigned char>(maker.size()));
     out.insert(out.end(), maker.begin(), maker.end());
-    const std::string coded = kp_level_Encode(level.map);
-    Put16(&out, coded.size());
-    out.insert(out.end(), coded.begin(), coded.end());
+    const std::vector<unsigned char> packed = kp_level_Pack(level.map);
+    Put16(&out, packed.size());
+    out.insert(out.end(), packed.begin(), packed.end());
     const size_t proofBytes = level.proof.size() <= kMaxField ? level.proof.size() : 0;
     Put16(&out, proofBytes);
     out.insert(out.end(), level.proof.begin(), level.proof.begin() + static_cast<std::ptrdiff_t>(proofBytes));
@@ -106,9 +106,9 @@ bool kp_levelfile_Decode(const unsigned char* bytes, size_t size, LevelFile* out
     }
     Reader reader(bytes + 9, size - 9 - kCrcBytes);
     size_t nameBytes = 0, makerBytes = 0, codedBytes = 0, proofBytes = 0;
-    std::string coded;
+    const unsigned char* packed = nullptr;
     if (!reader.Byte(&nameBytes) || !reader.Text(nameBytes, &out->name) || !reader.Byte(&makerBytes) ||
-        !reader.Text(makerBytes, &out->maker) || !reader.Word(&codedBytes) || !reader.Text(codedBytes, &coded) ||
+        !reader.Text(makerBytes, &out->maker) || !reader.Word(&codedBytes) || !reader.Take(codedBytes, &packed) ||
         !reader.Word(&proofBytes)) {
         return refuse("damaged: its fields run past its end");
     }
@@ -117,7 +117,7 @@ bool kp_levelfile_Decode(const unsigned char* bytes, size_t size, LevelFile* out
     if (reader.Left() != 0) return refuse(std::to_string(reader.Left()) + " bytes after its proof");
     if (nameBytes < 1 || nameBytes > kLevelNameBytes || !Printable(out->name)) return refuse("its name is empty, too long or not plain text");
     if (makerBytes > kLevelNameBytes || !Printable(out->maker)) return refuse("its maker's name is too long or not plain text");
-    if (!kp_level_Decode(coded, &out->map)) return refuse("damaged: its map does not decode to 64 x 64 tiles");
+    if (!kp_level_Unpack(packed, codedBytes, &out->map)) return refuse("damaged: its map does not unpack to 64 x 64 tiles");
     if (kp_level_Hash(out->map) != Get32(bytes + 5)) return refuse("damaged: its map does not have the level's hash");
     const std::vector<LevelProblem> problems = kp_level_Check(out->map);
     if (!problems.empty() && !draft) return refuse("its map breaks a rule: " + problems.front().text);

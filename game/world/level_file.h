@@ -12,8 +12,8 @@
 //       10     a  the name: printable ASCII
 //               1  length b of the maker's name, 0..kLevelNameBytes
 //               b  the maker's name: printable ASCII
-//               2  length c of the map's coding
-//               c  the map in the level store's run-length coding (level_map.h)
+//               2  length c of the packed map
+//               c  the map, packed (kp_level_Pack, level_map.h)
 //               2  length d of the proof, 0 when unproved
 //               d  the proof: a replay file (replay_file.h) of level 0 whose
 //                  level-set field is the level's hash

@@ -1,6 +1,9 @@
 #include "game/world/level_map.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "game/world/range_coder.h"
 
 namespace {
 
@@ -67,6 +70,106 @@ bool kp_level_Decode(const std::string& coded, std::string* map) {
         map->append(static_cast<size_t>(n), coded[++i]);
     }
     return static_cast<int>(map->size()) == kLevelTiles;
+}
+
+namespace {
+
+constexpr int kKindBits = 5;   // 22 tile kinds in a binary tree of 32 leaves
+
+// The map coder's predictions, shared by packing and unpacking so that both adapt alike.
+struct MapModel {
+    uint16_t sameLeft[2][2][2];        // the left and the upper tile agree; the cell before was a repeat; the upper-left agrees
+    uint16_t sameAbove[2];             // the cell before was the same as the one above it
+    uint16_t kind[1 << kKindBits];     // the tree of kind indexes
+    MapModel() {
+        for (auto& a : sameLeft) for (auto& b : a) for (uint16_t& p : b) p = kRangeEven;
+        for (uint16_t& p : sameAbove) p = kRangeEven;
+        for (uint16_t& p : kind) p = kRangeEven;
+    }
+};
+
+int KindIndex(char code) {
+    const std::vector<LevelTileKind>& kinds = kp_level_TileKinds();
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (kinds[i].code == code) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// The neighbours a cell is told from; outside the map they are walls.
+struct Neighbours {
+    char left, above, upperLeft;
+};
+Neighbours NeighboursOf(const std::string& map, int i) {
+    const int x = i % kLevelSide, y = i / kLevelSide;
+    const auto at = [&map](int j) { return map[static_cast<size_t>(j)]; };
+    return {x > 0 ? at(i - 1) : kWall, y > 0 ? at(i - kLevelSide) : kWall,
+            x > 0 && y > 0 ? at(i - kLevelSide - 1) : kWall};
+}
+
+}  // namespace
+
+std::vector<unsigned char> kp_level_Pack(const std::string& map) {
+    std::vector<unsigned char> out;
+    if (static_cast<int>(map.size()) != kLevelTiles) return out;
+    MapModel model;
+    RangeEncoder coder(&out);
+    int repeat = 0, aboveBefore = 0;
+    for (int i = 0; i < kLevelTiles; ++i) {
+        const Neighbours n = NeighboursOf(map, i);
+        const char c = map[static_cast<size_t>(i)];
+        const int same = c == n.left;
+        coder.Bit(model.sameLeft[n.left == n.above][repeat][n.left == n.upperLeft], same);
+        repeat = same;
+        if (same) continue;
+        if (n.above != n.left) {
+            const int above = c == n.above;
+            coder.Bit(model.sameAbove[aboveBefore], above);
+            aboveBefore = above;
+            if (above) continue;
+        }
+        const int kind = std::max(0, KindIndex(c));
+        for (int node = 1, b = kKindBits - 1; b >= 0; --b) {
+            const int bit = (kind >> b) & 1;
+            coder.Bit(model.kind[node], bit);
+            node = node * 2 + bit;
+        }
+    }
+    coder.Finish();
+    return out;
+}
+
+bool kp_level_Unpack(const unsigned char* bytes, size_t size, std::string* map) {
+    map->assign(static_cast<size_t>(kLevelTiles), kEmpty);
+    MapModel model;
+    RangeDecoder coder(bytes, size);
+    const std::vector<LevelTileKind>& kinds = kp_level_TileKinds();
+    int repeat = 0, aboveBefore = 0;
+    for (int i = 0; i < kLevelTiles; ++i) {
+        const Neighbours n = NeighboursOf(*map, i);
+        char& c = (*map)[static_cast<size_t>(i)];
+        repeat = coder.Bit(model.sameLeft[n.left == n.above][repeat][n.left == n.upperLeft]);
+        if (repeat) {
+            c = n.left;
+            continue;
+        }
+        if (n.above != n.left) {
+            aboveBefore = coder.Bit(model.sameAbove[aboveBefore]);
+            if (aboveBefore) {
+                c = n.above;
+                continue;
+            }
+        }
+        int node = 1;
+        for (int b = 0; b < kKindBits; ++b) node = node * 2 + coder.Bit(model.kind[node]);
+        const int kind = node - (1 << kKindBits);
+        // A kind past the table, or one a repeat would have coded, is no map this packer makes.
+        if (kind >= static_cast<int>(kinds.size())) return false;
+        const char code = kinds[static_cast<size_t>(kind)].code;
+        if (code == n.left || code == n.above) return false;
+        c = code;
+    }
+    return coder.ReadExactly();
 }
 
 uint32_t kp_level_Hash(const std::string& map) {

@@ -5,6 +5,7 @@
 // the glimmer-level tool all check a map with kp_level_Check.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,6 +41,13 @@ std::string kp_level_Encode(const std::string& map);
 // a count letter and a tile character, or does not make exactly 4,096 tiles.
 // Spaces between pairs, as the store has them, are skipped.
 bool kp_level_Decode(const std::string& coded, std::string* map);
+
+// The map packed for level files and links: each tile is coded as "the same
+// as the tile to its left", else "the same as the one above", else its kind,
+// through the adaptive range coder, which brings a level to a few hundred
+// bytes. Unpack is false unless the bytes make exactly a map of tile kinds.
+std::vector<unsigned char> kp_level_Pack(const std::string& map);
+bool kp_level_Unpack(const unsigned char* bytes, size_t size, std::string* map);
 
 // The level's own hash: FNV-1a over its 4,096 tile characters.
 uint32_t kp_level_Hash(const std::string& map);

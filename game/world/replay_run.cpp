@@ -233,18 +233,19 @@ String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* r
     const ReplayOutcome outcome = p_PlayReplay(*replay, nullptr);
     const std::string time = kp_replay_TimeText(replay->updates);
     const char* const scheme = replay->scheme == 2 ? "2-Button-Jump" : "1-Button-Jump";
+    const std::string what = replay->level == 0 ? "a player's level" : "level " + std::to_string(replay->level);
     if (!outcome.finished) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: its %d updates do not reach the exit",
-                      replay->level, scheme, replay->updates);
+        std::snprintf(line, sizeof line, "refused: %s, %s: its %d updates do not reach the exit",
+                      what.c_str(), scheme, replay->updates);
     } else if (outcome.updates != replay->updates) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: it reaches the exit after %d of its %d updates",
-                      replay->level, scheme, outcome.updates, replay->updates);
+        std::snprintf(line, sizeof line, "refused: %s, %s: it reaches the exit after %d of its %d updates",
+                      what.c_str(), scheme, outcome.updates, replay->updates);
     } else if (outcome.finalState != replay->finalState) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: it ends in state %08x, not the recorded %08x",
-                      replay->level, scheme, outcome.finalState, replay->finalState);
+        std::snprintf(line, sizeof line, "refused: %s, %s: it ends in state %08x, not the recorded %08x",
+                      what.c_str(), scheme, outcome.finalState, replay->finalState);
     } else {
-        std::snprintf(line, sizeof line, "level %d, %s, %s (%d updates): completes the level in state %08x",
-                      replay->level, scheme, time.c_str(), replay->updates, replay->finalState);
+        std::snprintf(line, sizeof line, "%s, %s, %s (%d updates): completes the level in state %08x",
+                      what.c_str(), scheme, time.c_str(), replay->updates, replay->finalState);
         *valid = true;
     }
     return String(line);
