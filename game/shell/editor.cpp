@@ -315,7 +315,8 @@ int c_MyApp::p_Editor() {
         DrawEditorTile(*this, kinds[i].code, cx + kPaletteCell / 2, cy + kPaletteCell / 2, 24);
         p_ResetDraw();
         if (kinds[i].code == e.brush) outline(cx, cy, kPaletteCell, kPaletteCell, 255, 240, 80);
-        if (m_pointerDown != 0 && m_clickLatch == 0 && Inside(m_touchX[0], m_touchY[0], cx, cy, kPaletteCell, kPaletteCell)) {
+        // A press counts on the drawn square, not on the gap around it.
+        if (m_pointerDown != 0 && m_clickLatch == 0 && Inside(m_touchX[0], m_touchY[0], cx + 1, cy + 1, kPaletteCell - 2, kPaletteCell - 2)) {
             paletteHit = static_cast<int>(i);
         }
     }

@@ -11,6 +11,7 @@
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
 #include "host/app.h"
+#include "host/trace.h"
 #include "host/platform.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
@@ -268,6 +269,7 @@ bool c_MyApp::p_PlayerLevelEnds() {
     m_playerState = 0;
     m_stateTimer = 0;
     m_keyLatch = m_clickLatch = 1;
+    if (left) kpTraceEvent("player_level_cleared");
     if (m_playerPlay.testing) {
         p_EndTestPlay();
     } else {

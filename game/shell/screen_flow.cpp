@@ -184,6 +184,7 @@ void c_MyApp::p_DispatchScreen() {
             break;
         case kScreenLevels:
             p_LevelsScreen();
+            kpTraceAfterNextFrame("levels_frame");
             break;
         case kScreenEditor:
             p_Editor();
