@@ -74,7 +74,7 @@ FAULTS = {
     "pause-snow-draws": (
         "game/world/game_round.cpp",
         "    std::swap(kp_random_Seed, m_pauseSeed);\n    p_AddSnow();\n    std::swap(kp_random_Seed, m_pauseSeed);\n",
-        "    p_AddSnow();\n",
+        "    p_AddSnowFrom(m_roundSeed);\n",
         "the snow of a paused round draws from the round's random sequence"),
     "tie-is-a-highscore": (
         "game/world/game_round.cpp",
@@ -88,14 +88,76 @@ FAULTS = {
         "a replay played for the ghost or watched adds its points to the player's score"),
     "records-unchecked": (
         "game/shell/records_file.cpp",
-        "        kp_replay_Crc32(bytes, size - kCrcBytes) != Get32(bytes + size - kCrcBytes)) {",
-        "        false) {",
-        "the records file's checksum is not compared"),
+        "    return kp_replay_Crc32(bytes, size) == Get32(bytes + size);",
+        "    return true;",
+        "the records file's checksums are not compared"),
     "replay-run-short": (
         "game/world/replay_file.cpp",
-        "        total += length;",
-        "        total += length + (length > 40);",
+        "    total_ += length;",
+        "    total_ += length + (length > 40);",
         "a long run of keys reads back one update short of what was recorded"),
+    "replay-long-run-overflows": (
+        "game/world/replay_file.cpp",
+        "for (int left = whole.updates; left > 0; left -= kReplayMaxRun) {\n"
+        "            const int updates = left < kReplayMaxRun ? left : kReplayMaxRun;",
+        "for (int left = whole.updates; left > 0; left = 0) {\n            const int updates = left;",
+        "keys unchanged for more than 2^18 updates are coded as one run, past the coder's tables"),
+    "replay-an-hour-at-most": (
+        "game/world/replay_file.h",
+        "constexpr int kReplayMaxUpdates = 24 * 60 * 60 * 60;",
+        "constexpr int kReplayMaxUpdates = 60 * 60 * 60;",
+        "a replay holds an hour, so a first finish after an hour keeps a run the reader refuses"),
+    "scheme-unsealed": (
+        "game/world/replay_file.cpp",
+        "    if (replay.format == 1) return roundState;\n",
+        "    return roundState;\n",
+        "the final state leaves the jump scheme and the speed out: an edited scheme verifies"),
+    "one-bad-record-drops-all": (
+        "game/shell/records_file.cpp",
+        "        Keep(record, level, out, &read);\n    }\n    return read;",
+        "        Keep(record, level, out, &read);\n        if (!read.dropped.empty()) return RecordsRead();\n"
+        "    }\n    return read;",
+        "one record that cannot be kept makes the whole records file invalid"),
+    "records-of-the-whole-set": (
+        "game/shell/records_file.cpp",
+        "        if (!kp_Glimmer_EarlierLevelHash(levelSet, i + 1, &level.levelHash)) {",
+        "        if (levelSet != kp_Glimmer_LevelSetHash() || !kp_Glimmer_EarlierLevelHash(levelSet, i + 1, &level.levelHash)) {",
+        "records of an earlier level set are dropped although their levels did not change"),
+    "replay-played-at-once": (
+        "game/world/replay_run.cpp",
+        "!p_StepHiddenRun(kHiddenRunSlice)) return;",
+        "!p_StepHiddenRun(kReplayMaxUpdates)) return;",
+        "a replay being watched, the ghost or a link is played through in one update, freezing the window"),
+    "round-not-restarted": (
+        "game/world/replay_run.cpp",
+        "    RestartRound();\n    m_level = n;",
+        "    m_level = n;",
+        "entering a level leaves the round's latches and clocks as the last level left them"),
+    "hash-skips-a-latch": (
+        "game/world/round_state.h",
+        "visit(m_jumpLatch, RoundField::kDecides);",
+        "visit(m_jumpLatch, RoundField::kKept);",
+        "the final-state hash leaves the jump latch out"),
+    "temporaries-kept": (
+        "game/shell/records.cpp",
+        "    kp_app_RemoveStaleTempsBeside(kReplayFolder);\n",
+        "",
+        "the replays' temporary files left by a crash are never removed"),
+    "replays-folder-unchecked": (
+        "host/game_host.cpp",
+        "        if (!kp_file_MakeFolder(path.substr(0, slash))) return kStateNoFolder;",
+        "        kp_file_MakeFolder(path.substr(0, slash));",
+        "a replays folder that cannot be made goes untold"),
+    "pause-flag-off-the-game": (
+        "game/shell/screen_flow.cpp",
+        "    if (m_screen != kScreenPlaying) {",
+        "    if (m_screen < kScreenPlaying) {",
+        "a focus lost on the Records screen or the ending sets the pause flag"),
+    "verify-reads-a-folder": (
+        "tools/replay/main.cpp",
+        "    if (std::filesystem::is_directory(path, error)) {",
+        "    if (false) {",
+        "glimmer-replay verify reads a folder as a file"),
     "plunger-window-short": (
         "game/world/player.cpp",
         "constexpr int kPlungerTime = 480;",

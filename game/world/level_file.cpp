@@ -125,7 +125,9 @@ bool kp_levelfile_Decode(const unsigned char* bytes, size_t size, LevelFile* out
         Replay run;
         std::string reason;
         if (!kp_replay_Decode(proof, proofBytes, &run, &reason)) return refuse("its proof is no replay: " + reason);
-        if (run.level != 0 || run.levelSet != kp_level_Hash(out->map)) return refuse("its proof is a run of another level");
+        if (run.format < 2 || run.level != 0 || run.levelHash != kp_level_Hash(out->map)) {
+            return refuse("its proof is a run of another level");
+        }
         if (run.updates > kLevelProofMaxUpdates) return refuse("its proof is longer than ten minutes");
         if (!problems.empty()) return refuse("its map breaks a rule, yet it has a proof");
     }

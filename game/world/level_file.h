@@ -15,8 +15,8 @@
 //               2  length c of the packed map
 //               c  the map, packed (kp_level_Pack, level_map.h)
 //               2  length d of the proof, 0 when unproved
-//               d  the proof: a replay file (replay_file.h) of level 0 whose
-//                  level-set field is the level's hash
+//               d  the proof: a replay file (replay_file.h) of level 0, a level
+//                  known by its hash, whose level hash is this level's
 //               4  CRC-32 of every byte before it
 //
 // Links carry the same bytes in the URL-safe base64 of replay links.

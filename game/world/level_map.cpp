@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "game/world/level_hash.h"
 #include "game/world/range_coder.h"
 
 namespace {
@@ -169,16 +170,11 @@ bool kp_level_Unpack(const unsigned char* bytes, size_t size, std::string* map) 
         if (code == n.left || code == n.above) return false;
         c = code;
     }
-    return coder.ReadExactly();
+    return coder.ReadWhole();
 }
 
 uint32_t kp_level_Hash(const std::string& map) {
-    uint32_t hash = 2166136261u;
-    for (char c : map) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    return hash;
+    return kp_Glimmer_LevelTextHash(String(map.c_str(), static_cast<int>(map.size())));
 }
 
 std::vector<LevelProblem> kp_level_Check(const std::string& map) {

@@ -49,7 +49,8 @@ bool kp_level_Decode(const std::string& coded, std::string* map);
 std::vector<unsigned char> kp_level_Pack(const std::string& map);
 bool kp_level_Unpack(const unsigned char* bytes, size_t size, std::string* map);
 
-// The level's own hash: FNV-1a over its 4,096 tile characters.
+// The level's own hash, the hash of its 4,096 tile characters as a level text
+// (kp_Glimmer_LevelTextHash), which replays of it name.
 uint32_t kp_level_Hash(const std::string& map);
 
 // What is missing or wrong in a map, one line each; the tile that shows it

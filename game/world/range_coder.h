@@ -67,8 +67,8 @@ private:
     bool started_ = false;
 };
 
-// Reads past the end as zeros: the counts in the header bound the work, and
-// the checksum and the final state tell a damaged stream.
+// The decoder. It reads past the end as zeros, counting them: a whole stream
+// reads at most the coder's register past its end; the callers bound the work.
 class RangeDecoder {
 public:
     RangeDecoder(const unsigned char* bytes, size_t size) : bytes_(bytes), size_(size) {
@@ -91,9 +91,10 @@ public:
         }
         return bit;
     }
-    // Every byte read and none past the end: what a stream the encoder
-    // finished reads as when decoded whole.
-    bool ReadExactly() const { return at_ == size_ && past_ == 0; }
+    // Every byte read and no more than the coder's register past the end:
+    // what a stream the encoder finished reads as when decoded whole.
+    bool ReadWhole() const { return at_ == size_ && past_ <= 4; }
+    size_t Overread() const { return past_; }   // zeros read past the end
 
 private:
     unsigned Next() {

@@ -163,12 +163,12 @@ TEST(LevelFiles, DamagedEditedAndHostileFilesAreRefusedWithTheirReason) {
     noExit.map = broken;
     Replay otherLevel;
     otherLevel.level = 0;
-    otherLevel.levelSet = 1234;
+    otherLevel.levelHash = 1234;
     otherLevel.Append(0, 10);
     LevelFile wrongProof = level;
     wrongProof.proof = kp_replay_Encode(otherLevel);
     Replay tooLong = otherLevel;
-    tooLong.levelSet = kp_level_Hash(level.map);
+    tooLong.levelHash = kp_level_Hash(level.map);
     tooLong.Append(1, kLevelProofMaxUpdates);
     LevelFile longProof = level;
     longProof.proof = kp_replay_Encode(tooLong);

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # glimmer-replay as a player or a scoreboard uses it: replays made from the
-# committed solver scripts verify; a copy edited by one byte, a missing path
-# and a file its user may not read are each refused with a reason (the other
-# refusals: Runs.VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels). Over several files verify prints one line per file in
-# their order and ends 0 only when every one is valid, 1 otherwise, whatever
-# the order; no file is a usage error (status 2). As root the tool runs as
-# nobody, for whom the unreadable file is unreadable.
+# committed solver scripts verify; a copy edited by one byte, one with its jump
+# scheme edited and its checksum made good again, a missing path, a file its
+# user may not read, a folder, a device that never ends and a file larger than
+# any replay are each refused with a reason, reading no more than a replay's
+# largest size (the other refusals: Runs.VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels).
+# Over several files verify prints one line per file in their order and ends 0
+# only when every one is valid, 1 otherwise, whatever the order; no file is a
+# usage error (status 2). As root the tool runs as nobody, for whom the
+# unreadable file is unreadable.
 # Usage: replay_tool_test.sh GLIMMER-REPLAY SOLUTIONS-DIR
 set -u
 tool=$1
@@ -44,8 +47,8 @@ cp "$work/good2" "$work/unreadable"
 chmod 000 "$work/unreadable"
 chmod 644 "$work"/good* "$work/edited"
 line[edited]="refused: damaged or edited: its checksum does not match"
-line[missing]="refused: cannot be read"
-line[unreadable]="refused: cannot be read"
+line[missing]="refused: cannot be read: No such file or directory"
+line[unreadable]="refused: cannot be read: Permission denied"
 
 # verify NAME...: runs verify over the files in this order and checks its
 # status and that line k names file k with what it says of that kind.
@@ -77,6 +80,25 @@ verify good1 good2
 verify good2 good1
 echo "verify over every order: done"
 
+# Hostile files beside a whole run: the scheme's byte (13) edited with the
+# checksum written again (the sealed final state tells), a folder, a file
+# larger than any replay, a device that never ends.
+python3 - "$work/good1" "$work/scheme" <<'EOF'
+import sys, zlib
+data = bytearray(open(sys.argv[1], 'rb').read())
+data[13] = 3 - data[13]
+data[-4:] = zlib.crc32(bytes(data[:-4])).to_bytes(4, 'little')
+open(sys.argv[2], 'wb').write(data)
+EOF
+mkdir "$work/folder"
+head -c 5000000 /dev/zero >"$work/huge"
+for bad in scheme folder huge; do
+    expect "verify: $bad, refused beside a whole run" 1 "^$work/$bad: refused: " "$tool" verify "$work/good1" "$work/$bad"
+done
+expect "verify: the scheme edited fails the final state" 1 "2-Button-Jump: it ends in state" "$tool" verify "$work/scheme"
+expect "verify: a folder is said to be one" 1 "^$work/folder: refused: a folder" "$tool" verify "$work/folder"
+expect "verify: a device that never ends is read no further than a replay" 1 \
+    "^/dev/zero: refused: larger than any replay" timeout 20 "$tool" verify /dev/zero
 expect "verify: no file is a usage error" 2 "^usage: glimmer-replay" "$tool" verify
 expect "link: URL-safe text" 0 "^[A-Za-z0-9_-]+$" "$tool" link "$work/good1"
 echo "$failures failure(s)"
