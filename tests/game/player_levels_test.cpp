@@ -145,6 +145,23 @@ TEST_F(PlayerLevels, TestPlayComesBackToTheEditorAndProvesOnlyAFullRunOnTheMapAs
     }
 }
 
+TEST_F(PlayerLevels, WorkInTheEditorIsKeptWhenTheWindowLosesTheFocus) {
+    LevelFile level = StoredLevel(4);
+    app.p_OpenEditor(level, "kept.glimmer-level");
+    app.m_editor.edit.Place(5, 5, 'x');   // an edit not yet written (the editor writes a second after a change)
+    app.m_editor.dirty = true;
+    game.host().Suspend();
+    game.host().Resume();
+    std::vector<unsigned char> kept;
+    ASSERT_TRUE(kp_app_LoadBeside("levels/kept.glimmer-level", &kept)) << "the level's file after the focus was lost";
+    LevelFile read;
+    ASSERT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, nullptr, true));
+    EXPECT_EQ(read.map[static_cast<size_t>(5 * kLevelSide + 5)], 'x');
+    EXPECT_EQ(app.m_screen, kScreenEditor) << "the editor comes back as it was, no pause panel";
+    EXPECT_EQ(app.m_pauseShown, 0);
+    std::remove(game.host().BesideStatePath("levels/kept.glimmer-level").c_str());
+}
+
 TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeepsNone) {
     const std::vector<unsigned char> recordsBefore = kp_records_Encode(app.m_records);
     for (bool proved : {true, false}) {
