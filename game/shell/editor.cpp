@@ -436,12 +436,16 @@ int c_MyApp::p_Editor() {
         for (int c = kp_input_GetChar(); c != 0; c = kp_input_GetChar()) {
             if (c == kKeyBackspace) {
                 if (!text.empty()) text.pop_back();
-            } else if (c == kKeyEnter || c == kKeyEscape) {
+            } else if (c == kKeyEscape) {
+                text = e.typedOver;
+                e.typing = 0;
+            } else if (c == kKeyEnter) {
                 e.typing = 0;
             } else if (c >= 32 && c <= 126 && text.size() < static_cast<size_t>(kLevelNameBytes)) {
                 text += static_cast<char>(c);
             }
         }
+        if (Hit(kKeyEscape) && e.typing != 0) text = e.typedOver;
         if (Hit(kKeyEnter) || Hit(kKeyEscape)) e.typing = 0;
         if (field == 1) edit.SetName(text); else edit.SetMaker(text);
         if (e.typing == 0) {
@@ -536,8 +540,12 @@ int c_MyApp::p_Editor() {
             act(kToolTestHere);
             return 0;
         }
-        if (Hit('N')) e.typing = 1;
-        if (Hit('K')) e.typing = 2;
+        // A name is typed afresh; escape gives the old one back.
+        if (Hit('N') || Hit('K')) {
+            e.typing = Hit('N') ? 1 : 2;
+            e.typedOver = e.typing == 1 ? edit.Level().name : edit.Level().maker;
+            if (e.typing == 1) edit.SetName(std::string()); else edit.SetMaker(std::string());
+        }
         if (Hit('E') || Hit('H')) {
             const bool link = kp_input_KeyHit('H') > 0;
             p_KeepEditorWork();

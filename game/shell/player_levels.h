@@ -54,6 +54,7 @@ struct EditorState {
     bool twoFingers = false;
     float fingersX = 0, fingersY = 0;
     int typing = 0;                   // 1 the name, 2 the maker's name are being typed
+    std::string typedOver;            // the name being typed over, given back by escape
     int lastX = -1, lastY = -1;       // the tile the brush last painted in a drag
     int repeatTimer = 0;              // a held cursor key moves again after a delay
     int saveTimer = 0;                // updates since the last change; the work is written soon after
