@@ -200,10 +200,10 @@ void c_MyApp::p_OpenStartLevelLink() {
     kpPrint(String("Level: ") + line);
     if (!kept) return;
     m_screen = kScreenLevels;
-    m_levelsNote = line;
-    m_levelsNoteTimer = kNoteUpdates;
     // A proved level shows its proof first, then waits in the list to be played.
     const PlayerLevel& level = m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)];
+    m_levelsNote = Text(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
+    m_levelsNoteTimer = kNoteUpdates;
     if (!level.proved) return;
     m_playerMap = level.level.map;
     m_playerPlay = PlayerLevelPlay();

@@ -184,7 +184,9 @@ void c_MyApp::p_DrawRunHud() {
     p_SetSize(kHudSize);
     if (m_watching) {
         p_SetCol(255, 230, 120, 0.9f);
-        p_Text(w / 2, 20, String(" Replay  Level ") + String(m_watched.level) + String("  ") + TimeText(m_levelUpdates),
+        // A player's level has its name in the corner already.
+        const String which = m_watched.level == 0 ? String() : String(" Level ") + String(m_watched.level);
+        p_Text(w / 2, 20, String(" Replay ") + which + String("  ") + TimeText(m_levelUpdates),
                1.0f, 1.0f);
         p_SetSize(1.0f);
         p_Text(w / 2, 40, String(" any key stops it"), 1.0f, 1.0f);
