@@ -283,6 +283,11 @@ FAULTS = {
         "    p_Save();\n    p_KeepEditorWork();\n",
         "    p_Save();\n",
         "the level being edited is not written when the window loses the focus"),
+    "level-verify-last-status": (
+        "tools/level/main.cpp",
+        "if (!proved) status = 1;",
+        "status = proved ? 0 : 1;",
+        "glimmer-level verify ends with the status of its last file alone"),
 }
 
 
