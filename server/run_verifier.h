@@ -1,0 +1,46 @@
+// A run judged by the game itself: the replay decoded, its level found among
+// this build's levels by its board, and its keys played through the game's
+// own round on a windowless host, without picture or sound. The game is one
+// application per process and single-threaded: a RunVerifier is made once,
+// and made and used on one thread only (the verification queue's).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/world/replay_file.h"
+
+struct RunVerdict {
+    bool valid = false;
+    std::string reason;        // why a run was refused, or what a valid one does
+    uint32_t board = 0;        // the board the run belongs to (0 when unknown)
+    int level = 0;             // this build's number of that level (0 when none)
+    int updates = 0;
+    int scheme = 1;
+    std::string gameVersion;   // of the build that recorded it, "major.minor.patch"
+    double cpuMillis = 0;      // the verifier thread's CPU time spent on it
+};
+
+class RunVerifier {
+public:
+    RunVerifier();   // boots the game (once per process)
+    RunVerifier(const RunVerifier&) = delete;
+    RunVerifier& operator=(const RunVerifier&) = delete;
+
+    // This build's level hashes, level n at n - 1.
+    const std::vector<uint32_t>& LevelHashes() const { return levelHashes_; }
+    // Judges a posted replay; its board comes from its header. With
+    // `storedBoard` (a run accepted before) the run is played on the level of
+    // that board, whatever this build numbers it and whatever level set it
+    // was recorded with.
+    RunVerdict Check(const std::vector<unsigned char>& bytes, std::optional<uint32_t> storedBoard = std::nullopt);
+
+private:
+    std::vector<uint32_t> levelHashes_;
+    uint32_t levelSet_ = 0;
+};
+
+// The verifying build's identity, kept with every run it accepts or refuses.
+const char* kp_scores_BuildId();
