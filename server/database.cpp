@@ -47,10 +47,11 @@ void SqlTransaction::Commit() {
 SqlLease::SqlLease(SqlPool* pool, std::unique_ptr<SqlConnection> connection)
     : pool_(pool), connection_(std::move(connection)) {}
 
-SqlLease::SqlLease(SqlLease&& other) noexcept : pool_(other.pool_), connection_(std::move(other.connection_)) {}
+SqlLease::SqlLease(SqlLease&& other) noexcept
+    : pool_(other.pool_), connection_(std::move(other.connection_)), reused_(other.reused_), broken_(other.broken_) {}
 
 SqlLease::~SqlLease() {
-    if (connection_) pool_->GiveBack(std::move(connection_));
+    if (connection_) pool_->GiveBack(std::move(connection_), broken_);
 }
 
 std::unique_ptr<SqlPool> SqlPool::Open(const std::string& url, int maxConnections) {
@@ -85,7 +86,9 @@ SqlLease SqlPool::Acquire() {
     if (!idle_.empty()) {
         std::unique_ptr<SqlConnection> connection = std::move(idle_.back());
         idle_.pop_back();
-        return SqlLease(this, std::move(connection));
+        SqlLease lease(this, std::move(connection));
+        lease.reused_ = true;
+        return lease;
     }
     ++open_;
     lock.unlock();
@@ -99,12 +102,17 @@ SqlLease SqlPool::Acquire() {
     }
 }
 
-void SqlPool::GiveBack(std::unique_ptr<SqlConnection> connection) {
+void SqlPool::GiveBack(std::unique_ptr<SqlConnection> connection, bool broken) {
+    std::vector<std::unique_ptr<SqlConnection>> dropped;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (connection->Healthy()) {
+    if (broken) {
+        open_ -= static_cast<int>(idle_.size());
+        dropped.swap(idle_);
+    }
+    if (!broken && connection->Healthy()) {
         idle_.push_back(std::move(connection));
     } else {
         --open_;  // dropped: the next lease opens a fresh one
     }
-    returned_.notify_one();
+    returned_.notify_all();
 }

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <string>
 #include <variant>
 #include <vector>
@@ -89,10 +90,17 @@ public:
     ~SqlLease();
     SqlConnection& operator*() { return *connection_; }
     SqlConnection* operator->() { return connection_.get(); }
+    bool Reused() const { return reused_; }      // lent before, so possibly dead since
+    // The connection failed to reach the database: it is dropped, and with it
+    // every idle one, which most likely lost the same server.
+    void MarkBroken() { broken_ = true; }
 
 private:
+    friend class SqlPool;
     SqlPool* pool_;
     std::unique_ptr<SqlConnection> connection_;
+    bool reused_ = false;
+    bool broken_ = false;
 };
 
 // The database: its kind and a pool of connections opened as needed.
@@ -104,12 +112,28 @@ public:
     const std::string& Kind() const { return kind_; }     // "sqlite" or "postgresql"
     // Lends a connection, opening one when none is idle and fewer than the maximum exist.
     SqlLease Acquire();
+    // Runs `work` on a lent connection. A database that restarted leaves the
+    // idle connections dead: when a reused one finds the database gone, the
+    // work runs once more on a new connection. (Writes may run twice only
+    // where running them again is harmless: a run is stored once by its hash.)
+    template <typename Work>
+    auto With(Work&& work) -> decltype(work(std::declval<SqlConnection&>())) {
+        for (int attempt = 0;; ++attempt) {
+            SqlLease lease = Acquire();
+            try {
+                return work(*lease);
+            } catch (const DatabaseUnavailable&) {
+                lease.MarkBroken();
+                if (!lease.Reused() || attempt > 0) throw;
+            }
+        }
+    }
 
 private:
     friend class SqlLease;
     SqlPool(std::string kind, std::string target, int maxConnections);
     std::unique_ptr<SqlConnection> Connect();
-    void GiveBack(std::unique_ptr<SqlConnection> connection);
+    void GiveBack(std::unique_ptr<SqlConnection> connection, bool broken);
 
     std::string kind_;
     std::string target_;

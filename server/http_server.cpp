@@ -57,6 +57,19 @@ struct HttpServer::Impl {
     std::mutex mutex;
     bool stopRequested = false;
     bool serving = false;
+    int active = 0;                      // requests being answered
+    Clock::time_point lastActivity = Clock::now();
+
+    void Began() {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++active;
+        lastActivity = Clock::now();
+    }
+    void Ended() {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (active > 0) --active;
+        lastActivity = Clock::now();
+    }
 
     Impl(ScoreApi& scoreApi, const HttpOptions& given) : api(scoreApi), options(given) {}
 
@@ -109,10 +122,13 @@ HttpServer::HttpServer(ScoreApi& api, const HttpOptions& options) : impl_(new Im
     server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     // A replay is at most 1 MiB: a larger body is refused (413) before it is read whole.
     server.set_payload_max_length(kReplayMaxBytes + 1);
+    // Answers go out at once: without it the body waits on the client's delayed acknowledgement.
+    server.set_tcp_nodelay(true);
     server.set_read_timeout(10, 0);
     server.set_write_timeout(10, 0);
-    server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+    server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
         requestStart = Clock::now();
+        impl_->Began();
         return httplib::Server::HandlerResponse::Unhandled;
     });
     if (!options.webFolder.empty()) {
@@ -129,6 +145,7 @@ HttpServer::HttpServer(ScoreApi& api, const HttpOptions& options) : impl_(new Im
     server.Options(".*", answer);
     server.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
         impl_->Log(request, response);
+        impl_->Ended();
     });
 }
 
@@ -158,6 +175,17 @@ void HttpServer::Serve() {
     impl_->server.listen_after_bind();
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->serving = false;
+}
+
+void HttpServer::WaitQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds longest) {
+    const Clock::time_point until = Clock::now() + longest;
+    while (Clock::now() < until) {
+        {
+            std::lock_guard<std::mutex> lock(impl_->mutex);
+            if (impl_->active == 0 && Clock::now() - impl_->lastActivity >= quiet) return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 // The library's stop does nothing before its listening loop runs: a stop

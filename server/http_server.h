@@ -3,6 +3,7 @@
 // beside the routes, and a stop that finishes the requests under way.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     int BoundPort() const { return port_; }
     // Serves until Stop(); the requests under way are finished first.
     void Serve();
+    // Waits until no request has been under way for `quiet` (at most `longest`):
+    // after a drain, the requests that came in have had their answers.
+    void WaitQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds longest);
     void Stop();
 
 private:

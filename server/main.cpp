@@ -150,7 +150,9 @@ int Serve(const Settings& settings) {
         sigwait(&stopSignals, &signal);
         std::printf("glimmer-scores: stopping: finishing the runs under way, taking no new ones\n");
         std::fflush(stdout);
+        // Posts are refused from now on; what has come in is answered, then the port closes.
         api.Drain();
+        server.WaitQuiet(std::chrono::milliseconds(300), std::chrono::seconds(60));
         server.Stop();
     });
     server.Serve();

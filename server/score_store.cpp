@@ -59,19 +59,22 @@ StoredRun RunFromRow(const SqlRows& rows, size_t r) {
 }  // namespace
 
 int ScoreStore::Migrate() {
-    SqlLease connection = pool_.Acquire();
-    return kp_scores_Migrate(*connection, pool_.Kind());
+    return pool_.With([&](SqlConnection& db) -> int {
+        return kp_scores_Migrate(db, pool_.Kind());
+    });
 }
 
 void ScoreStore::Ping() {
-    SqlLease connection = pool_.Acquire();
-    connection->Run("SELECT 1");
+    return pool_.With([&](SqlConnection& db) -> void {
+        db.Run("SELECT 1");
+    });
 }
 
 bool ScoreStore::NameAvailable(const std::string& name, const std::string& keyHash) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run("SELECT key_hash FROM players WHERE name_key = $1", {kp_scores_NameKey(name)});
-    return rows.Empty() || rows.Text(0, 0) == keyHash;
+    return pool_.With([&](SqlConnection& db) -> bool {
+        const SqlRows rows = db.Run("SELECT key_hash FROM players WHERE name_key = $1", {kp_scores_NameKey(name)});
+        return rows.Empty() || rows.Text(0, 0) == keyHash;
+    });
 }
 
 int ScoreStore::RankOf(SqlConnection& connection, uint32_t board, int updates, int64_t run) {
@@ -82,180 +85,189 @@ int ScoreStore::RankOf(SqlConnection& connection, uint32_t board, int updates, i
 }
 
 StoreResult ScoreStore::Store(const NewRun& run) {
-    SqlLease lease = pool_.Acquire();
-    SqlConnection& db = *lease;
-    SqlTransaction transaction(db);
-    StoreResult result;
-    const int64_t now = Now();
-    const std::string nameKey = kp_scores_NameKey(run.name);
-    const std::string board = kp_scores_BoardText(run.board);
+    return pool_.With([&](SqlConnection& db) -> StoreResult {
+        SqlTransaction transaction(db);
+        StoreResult result;
+        const int64_t now = Now();
+        const std::string nameKey = kp_scores_NameKey(run.name);
+        const std::string board = kp_scores_BoardText(run.board);
 
-    // The player: the key's, renamed when it posts with another free name; or a new one.
-    int64_t player = 0;
-    SqlRows rows = db.Run("SELECT id, name FROM players WHERE key_hash = $1", {run.keyHash});
-    if (!rows.Empty()) {
-        player = rows.Int(0, 0);
-        if (rows.Text(0, 1) != run.name) {
-            const SqlRows owner = db.Run("SELECT id FROM players WHERE name_key = $1", {nameKey});
-            if (!owner.Empty() && owner.Int(0, 0) != player) {
+        // The player: the key's, renamed when it posts with another free name; or a new one.
+        int64_t player = 0;
+        SqlRows rows = db.Run("SELECT id, name FROM players WHERE key_hash = $1", {run.keyHash});
+        if (!rows.Empty()) {
+            player = rows.Int(0, 0);
+            if (rows.Text(0, 1) != run.name) {
+                const SqlRows owner = db.Run("SELECT id FROM players WHERE name_key = $1", {nameKey});
+                if (!owner.Empty() && owner.Int(0, 0) != player) {
+                    result.outcome = StoreResult::kNameTaken;
+                    return result;
+                }
+                db.Run("UPDATE players SET name = $1, name_key = $2 WHERE id = $3", {run.name, nameKey, player});
+            }
+        } else {
+            rows = db.Run(
+                "INSERT INTO players (name, name_key, key_hash, created_at) VALUES ($1, $2, $3, $4) "
+                "ON CONFLICT DO NOTHING RETURNING id",
+                {run.name, nameKey, run.keyHash, now});
+            if (rows.Empty()) {
                 result.outcome = StoreResult::kNameTaken;
                 return result;
             }
-            db.Run("UPDATE players SET name = $1, name_key = $2 WHERE id = $3", {run.name, nameKey, player});
+            player = rows.Int(0, 0);
         }
-    } else {
-        rows = db.Run(
-            "INSERT INTO players (name, name_key, key_hash, created_at) VALUES ($1, $2, $3, $4) "
-            "ON CONFLICT DO NOTHING RETURNING id",
-            {run.name, nameKey, run.keyHash, now});
-        if (rows.Empty()) {
-            result.outcome = StoreResult::kNameTaken;
-            return result;
-        }
-        player = rows.Int(0, 0);
-    }
 
-    db.Run("INSERT INTO boards (hash, level, created_at) VALUES ($1, $2, $3) ON CONFLICT DO NOTHING",
-           {board, int64_t{run.level}, now});
-    const std::string replayHash = ReplayHash(run.replay);
-    rows = db.Run(
-        "INSERT INTO runs (player_id, board_hash, updates, scheme, replay, replay_hash, game_version, verified_by, "
-        "verified_at, posted_at) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT DO NOTHING RETURNING id",
-        {player, board, int64_t{run.updates}, int64_t{run.scheme}, run.replay, replayHash, run.gameVersion, run.verifiedBy,
-         now, now});
-    if (rows.Empty()) {
-        const SqlRows before = db.Run("SELECT id, player_id FROM runs WHERE replay_hash = $1", {replayHash});
-        if (before.Empty() || before.Int(0, 1) != player) {
-            result.outcome = StoreResult::kPostedByAnother;
-            return result;
+        db.Run("INSERT INTO boards (hash, level, created_at) VALUES ($1, $2, $3) ON CONFLICT DO NOTHING",
+               {board, int64_t{run.level}, now});
+        const std::string replayHash = ReplayHash(run.replay);
+        rows = db.Run(
+            "INSERT INTO runs (player_id, board_hash, updates, scheme, replay, replay_hash, game_version, verified_by, "
+            "verified_at, posted_at) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT DO NOTHING RETURNING id",
+            {player, board, int64_t{run.updates}, int64_t{run.scheme}, run.replay, replayHash, run.gameVersion, run.verifiedBy,
+             now, now});
+        if (rows.Empty()) {
+            const SqlRows before = db.Run("SELECT id, player_id FROM runs WHERE replay_hash = $1", {replayHash});
+            if (before.Empty() || before.Int(0, 1) != player) {
+                result.outcome = StoreResult::kPostedByAnother;
+                return result;
+            }
+            result.outcome = StoreResult::kAlreadyPosted;
+            result.run = before.Int(0, 0);
+        } else {
+            result.run = rows.Int(0, 0);
+            db.Run(
+                "INSERT INTO board_bests (board_hash, player_id, run_id, updates) VALUES ($1, $2, $3, $4) "
+                "ON CONFLICT (board_hash, player_id) DO UPDATE SET run_id = excluded.run_id, updates = excluded.updates "
+                "WHERE excluded.updates < board_bests.updates",
+                {board, player, result.run, int64_t{run.updates}});
         }
-        result.outcome = StoreResult::kAlreadyPosted;
-        result.run = before.Int(0, 0);
-    } else {
-        result.run = rows.Int(0, 0);
-        db.Run(
-            "INSERT INTO board_bests (board_hash, player_id, run_id, updates) VALUES ($1, $2, $3, $4) "
-            "ON CONFLICT (board_hash, player_id) DO UPDATE SET run_id = excluded.run_id, updates = excluded.updates "
-            "WHERE excluded.updates < board_bests.updates",
-            {board, player, result.run, int64_t{run.updates}});
-    }
-    rows = db.Run("SELECT run_id, updates FROM board_bests WHERE board_hash = $1 AND player_id = $2", {board, player});
-    if (!rows.Empty()) {
-        result.bestRun = rows.Int(0, 0);
-        result.bestUpdates = static_cast<int>(rows.Int(0, 1));
-        result.ranked = result.bestRun == result.run;
-        result.rank = RankOf(db, run.board, result.bestUpdates, result.bestRun);
-    }
-    transaction.Commit();
-    return result;
+        rows = db.Run("SELECT run_id, updates FROM board_bests WHERE board_hash = $1 AND player_id = $2", {board, player});
+        if (!rows.Empty()) {
+            result.bestRun = rows.Int(0, 0);
+            result.bestUpdates = static_cast<int>(rows.Int(0, 1));
+            result.ranked = result.bestRun == result.run;
+            result.rank = RankOf(db, run.board, result.bestUpdates, result.bestRun);
+        }
+        transaction.Commit();
+        return result;
+    });
 }
 
 std::vector<BoardEntry> ScoreStore::Top(uint32_t board, int limit) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(
-        "SELECT p.name, b.updates, b.run_id FROM board_bests b JOIN players p ON p.id = b.player_id "
-        "WHERE b.board_hash = $1 ORDER BY b.updates, b.run_id LIMIT $2",
-        {kp_scores_BoardText(board), int64_t{limit}});
-    std::vector<BoardEntry> entries;
-    for (size_t r = 0; r < rows.Size(); ++r) {
-        entries.push_back({static_cast<int>(r + 1), rows.Text(r, 0), static_cast<int>(rows.Int(r, 1)), rows.Int(r, 2)});
-    }
-    return entries;
+    return pool_.With([&](SqlConnection& db) -> std::vector<BoardEntry> {
+        const SqlRows rows = db.Run(
+            "SELECT p.name, b.updates, b.run_id FROM board_bests b JOIN players p ON p.id = b.player_id "
+            "WHERE b.board_hash = $1 ORDER BY b.updates, b.run_id LIMIT $2",
+            {kp_scores_BoardText(board), int64_t{limit}});
+        std::vector<BoardEntry> entries;
+        for (size_t r = 0; r < rows.Size(); ++r) {
+            entries.push_back({static_cast<int>(r + 1), rows.Text(r, 0), static_cast<int>(rows.Int(r, 1)), rows.Int(r, 2)});
+        }
+        return entries;
+    });
 }
 
 std::optional<BoardEntry> ScoreStore::PlayerOnBoard(uint32_t board, const std::string& name) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(
-        "SELECT p.name, b.updates, b.run_id FROM board_bests b JOIN players p ON p.id = b.player_id "
-        "WHERE b.board_hash = $1 AND p.name_key = $2",
-        {kp_scores_BoardText(board), kp_scores_NameKey(name)});
-    if (rows.Empty()) return std::nullopt;
-    BoardEntry entry{0, rows.Text(0, 0), static_cast<int>(rows.Int(0, 1)), rows.Int(0, 2)};
-    entry.rank = RankOf(*connection, board, entry.updates, entry.run);
-    return entry;
+    return pool_.With([&](SqlConnection& db) -> std::optional<BoardEntry> {
+        const SqlRows rows = db.Run(
+            "SELECT p.name, b.updates, b.run_id FROM board_bests b JOIN players p ON p.id = b.player_id "
+            "WHERE b.board_hash = $1 AND p.name_key = $2",
+            {kp_scores_BoardText(board), kp_scores_NameKey(name)});
+        if (rows.Empty()) return std::nullopt;
+        BoardEntry entry{0, rows.Text(0, 0), static_cast<int>(rows.Int(0, 1)), rows.Int(0, 2)};
+        entry.rank = RankOf(db, board, entry.updates, entry.run);
+        return entry;
+    });
 }
 
 std::optional<std::string> ScoreStore::PlayerName(const std::string& name) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run("SELECT name FROM players WHERE name_key = $1", {kp_scores_NameKey(name)});
-    if (rows.Empty()) return std::nullopt;
-    return rows.Text(0, 0);
+    return pool_.With([&](SqlConnection& db) -> std::optional<std::string> {
+        const SqlRows rows = db.Run("SELECT name FROM players WHERE name_key = $1", {kp_scores_NameKey(name)});
+        if (rows.Empty()) return std::nullopt;
+        return rows.Text(0, 0);
+    });
 }
 
 std::vector<StoredRun> ScoreStore::PlayerRuns(const std::string& name, int limit) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(std::string(kRunColumns) +
-                                             "WHERE p.name_key = $1 ORDER BY bo.level, r.board_hash, r.updates, r.id LIMIT $2",
-                                         {kp_scores_NameKey(name), int64_t{limit}});
-    std::vector<StoredRun> runs;
-    for (size_t r = 0; r < rows.Size(); ++r) {
-        runs.push_back(RunFromRow(rows, r));
-        if (!rows.IsNull(r, 13)) runs.back().rank = RankOf(*connection, runs.back().board, runs.back().updates, runs.back().id);
-    }
-    return runs;
+    return pool_.With([&](SqlConnection& db) -> std::vector<StoredRun> {
+        const SqlRows rows = db.Run(std::string(kRunColumns) +
+                                                 "WHERE p.name_key = $1 ORDER BY bo.level, r.board_hash, r.updates, r.id LIMIT $2",
+                                             {kp_scores_NameKey(name), int64_t{limit}});
+        std::vector<StoredRun> runs;
+        for (size_t r = 0; r < rows.Size(); ++r) {
+            runs.push_back(RunFromRow(rows, r));
+            if (!rows.IsNull(r, 13)) runs.back().rank = RankOf(db, runs.back().board, runs.back().updates, runs.back().id);
+        }
+        return runs;
+    });
 }
 
 std::optional<StoredRun> ScoreStore::Run(int64_t id) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(std::string(kRunColumns) + "WHERE r.id = $1", {id});
-    if (rows.Empty()) return std::nullopt;
-    StoredRun run = RunFromRow(rows, 0);
-    if (!rows.IsNull(0, 13)) run.rank = RankOf(*connection, run.board, run.updates, run.id);
-    return run;
+    return pool_.With([&](SqlConnection& db) -> std::optional<StoredRun> {
+        const SqlRows rows = db.Run(std::string(kRunColumns) + "WHERE r.id = $1", {id});
+        if (rows.Empty()) return std::nullopt;
+        StoredRun run = RunFromRow(rows, 0);
+        if (!rows.IsNull(0, 13)) run.rank = RankOf(db, run.board, run.updates, run.id);
+        return run;
+    });
 }
 
 std::optional<SqlBytes> ScoreStore::Replay(int64_t id) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run("SELECT replay FROM runs WHERE id = $1", {id});
-    if (rows.Empty()) return std::nullopt;
-    return rows.Bytes(0, 0);
+    return pool_.With([&](SqlConnection& db) -> std::optional<SqlBytes> {
+        const SqlRows rows = db.Run("SELECT replay FROM runs WHERE id = $1", {id});
+        if (rows.Empty()) return std::nullopt;
+        return rows.Bytes(0, 0);
+    });
 }
 
 std::vector<BoardSummary> ScoreStore::Boards() {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(
-        "SELECT bo.hash, bo.level, count(b.player_id) FROM boards bo LEFT JOIN board_bests b ON b.board_hash = bo.hash "
-        "GROUP BY bo.hash, bo.level ORDER BY bo.level, bo.hash");
-    std::vector<BoardSummary> boards;
-    for (size_t r = 0; r < rows.Size(); ++r) {
-        boards.push_back({BoardOf(rows.Text(r, 0)), static_cast<int>(rows.Int(r, 1)), static_cast<int>(rows.Int(r, 2)), {}});
-    }
-    return boards;
+    return pool_.With([&](SqlConnection& db) -> std::vector<BoardSummary> {
+        const SqlRows rows = db.Run(
+            "SELECT bo.hash, bo.level, count(b.player_id) FROM boards bo LEFT JOIN board_bests b ON b.board_hash = bo.hash "
+            "GROUP BY bo.hash, bo.level ORDER BY bo.level, bo.hash");
+        std::vector<BoardSummary> boards;
+        for (size_t r = 0; r < rows.Size(); ++r) {
+            boards.push_back({BoardOf(rows.Text(r, 0)), static_cast<int>(rows.Int(r, 1)), static_cast<int>(rows.Int(r, 2)), {}});
+        }
+        return boards;
+    });
 }
 
 int64_t ScoreStore::RunCount() {
-    SqlLease connection = pool_.Acquire();
-    return connection->Run("SELECT count(*) FROM runs").Int(0, 0);
+    return pool_.With([&](SqlConnection& db) -> int64_t {
+        return db.Run("SELECT count(*) FROM runs").Int(0, 0);
+    });
 }
 
 std::vector<RunToCheck> ScoreStore::RunsAfter(int64_t afterId, int limit) {
-    SqlLease connection = pool_.Acquire();
-    const SqlRows rows = connection->Run(
-        "SELECT id, player_id, board_hash, replay, refused_reason FROM runs WHERE id > $1 ORDER BY id LIMIT $2",
-        {afterId, int64_t{limit}});
-    std::vector<RunToCheck> runs;
-    for (size_t r = 0; r < rows.Size(); ++r) {
-        runs.push_back({rows.Int(r, 0), rows.Int(r, 1), BoardOf(rows.Text(r, 2)), rows.Bytes(r, 3), !rows.IsNull(r, 4)});
-    }
-    return runs;
+    return pool_.With([&](SqlConnection& db) -> std::vector<RunToCheck> {
+        const SqlRows rows = db.Run(
+            "SELECT id, player_id, board_hash, replay, refused_reason FROM runs WHERE id > $1 ORDER BY id LIMIT $2",
+            {afterId, int64_t{limit}});
+        std::vector<RunToCheck> runs;
+        for (size_t r = 0; r < rows.Size(); ++r) {
+            runs.push_back({rows.Int(r, 0), rows.Int(r, 1), BoardOf(rows.Text(r, 2)), rows.Bytes(r, 3), !rows.IsNull(r, 4)});
+        }
+        return runs;
+    });
 }
 
 void ScoreStore::MarkRun(const RunToCheck& run, const std::optional<std::string>& reason, const std::string& build) {
-    SqlLease lease = pool_.Acquire();
-    SqlConnection& db = *lease;
-    SqlTransaction transaction(db);
-    const std::string board = kp_scores_BoardText(run.board);
-    if (reason) {
-        db.Run("UPDATE runs SET refused_reason = $1, refused_by = $2, refused_at = $3 WHERE id = $4",
-               {*reason, build, Now(), run.id});
-    } else {
-        db.Run("UPDATE runs SET refused_reason = NULL, refused_by = NULL, refused_at = NULL WHERE id = $1", {run.id});
-    }
-    // The player's best on the board: the fastest of the runs still believed.
-    db.Run("DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2", {board, run.player});
-    db.Run(
-        "INSERT INTO board_bests (board_hash, player_id, run_id, updates) SELECT board_hash, player_id, id, updates "
-        "FROM runs WHERE board_hash = $1 AND player_id = $2 AND refused_reason IS NULL ORDER BY updates, id LIMIT 1",
-        {board, run.player});
-    transaction.Commit();
+    return pool_.With([&](SqlConnection& db) -> void {
+        SqlTransaction transaction(db);
+        const std::string board = kp_scores_BoardText(run.board);
+        if (reason) {
+            db.Run("UPDATE runs SET refused_reason = $1, refused_by = $2, refused_at = $3 WHERE id = $4",
+                   {*reason, build, Now(), run.id});
+        } else {
+            db.Run("UPDATE runs SET refused_reason = NULL, refused_by = NULL, refused_at = NULL WHERE id = $1", {run.id});
+        }
+        // The player's best on the board: the fastest of the runs still believed.
+        db.Run("DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2", {board, run.player});
+        db.Run(
+            "INSERT INTO board_bests (board_hash, player_id, run_id, updates) SELECT board_hash, player_id, id, updates "
+            "FROM runs WHERE board_hash = $1 AND player_id = $2 AND refused_reason IS NULL ORDER BY updates, id LIMIT 1",
+            {board, run.player});
+        transaction.Commit();
+    });
 }
