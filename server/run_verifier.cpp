@@ -26,18 +26,24 @@ double ThreadCpuMillis() {
 
 // The one game of the process, on a windowless host whose state file lies in
 // a private folder: nothing of a player's is read, nothing is loaded.
-c_MyApp& Game() {
-    static c_MyApp* app = [] {
+struct OneGame {
+    KpHeadlessGame* host = nullptr;
+    c_MyApp* app = nullptr;
+};
+
+OneGame& Game() {
+    static OneGame game = [] {
         setenv("ALSOFT_DRIVERS", "null", 0);
-        auto* host = new KpHeadlessGame();
-        host->UsePrivateFolder("scores");
+        OneGame made;
+        made.host = new KpHeadlessGame();
+        made.host->UsePrivateFolder("scores");
         kp_std_main(0, nullptr);
-        host->Start();
-        auto* created = static_cast<c_MyApp*>(kp_app__app);
-        created->m_loadStep = 0;
-        return created;
+        made.host->Start();
+        made.app = static_cast<c_MyApp*>(kp_app__app);
+        made.app->m_loadStep = 0;
+        return made;
     }();
-    return *app;
+    return game;
 }
 
 std::string Text(const char* format, int a, const char* scheme, int b = 0, int c = 0) {
@@ -60,6 +66,10 @@ RunVerifier::RunVerifier() {
     }
     levelSet_ = kp_Glimmer_LevelSetHash();
 }
+
+c_MyApp& RunVerifier::App() { return *Game().app; }
+
+KpHeadlessGame& RunVerifier::Host() { return *Game().host; }
 
 RunVerdict RunVerifier::Check(const std::vector<unsigned char>& bytes, std::optional<uint32_t> storedBoard) {
     const double start = ThreadCpuMillis();
@@ -93,8 +103,7 @@ RunVerdict RunVerifier::Check(const std::vector<unsigned char>& bytes, std::opti
         return verdict;
     }
     replay.level = verdict.level;
-    c_MyApp& app = Game();
-    const ReplayOutcome outcome = app.p_PlayReplay(replay, nullptr);
+    const ReplayOutcome outcome = Game().app->p_PlayReplay(replay, nullptr);
     gc_collect();
     const char* scheme = replay.scheme == 2 ? "2-Button-Jump" : "1-Button-Jump";
     if (!outcome.finished) {

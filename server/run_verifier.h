@@ -12,6 +12,9 @@
 
 #include "game/world/replay_file.h"
 
+class c_MyApp;
+class KpHeadlessGame;
+
 struct RunVerdict {
     bool valid = false;
     std::string reason;        // why a run was refused, or what a valid one does
@@ -36,6 +39,10 @@ public:
     // that board, whatever this build numbers it and whatever level set it
     // was recorded with.
     RunVerdict Check(const std::vector<unsigned char>& bytes, std::optional<uint32_t> storedBoard = std::nullopt);
+
+    // The game and its host, for the benchmark's measure of plain updates.
+    c_MyApp& App();
+    KpHeadlessGame& Host();
 
 private:
     std::vector<uint32_t> levelHashes_;
