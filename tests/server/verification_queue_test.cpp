@@ -33,7 +33,10 @@ TEST(VerificationQueue, StopFinishesEveryQueuedRun) {
     auto stopping = std::async(std::launch::async, [&queue] { queue.Stop(); });
     release.set_value();
     stopping.wait();
-    for (auto& run : runs) EXPECT_TRUE(run.get().valid) << "a queued run was judged before the stop";
+    for (auto& run : runs) {
+        ASSERT_EQ(run.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "a queued run was left unjudged";
+        EXPECT_TRUE(run.get().valid) << "a queued run was judged before the stop";
+    }
     EXPECT_FALSE(queue.SubmitRun({})) << "a stopped queue takes nothing";
 }
 
