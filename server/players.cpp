@@ -28,6 +28,8 @@ std::string kp_scores_NameProblem(const std::string& name) {
     for (unsigned char c : name) {
         if (c < 0x20 || c > 0x7e) return "a name has printable characters only (letters, digits, spaces, punctuation)";
     }
+    // A name is a path segment of /api/players/NAME/runs.
+    if (name.find('/') != std::string::npos) return "a name has no \"/\"";
     if (name.front() == ' ' || name.back() == ' ' || name.find("  ") != std::string::npos) {
         return "a name neither starts nor ends with a space, nor has two in a row";
     }

@@ -111,8 +111,13 @@ StoreResult ScoreStore::Store(const NewRun& run) {
                 "ON CONFLICT DO NOTHING RETURNING id",
                 {run.name, nameKey, run.keyHash, now});
             if (rows.Empty()) {
-                result.outcome = StoreResult::kNameTaken;
-                return result;
+                // Either the name is another key's, or this key's first two runs
+                // arrived at once (through two servers) and the other made the player.
+                rows = db.Run("SELECT id FROM players WHERE key_hash = $1", {run.keyHash});
+                if (rows.Empty()) {
+                    result.outcome = StoreResult::kNameTaken;
+                    return result;
+                }
             }
             player = rows.Int(0, 0);
         }

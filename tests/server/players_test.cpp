@@ -21,6 +21,7 @@ TEST(Players, NameRules) {
         {"Tab\there", "printable"},
         {"New\nline", "printable"},
         {"Del\x7f", "printable"},
+        {"AC/DC", "\"/\""},
         {"Caf\xc3\xa9", "printable"},
         {" Holly", "space"},
         {"Holly ", "space"},

@@ -139,10 +139,8 @@ TEST(Routes, PostedRunsVerifiedStoredAndReadBack) {
          kIvy, 413, ""},
         {"no name", "POST", "/api/runs", File("level04"), "", kIvy, 400, "X-Glimmer-Name"},
         {"no key", "POST", "/api/runs", File("level04"), "Ivy", "", 400, "X-Glimmer-Key"},
-        {"a key too short to be the game's", "POST", "/api/runs", File("level04"), "Ivy", "abc", 400, "player key"},
+        // The name and key rules themselves: Players.NameRules; here, that posts obey them.
         {"a name with a control character", "POST", "/api/runs", File("level04"), "Iv\x01y", kIvy, 400, "printable"},
-        {"a name with a refused word", "POST", "/api/runs", File("level04"), "TheAdmin", kIvy, 400, "not allowed"},
-        {"a name too long", "POST", "/api/runs", File("level04"), std::string(25, 'z'), kIvy, 400, "2 to 24"},
 
         {"level 1's board in order", "GET", "/api/levels/1/top", nullptr, "", "", 200,
          R"({"board":"{board1}","level":1,"runs":[{"name":"Holly","rank":1,"run":1,"time":"0:01.85","updates":111},{"name":"Ivy","rank":2)"},
@@ -156,7 +154,6 @@ TEST(Routes, PostedRunsVerifiedStoredAndReadBack) {
         {"a board nobody has posted to is empty", "GET", "/api/boards/00000000/top", nullptr, "", "", 200,
          R"("level":0,"runs":[])"},
         {"limit 0", "GET", "/api/levels/1/top?limit=0", nullptr, "", "", 400, "limit"},
-        {"limit 101", "GET", "/api/levels/1/top?limit=101", nullptr, "", "", 400, "limit"},
         {"limit not a number", "GET", "/api/levels/1/top?limit=1e3", nullptr, "", "", 400, "limit"},
         {"level 0", "GET", "/api/levels/0/top", nullptr, "", "", 404, "levels 1 to 15"},
         {"level 16", "GET", "/api/levels/16/top", nullptr, "", "", 404, "levels 1 to 15"},
