@@ -6,6 +6,7 @@
 #include "audio/sound.h"
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
+#include "host/state_file.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
@@ -135,9 +136,16 @@ int kp_app_SaveState(const String& state) {
 
 int kp_app_SaveBeside(const std::string& name, const std::vector<unsigned char>& bytes) {
     const int result = kp_app__game->SaveBesideState(name, bytes);
-    if (result != 0) kpPrint(String((name + " Save Failed: the changes since its last save are not kept").c_str()));
+    if (result == kStateNoFolder) {
+        const std::string folder = name.substr(0, name.rfind('/'));
+        kpPrint(String((folder + " Save Failed: the folder cannot be made, " + name + " is not kept").c_str()));
+    } else if (result != 0) {
+        kpPrint(String((name + " Save Failed: the changes since its last save are not kept").c_str()));
+    }
     return result;
 }
+
+void kp_app_RemoveStaleTempsBeside(const std::string& name) { kp_app__game->RemoveStaleTempsBeside(name); }
 
 bool kp_app_LoadBeside(const std::string& name, std::vector<unsigned char>* bytes) {
     return kp_app__game->LoadBesideState(name, bytes);

@@ -89,6 +89,7 @@ constexpr const char* kSaveFailedLine = "Save Failed: progress since the last sa
 // The game's other files beside the state file (host/game_host.h); a failed save is told as for the state.
 int kp_app_SaveBeside(const std::string& name, const std::vector<unsigned char>& bytes);
 bool kp_app_LoadBeside(const std::string& name, std::vector<unsigned char>* bytes);
+void kp_app_RemoveStaleTempsBeside(const std::string& name);   // a file's, or a folder's with a final "/"
 [[noreturn]] void kp_app_EndApp();
 int kp_asyncevent_UpdateAsyncEvents();        // pumps every source once; not re-entrant
 int kp_asyncevent_AddAsyncEventSource(c_AsyncEventSource* source);

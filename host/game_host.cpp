@@ -35,11 +35,7 @@ void RunGuarded(KpGame* game, KpGameDelegate* delegate, Call call) {
 
 }  // namespace
 
-KpGame::KpGame() {
-    _game = this;
-    // A save interrupted by a crash or a kill leaves its temporary file behind.
-    kp_state_RemoveStaleTemps(kStateFileName);
-}
+KpGame::KpGame() { _game = this; }
 
 KpGame::~KpGame() {
     if (_game == this) _game = nullptr;
@@ -60,7 +56,11 @@ void KpGame::GetDate(Array<int> date) {
 
 int KpGame::SaveState(const String& state) { return kp_state_Save(StateFilePath().c_str(), state); }
 
-String KpGame::LoadState() { return LoadString(String(StateFilePath().c_str())); }
+String KpGame::LoadState() {
+    // A save interrupted by a crash or a kill leaves its temporary file behind.
+    kp_state_RemoveStaleTemps(StateFilePath().c_str());
+    return LoadString(String(StateFilePath().c_str()));
+}
 
 std::string KpGame::BesideStatePath(const std::string& name) {
     const std::string state = StateFilePath();
@@ -71,9 +71,15 @@ std::string KpGame::BesideStatePath(const std::string& name) {
 int KpGame::SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes) {
     const std::string path = BesideStatePath(name);
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        kp_file_MakeFolder(path.substr(0, slash));
+        if (!kp_file_MakeFolder(path.substr(0, slash))) return kStateNoFolder;
     }
     return kp_state_SaveBytes(path.c_str(), bytes.data(), bytes.size());
+}
+
+int KpGame::RemoveStaleTempsBeside(const std::string& name) {
+    const std::string path = BesideStatePath(name);
+    if (!path.empty() && path.back() == '/') return kp_state_RemoveStaleTempsIn(path.substr(0, path.size() - 1).c_str());
+    return kp_state_RemoveStaleTemps(path.c_str());
 }
 
 bool KpGame::LoadBesideState(const std::string& name, std::vector<unsigned char>* bytes) {

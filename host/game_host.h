@@ -69,8 +69,12 @@ public:
     virtual std::string StateFilePath() { return kStateFileName; }
     std::string BesideStatePath(const std::string& name);
     // Replaces a file beside the state file as atomically as the state file,
-    // making the folders its name holds; kStateSaved or a failure code.
+    // making the folders its name holds; kStateSaved or a failure code
+    // (kStateNoFolder when a folder cannot be made).
     virtual int SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes);
+    // Removes the temporary files that interrupted saves left of a file beside
+    // the state file, or of every file in a folder beside it ("replays/").
+    int RemoveStaleTempsBeside(const std::string& name);
     // The bytes of a file beside the state file; false when it cannot be read.
     bool LoadBesideState(const std::string& name, std::vector<unsigned char>* bytes);
     // Handing a file or a link to the player where the platform has a way

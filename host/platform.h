@@ -64,7 +64,7 @@ int kp_file_Sync(int handle);                                // contents on disk
 int kp_file_Close(int handle);                               // 0 or -1
 bool kp_file_Replace(const std::string& from, const std::string& to);  // atomic rename over `to`, on disk
 bool kp_file_Remove(const std::string& path);
-bool kp_file_MakeFolder(const std::string& path);           // made, or there already
+bool kp_file_MakeFolder(const std::string& path);           // made, or a folder there already
 std::vector<std::string> kp_file_List(const std::string& folder);      // entry names; empty when unreadable
 unsigned long kp_process_Id();                               // this process
 bool kp_process_Runs(unsigned long pid);                     // true when unsure

@@ -128,21 +128,37 @@ int kp_state_SaveBytes(const char* path, const unsigned char* data, size_t size)
     return kStateSaved;
 }
 
-int kp_state_RemoveStaleTemps(const char* path) {
-    if (!IsValidUtf8(path)) return 0;
-    std::string folder;
-    std::string name;
-    SplitPath(path, &folder, &name);
-    const std::string prefix = name + kTempInfix;
+namespace {
+
+// Removes the temporaries in `folder` of the files named `name`, or of
+// every file when `name` is empty, whose process no longer runs.
+int RemoveStaleTemps(const std::string& folder, const std::string& name) {
     const unsigned long self = kp_process_Id();
     int removed = 0;
     for (const std::string& entry : kp_file_List(folder)) {
-        if (entry.compare(0, prefix.size(), prefix) != 0) continue;
+        const size_t infix = entry.rfind(kTempInfix);
+        if (infix == std::string::npos || infix == 0) continue;
+        if (!name.empty() && (infix != name.size() || entry.compare(0, name.size(), name) != 0)) continue;
         unsigned long pid = 0;
-        if (!ParsePid(entry.substr(prefix.size()), &pid)) continue;
+        if (!ParsePid(entry.substr(infix + std::string(kTempInfix).size()), &pid)) continue;
         // Another running copy of the program may be saving right now.
         if (pid != self && kp_process_Runs(pid)) continue;
         if (kp_file_Remove(folder + "/" + entry)) ++removed;
     }
     return removed;
+}
+
+}  // namespace
+
+int kp_state_RemoveStaleTemps(const char* path) {
+    if (!IsValidUtf8(path)) return 0;
+    std::string folder;
+    std::string name;
+    SplitPath(path, &folder, &name);
+    return RemoveStaleTemps(folder, name);
+}
+
+int kp_state_RemoveStaleTempsIn(const char* folder) {
+    if (!IsValidUtf8(folder)) return 0;
+    return RemoveStaleTemps(folder, std::string());
 }

@@ -12,6 +12,7 @@
 constexpr int kStateSaved = 0;
 constexpr int kStateCannotCreate = -1;
 constexpr int kStateShortWrite = -2;
+constexpr int kStateNoFolder = -3;     // a folder the file's name holds could not be made
 
 // Writes the UTF-8 encoding of `state` to "<path>.tmp.<pid>" in the same
 // folder, flushes it to disk and renames it over `path`. On any failure `path`
@@ -25,6 +26,8 @@ int kp_state_SaveBytes(const char* path, const unsigned char* data, size_t size)
 // Removes "<path>.tmp.<pid>" files left behind by processes that no longer
 // run (a save interrupted by a crash or a kill). Returns how many it removed.
 int kp_state_RemoveStaleTemps(const char* path);
+// The same for every file in a folder: "<any name>.tmp.<pid>".
+int kp_state_RemoveStaleTempsIn(const char* folder);
 
 // The name of this process's temporary file for `path`.
 std::string kp_state_TempName(const char* path);

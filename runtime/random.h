@@ -1,7 +1,9 @@
 // The program's one seeded pseudo-random generator and the small math helpers.
 //
-// A 32-bit linear congruential generator: every draw in the game advances the
-// same global seed, so the order of draws is part of the game's behaviour.
+// A 32-bit linear congruential generator. The program's draws advance one
+// global seed; a game round keeps a seed of its own and draws from it with
+// the *From forms, so that its sequence is the same whatever else draws. The
+// order of draws is part of the game's behaviour.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,8 @@ inline float kp_random_Unit(uint32_t seed) { return static_cast<float>(seed >> 8
 float kp_random_Rnd();                          // next value in [0, 1)
 float kp_random_Rnd2(float low, float high);    // low + (high - low) * r
 float kp_random_Rnd3(float range);              // r * range
+float kp_random_RndFrom(int& seed);             // kp_random_Rnd, advancing `seed`
+float kp_random_Rnd2From(int& seed, float low, float high);
 
 int kp_math_Abs(int x);
 float kp_math_Abs2(float x);

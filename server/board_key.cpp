@@ -2,24 +2,6 @@
 
 #include <cstdio>
 
-uint32_t kp_scores_LevelTextHash(const std::vector<uint16_t>& text) {
-    uint32_t hash = 2166136261u;
-    auto add = [&hash](uint32_t value) {
-        for (int i = 0; i < 4; ++i) {
-            hash ^= (value >> (8 * i)) & 0xffu;
-            hash *= 16777619u;
-        }
-    };
-    add(static_cast<uint32_t>(text.size()));
-    for (uint16_t unit : text) add(unit);
-    return hash;
-}
-
-uint32_t kp_scores_BoardOfReplay(const Replay& replay, const std::vector<uint32_t>& levelHashes) {
-    if (replay.level < 1 || replay.level > static_cast<int>(levelHashes.size())) return 0;
-    return levelHashes[static_cast<size_t>(replay.level - 1)];
-}
-
 std::string kp_scores_BoardText(uint32_t board) {
     char text[9];
     std::snprintf(text, sizeof text, "%08x", board);

@@ -120,8 +120,8 @@ HttpServer::HttpServer(ScoreApi& api, const HttpOptions& options) : impl_(new Im
     httplib::Server& server = impl_->server;
     const int threads = options.threads < 1 ? 1 : options.threads;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-    // A replay is at most 1 MiB: a larger body is refused (413) before it is read whole.
-    server.set_payload_max_length(kReplayMaxBytes + 1);
+    // A larger body than a run's replay can be is refused (413) before it is read whole.
+    server.set_payload_max_length(kMaxPostBytes + 1);
     // Answers go out at once: without it the body waits on the client's delayed acknowledgement.
     server.set_tcp_nodelay(true);
     server.set_read_timeout(10, 0);

@@ -171,9 +171,10 @@ int Reverify(const Settings& settings) {
     ScoreStore store(*pool);
     VerificationQueue queue(settings.queue);
     const ReverifySummary summary = kp_scores_Reverify(store, queue, stdout);
-    std::printf("reverify: %lld runs checked with %s: %lld verify, %lld do not (%lld newly refused, %lld valid again)\n",
+    std::printf("reverify: %lld runs checked with %s: %lld verify, %lld do not (%lld newly refused, %lld valid again); "
+                "%lld runs of levels this build does not have left as they stand\n",
                 summary.checked, kp_scores_BuildId(), summary.valid, summary.refused, summary.newlyRefused,
-                summary.restored);
+                summary.restored, summary.otherLevels);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "server/reverify.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -26,6 +27,11 @@ ReverifySummary kp_scores_Reverify(ScoreStore& store, VerificationQueue& queue, 
         if (runs.empty()) break;
         for (const RunToCheck& run : runs) {
             after = run.id;
+            const std::vector<uint32_t>& levels = queue.LevelHashes();
+            if (std::find(levels.begin(), levels.end(), run.board) == levels.end()) {
+                ++summary.otherLevels;
+                continue;
+            }
             ++summary.checked;
             const RunVerdict verdict = Judge(queue, run);
             if (verdict.valid) {

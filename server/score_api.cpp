@@ -172,8 +172,19 @@ ApiResponse ScoreApi::PostRun(const ApiRequest& request) {
         return response;
     }
     if (request.body.empty()) return Error(400, "the body holds no replay");
-    if (request.body.size() > kReplayMaxBytes) return Error(413, "a replay file is at most 1 MiB");
+    if (request.body.size() > kMaxPostBytes) return Error(413, "a run's replay file is at most 1 MiB");
     if (!store_.NameAvailable(name, keyHash)) return Error(409, "the name \"" + name + "\" belongs to another player");
+    // What the header alone refuses costs no place in the verification queue.
+    ::Replay header;
+    std::string why;
+    if (!kp_replay_DecodeHeader(reinterpret_cast<const unsigned char*>(request.body.data()), request.body.size(), &header,
+                                &why)) {
+        return Error(422, "the run does not verify: " + why);
+    }
+    if (header.updates > kBoardMaxUpdates) {
+        return Error(422, "the run does not verify: longer than the hour a board takes (" +
+                              std::to_string(header.updates) + " updates)");
+    }
 
     std::optional<std::future<RunVerdict>> pending =
         queue_.SubmitRun(std::vector<unsigned char>(request.body.begin(), request.body.end()));

@@ -22,6 +22,9 @@
 #include "server/score_store.h"
 #include "server/verification_queue.h"
 
+// The largest body a post may have: a replay of the hour a board takes is far smaller.
+constexpr size_t kMaxPostBytes = 1 << 20;
+
 struct ApiRequest {
     std::string method;
     std::string path;                                 // decoded, without the query

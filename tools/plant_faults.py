@@ -74,7 +74,7 @@ FAULTS = {
     "pause-snow-draws": (
         "game/world/game_round.cpp",
         "    std::swap(kp_random_Seed, m_pauseSeed);\n    p_AddSnow();\n    std::swap(kp_random_Seed, m_pauseSeed);\n",
-        "    p_AddSnow();\n",
+        "    p_AddSnowFrom(m_roundSeed);\n",
         "the snow of a paused round draws from the round's random sequence"),
     "tie-is-a-highscore": (
         "game/world/game_round.cpp",
@@ -88,14 +88,76 @@ FAULTS = {
         "a replay played for the ghost or watched adds its points to the player's score"),
     "records-unchecked": (
         "game/shell/records_file.cpp",
-        "        kp_replay_Crc32(bytes, size - kCrcBytes) != Get32(bytes + size - kCrcBytes)) {",
-        "        false) {",
-        "the records file's checksum is not compared"),
+        "    return kp_replay_Crc32(bytes, size) == Get32(bytes + size);",
+        "    return true;",
+        "the records file's checksums are not compared"),
     "replay-run-short": (
         "game/world/replay_file.cpp",
-        "        total += length;",
-        "        total += length + (length > 40);",
+        "    total_ += length;",
+        "    total_ += length + (length > 40);",
         "a long run of keys reads back one update short of what was recorded"),
+    "replay-long-run-overflows": (
+        "game/world/replay_file.cpp",
+        "for (int left = whole.updates; left > 0; left -= kReplayMaxRun) {\n"
+        "            const int updates = left < kReplayMaxRun ? left : kReplayMaxRun;",
+        "for (int left = whole.updates; left > 0; left = 0) {\n            const int updates = left;",
+        "keys unchanged for more than 2^18 updates are coded as one run, past the coder's tables"),
+    "replay-an-hour-at-most": (
+        "game/world/replay_file.h",
+        "constexpr int kReplayMaxUpdates = 24 * 60 * 60 * 60;",
+        "constexpr int kReplayMaxUpdates = 60 * 60 * 60;",
+        "a replay holds an hour, so a first finish after an hour keeps a run the reader refuses"),
+    "scheme-unsealed": (
+        "game/world/replay_file.cpp",
+        "    if (replay.format == 1) return roundState;\n",
+        "    return roundState;\n",
+        "the final state leaves the jump scheme and the speed out: an edited scheme verifies"),
+    "one-bad-record-drops-all": (
+        "game/shell/records_file.cpp",
+        "        Keep(record, level, out, &read);\n    }\n    return read;",
+        "        Keep(record, level, out, &read);\n        if (!read.dropped.empty()) return RecordsRead();\n"
+        "    }\n    return read;",
+        "one record that cannot be kept makes the whole records file invalid"),
+    "records-of-the-whole-set": (
+        "game/shell/records_file.cpp",
+        "        if (!kp_Glimmer_EarlierLevelHash(levelSet, i + 1, &level.levelHash)) {",
+        "        if (levelSet != kp_Glimmer_LevelSetHash() || !kp_Glimmer_EarlierLevelHash(levelSet, i + 1, &level.levelHash)) {",
+        "records of an earlier level set are dropped although their levels did not change"),
+    "replay-played-at-once": (
+        "game/world/replay_run.cpp",
+        "!p_StepHiddenRun(kHiddenRunSlice)) return;",
+        "!p_StepHiddenRun(kReplayMaxUpdates)) return;",
+        "a replay being watched, the ghost or a link is played through in one update, freezing the window"),
+    "round-not-restarted": (
+        "game/world/replay_run.cpp",
+        "    RestartRound();\n    m_level = n;",
+        "    m_level = n;",
+        "entering a level leaves the round's latches and clocks as the last level left them"),
+    "hash-skips-a-latch": (
+        "game/world/round_state.h",
+        "visit(m_jumpLatch, RoundField::kDecides);",
+        "visit(m_jumpLatch, RoundField::kKept);",
+        "the final-state hash leaves the jump latch out"),
+    "temporaries-kept": (
+        "game/shell/records.cpp",
+        "    kp_app_RemoveStaleTempsBeside(kReplayFolder);\n",
+        "",
+        "the replays' temporary files left by a crash are never removed"),
+    "replays-folder-unchecked": (
+        "host/game_host.cpp",
+        "        if (!kp_file_MakeFolder(path.substr(0, slash))) return kStateNoFolder;",
+        "        kp_file_MakeFolder(path.substr(0, slash));",
+        "a replays folder that cannot be made goes untold"),
+    "pause-flag-off-the-game": (
+        "game/shell/screen_flow.cpp",
+        "    if (m_screen != kScreenPlaying) {",
+        "    if (m_screen < kScreenPlaying) {",
+        "a focus lost on the Records screen or the ending sets the pause flag"),
+    "verify-reads-a-folder": (
+        "tools/replay/main.cpp",
+        "    if (std::filesystem::is_directory(path, error)) {",
+        "    if (false) {",
+        "glimmer-replay verify reads a folder as a file"),
     "plunger-window-short": (
         "game/world/player.cpp",
         "constexpr int kPlungerTime = 480;",
@@ -121,11 +183,16 @@ FAULTS = {
         "WHERE excluded.updates < board_bests.updates",
         "WHERE excluded.updates > board_bests.updates",
         "a player's slower run replaces the best on the board"),
-    "final-state-unchecked": (
+    "stored-board-unchecked": (
         "server/run_verifier.cpp",
-        "    } else if (outcome.finalState != replay.finalState) {",
-        "    } else if (false) {",
-        "the server accepts a run that reaches the exit in another state than recorded"),
+        "    if (storedBoard && *storedBoard != verdict.board) {",
+        "    if (false) {",
+        "reverification believes a run that plays another level than its board's"),
+    "hour-limit-off-by-one": (
+        "server/score_api.cpp",
+        "    if (header.updates > kBoardMaxUpdates) {",
+        "    if (header.updates >= kBoardMaxUpdates) {",
+        "a run of exactly the hour a board takes is refused unplayed"),
     "run-not-committed": (
         "server/score_store.cpp",
         "        }\n        transaction.Commit();\n        return result;",
@@ -161,6 +228,66 @@ FAULTS = {
         "db.Run(\"DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2\", {board, run.player});",
         "(void)board;",
         "a run refused by reverification stays on its board"),
+    "tile-not-drawn": (
+        "game/world/scenery.cpp",
+        "if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);",
+        "if (tile >= 1 && tile <= 64 && tile != kTileLadder) p_DrawImg(kTileImage, sx, sy, frame);",
+        "ladders are not drawn, though Pipkin still climbs them"),
+    "time-without-hundredths": (
+        "game/world/replay_file.cpp",
+        '"%d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);',
+        '"%d:%02d", hundredths / 6000, hundredths / 100 % 60);',
+        "times are shown without their hundredths"),
+    "other-scheme-hint": (
+        "game/shell/tutorial.cpp",
+        "const bool twoButton = m_settings.Get(1) == 2;",
+        "const bool twoButton = m_settings.Get(1) != 2;",
+        "the tutorial tells the jump buttons of the other jump scheme"),
+    "records-row-offset": (
+        "game/shell/records.cpp",
+        "static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);",
+        "static_cast<int>((m_touchY[0] - top) / kRowHeight);",
+        "a click or tap on the Records screen selects the row half a row above"),
+    "records-switches-overlap": (
+        "game/shell/records.cpp",
+        "constexpr float kSwitchStep = 40.0f;",
+        "constexpr float kSwitchStep = 26.0f;",
+        "the Records screen's timer and ghost switches overlap"),
+    "controls-under-pause": (
+        "game/shell/touch_controls.cpp",
+        "screen == kScreenPlaying && pauseShown == 0 && quitGame == 0;",
+        "screen == kScreenPlaying && quitGame == 0;",
+        "the on-screen controls stay live under the pause panel"),
+    "worse-time-kept": (
+        "game/shell/records.cpp",
+        "m_levelUpdates < record.bestUpdates",
+        "m_levelUpdates > record.bestUpdates",
+        "a slower finish replaces the best time and its run"),
+    "more-deaths-kept": (
+        "game/shell/records.cpp",
+        "m_levelDeaths < record.fewestDeaths",
+        "m_levelDeaths > record.fewestDeaths",
+        "a finish with more deaths replaces the fewest deaths"),
+    "bonus-wrong-clock": (
+        "game/shell/records.cpp",
+        "TimeBonus(m_level, m_levelUpdates)",
+        "TimeBonus(m_level, m_gameUpdates)",
+        "the time bonus is reckoned from the whole game's clock, not the level's"),
+    "hidden-run-sounds": (
+        "game/shell/assets.cpp",
+        "if ((sound != 1 && sound != 2) || m_simulating) return 0;",
+        "if (sound != 1 && sound != 2) return 0;",
+        "a run played without a picture (the ghost's) plays its sounds"),
+    "hidden-run-unmarked": (
+        "game/world/replay_run.cpp",
+        "    m_simulating = true;\n    m_watching = true;\n",
+        "    m_watching = true;\n",
+        "a run played without a picture (the ghost's) is not marked as such"),
+    "verify-last-status": (
+        "tools/replay/main.cpp",
+        "if (!valid) status = 1;",
+        "status = valid ? 0 : 1;",
+        "glimmer-replay verify ends with the status of its last file alone"),
 }
 
 

@@ -163,8 +163,8 @@ String c_MyApp::p_rstr2(int value, const String& pad) {
     return p_rstr(11, value, pad);
 }
 
-int c_MyApp::p_Rand(float lo, float hi) {
-    const float r = kp_random_Rnd();
+int c_MyApp::p_Rand(float lo, float hi, int* seed) {
+    const float r = seed ? kp_random_RndFrom(*seed) : kp_random_Rnd();
     return static_cast<int>(std::floor(lo + r * ((hi + 0.99f) - lo)));
 }
 

@@ -19,14 +19,18 @@ constexpr int kSnowFloats = 1024;
 constexpr int kNearCells = 64;
 }  // namespace
 
-c_MyApp::c_MyApp()
+c_MyApp::c_MyApp() : c_MyApp(ReplayGameTag()) { gc_assign(m_music, new c_SGPlayer()); }
+
+// The replay game plays rounds only: no music player (a megabyte of patterns).
+c_MyApp::c_MyApp(ReplayGameTag)
     : m_touchDown(kTouchSlots), m_touchX(kTouchSlots), m_touchY(kTouchSlots),
       m_settings(kSettingCount), m_keys(kVirtualKeyCount),
       m_images(kImageSlots), m_imageInfo(3 * kImageSlots), m_sounds(kSoundSlots),
       m_channelMap(kChannelMapSize), m_drawList(kDrawListFloats),
       m_tutLines(kTutorialLines), m_badges(kBadgeCount), m_hiScores(kHiScoreCount),
-      m_map(kMapInts), m_movers(kMoverInts), m_snow(kSnowFloats), m_near(kNearCells) {
-    gc_assign(m_music, new c_SGPlayer());
+      m_snow(kSnowFloats), m_near(kNearCells) {
+    gc_assign(m_map, Array<int>(kMapInts));
+    gc_assign(m_movers, Array<int>(kMoverInts));
 }
 
 c_MyApp* c_MyApp::m_new() {
@@ -54,6 +58,7 @@ void c_MyApp::mark() {
     gc_mark_q(m_movers);
     gc_mark_q(m_snow);
     gc_mark_q(m_near);
+    gc_mark_q(m_replayGame);
 }
 
 c_App* kpCreateApplication() {

@@ -9,11 +9,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/shell/records_file.h"
 #include "game/world/replay_file.h"
+#include "game/world/round_state.h"
 #include "host/app.h"
 #include "runtime/array.h"
 #include "runtime/string.h"
@@ -35,6 +37,7 @@ enum GameScreen {
     kScreenNewGame = 11,
     kScreenEnding = 15,
     kScreenRecords = 20,
+    kScreenPreparing = 21,   // a replay checked before it is watched
 };
 
 // Draw record kinds besides image slots 0..99.
@@ -56,23 +59,52 @@ constexpr int kMoverInts = 2560;
 constexpr int kMoverRecords = 251;   // records 0..250 are used
 constexpr int kSnowFlakes = 101;
 
-// Where the ghost stood after one update of its run.
+// Where the ghost stood after one update of its run, in eight bytes, so
+// that the track of a day's run fits in a few megabytes.
 struct GhostPose {
-    int x = 0, y = 0, subX = 0, subY = 0, anim = 0, facing = 1;
+    int16_t x = 0, y = 0;
+    int8_t subX = 0, subY = 0;
+    uint8_t anim = 0;
+    int8_t facing = 1;
 };
 
 // What playing a replay through the round gave.
 struct ReplayOutcome {
     bool finished = false;     // the exit was reached
     int updates = 0;           // round updates played
-    uint32_t finalState = 0;   // the round's state hash in the update the exit was reached
-    Replay header;             // no runs: the version, level set, level and scheme a run of it records
+    uint32_t roundState = 0;   // the round's state hash after the last update played (the exit's when finished)
+    Replay header;             // no runs: the version, level, level hash and scheme a run of it records
 };
 
-// The game: shell, world and presentation state, and every screen's update.
-class c_MyApp : public c_App {
+// Round updates of a hidden run per update of the game: about 5 ms of the
+// 16.7 ms an update may take on a busy two-core machine (glimmer-bench
+// --sections replay measures it), so an hour's run is ready in nine seconds.
+constexpr int kHiddenRunSlice = 400;
+
+// What a replay is played in the replay game for.
+enum HiddenPurpose { kHiddenNone, kHiddenCheck, kHiddenGhost, kHiddenWatch };
+
+// A replay being played in the replay game, a slice at a time.
+struct HiddenRun {
+    HiddenPurpose purpose = kHiddenNone;
+    std::vector<unsigned char> bytes;        // the file, when it is read as it plays
+    Replay replay;                           // its header, and its runs as far as they are read
+    std::unique_ptr<ReplayReader> reader;
+    int played = 0;                          // round updates played
+    bool done = false;
+    bool damaged = false;                    // its key runs did not add up
+    ReplayOutcome outcome;                   // once done
+    std::vector<GhostPose> track;            // for the ghost: the hero after each update
+};
+
+struct ReplayGameTag {};
+
+// The game: shell, world and presentation state, and every screen's update;
+// the round's state is its RoundState (game/world/round_state.h).
+class c_MyApp : public c_App, public RoundState {
 public:
     c_MyApp();
+    explicit c_MyApp(ReplayGameTag);               // the replay game's (p_ReplayGame): rounds only
     c_MyApp* m_new();
     void mark() override;
 
@@ -150,7 +182,7 @@ public:
     int p_Text(float x, float y, const String& text, float alignX, float alignY);
     String p_rstr(int width, int value, const String& pad);
     String p_rstr2(int value, const String& pad);  // width 11
-    int p_Rand(float lo, float hi);
+    int p_Rand(float lo, float hi, int* seed = nullptr);   // lo..hi from the program's sequence or `seed`
     void p_UpdateVirtualScreen(int windowW, int windowH);  // scale and virtual size for a window
     void p_ReplayDrawList();
     bool p_AppendRecord(float kind, float x, float y, float a4, float a5, float frame);
@@ -222,9 +254,6 @@ public:
 
     int m_mapWidth = 64, m_mapHeight = 64;
     String m_levelText;
-    int m_level = 0;
-    Array<int> m_map;          // [163840] 10 layers per cell, row stride 100 cells
-    Array<int> m_movers;       // [2560] 256 records of 10 ints
     Array<float> m_snow;       // [1024] 101 flakes of 10 floats
 
     // ---- Tile map (game/world/tile_map.cpp) ----
@@ -245,18 +274,10 @@ public:
     // ---- The hero (game/world/player.cpp) ----
     int p_Player();
 
-    int m_playerX = 16, m_playerY = 15;
-    int m_playerSubX = 0, m_playerSubY = 0;
-    int m_playerState = 0;
-    int m_facing = 1;
-    int m_animCounter = 0;
-    int m_speed = 2;
-    int m_stateTimer = 0;
-    int m_jumpLatch = 0;
+    // Worked out afresh in each update before they are read.
     int m_canWalkLeft = 0, m_canWalkRight = 0, m_canClimbUp = 0, m_canClimbDown = 0;
     int m_canJumpLeft = 0, m_canJumpRight = 0;
     int m_gripButton = 10, m_jumpLeftButton = 11, m_jumpRightButton = 12;
-    float m_dropIn = 0;
     float m_playerScreenX = 0, m_playerScreenY = 0;
     int m_heroHitX = 0, m_heroHitY = 0;            // the hero on the map, in tile pixels, as last placed on screen
 
@@ -265,12 +286,9 @@ public:
     int p_Objects();                               // movers
     int p_Proximity(int x, int y);                 // 0..160 from the hero to a tile
 
-    int m_lightsLeft = 1, m_lightsCounting = 1;
-    int m_exitSpin = 0;
-    int m_flipCount = 0, m_flipCountPrev = 0;
-
     // ---- Scenery (game/world/scenery.cpp) ----
-    int p_AddSnow();
+    int p_AddSnow();                               // the snow, drawing from the program's sequence
+    int p_AddSnowFrom(int& seed);                  // the same from a sequence of its own (the round's)
     int p_SkyDrift();                              // background colour drift and clear colour
     int p_Backdrop();                              // the parallax backdrop
     void p_DrawTile(int x, int y, int cell);       // one cell of the map pass's drawing
@@ -303,9 +321,7 @@ public:
     int m_score = 0;
     int m_gameOverTimer = 0;
     int m_rank = 0;                                // rank found by the last p_MyNth
-    unsigned m_roundKeys = 0;                      // the keys the round reads in this update
     unsigned m_staleKeys = 0;                      // held through a pause: ignored until released
-    int m_turnLatch = 0;                           // the hero's turn-round pause, cleared when no key is held
     bool m_pauseKeyHeld = false;
     int m_pauseSeed = 1;                           // the snow's random draws while the round stands still
     std::vector<float> m_frozenWorld;              // the world's draw records of the last round update
@@ -315,19 +331,31 @@ public:
     bool p_LivePlay();                             // a player's game: neither a replay nor a search
     void p_NoteRoundUpdate(int stateBefore);       // counts the update, deaths and the finish
     void p_FinishLevel();
-    uint32_t p_RoundStateHash();
-    ReplayOutcome p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track);
+    uint32_t p_RoundStateHash();                   // of the fields the round's visitor says decide the round
+    ReplayOutcome p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track);   // all at once
     bool p_RecordReplay(Replay* replay);           // keys from a level's start made a replay as play records it
+    // One line on a replay file (played all at once): what it is and whether it completes its level.
     String p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* replay, bool* valid);
-    bool p_WatchReplay(const std::vector<unsigned char>& bytes, int returnScreen);
-    void p_EndWatch();
+    bool p_WatchReplay(const std::vector<unsigned char>& bytes, int returnScreen);   // false: refused, said
+    void p_EndWatch();                             // a watch, or its preparation, given up or over
     unsigned p_WatchedKeys();                      // the next update's keys of the replay watched
     void p_DrawGhost();
+    int p_PreparingScreen();
 
-    int m_levelUpdates = 0;                        // round updates of this level, up to its finish
-    int m_levelDeaths = 0;
-    bool m_levelDone = false;                      // the exit reached: time and run are final
-    uint32_t m_finishState = 0;
+    // Hidden runs: replays played in the replay game.
+    c_MyApp& p_ReplayGame();                       // made at start (p_OnCreate), or when first needed
+    bool p_StartHiddenRun(const std::vector<unsigned char>& bytes, HiddenPurpose purpose, String* refusal);
+    bool p_StepHiddenRun(int updates);             // true once done
+    void p_StepHiddenRuns();                       // an update's slice, and what a finished run leads to
+    void p_StopHiddenRun();
+    void p_BeginHiddenPlay(const Replay& header);
+    std::string p_HiddenRefusal(const Replay& replay);   // empty when the run can be played
+    String p_HiddenVerdict(bool* valid);
+    void p_BeginWatch(const Replay& replay);
+    void p_LeaveWatch(bool refused);
+
+    c_MyApp* m_replayGame = nullptr;               // where hidden runs play; never the program's application
+    HiddenRun m_hidden;
     int m_gameUpdates = 0;                         // round updates since level 1 began
     Replay m_recording;                            // the keys of this level so far
     bool m_simulating = false;                     // played without picture or sound (replay checks, searches)
@@ -354,7 +382,5 @@ public:
     int m_recordsNoteTimer = 0;
 };
 
-// The hash of levels 1..15 as stored (replays and records are made on it).
-uint32_t kp_Glimmer_LevelSetHash();
 // The score's time bonus for finishing a level in so many updates.
 int kp_Glimmer_TimeBonus(int level, int updates);

@@ -8,6 +8,7 @@
 
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/world/level_hash.h"
 #include "game/world/level_store.h"
 #include "host/app.h"
 #include "input/input_device.h"
@@ -33,6 +34,7 @@ constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyT = 84;
 constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
 constexpr int kSfxConfirm = 98;
 constexpr float kRowHeight = 18.0f;
+constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
 
 std::string LevelFileName(int level) {
@@ -52,25 +54,22 @@ int kp_Glimmer_TimeBonus(int level, int updates) {
 }
 
 void c_MyApp::p_LoadRecords() {
+    // Writes a crash or a kill interrupted leave their temporary files behind.
+    kp_app_RemoveStaleTempsBeside(kRecordsFile);
+    kp_app_RemoveStaleTempsBeside(kReplayFolder);
     std::vector<unsigned char> bytes;
-    const uint32_t levels = kp_Glimmer_LevelSetHash();
-    if (!kp_app_LoadBeside(kRecordsFile, &bytes)) {
-        m_records = GameRecords();
-        m_records.levelSet = levels;
+    m_records = GameRecords();
+    if (!kp_app_LoadBeside(kRecordsFile, &bytes)) return;
+    const RecordsRead read = kp_records_Decode(bytes.data(), bytes.size(), &m_records);
+    if (!read.valid) {
+        kpPrint(String("Records Invalid: damaged or not a records file, reset"));
+        p_SaveRecords();
         return;
     }
-    switch (kp_records_Decode(bytes.data(), bytes.size(), levels, &m_records)) {
-        case kRecordsLoaded:
-            kpPrint(String("Records Loaded"));
-            return;
-        case kRecordsOtherLevels:
-            kpPrint(String("Records Reset: they were made on other levels"));
-            break;
-        case kRecordsInvalid:
-            kpPrint(String("Records Invalid: damaged or not a records file, reset"));
-            break;
-    }
-    p_SaveRecords();
+    // Records that cannot be kept go alone, each named; the rest stay.
+    for (const std::string& line : read.dropped) kpPrint(Text("Records Dropped: " + line));
+    kpPrint(String("Records Loaded"));
+    if (!read.dropped.empty()) p_SaveRecords();
 }
 
 void c_MyApp::p_SaveRecords() { kp_app_SaveBeside(kRecordsFile, kp_records_Encode(m_records)); }
@@ -87,12 +86,18 @@ void c_MyApp::p_KeepRecords() {
         changed = true;
     }
     // A run recorded for another level (a level entered some other way than
-    // by its start) is no record: kept, it would make the whole file unreadable.
-    const bool runOfThisLevel = m_recording.level == m_level && m_recording.updates == m_levelUpdates;
-    if (runOfThisLevel && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
+    // by its start) is no record. A run longer than a replay holds keeps its
+    // time without its run, and says so.
+    if (m_recording.level == m_level && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
+        record.levelHash = kp_Glimmer_LevelHash(m_level);
         record.bestUpdates = m_levelUpdates;
-        record.replay = kp_replay_Encode(m_recording);
-        kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+        record.replay = m_recording.updates == m_levelUpdates ? kp_replay_Encode(m_recording) : std::vector<unsigned char>();
+        if (record.replay.empty()) {
+            kpPrint(Text("Record Kept Without Its Run: level " + std::to_string(m_level) + ", " +
+                         kp_replay_TimeText(m_levelUpdates) + ", a run longer than a replay holds"));
+        } else {
+            kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+        }
         changed = true;
     }
     if (changed) p_SaveRecords();
@@ -101,6 +106,7 @@ void c_MyApp::p_KeepRecords() {
 void c_MyApp::p_KeepGameRecord() {
     if (!p_LivePlay() || (m_records.bestGameUpdates != 0 && m_gameUpdates >= m_records.bestGameUpdates)) return;
     m_records.bestGameUpdates = m_gameUpdates;
+    m_records.gameLevelSet = kp_Glimmer_LevelSetHash();
     p_SaveRecords();
 }
 
@@ -119,7 +125,8 @@ void c_MyApp::p_OpenStartLink() {
     p_WatchReplay(bytes, kScreenMenu);
 }
 
-// Watches a level's best run; one that does not play on this game says so.
+// Watches a level's best run; one that does not play on this game says so
+// (at once, or once its check is over).
 void c_MyApp::p_WatchRecord(int index) {
     if (p_WatchReplay(m_records.levels[index].replay, kScreenRecords)) return;
     m_recordsNote = String(" This run does not play the same on this version of the game");
@@ -191,7 +198,7 @@ int c_MyApp::p_RecordsScreen() {
     };
     const float switchesY = top + 14 * kRowHeight;
     const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kHostKeyT) > 0;
-    const bool ghost = toggle(switchesY + 26, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
+    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;
@@ -199,7 +206,7 @@ int c_MyApp::p_RecordsScreen() {
         p_SaveRecords();
     }
 
-    // Hints, and what the last export did.
+    // Hints.
     p_SetSize(1.0f);
     p_SetCol(200, 200, 220, 1);
     p_Text(w / 2, h - 40, String(browser ? " Up/Down choose   Z watch   E save the run as a file   H link to it   Esc back"
@@ -207,10 +214,15 @@ int c_MyApp::p_RecordsScreen() {
     p_Text(w / 2, h - 24, String(browser ? " Links play the run when opened"
                                          : " The best runs are kept as files in the replays folder beside the save"),
            1.0f, 1.0f);
+    // What the last export did; else a time kept without its run (one too long
+    // for a replay) says so while its row is chosen.
+    const LevelRecord& chosen = m_records.levels[m_recordsSel];
+    p_SetCol(255, 230, 120, 1);
     if (m_recordsNoteTimer > 0) {
         m_recordsNoteTimer -= 1;
-        p_SetCol(255, 230, 120, 1);
         p_Text(w / 2, h - 60, m_recordsNote, 1.0f, 1.0f);
+    } else if (chosen.bestUpdates > 0 && chosen.replay.empty()) {
+        p_Text(w / 2, h - 60, String(" No run kept for this time: it was too long to keep"), 1.0f, 1.0f);
     }
 
     // Back.

@@ -1,24 +1,35 @@
 // The records file: the player's best runs, kept beside the state file
 // (whose text it never touches) and written atomically through the same path.
 //
-// A file, all numbers little-endian:
+// A file of format 2 (the one written), all numbers little-endian:
 //
 //   offset  size  contents
 //        0     4  magic "GLRC"
-//        4     1  format version (kRecordsFormat)
+//        4     1  format version, 2
 //        5     1  switches: bit 0 the on-screen timer shown, bit 1 the ghost hidden
-//        6     4  hash of the level set the records were made on (replay_file.h)
-//       10     4  best whole-game time in updates, 0 for none
-//       14     1  number of levels L that follow (kRecordLevels)
-//   then for each level 1..L:
+//        6     4  best whole-game time in updates, 0 for none
+//       10     4  hash of the level set that time was made on (level_hash.h)
+//       14     1  number of rows R, one for each level with a record
+//       15     4  CRC-32 of bytes 0..14
+//   then R rows of 25 bytes:
+//                1  level, 1..15
+//                4  hash of the level's stored text the record was made on
 //                4  best time in updates, 0 for none
 //                4  fewest deaths in a completed run, kNoDeathsRecord for none
-//                4  length n of the best run's replay file, 0 for none
-//                n  that replay file (replay_file.h), of this level and level set
-//   and last     4  CRC-32 of every byte before it
+//                4  offset of the best run's replay file in this file
+//                4  its length, 0 when the run was longer than a replay holds
+//                4  CRC-32 of the row's other 21 bytes
+//   then the replay files at their offsets (replay_file.h), each with its own CRC-32.
 //
-// A file that is not whole, not of this format or fails its checksum is
-// reset; records of another level set are dropped and the switches kept.
+// Each row stands on its own: a damaged row or run, a run that is not of its
+// level or time, or a record of a level that has changed since is dropped
+// alone, with a line naming it; the others are kept. A file whose first 19
+// bytes are not whole is no records file.
+//
+// Format 1, still read, named one hash for the whole level set after the
+// switches and held all fifteen levels in order (best time, fewest deaths,
+// run length and run), with one CRC-32 at the end; its records of levels
+// that are the same in this game are kept.
 #pragma once
 
 #include <cstddef>
@@ -26,31 +37,31 @@
 #include <string>
 #include <vector>
 
-constexpr int kRecordsFormat = 1;
+constexpr int kRecordsFormat = 2;
 constexpr int kRecordLevels = 15;
 constexpr int kNoDeathsRecord = -1;
 
 struct LevelRecord {
+    uint32_t levelHash = 0;              // of the level the record was made on
     int bestUpdates = 0;
     int fewestDeaths = kNoDeathsRecord;
-    std::vector<unsigned char> replay;   // the best run's replay file
+    std::vector<unsigned char> replay;   // the best run's replay file; empty when it was too long to keep
 };
 
 struct GameRecords {
     bool timerShown = false;
     bool ghostShown = true;
-    uint32_t levelSet = 0;
     int bestGameUpdates = 0;
+    uint32_t gameLevelSet = 0;           // the level set the whole-game time was made on
     LevelRecord levels[kRecordLevels];
 };
 
 // What reading a records file found.
-enum RecordsRead {
-    kRecordsLoaded,        // all of it
-    kRecordsOtherLevels,   // made on another level set: the switches only
-    kRecordsInvalid,       // damaged or not a records file: nothing
+struct RecordsRead {
+    bool valid = false;                  // false: damaged or not a records file, nothing read
+    std::vector<std::string> dropped;    // a line on each record left out: "level 5: ..."
 };
 
 std::vector<unsigned char> kp_records_Encode(const GameRecords& records);
-// Reads a file over fresh records for `levelSet`.
-RecordsRead kp_records_Decode(const unsigned char* bytes, size_t size, uint32_t levelSet, GameRecords* out);
+// Reads a file over fresh records, keeping what is whole and of these levels.
+RecordsRead kp_records_Decode(const unsigned char* bytes, size_t size, GameRecords* out);

@@ -82,6 +82,7 @@ int c_MyApp::p_OnCreate() {
     for (int i = 0; i < kHiScoresClearedAtCreate; ++i) m_hiScores[i] = 0;
     p_Load();
     p_LoadRecords();
+    p_ReplayGame();   // made at start, so that the game's memory stays level while it plays
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
 }
@@ -140,6 +141,7 @@ int c_MyApp::p_OnUpdate() {
 
     // A page opened with a replay link plays it once everything is loaded.
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
+    if (m_loadStep == 0) p_StepHiddenRuns();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
     if (m_loadStep == 0) p_DrawTouchControls();
@@ -177,6 +179,9 @@ void c_MyApp::p_DispatchScreen() {
             break;
         case kScreenRecords:
             p_RecordsScreen();
+            break;
+        case kScreenPreparing:
+            p_PreparingScreen();
             break;
         default:
             break;
@@ -253,8 +258,10 @@ void c_MyApp::p_SwitchOffICade() {
     for (int i = 0; i < kVirtualKeysCleared; ++i) m_keys[i] = 0;
 }
 
+// Only a game in play has a pause panel: on the other screens (the menu,
+// the Records screen, the ending) the pause flag stays down.
 void c_MyApp::p_ApplyPauseRule() {
-    if (m_screen < kScreenPlaying) {
+    if (m_screen != kScreenPlaying) {
         m_pauseShown = 0;
         m_pauseDir = 0;
         m_pauseY = 0;

@@ -122,7 +122,7 @@ int c_MyApp::p_Game() {
     m_worldWidth = m_mapWidth * 16 * 2;
     m_worldHeight = m_mapHeight * 16 * 2;
 
-    p_AddSnow();
+    p_AddSnowFrom(m_roundSeed);
     const int worldStart = m_drawCount;
     p_Backdrop();
 

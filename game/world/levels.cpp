@@ -1,5 +1,5 @@
-// Building a level: decoding the stored text into the tile map and resetting
-// every piece of per-level state.
+// Building a level: decoding the stored text into the tile map, starting the
+// round's life afresh (RoundState) and the picture's start.
 #include <cmath>
 #include <vector>
 
@@ -13,9 +13,6 @@
 namespace {
 
 constexpr int kLevelSide = 64;         // the stored texts are 64 x 64 tiles, stride 64
-constexpr float kDropInStart = -800.0f;
-constexpr int kDefaultStartX = 16;
-constexpr int kDefaultStartY = 15;
 constexpr int kLauncherPeriod = 120;
 
 // Count letters: "A".."Z" mean 1..26, "a".."z" 27..52; the six codes between them count code - 70.
@@ -57,33 +54,23 @@ int c_MyApp::p_GetLevel(int n) {
     m_tutStep = 0;
     m_tutShown = 0;
     m_tutDelay = 0;
+    RestartLife();
     for (int r = 0; r < kMoverRecords; ++r) m_movers[r * 10] = 0;
 
+    // The snow is the picture's: scattered from the program's sequence.
     kp_random_Seed = kp_app__game->Millisecs();
     scatter_snow(m_snow);
 
-    // The level's colours come from draws seeded by its number, so they repeat.
-    kp_random_Seed = n;
-    for (int i = 0; i < 101; ++i) kp_random_Rnd();
-    m_skyR = std::floor(kp_random_Rnd2(0, 40.99f));
-    kp_random_Rnd();
-    m_skyG = std::floor(kp_random_Rnd2(0, 40.99f));
+    // The round's sequence is seeded by the level's number, so the level's
+    // colours and everything the round draws repeat.
+    m_roundSeed = n;
+    for (int i = 0; i < 101; ++i) kp_random_RndFrom(m_roundSeed);
+    m_skyR = std::floor(kp_random_Rnd2From(m_roundSeed, 0, 40.99f));
+    kp_random_RndFrom(m_roundSeed);
+    m_skyG = std::floor(kp_random_Rnd2From(m_roundSeed, 0, 40.99f));
     m_skyRTarget = 0;
     m_skyGTarget = 0;
-    kp_random_Rnd();
-
-    m_flipCountPrev = 0;
-    m_flipCount = 0;
-    m_lightsLeft = 1;
-    m_lightsCounting = 1;
-    m_exitSpin = 0;
-    m_playerX = kDefaultStartX;
-    m_playerY = kDefaultStartY;
-    m_playerSubX = 0;
-    m_playerSubY = 0;
-    m_facing = 1;
-    m_playerState = 0;
-    m_dropIn = kDropInStart;
+    kp_random_RndFrom(m_roundSeed);
 
     m_levelText = p_Uncrunch(kp_Levels_FetchLevel(n));
     const int textLength = m_levelText.Length();

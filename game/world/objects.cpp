@@ -63,7 +63,7 @@ int c_MyApp::p_Background() {
     const int heroRow = wrap(m_playerY, m_mapHeight);
     for (int y = m_mapHeight - 1; y >= 0; --y) {
         for (int x = 0; x < m_mapWidth; ++x) {
-            const int cell = p_CellIndex(x, y);
+            const int cell = (x + y * kMapRowStride) * kMapLayers;   // p_CellIndex of a cell on the map
             const int tile = m_map.Get(cell);
             if (tile == kTileCountedPickup || tile == kTileTreeUnlit) {
                 m_lightsCounting += 1;
@@ -97,7 +97,8 @@ int c_MyApp::p_Background() {
                 if (timer < 1) timer = 0;
                 m_map[cell + 9] = timer;
             }
-            p_DrawTile(x, y, cell);
+            // A round played without a picture draws only the exit (p_DrawTile).
+            if (!m_simulating || tile == kTileExit) p_DrawTile(x, y, cell);
         }
         if (y == heroRow) p_DrawHero();
     }

@@ -264,7 +264,7 @@ int c_MyApp::p_Player() {
         break;
     }
     case kFall:
-        m_animCounter = 4 * p_Rand(16, 19);
+        m_animCounter = 4 * p_Rand(16, 19, &m_roundSeed);
         m_playerSubX = 0;
         m_playerSubY += 2 * m_speed;
         if (m_playerSubY >= kTilePixels) {

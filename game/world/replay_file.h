@@ -3,27 +3,34 @@
 // the open exit. The game's update is a pure function of those keys, so the
 // run can be watched, raced as a ghost and verified by playing it again.
 //
-// A file, all numbers little-endian:
+// A file of format 2 (the one written), all numbers little-endian:
 //
 //   offset  size  contents
 //        0     4  magic "GLRP"
-//        4     1  format version (kReplayFormat)
+//        4     1  format version, 2
 //        5     3  game version: major, minor, patch
-//        8     4  hash of the level set (the stored texts of levels 1..15)
-//       12     1  level, 1..15
+//        8     4  hash of the level's stored text (game/world/level_hash.h)
+//       12     1  level, 1..15; 0 for a level known by its hash alone
 //       13     1  jump scheme: 1 one button, 2 two buttons
-//       14     4  number of updates, 1..kReplayMaxUpdates
-//       18     4  hash of the round's state after the last update
-//       22     4  length n of the key runs
-//       26     n  the key runs (below)
-//   26 + n     4  CRC-32 (as in PNG and zip) of every byte before it
+//       14     1  speed in percent of the normal speed (100)
+//       15     4  number of updates, 1..kReplayMaxUpdates
+//       19     4  final state: the round's state hash after the last update,
+//                 sealed with the scheme and the speed (kp_replay_SealState)
+//       23     4  length n of the key runs
+//       27     n  the key runs (below)
+//   27 + n     4  CRC-32 (as in PNG and zip) of every byte before it
+//
+// Format 1, still read, named the whole level set and had no speed: at 8 the
+// hash of levels 1..15 together, 12 level, 13 scheme, 14 updates, 18 the
+// round's final state hash (scheme unsealed), 22 n, 26 the runs, then the CRC.
 //
 // Key runs: the keys of each update as one byte (ReplayKey bits), coded as
 // runs of updates with the same keys. Each run's key byte and length go
 // through an adaptive binary range coder: a key bit is predicted from the
 // same bit in the two runs before, a length from the lengths seen so far,
-// which brings a minute of play to a few hundred bytes. The runs add up to
-// the number of updates exactly.
+// which brings a minute of play to a few hundred bytes. A run is at most
+// kReplayMaxRun updates long; a longer stretch of the same keys is written as
+// several runs. The runs add up to the number of updates exactly.
 //
 // Links carry the same bytes in the URL-safe base64 alphabet (A-Z a-z 0-9 - _),
 // without padding.
@@ -31,14 +38,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-constexpr int kReplayFormat = 1;
-constexpr int kReplayHeaderBytes = 26;
+constexpr int kReplayFormat = 2;                        // written; format 1 is read too
 constexpr int kReplayLevels = 15;
-constexpr int kReplayMaxUpdates = 60 * 60 * 60;       // an hour
-constexpr size_t kReplayMaxBytes = 1 << 20;
+constexpr int kReplayNormalSpeed = 100;
+constexpr int kReplayMaxUpdates = 24 * 60 * 60 * 60;    // a day of play
+constexpr int kReplayMaxRun = (1 << 18) - 1;            // updates in one coded run
+constexpr size_t kReplayMaxBodyBytes = 4u << 20;        // key runs; a day of play takes well under 1 MiB
+constexpr size_t kReplayMaxFileBytes = 27 + kReplayMaxBodyBytes + 4;
 
 // The game keys of one update, as bits; the first seven are those of the
 // solver's scripts (tools/solver/input_script.h).
@@ -59,12 +69,15 @@ struct ReplayRun {
 };
 
 struct Replay {
+    int format = kReplayFormat;
     int gameVersion[3] = {0, 0, 0};
-    uint32_t levelSet = 0;
+    uint32_t levelHash = 0;           // format 2: the level's own hash
+    uint32_t levelSet = 0;            // format 1: the hash of levels 1..15 together
     int level = 0;
     int scheme = 1;
+    int speed = kReplayNormalSpeed;
     int updates = 0;                  // the sum of the runs' updates
-    uint32_t finalState = 0;
+    uint32_t finalState = 0;          // as sealed by kp_replay_SealState
     std::vector<ReplayRun> runs;
 
     void Append(unsigned keys, int updates = 1);   // merges with the last run when the keys match
@@ -72,10 +85,40 @@ struct Replay {
 
 // Adds updates with these keys to runs, merging with the last run when its keys match.
 void kp_replay_AppendRun(std::vector<ReplayRun>* runs, unsigned keys, int updates);
+// The file of a replay in its format (1 or 2); empty for a replay no file can
+// hold (more than kReplayMaxUpdates updates, or key runs over kReplayMaxBodyBytes).
 std::vector<unsigned char> kp_replay_Encode(const Replay& replay);
 // Reads a replay file; false with a one-line reason for anything that is not
-// a whole, unedited file of this format.
+// a whole, unedited file of a format this game reads.
 bool kp_replay_Decode(const unsigned char* bytes, size_t size, Replay* out, std::string* why);
+// The same without the key runs, which a ReplayReader then decodes a few at a time.
+bool kp_replay_DecodeHeader(const unsigned char* bytes, size_t size, Replay* out, std::string* why);
+
+// The key runs of a file whose header was read, one run at a time, so that a
+// long run never has to be decoded at once.
+class ReplayReader {
+public:
+    // Over a whole file whose header kp_replay_DecodeHeader read into `header`;
+    // the bytes are the caller's and must outlive the reader.
+    ReplayReader(const unsigned char* bytes, const Replay& header);
+    ~ReplayReader();
+    // The next run; false at the end or when the runs do not add up (Damaged()).
+    bool Next(ReplayRun* run);
+    bool Damaged() const { return damaged_; }
+    int Updates() const { return total_; }   // of the runs read so far
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    int updates_ = 0;
+    int total_ = 0;
+    bool damaged_ = false;
+};
+
+// The final state a replay records for the round's state hash: format 2
+// seals the jump scheme and the speed into it, so that an edit of either
+// fails verification; format 1 kept the round's hash as it was.
+uint32_t kp_replay_SealState(uint32_t roundState, const Replay& replay);
 
 std::string kp_replay_LinkText(const std::vector<unsigned char>& bytes);    // URL-safe base64
 bool kp_replay_FromLinkText(const std::string& text, std::vector<unsigned char>* bytes);

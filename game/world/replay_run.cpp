@@ -1,23 +1,28 @@
 // Runs through a level: its time in round updates, the recording of its keys,
-// replays played through the round (to verify them, or for the ghost's track)
-// and watched, and the ghost drawn beside the hero.
+// replays played in a game of their own (to check them, for the ghost's
+// track, before watching) and watched, and the ghost drawn beside the hero.
 //
 // A level's run starts with the first update after the level is entered and
 // ends with the update in which Pipkin steps onto the open exit; its replay
 // holds the keys of exactly those updates, and its final state is the hash
-// of the round's state after that update. Entering a level starts from the
-// same state whatever came before (the hero's latches included), so a run
-// plays the same on its own as inside a whole game.
+// of the round's state after that update. Entering a level starts the round
+// afresh (RoundState), so a run plays the same on its own as inside a whole game.
+//
+// A replay is played without picture or sound in the replay game, a second
+// c_MyApp that is never the program's application: nothing of the player's
+// game can be touched by it. In the running game it plays a slice of
+// kHiddenRunSlice round updates per update, so that no replay, link or best
+// run holds the window longer than a slice, however long it claims to be.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
-#include "game/world/level_store.h"
+#include "game/world/level_hash.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
-#include "runtime/random.h"
 
 #ifndef GLIMMER_VERSION_MAJOR
 #define GLIMMER_VERSION_MAJOR 0
@@ -30,10 +35,13 @@ namespace {
 constexpr int kDying = 9;
 constexpr int kLeaving = 10;
 constexpr int kSettingScheme = 1;
+constexpr int kSettingHelpOff = 3;
+constexpr int kSettingSound = 5;
 constexpr int kLevelSide = 64;
 constexpr int kMoverWords = 5;
 constexpr int kHeroImage = 1;
 constexpr float kGhostAlpha = 0.4f;
+constexpr int kNoteUpdates = 240;
 
 // FNV-1a over 32-bit values.
 class Hash {
@@ -50,73 +58,64 @@ private:
     uint32_t hash_ = 2166136261u;
 };
 
-}  // namespace
+const char* SchemeName(int scheme) { return scheme == 2 ? "2-Button-Jump" : "1-Button-Jump"; }
 
-uint32_t kp_Glimmer_LevelSetHash() {
-    Hash hash;
-    for (int n = 1; n <= kReplayLevels; ++n) {
-        const String text = kp_Levels_FetchLevel(n);
-        hash.Add(text.Length());
-        for (int i = 0; i < text.Length(); ++i) hash.Add(text[i]);
-    }
-    return hash.Value();
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", value);
+    return text;
 }
 
-// Everything of the round that play changes and that decides what happens
-// next: the hero, the map's tiles and timers, the movers, the object
-// counters and the random seed. Not the camera, the snow or the tutorial,
+}  // namespace
+
+// What decides the rest of the round, as the round's visitor names it: the
+// hero, the map's tiles and timers, the movers in use, the object counters
+// and the round's random seed. Not the camera, the snow or the tutorial,
 // which follow the window and the help setting.
 uint32_t c_MyApp::p_RoundStateHash() {
     Hash hash;
-    for (int32_t value : {m_level, m_playerX, m_playerY, m_playerSubX, m_playerSubY, m_playerState, m_facing,
-                          m_stateTimer, m_turnLatch, m_jumpLatch, static_cast<int32_t>(m_dropIn), m_lightsLeft,
-                          m_lightsCounting, m_exitSpin, m_flipCount, m_flipCountPrev, kp_random_Seed}) {
-        hash.Add(value);
-    }
-    for (int y = 0; y < kLevelSide; ++y) {
-        for (int x = 0; x < kLevelSide; ++x) {
-            const int cell = p_CellIndex(x, y);
-            hash.Add(m_map.Get(cell));
-            hash.Add(m_map.Get(cell + 9));
+    ForEachField([&](auto& field, RoundField role) {
+        using Field = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, Array<int>>) {
+            if (role == RoundField::kMap) {
+                for (int y = 0; y < kLevelSide; ++y) {
+                    for (int x = 0; x < kLevelSide; ++x) {
+                        const int cell = p_CellIndex(x, y);
+                        hash.Add(field.Get(cell));
+                        hash.Add(field.Get(cell + 9));
+                    }
+                }
+            } else if (role == RoundField::kMovers) {
+                // Records in use only: a free one keeps whatever an earlier level left in it.
+                for (int r = 0; r < kMoverRecords; ++r) {
+                    if (field.Get(r * 10) == 0) continue;
+                    hash.Add(r);
+                    for (int w = 0; w < kMoverWords; ++w) hash.Add(field.Get(r * 10 + w));
+                }
+            }
+        } else if (role == RoundField::kDecides) {
+            hash.Add(static_cast<int32_t>(field));
         }
-    }
-    // Records in use only: a free one keeps whatever an earlier level left in it.
-    for (int r = 0; r < kMoverRecords; ++r) {
-        if (m_movers.Get(r * 10) == 0) continue;
-        hash.Add(r);
-        for (int w = 0; w < kMoverWords; ++w) hash.Add(m_movers.Get(r * 10 + w));
-    }
+    });
     return hash.Value();
 }
 
 void c_MyApp::p_BeginLevel(int n) {
-    // The ghost's track comes from playing the best run first, on this same world.
+    // The ghost's track comes from the best run, played in the replay game.
     m_ghostTrack.clear();
-    const bool wantGhost = !m_watching && !m_simulating && m_records.ghostShown && n >= 1 && n <= kRecordLevels &&
+    if (m_hidden.purpose == kHiddenGhost) p_StopHiddenRun();
+    const bool wantGhost = p_LivePlay() && m_records.ghostShown && n >= 1 && n <= kRecordLevels &&
                            !m_records.levels[n - 1].replay.empty();
-    if (wantGhost) {
-        Replay best;
-        const std::vector<unsigned char>& bytes = m_records.levels[n - 1].replay;
-        std::vector<GhostPose> track;
-        if (kp_replay_Decode(bytes.data(), bytes.size(), &best, nullptr)) {
-            const ReplayOutcome outcome = p_PlayReplay(best, &track);
-            if (outcome.finished && outcome.finalState == best.finalState) m_ghostTrack.swap(track);
-        }
-    }
+    if (wantGhost) p_StartHiddenRun(m_records.levels[n - 1].replay, kHiddenGhost, nullptr);
+    RestartRound();
     m_level = n;
     p_GetLevel(n);
     if (!m_simulating) m_frozenWorld.clear();   // no picture of another level under the pause panel
-    m_turnLatch = 0;
-    m_jumpLatch = 0;
-    m_stateTimer = 0;
-    m_levelUpdates = 0;
-    m_levelDeaths = 0;
-    m_levelDone = false;
     m_recording = Replay();
     m_recording.gameVersion[0] = GLIMMER_VERSION_MAJOR;
     m_recording.gameVersion[1] = GLIMMER_VERSION_MINOR;
     m_recording.gameVersion[2] = GLIMMER_VERSION_PATCH;
-    m_recording.levelSet = kp_Glimmer_LevelSetHash();
+    m_recording.levelHash = kp_Glimmer_LevelHash(n);
     m_recording.level = n;
     m_recording.scheme = m_settings.Get(kSettingScheme) == 2 ? 2 : 1;
 }
@@ -127,7 +126,8 @@ void c_MyApp::p_NoteRoundUpdate(int stateBefore) {
     if (p_LivePlay()) m_gameUpdates += 1;
     if (m_levelDone) return;
     m_levelUpdates += 1;
-    if (p_LivePlay()) m_recording.Append(m_roundKeys);
+    // A run longer than a replay holds is no longer recorded; its time still counts.
+    if (p_LivePlay() && m_recording.updates < kReplayMaxUpdates) m_recording.Append(m_roundKeys);
     if (m_playerState == kDying && stateBefore != kDying) m_levelDeaths += 1;
     if (m_playerState == kLeaving && stateBefore != kLeaving) p_FinishLevel();
 }
@@ -136,7 +136,7 @@ void c_MyApp::p_FinishLevel() {
     m_levelDone = true;
     m_finishState = p_RoundStateHash();
     if (!p_LivePlay()) return;
-    m_recording.finalState = m_finishState;
+    m_recording.finalState = kp_replay_SealState(m_finishState, m_recording);
     p_KeepRecords();
 }
 
@@ -150,56 +150,162 @@ unsigned c_MyApp::p_WatchedKeys() {
     return run.keys;
 }
 
-// Plays a replay through the round without picture or sound, from the
-// level's start until its exit or the replay's last update. The screen, the
-// game's score and recording, the player's settings and the picture being
-// recorded are as before; the world is the replay's.
-ReplayOutcome c_MyApp::p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track) {
-    const int screen = m_screen, level = m_level, scheme = m_settings.Get(kSettingScheme);
-    const int pauseShown = m_pauseShown, quitGame = m_quitGame, drawCount = m_drawCount;
-    const int levelUpdates = m_levelUpdates, levelDeaths = m_levelDeaths;
-    const bool levelDone = m_levelDone, simulating = m_simulating, watching = m_watching;
-    const uint32_t finishState = m_finishState;
-    const Replay recording = m_recording, watched = m_watched;
-    const size_t watchRun = m_watchRun;
-    const int watchOffset = m_watchOffset;
-    std::vector<GhostPose> ghost;
-    ghost.swap(m_ghostTrack);
-    m_simulating = true;
-    m_watching = true;
-    m_watched = replay;
-    m_watchRun = 0;
-    m_watchOffset = 0;
-    m_pauseShown = 0;
-    m_quitGame = 0;
-    m_settings[kSettingScheme] = replay.scheme;
-    p_BeginLevel(replay.level);
-    for (int i = 0; i < replay.updates && !m_levelDone; ++i) {
-        p_Game();
-        if (track) track->push_back({m_playerX, m_playerY, m_playerSubX, m_playerSubY, m_animCounter, m_facing});
+// ---- Hidden runs in the replay game ----
+
+c_MyApp& c_MyApp::p_ReplayGame() {
+    if (!m_replayGame) gc_assign(m_replayGame, new c_MyApp(ReplayGameTag()));
+    return *m_replayGame;
+}
+
+// Puts the replay game at the start of `header`'s level, played by the runs
+// it is given (all of them, or as a reader delivers them).
+void c_MyApp::p_BeginHiddenPlay(const Replay& header) {
+    c_MyApp& game = p_ReplayGame();
+    game.m_simulating = true;
+    game.m_watching = true;
+    game.m_watched = header;
+    game.m_watchRun = 0;
+    game.m_watchOffset = 0;
+    game.m_pauseShown = 0;
+    game.m_quitGame = 0;
+    game.m_screen = kScreenPlaying;
+    game.m_settings[kSettingScheme] = header.scheme;
+    game.m_settings[kSettingHelpOff] = 1;
+    game.m_settings[kSettingSound] = 0;
+    game.p_BeginLevel(header.level);
+    m_hidden.played = 0;
+    m_hidden.done = false;
+    m_hidden.track.clear();
+}
+
+// Refusals that need no play: the level and the speed a run was made for.
+std::string c_MyApp::p_HiddenRefusal(const Replay& replay) {
+    if (replay.level == 0) {
+        return "a level known by its hash alone (" + Hex(replay.levelHash) + "), which this game cannot play";
     }
-    ReplayOutcome outcome;
-    outcome.finished = m_levelDone;
-    outcome.updates = m_levelUpdates;
-    outcome.finalState = m_levelDone ? m_finishState : p_RoundStateHash();
-    outcome.header = m_recording;
-    m_settings[kSettingScheme] = scheme;
-    m_screen = screen;
-    m_level = level;
-    m_pauseShown = pauseShown;
-    m_quitGame = quitGame;
-    m_drawCount = drawCount;
-    m_levelUpdates = levelUpdates;
-    m_levelDeaths = levelDeaths;
-    m_levelDone = levelDone;
-    m_finishState = finishState;
-    m_simulating = simulating;
-    m_watching = watching;
-    m_recording = recording;
-    m_watched = watched;
-    m_watchRun = watchRun;
-    m_watchOffset = watchOffset;
-    ghost.swap(m_ghostTrack);
+    const uint32_t ours = kp_Glimmer_LevelHash(replay.level);
+    if (replay.format == 1) {
+        uint32_t theirs = 0;
+        if (!kp_Glimmer_EarlierLevelHash(replay.levelSet, replay.level, &theirs)) {
+            return "made on a level set this game does not know (" + Hex(replay.levelSet) + ")";
+        }
+        if (theirs != ours) return "made on another version of level " + std::to_string(replay.level);
+    } else if (replay.levelHash != ours) {
+        return "made on another version of level " + std::to_string(replay.level) + " (" + Hex(replay.levelHash) +
+               "; this game's is " + Hex(ours) + ")";
+    }
+    if (replay.speed != kReplayNormalSpeed) {
+        return "level " + std::to_string(replay.level) + ", played at " + std::to_string(replay.speed) +
+               " % of the normal speed, which this game does not play";
+    }
+    return std::string();
+}
+
+bool c_MyApp::p_StartHiddenRun(const std::vector<unsigned char>& bytes, HiddenPurpose purpose, String* refusal) {
+    p_StopHiddenRun();
+    std::string why;
+    Replay header;
+    if (!kp_replay_DecodeHeader(bytes.data(), bytes.size(), &header, &why) ||
+        !(why = p_HiddenRefusal(header)).empty()) {
+        if (refusal) *refusal = String(("refused: " + why).c_str());
+        return false;
+    }
+    m_hidden.purpose = purpose;
+    m_hidden.bytes = bytes;
+    m_hidden.replay = header;
+    m_hidden.reader = std::make_unique<ReplayReader>(m_hidden.bytes.data(), m_hidden.replay);
+    p_BeginHiddenPlay(header);
+    return true;
+}
+
+void c_MyApp::p_StopHiddenRun() {
+    m_hidden.purpose = kHiddenNone;
+    m_hidden.reader.reset();
+    m_hidden.bytes.clear();
+    m_hidden.track.clear();
+    m_hidden.replay.runs.clear();
+    m_hidden.done = false;
+}
+
+// Plays up to `updates` round updates of the hidden run; true once it is done
+// (the exit reached, the run's updates played, or its key runs found damaged).
+bool c_MyApp::p_StepHiddenRun(int updates) {
+    if (m_hidden.purpose == kHiddenNone || m_hidden.done) return m_hidden.done;
+    c_MyApp& game = p_ReplayGame();
+    Replay& replay = m_hidden.replay;
+    const bool keepTrack = m_hidden.purpose == kHiddenGhost;
+    for (int i = 0; i < updates && !game.m_levelDone && m_hidden.played < replay.updates; ++i) {
+        // The keys of the next update, read as they are needed.
+        if (m_hidden.reader && m_hidden.reader->Updates() <= m_hidden.played) {
+            ReplayRun run;
+            if (!m_hidden.reader->Next(&run)) break;
+            replay.runs.push_back(run);
+            game.m_watched.runs.push_back(run);
+        }
+        game.p_Game();
+        m_hidden.played += 1;
+        if (keepTrack) {
+            GhostPose pose;
+            pose.x = static_cast<int16_t>(game.m_playerX);
+            pose.y = static_cast<int16_t>(game.m_playerY);
+            pose.subX = static_cast<int8_t>(game.m_playerSubX);
+            pose.subY = static_cast<int8_t>(game.m_playerSubY);
+            pose.anim = static_cast<uint8_t>(game.m_animCounter);
+            pose.facing = static_cast<int8_t>(game.m_facing);
+            m_hidden.track.push_back(pose);
+        }
+    }
+    const bool damaged = m_hidden.reader && m_hidden.reader->Damaged();
+    m_hidden.done = game.m_levelDone || m_hidden.played >= replay.updates || damaged;
+    if (m_hidden.done) {
+        m_hidden.damaged = damaged;
+        m_hidden.outcome.finished = game.m_levelDone;
+        m_hidden.outcome.updates = game.m_levelUpdates;
+        m_hidden.outcome.roundState = game.m_levelDone ? game.m_finishState : game.p_RoundStateHash();
+        m_hidden.outcome.header = game.m_recording;
+    }
+    return m_hidden.done;
+}
+
+// The line on a finished hidden run: what it is and whether it completes its
+// level with its recorded final state.
+String c_MyApp::p_HiddenVerdict(bool* valid) {
+    *valid = false;
+    const Replay& replay = m_hidden.replay;
+    const ReplayOutcome& outcome = m_hidden.outcome;
+    const std::string what = "level " + std::to_string(replay.level) + ", " + SchemeName(replay.scheme);
+    const uint32_t finalState = kp_replay_SealState(outcome.roundState, replay);
+    std::string line;
+    if (m_hidden.damaged) {
+        line = "refused: damaged: its key runs do not add up to its " + std::to_string(replay.updates) + " updates";
+    } else if (!outcome.finished) {
+        line = "refused: " + what + ": its " + std::to_string(replay.updates) + " updates do not reach the exit";
+    } else if (outcome.updates != replay.updates) {
+        line = "refused: " + what + ": it reaches the exit after " + std::to_string(outcome.updates) + " of its " +
+               std::to_string(replay.updates) + " updates";
+    } else if (finalState != replay.finalState) {
+        line = "refused: " + what + ": it ends in state " + Hex(finalState) + ", not the recorded " +
+               Hex(replay.finalState);
+    } else {
+        line = what + ", " + kp_replay_TimeText(replay.updates) + " (" + std::to_string(replay.updates) +
+               " updates): completes the level in state " + Hex(replay.finalState);
+        if (replay.format == 1) line += " (format 1: its jump scheme is not checked)";
+        *valid = true;
+    }
+    return String(line.c_str());
+}
+
+// Plays a replay through the replay game from the level's start until its
+// exit or the replay's last update, all at once.
+ReplayOutcome c_MyApp::p_PlayReplay(const Replay& replay, std::vector<GhostPose>* track) {
+    p_StopHiddenRun();
+    m_hidden.purpose = track ? kHiddenGhost : kHiddenCheck;
+    m_hidden.replay = replay;
+    p_BeginHiddenPlay(replay);
+    p_StepHiddenRun(replay.updates);
+    const ReplayOutcome outcome = m_hidden.outcome;
+    if (track) track->swap(m_hidden.track);
+    p_StopHiddenRun();
     return outcome;
 }
 
@@ -208,59 +314,70 @@ bool c_MyApp::p_RecordReplay(Replay* replay) {
     if (!outcome.finished) return false;
     Replay recorded = outcome.header;
     for (const ReplayRun& run : replay->runs) recorded.Append(run.keys, std::min(run.updates, outcome.updates - recorded.updates));
-    recorded.finalState = outcome.finalState;
+    recorded.finalState = kp_replay_SealState(outcome.roundState, recorded);
     *replay = recorded;
     return true;
 }
 
-// One line on a replay file: what it is and whether it completes its level
-// with its recorded final state on these levels.
 String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* replay, bool* valid) {
     *valid = false;
-    std::string why;
-    if (!kp_replay_Decode(bytes.data(), bytes.size(), replay, &why)) return String(("refused: " + why).c_str());
-    char line[200];
-    const uint32_t levels = kp_Glimmer_LevelSetHash();
-    if (replay->levelSet != levels) {
-        std::snprintf(line, sizeof line, "refused: made on another level set (%08x; these levels are %08x)",
-                      replay->levelSet, levels);
-        return String(line);
+    String refusal;
+    if (!p_StartHiddenRun(bytes, kHiddenCheck, &refusal)) {
+        *replay = m_hidden.replay;
+        return refusal;
     }
-    const ReplayOutcome outcome = p_PlayReplay(*replay, nullptr);
-    const std::string time = kp_replay_TimeText(replay->updates);
-    const char* const scheme = replay->scheme == 2 ? "2-Button-Jump" : "1-Button-Jump";
-    if (!outcome.finished) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: its %d updates do not reach the exit",
-                      replay->level, scheme, replay->updates);
-    } else if (outcome.updates != replay->updates) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: it reaches the exit after %d of its %d updates",
-                      replay->level, scheme, outcome.updates, replay->updates);
-    } else if (outcome.finalState != replay->finalState) {
-        std::snprintf(line, sizeof line, "refused: level %d, %s: it ends in state %08x, not the recorded %08x",
-                      replay->level, scheme, outcome.finalState, replay->finalState);
-    } else {
-        std::snprintf(line, sizeof line, "level %d, %s, %s (%d updates): completes the level in state %08x",
-                      replay->level, scheme, time.c_str(), replay->updates, replay->finalState);
-        *valid = true;
+    while (!p_StepHiddenRun(kReplayMaxUpdates)) {
     }
-    return String(line);
+    const String line = p_HiddenVerdict(valid);
+    *replay = m_hidden.replay;
+    p_StopHiddenRun();
+    return line;
 }
 
-// Checks a replay, then plays it through the real game with its caption;
+// The update's slice of the hidden run, and what a finished one leads to:
+// the ghost's track, or the watch it was preparing.
+void c_MyApp::p_StepHiddenRuns() {
+    if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice)) return;
+    bool valid = false;
+    const String line = p_HiddenVerdict(&valid);
+    if (m_hidden.purpose == kHiddenGhost) {
+        if (valid) m_ghostTrack.swap(m_hidden.track);
+    } else if (m_hidden.purpose == kHiddenWatch) {
+        kpPrint(String("Replay: ") + line);
+        if (valid) {
+            p_BeginWatch(m_hidden.replay);
+        } else {
+            p_LeaveWatch(true);
+        }
+    }
+    p_StopHiddenRun();
+}
+
+// ---- Watching ----
+
+// Checks a replay in the replay game, a slice at a time behind the
+// preparing screen, then plays it through the real game with its caption;
 // any key stops it, and its end leads back to `returnScreen`.
 bool c_MyApp::p_WatchReplay(const std::vector<unsigned char>& bytes, int returnScreen) {
-    Replay replay;
-    bool valid = false;
-    const String line = p_CheckReplay(bytes, &replay, &valid);
-    kpPrint(String("Replay: ") + line);
-    if (!valid) return false;
+    String refusal;
+    if (!p_StartHiddenRun(bytes, kHiddenWatch, &refusal)) {
+        kpPrint(String("Replay: ") + refusal);
+        return false;
+    }
+    m_watchReturn = returnScreen;
+    m_screen = kScreenPreparing;
+    m_keyLatch = 1;
+    m_clickLatch = 1;
+    return true;
+}
+
+void c_MyApp::p_BeginWatch(const Replay& replay) {
     m_watchScheme = m_settings.Get(kSettingScheme);
     m_settings[kSettingScheme] = replay.scheme;
     m_watching = true;
     m_watched = replay;
     m_watchRun = 0;
     m_watchOffset = 0;
-    m_watchReturn = returnScreen;
     m_pauseShown = 0;
     m_quitGame = 0;
     m_gameOverTimer = 0;
@@ -268,19 +385,60 @@ bool c_MyApp::p_WatchReplay(const std::vector<unsigned char>& bytes, int returnS
     m_mapHeight = kLevelSide;
     m_screen = kScreenPlaying;
     p_BeginLevel(replay.level);
-    return true;
 }
 
-void c_MyApp::p_EndWatch() {
-    if (!m_watching) return;
-    m_watching = false;
-    m_settings[kSettingScheme] = m_watchScheme;
+// Back to where a watch was started from; a run that did not play the same
+// says so on the Records screen.
+void c_MyApp::p_LeaveWatch(bool refused) {
     m_screen = m_watchReturn;
     m_menuSlide = -32;
     m_keyLatch = 1;
     m_clickLatch = 1;
+    if (refused && m_watchReturn == kScreenRecords) {
+        m_recordsNote = String(" This run does not play the same on this version of the game");
+        m_recordsNoteTimer = kNoteUpdates;
+    }
+}
+
+void c_MyApp::p_EndWatch() {
+    if (m_screen == kScreenPreparing) {
+        p_StopHiddenRun();
+        p_LeaveWatch(false);
+        return;
+    }
+    if (!m_watching) return;
+    m_watching = false;
+    m_settings[kSettingScheme] = m_watchScheme;
+    p_LeaveWatch(false);
     m_pauseShown = 0;
     m_playerState = 0;
+}
+
+// The screen while a replay is checked before it is watched: its level and
+// how far the check is; any key or click gives up.
+int c_MyApp::p_PreparingScreen() {
+    const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
+    p_CLS2D(0, 0, 80, 1);
+    p_AddSnow();
+    const Replay& replay = m_hidden.replay;
+    const int percent = replay.updates > 0 ? static_cast<int>(100LL * m_hidden.played / replay.updates) : 0;
+    p_ResetDraw();
+    p_SetSize(2.0f);
+    p_SetCol(255, 230, 120, 1);
+    p_Text(w / 2, h / 2 - 24, String(" Preparing replay..."), 1.0f, 1.0f);
+    p_SetSize(1.5f);
+    p_SetCol(255, 255, 255, 1);
+    p_Text(w / 2, h / 2 + 8,
+           String((" Level " + std::to_string(replay.level) + "  " + kp_replay_TimeText(replay.updates) + "  " +
+                   std::to_string(percent) + " %").c_str()),
+           1.0f, 1.0f);
+    p_SetSize(1.0f);
+    p_Text(w / 2, h / 2 + 36, String(" any key stops it"), 1.0f, 1.0f);
+    p_ResetDraw();
+    bool stop = m_pointerDown != 0 && m_clickLatch == 0;
+    for (int key = 1; key < KEY_CLOSE && !stop; ++key) stop = kp_input_KeyHit(key) > 0;
+    if (stop) p_EndWatch();
+    return 0;
 }
 
 // The best run's Pipkin, see-through, where that run stood after as many updates.

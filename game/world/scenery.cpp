@@ -26,7 +26,7 @@ inline float wrapped_screen(float v, int world) {
     return r < -200 ? r + world : r;
 }
 
-inline float rnd(float lo, float hi) { return kp_random_Rnd2(lo, hi); }
+inline float rnd(int& seed, float lo, float hi) { return kp_random_Rnd2From(seed, lo, hi); }
 
 }  // namespace
 
@@ -34,8 +34,8 @@ int c_MyApp::p_SkyDrift() {
     m_skyR -= (m_skyR - m_skyRTarget) / 40;
     m_skyG -= (m_skyG - m_skyGTarget) / 40;
     m_skyB -= (m_skyB - m_skyBTarget) / 40;
-    float v = std::floor(rnd(0, 40.99f));
-    int k = static_cast<int>(std::floor(rnd(0, 100.99f)));
+    float v = std::floor(rnd(m_roundSeed, 0, 40.99f));
+    int k = static_cast<int>(std::floor(rnd(m_roundSeed, 0, 100.99f)));
     if (k == 1) m_skyRTarget = v;
     if (k == 2) m_skyGTarget = v;
     if (k == 3) m_skyBTarget = v;
@@ -59,7 +59,9 @@ int c_MyApp::p_Backdrop() {
     return 0;
 }
 
-int c_MyApp::p_AddSnow() {
+int c_MyApp::p_AddSnow() { return p_AddSnowFrom(kp_random_Seed); }
+
+int c_MyApp::p_AddSnowFrom(int& seed) {
     p_SetSize(1, 1);
     p_SetRot(0);
     p_SetCol(255, 255, 255, 0.5f);
@@ -67,12 +69,12 @@ int c_MyApp::p_AddSnow() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
     for (int k = 0; k < kSnowFlakes; ++k) {
         float* f = m_snow.Data() + 10 * k;
-        f[1] += f[3] + rnd(-0.2f, 0.2f) + m_camStepX * f[7];
-        f[2] += f[4] + rnd(-0.3f, 0.3f) + m_camStepY * f[7];
-        f[5] += f[6] + rnd(-2, 2);
-        if (std::floor(rnd(0, 5000.99f)) == 1) f[3] = rnd(-0.3f, 0.3f);
-        if (std::floor(rnd(0, 5000.99f)) == 1) f[4] = rnd(0.1f, 1.2f);
-        if (std::floor(rnd(0, 5000.99f)) == 1) f[6] = rnd(-6, 6);
+        f[1] += f[3] + rnd(seed, -0.2f, 0.2f) + m_camStepX * f[7];
+        f[2] += f[4] + rnd(seed, -0.3f, 0.3f) + m_camStepY * f[7];
+        f[5] += f[6] + rnd(seed, -2, 2);
+        if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[3] = rnd(seed, -0.3f, 0.3f);
+        if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[4] = rnd(seed, 0.1f, 1.2f);
+        if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[6] = rnd(seed, -6, 6);
         if (f[1] < -8) f[1] += w + 16;
         if (f[1] > w + 8) f[1] -= w + 16;
         if (f[2] < -8) f[2] += h + 16;

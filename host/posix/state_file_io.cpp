@@ -46,7 +46,11 @@ bool kp_file_Replace(const std::string& from, const std::string& to) {
 
 bool kp_file_Remove(const std::string& path) { return unlink(path.c_str()) == 0; }
 
-bool kp_file_MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST; }
+bool kp_file_MakeFolder(const std::string& path) {
+    if (mkdir(path.c_str(), 0777) == 0) return true;
+    struct stat info {};
+    return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 std::vector<std::string> kp_file_List(const std::string& folder) {
     std::vector<std::string> names;

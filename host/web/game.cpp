@@ -33,7 +33,6 @@ EM_BOOL OnContextRestored(int, const void*, void* self) {
 
 KpWebGame::KpWebGame() {
     _webGame = this;
-    kp_state_RemoveStaleTemps(kStateFile);
     if (!CreateContext()) {
         kpPrint(String("WebGL is not available"));
         std::exit(-1);

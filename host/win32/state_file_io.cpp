@@ -64,7 +64,10 @@ bool kp_file_Remove(const std::string& path) {
 
 bool kp_file_MakeFolder(const std::string& path) {
     std::wstring name;
-    return Widen(path, &name) && (CreateDirectoryW(name.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (!Widen(path, &name)) return false;
+    if (CreateDirectoryW(name.c_str(), nullptr) != 0) return true;
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::vector<std::string> kp_file_List(const std::string& folder) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
@@ -19,7 +20,7 @@ constexpr int kSoundSetting = 5;
 constexpr int kSfxChannels = 24;
 constexpr int kConfirmSound = 98;
 
-// (The virtual screen at other window sizes: Controls.PointerAndTouchHitTheRightButtonAtEveryWindowSize.)
+// (The virtual screen at other window sizes: Pointer.EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside.)
 TEST(Shell, AWindowWithoutAreaKeepsTheLastVirtualScreenAndLoadsNothing) {
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
@@ -36,15 +37,22 @@ TEST(Shell, AWindowWithoutAreaKeepsTheLastVirtualScreenAndLoadsNothing) {
     game.FinishLoading();
 }
 
-TEST(Shell, SuspendPausesAGameButNotTheMenu) {
+// Only a game in play has a pause panel: a focus lost on the menu, the
+// Records screen or the ending leaves the pause flag down (it would keep the
+// music stopped on the menu until a game began).
+TEST(Shell, SuspendPausesAGameButNotTheOtherScreens) {
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
-    app.m_screen = kScreenMenu;
-    game.host().Suspend();
-    EXPECT_EQ(game.host().UpdateRate(), 5);
-    EXPECT_EQ(app.m_pauseShown, 0) << "no pause panel over the menu";
-    game.host().Resume();
-    EXPECT_EQ(game.host().UpdateRate(), 60);
+    for (const auto& [screen, name] : {std::pair{kScreenMenu, "the menu"}, {kScreenRecords, "the Records screen"},
+                                       {kScreenEnding, "the ending"}}) {
+        app.m_screen = screen;
+        game.host().Suspend();
+        EXPECT_EQ(game.host().UpdateRate(), 5);
+        EXPECT_EQ(app.m_pauseShown, 0) << "no pause panel over " << name;
+        game.host().Resume();
+        EXPECT_EQ(app.m_pauseShown, 0) << name;
+        EXPECT_EQ(game.host().UpdateRate(), 60);
+    }
 
     app.p_LoadGame();
     game.Step();

@@ -149,6 +149,7 @@ TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
     WriteFileBytes(dead, "half a save");
     for (const std::string& name : kept) WriteFileBytes(name, "x");
     KpGame restarted;
+    restarted.LoadState();
     EXPECT_FALSE(FileExists(dead)) << "left by a killed process";
     for (const std::string& name : kept) EXPECT_TRUE(FileExists(name)) << name;
     EXPECT_EQ(ReadFileBytes(kState), "settings");

@@ -62,8 +62,8 @@ TEST(Reverify, ARunThisBuildNoLongerVerifiesLeavesItsBoardAndIsKept) {
     httplib::Result valid = server.Post(TestRun("level01"), "Holly", KeyOf(1));
     ASSERT_TRUE(valid);
     ASSERT_EQ(valid->status, 201) << valid->body;
-    // A run of another build's level 1: stored as that build verified it, it
-    // no longer completes this build's level 1.
+    // A run stored on level 1's board (by a faulty earlier build, say) that
+    // plays level 2.
     const uint32_t board1 = SharedQueue().LevelHashes()[0];
     NewRun stale;
     stale.name = "Ivy";
@@ -88,13 +88,21 @@ TEST(Reverify, ARunThisBuildNoLongerVerifiesLeavesItsBoardAndIsKept) {
     EXPECT_EQ(top[0].name, "Holly");
     const std::optional<StoredRun> kept = server.Store().Run(stored.run);
     ASSERT_TRUE(kept) << "a refused run is kept";
-    EXPECT_NE(kept->refusedReason.find("level 1"), std::string::npos) << kept->refusedReason;
+    EXPECT_NE(kept->refusedReason.find("not the level of its board"), std::string::npos) << kept->refusedReason;
     EXPECT_EQ(kept->refusedBy, kp_scores_BuildId());
     EXPECT_EQ(kept->rank, 0);
     ASSERT_TRUE(server.Store().Replay(stored.run));
 
+    // A run of a level this build does not have (an earlier version of it) stays as it stands.
+    NewRun earlier = stale;
+    earlier.board = 0x0ddba11;
+    earlier.replay.push_back(0);   // another run's bytes
+    ASSERT_EQ(server.Store().Store(earlier).outcome, StoreResult::kStored);
+
     summary = kp_scores_Reverify(server.Store(), SharedQueue(), nullptr);
     EXPECT_EQ(summary.newlyRefused, 0) << "a second pass changes nothing";
+    EXPECT_EQ(summary.otherLevels, 1);
+    EXPECT_EQ(server.Store().Top(0x0ddba11, 10).size(), 1u) << "the earlier level's board keeps its run";
     EXPECT_EQ(summary.refused, 1);
 
     // A valid run marked refused (by a faulty build, say) comes back.

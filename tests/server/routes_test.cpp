@@ -123,19 +123,35 @@ TEST(Routes, PostedRunsVerifiedStoredAndReadBack) {
          "Ivy", kIvy, 422, "do not reach the exit"},
         {"a final state that the run does not reach", "POST", "/api/runs",
          Forged("level02", [](Replay& r) { r.finalState ^= 1; }), "Ivy", kIvy, 422, "not the recorded"},
-        {"a run of level 2 that claims to be level 1", "POST", "/api/runs", Forged("level02", [](Replay& r) { r.level = 1; }),
+        {"a run of level 2 that claims to be level 1", "POST", "/api/runs",
+         Forged("level02",
+                [](Replay& r) {
+                    r.level = 1;
+                    r.levelHash = DecodedRun("level01").levelHash;
+                }),
          "Ivy", kIvy, 422, "does not verify: level 1"},
-        {"made on other levels", "POST", "/api/runs", Forged("level02", [](Replay& r) { r.levelSet ^= 0x100; }), "Ivy", kIvy,
-         422, "made on other levels"},
+        {"made on another version of the level", "POST", "/api/runs", Forged("level02", [](Replay& r) { r.levelHash ^= 1; }),
+         "Ivy", kIvy, 422, "made on another version of level 2"},
+        {"a level known by its hash alone", "POST", "/api/runs", Forged("level02", [](Replay& r) { r.level = 0; }), "Ivy",
+         kIvy, 422, "hash alone"},
+        {"played at half speed", "POST", "/api/runs", Forged("level02", [](Replay& r) { r.speed = 50; }), "Ivy", kIvy, 422,
+         "50 % of the normal speed"},
         {"an hour of standing still", "POST", "/api/runs",
          Forged("level01",
                 [](Replay& r) {
-                    r.runs = {{0, kReplayMaxUpdates}};
-                    r.updates = kReplayMaxUpdates;
+                    r.runs = {{0, kBoardMaxUpdates}};
+                    r.updates = kBoardMaxUpdates;
                 }),
          "Ivy", kIvy, 422, "216000 updates do not reach the exit"},
+        {"longer than an hour", "POST", "/api/runs",
+         Forged("level01",
+                [](Replay& r) {
+                    r.runs = {{0, kBoardMaxUpdates + 1}};
+                    r.updates = kBoardMaxUpdates + 1;
+                }),
+         "Ivy", kIvy, 422, "longer than the hour a board takes"},
         {"no body", "POST", "/api/runs", nullptr, "Ivy", kIvy, 400, "no replay"},
-        {"more than a replay can be", "POST", "/api/runs", [] { return std::string(kReplayMaxBytes + 2, 'x'); }, "Ivy",
+        {"more than a replay can be", "POST", "/api/runs", [] { return std::string(kMaxPostBytes + 2, 'x'); }, "Ivy",
          kIvy, 413, ""},
         {"no name", "POST", "/api/runs", File("level04"), "", kIvy, 400, "X-Glimmer-Name"},
         {"no key", "POST", "/api/runs", File("level04"), "Ivy", "", 400, "X-Glimmer-Key"},
@@ -169,7 +185,7 @@ TEST(Routes, PostedRunsVerifiedStoredAndReadBack) {
         {"every board", "GET", "/api/boards", nullptr, "", "", 200, R"("board":"{board1}","first":{"name":"Holly")"},
         {"health", "GET", "/api/health", nullptr, "", "", 200, R"("status":"ok")"},
         {"metrics by route and status", "GET", "/metrics", nullptr, "", "", 200,
-         R"(glimmer_requests_total{route="/api/runs",status="422"} 9)"},
+         R"(glimmer_requests_total{route="/api/runs",status="422"} 12)"},
         {"metrics of what is stored", "GET", "/metrics", nullptr, "", "", 200, "glimmer_runs_stored 5"},
         {"runs cannot be deleted", "DELETE", "/api/runs/1", nullptr, "", "", 405, "does not take DELETE"},
         {"boards cannot be written", "PUT", "/api/levels/1/top", nullptr, "", "", 405, ""},

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "game/world/level_hash.h"
 #include "runtime/gc.h"
 #include "tools/bench/figures.h"
 
 namespace {
 
 constexpr int kWarmupUpdates = 600;
+constexpr int kHourUpdates = 60 * 60 * 60;
 constexpr int kUpdatesPerMinute = 60 * 60;
 constexpr double kMicrosPerSecond = 1e6;
 
@@ -71,4 +73,26 @@ void CollectorSection(GameDriver& driver, const LogicOptions& options) {
     BenchFigure("gc_longest_step", host.LongestCollectMicros(), "us");
     BenchFigure("gc_longest_step_first_minute", longestFirstMinute, "us");
     BenchFigure("gc_steps", static_cast<double>(host.CollectSteps()), "steps");
+}
+
+void ReplaySection(GameDriver& driver) {
+    // An hour of level 1 standing still: it never reaches the exit, so the
+    // whole hour is played before the game says so.
+    Replay idle;
+    idle.level = 1;
+    idle.levelHash = kp_Glimmer_LevelHash(1);
+    idle.Append(0, kHourUpdates);
+    c_MyApp& app = driver.app();
+    const double wallStart = WallSeconds();
+    if (!app.p_WatchReplay(kp_replay_Encode(idle), kScreenMenu)) return;
+    std::vector<double> micros;
+    while (app.m_screen == kScreenPreparing) {
+        const double start = ThreadCpuSeconds();
+        driver.host().StepWithoutRender();
+        micros.push_back((ThreadCpuSeconds() - start) * kMicrosPerSecond);
+    }
+    BenchFigure("replay_hour_prepare_updates", static_cast<double>(micros.size()), "updates");
+    BenchFigure("replay_hour_prepare_wall", WallSeconds() - wallStart, "s");
+    BenchFigure("replay_hour_update_median", Median(micros), "us");
+    BenchFigure("replay_hour_update_max", *std::max_element(micros.begin(), micros.end()), "us");
 }

@@ -1,6 +1,7 @@
 // Game logic without rendering: full updates of a level in play (tile logic,
 // launchers and their movers, the hero, snow, the tutorial, the draw list
-// filled), the map pass alone, and the collector over a long soak.
+// filled), the map pass alone, the collector over a long soak, and the
+// updates that prepare an hour's replay.
 #pragma once
 
 #include "tools/bench/game_driver.h"
@@ -15,3 +16,6 @@ struct LogicOptions {
 void LogicSection(GameDriver& driver, const LogicOptions& options);
 // Prints gc_* figures; the game must be in play.
 void CollectorSection(GameDriver& driver, const LogicOptions& options);
+// Prints replay_* figures: the updates of the game while it prepares to
+// watch a replay an hour long (checked a slice at a time), and the longest.
+void ReplaySection(GameDriver& driver);

@@ -3,7 +3,7 @@
 // collector, printed one per line as "name value unit" (lines starting with
 // "#" are notes).
 //
-// Usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick]
+// Usage: glimmer-bench [--sections logic,render,program,gc,heap,replay] [--quick]
 //                      [--pixel-hash frames] [--shots folder] [--program path/to/glimmer]
 //                      [--data path/to/data] [--save-frames folder]
 // Run it under an X server (xvfb-run -a -s "-screen 0 1920x1080x24") from
@@ -56,7 +56,7 @@ std::string LoadAverage() {
 }
 
 constexpr const char* kUsage =
-    "usage: glimmer-bench [--sections logic,render,program,gc,heap] [--quick] [--pixel-hash FRAMES]\n"
+    "usage: glimmer-bench [--sections logic,render,program,gc,heap,replay] [--quick] [--pixel-hash FRAMES]\n"
     "                     [--shots FOLDER] [--program GLIMMER] [--data FOLDER]\n"
     "                     [--save-frames FOLDER]\n"
     "Prints figures of the game's logic, rendering, real program and collector (in play\n"
@@ -66,7 +66,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--gl-baseline") == 0) return GlBaselineMain();
-    std::set<std::string> sections = {"logic", "render", "program", "gc", "heap"};
+    std::set<std::string> sections = {"logic", "render", "program", "gc", "heap", "replay"};
     double heapScale = 1.0;
     const std::string build = BuildDir();
     ProgramOptions program;
@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
     if (sections.count("logic") || sections.count("gc")) driver.Resize(640, 480);
     if (sections.count("logic")) LogicSection(driver, logic);
     if (sections.count("gc")) CollectorSection(driver, logic);
+    if (sections.count("replay")) ReplaySection(driver);
     if (windows) glfwTerminate();
     if (sections.count("program")) ProgramSection(program);
     BenchNote("load average at end: " + LoadAverage());

@@ -5,14 +5,16 @@
 //   glimmer-replay link FILE                 the text of a "#replay=" link to the run
 //
 // verify prints one line per file: its level, jump scheme and time, and
-// whether it completes the level with its recorded final state; a file of
-// another level set, or a truncated, edited or random one, is refused with
-// the reason. Status 0 when every file is valid, 1 when any is not, 2 for a
-// usage error.
+// whether it completes the level with its recorded final state; a file made
+// on another version of its level, a truncated, edited or random one, a
+// folder or anything larger than a replay can be is refused with the reason.
+// Status 0 when every file is valid, 1 when any is not, 2 for a usage error.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,11 +35,36 @@ constexpr const char* kUsage =
     "record writes the replay of a solver script (levelNN.keys) from the level's start\n"
     "to its exit; link prints the replay as the text of a #replay= link.\n";
 
-bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Reads a file of at most the largest replay's size; a folder, a device
+// that never ends or a larger file is refused without reading more.
+bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes, std::string* why) {
+    bytes->clear();
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        *why = "a folder, not a replay file";
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *why = "cannot be read: " + std::string(std::strerror(errno));
+        return false;
+    }
+    unsigned char block[4096];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) {
+        bytes->insert(bytes->end(), block, block + n);
+        if (bytes->size() > kReplayMaxFileBytes) break;
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        *why = "cannot be read";
+        return false;
+    }
+    if (bytes->size() > kReplayMaxFileBytes) {
+        *why = "larger than any replay (" + std::to_string(kReplayMaxFileBytes) + " bytes)";
+        return false;
+    }
+    return true;
 }
 
 // The game on a windowless host, its state file in a folder of its own so
@@ -67,9 +94,10 @@ int Verify(const std::vector<std::string>& files) {
         std::vector<unsigned char> bytes;
         Replay replay;
         bool valid = false;
-        const std::string line = ReadBytes(file, &bytes)
+        std::string why;
+        const std::string line = ReadBytes(file, &bytes, &why)
                                      ? game.app().p_CheckReplay(bytes, &replay, &valid).ToUtf8()
-                                     : "refused: cannot be read";
+                                     : "refused: " + why;
         std::printf("%s: %s\n", file.c_str(), line.c_str());
         if (!valid) status = 1;
     }
@@ -130,8 +158,9 @@ int main(int argc, char** argv) {
     if (command == "link") {
         if (operands.size() != 2) commandLine.Refuse("link needs one FILE");
         std::vector<unsigned char> bytes;
-        if (!ReadBytes(operands[1], &bytes)) {
-            std::fprintf(stderr, "glimmer-replay: cannot read %s\n", operands[1].c_str());
+        std::string why;
+        if (!ReadBytes(operands[1], &bytes, &why)) {
+            std::fprintf(stderr, "glimmer-replay: %s: %s\n", operands[1].c_str(), why.c_str());
             return 1;
         }
         std::printf("%s\n", kp_replay_LinkText(bytes).c_str());

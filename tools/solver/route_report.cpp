@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <sstream>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,26 +19,19 @@ constexpr int kUpdatesPerSecond = 60;
 constexpr int kSide = 64;
 constexpr int kCells = kSide * kSide;
 constexpr int kLauncherPeriod = 120;
-// Snapshot ints that never change what happens next: the animation counter,
-// the tutorial's text and where it stands, and the random seed (which only
-// drives the look of falls and snow).
-constexpr int kSnapAnim = 6;
-constexpr int kSnapTutorialFirst = 19;
-constexpr int kSnapTutorialLast = 23;
-constexpr int kSnapSeed = 26;
-
-bool DecidesGame(size_t i) {
-    return i != kSnapAnim && i != kSnapSeed && (i < kSnapTutorialFirst || i > kSnapTutorialLast);
-}
-
-// What decides the rest of the game in a snapshot: everything but the keys
-// held, the camera, the animation counter and the random seed. Without the
-// clocks, also without the launchers' phases and their shots.
+// What decides the rest of the game in a snapshot: the round's fields that
+// decide it but the random seed (which only drives the look of falls and
+// snow), and the map's changes. Without the clocks, also without the
+// launchers' phases and their shots.
 std::vector<int> GameView(const GameSnapshot& s, const std::vector<bool>& launcherCell, bool clocks) {
     std::vector<int> v;
-    for (size_t i = 0; i < s.ints.size(); ++i) {
-        if (DecidesGame(i)) v.push_back(s.ints[i]);
-    }
+    RoundState round = s.round;
+    round.ForEachField([&](auto& field, RoundField role) {
+        if constexpr (!std::is_same_v<std::decay_t<decltype(field)>, Array<int>>) {
+            const void* const at = &field;
+            if (role == RoundField::kDecides && at != &round.m_roundSeed) v.push_back(static_cast<int>(field));
+        }
+    });
     for (size_t i = 0; i + 1 < s.tileChanges.size(); i += 2) {
         const int at = s.tileChanges[i];
         if (!clocks && at >= kCells && launcherCell[at - kCells]) continue;
@@ -286,7 +280,7 @@ LevelReport ReportLevel(GameSession& session, int level, const InputScript& scri
         report.tightest = InputSlack();
         report.tightest.later = bound;
         for (size_t k = 1; k < r.runs.size(); ++k) {
-            if (r.snapshots[k].floats[0] < 0) continue;   // still in the drop-in
+            if (r.snapshots[k].round.m_dropIn < 0) continue;   // still in the drop-in
             InputSlack s;
             s.update = r.start[k];
             s.keys = r.runs[k].keys;
