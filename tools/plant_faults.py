@@ -173,6 +173,61 @@ FAULTS = {
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
         "!= ReadBe32(data + chunkLength)) {}",
         "chunk CRCs are computed but not compared"),
+    "board-rank-from-zero": (
+        "server/score_store.cpp",
+        "return static_cast<int>(rows.Int(0, 0)) + 1;",
+        "return static_cast<int>(rows.Int(0, 0));",
+        "a board's places count from 0: the fastest run is told it is 0th"),
+    "slower-run-ranked": (
+        "server/score_store.cpp",
+        "WHERE excluded.updates < board_bests.updates",
+        "WHERE excluded.updates > board_bests.updates",
+        "a player's slower run replaces the best on the board"),
+    "stored-board-unchecked": (
+        "server/run_verifier.cpp",
+        "    if (storedBoard && *storedBoard != verdict.board) {",
+        "    if (false) {",
+        "reverification believes a run that plays another level than its board's"),
+    "hour-limit-off-by-one": (
+        "server/score_api.cpp",
+        "    if (header.updates > kBoardMaxUpdates) {",
+        "    if (header.updates >= kBoardMaxUpdates) {",
+        "a run of exactly the hour a board takes is refused unplayed"),
+    "run-not-committed": (
+        "server/score_store.cpp",
+        "        }\n        transaction.Commit();\n        return result;",
+        "        }\n        return result;",
+        "a run answered 201 is rolled back, never stored"),
+    "key-kept-plain": (
+        "server/players.cpp",
+        "    EVP_Digest(key.data(), key.size(), digest, &length, EVP_sha256(), nullptr);",
+        "    return key;",
+        "the server keeps players' keys themselves instead of their hashes"),
+    "names-case-sensitive": (
+        "server/players.cpp",
+        "    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));\n",
+        "",
+        "\"Holly\" and \"hOLLY\" are two players"),
+    "no-limit-per-key": (
+        "server/score_api.cpp",
+        "    if (!postsByKey_.Allow(keyHash)) {",
+        "    if (false) {",
+        "a key flooding from many addresses is never limited"),
+    "queue-one-over": (
+        "server/verification_queue.cpp",
+        "if (stopping_ || jobs_.size() >= capacity_) return std::nullopt;",
+        "if (stopping_ || jobs_.size() > capacity_) return std::nullopt;",
+        "the verification queue takes one run more than its bound"),
+    "stop-drops-queued": (
+        "server/verification_queue.cpp",
+        "            if (jobs_.empty()) return;  // stopping, and every queued job is done",
+        "            if (stopping_) return;",
+        "a stop drops the runs still waiting for verification"),
+    "reverify-keeps-best": (
+        "server/score_store.cpp",
+        "db.Run(\"DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2\", {board, run.player});",
+        "(void)board;",
+        "a run refused by reverification stays on its board"),
     "tile-not-drawn": (
         "game/world/scenery.cpp",
         "if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);",
