@@ -5,6 +5,9 @@
 // from a replay being watched, and stands still while the pause panel is
 // shown or a quit is under way: only the snow falls on, with draws of its own
 // so that the round's random sequence is the same as if nobody had paused.
+// It runs again from the first update of the panel's slide-out, with the keys
+// held then acting as held (grip keeps the hero on his bar), all but the key
+// that closed the panel, which waits for its release.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -39,7 +42,7 @@ const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7t
 
 }  // namespace
 
-bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }
+bool c_MyApp::p_RoundFrozen() { return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0; }
 
 unsigned c_MyApp::p_LiveRoundKeys() {
     unsigned keys = 0;
@@ -78,11 +81,19 @@ void c_MyApp::p_DrawFrozenRound() {
 
 // The pause key opens the panel when pressed, not while held from before,
 // and before the round's update: the update it is pressed in stands still too.
+// Pressed in the open panel it closes it, whatever other keys are held (the
+// menu latch waits for all of them), and the round runs in that update.
 void c_MyApp::p_TakePauseKey() {
     const bool pauseDown = p_PlayKey(kKeyPause);
     const bool pressed = pauseDown && !m_pauseKeyHeld;
     m_pauseKeyHeld = pauseDown;
-    if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
+    if (!pressed || m_quitGame > 0 || m_watching) return;
+    if (m_pauseShown == 1 && m_pauseDir == 1) {
+        m_pauseDir = -1;
+        m_staleKeys = kReplayOther;   // the pause key's bit
+        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+        return;
+    }
     m_keyLatch = 1;
     m_pauseShown = 1;
     m_pauseDir = 1;
@@ -93,8 +104,6 @@ void c_MyApp::p_TakePauseKey() {
 int c_MyApp::p_Game() {
     if (!m_simulating) p_TakePauseKey();
     if (p_RoundFrozen()) {
-        // Keys held as the panel goes belong to it: the round takes them once released.
-        m_staleKeys = p_LiveRoundKeys();
         p_DrawFrozenRound();
         return 0;
     }
@@ -219,7 +228,7 @@ int c_MyApp::p_InGame() {
         return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
-    if (p_Button97(16, 16, 2) != 0 && m_pauseShown == 0) {
+    if (p_Button97(16, 16, 2) != 0 && (m_pauseShown == 0 || m_pauseDir == -1) && m_clickLatch == 0) {
         m_pauseShown = 1;
         m_pauseDir = 1;
         m_clickLatch = 1;

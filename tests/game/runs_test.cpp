@@ -191,8 +191,9 @@ TEST_F(Runs, TheGhostRunsTheBestRunAndTouchesNothing) {
     }
 }
 
-// Level 2 played by its script with a pause (key) and a focus loss on the way:
-// its record is the script itself, which ends in the same state unpaused.
+// Level 2 played by its script with a pause (key, the script's keys held
+// through it) and a focus loss on the way: its record is the script itself,
+// which ends in the same state unpaused.
 TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
     const InputScript script = Script(2);
     app.p_LoadGame();
@@ -206,13 +207,22 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
         }
         held = keys;
     };
+    // A click on resume: the round runs again from the next update, the
+    // panel's slide-out, with the keys held then.
     const auto resume = [&] {
-        game.Click(320.0f, static_cast<float>(app.m_pauseY));
-        for (int i = 0; i < 30 && app.m_pauseShown == 1; ++i) game.Step();
+        const float x = 320.0f, y = static_cast<float>(app.m_pauseY);
+        game.host().MouseMove(x, y);
+        game.host().MouseDown(0, x, y);
+        game.Step();
+        game.host().MouseUp(0, x, y);
+        ASSERT_EQ(app.m_pauseDir, -1) << "resumed";
     };
+    int pauseAt = 200;   // an update in which a key is held
+    while (script.KeysAt(pauseAt) == 0) ++pauseAt;
     for (int update = 0; update < script.Updates(); ++update) {
-        if (update == 200) {
-            hold(0);
+        if (update == pauseAt) {
+            // Paused with the keys of the update held through the panel.
+            hold(script.KeysAt(update));
             game.PressKey(kEscape);
             game.Step(30);
             resume();
