@@ -3,6 +3,8 @@
 // beside the player, and a run paused twice ending as the same run unpaused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -248,3 +250,23 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
 }
 
 }  // namespace
+
+// The level caption and the score at the top right keep clear of the window's
+// right edge: every glyph's inked columns (the font's reach 3 pixels right of
+// a cell's centre, scaled) end at least 3 pixels inside it.
+TEST_F(Runs, TheCaptionAndTheScoreKeepAMarginFromTheRightEdge) {
+    constexpr float kFontSlot = 90.0f, kInkRight = 3.0f, kMargin = 3.0f;
+    for (const int level : {1, 15}) {
+        InLevel(level);
+        app.m_score = level == 1 ? 0 : 1234567;
+        game.Step();
+        for (const float row : {20.0f, 44.0f}) {
+            float right = -1.0f;
+            for (const DrawRecord& d : game.Records(kFontSlot)) {
+                if (std::fabs(d.y - row) < 0.5f) right = std::max(right, d.x + kInkRight * d.sx);
+            }
+            ASSERT_GT(right, 0.0f) << "level " << level << ": text at y " << row;
+            EXPECT_LE(right, 640.0f - kMargin) << "level " << level << ": text at y " << row;
+        }
+    }
+}

@@ -2,6 +2,7 @@
 //
 //   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--maps-only] [--jobs N]
 //   glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]
+//   glimmer-solve --fairness [--scripts DIR] [--levels ...] [--csv] [--jobs N]
 //
 // For each level it prints the shortest completion found, in updates and
 // seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
@@ -14,6 +15,16 @@
 // tightest input slack, then the variety rules each level from 4 on breaks;
 // with --verbose first the route of each level as a person holds the keys.
 // Exit status 0 when every script completes its level.
+//
+// With --fairness it reads the most forgiving route of each level,
+// DIR/levelNN.fair.keys (or DIR/levelNN.keys where there is none), and prints
+// its timing windows (fairness.h): the smallest window and where, the timed
+// inputs and how many of their cues are out of view, then the goals each
+// level breaks; with --csv only the lines
+// level,smallest_window_updates,where,timed_inputs,cues_out_of_view.
+// With --fair the search keeps to routes whose every timed move can be
+// pressed in a window of the level's goal (--window N another width), and
+// writes DIR/levelNN.fair.keys.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +41,7 @@
 #include <vector>
 
 #include "tools/cli/command_line.h"
+#include "tools/solver/fairness.h"
 #include "tools/solver/game_session.h"
 #include "tools/solver/level_solver.h"
 #include "tools/solver/map_view.h"
@@ -43,9 +55,13 @@ constexpr const char* kUsage =
     "usage: glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG]\n"
     "                     [--maps-only] [--jobs N] [--max-states N] [--verbose] [--trace]\n"
     "       glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]\n"
+    "       glimmer-solve --fairness [--scripts DIR] [--levels ...] [--csv] [--jobs N]\n"
+    "       glimmer-solve --fair [--window N] [--scripts DIR] [--levels ...] [--jobs N]\n"
     "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
     "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n"
-    "With --report, measures the scripts in DIR instead (the variety report).\n";
+    "With --report, measures the scripts in DIR instead (the variety report);\n"
+    "with --fairness, the timing windows of the most forgiving routes in DIR;\n"
+    "with --fair, searches the most forgiving routes and writes DIR/levelNN.fair.keys.\n";
 
 constexpr int kFirstVariedLevel = 4;
 
@@ -62,6 +78,10 @@ struct Options {
     bool report = false;
     bool markdown = false;
     bool slack = true;
+    bool fairness = false;
+    bool csv = false;
+    bool fair = false;
+    int window = 0;      // 0: the level's goal
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -103,6 +123,7 @@ bool SolveOne(int level, const Options& options) {
     solverOptions.verbose = options.verbose;
     solverOptions.trace = options.trace;
     if (options.maxStates > 0) solverOptions.maxStates = options.maxStates;
+    if (options.fair) solverOptions.minWindow = options.window > 0 ? options.window : FairWindowGoal(level);
     const SolveResult result = SolveLevel(session, level, solverOptions);
     if (!options.maps.empty()) {
         std::string error;
@@ -115,7 +136,13 @@ bool SolveOne(int level, const Options& options) {
         std::fflush(stdout);
         return false;
     }
-    result.script.Save(LevelFile(options.scripts, level, "keys"));
+    result.script.Save(LevelFile(options.scripts, level, options.fair ? "fair.keys" : "keys"));
+    if (options.fair) {
+        const FairnessReport fairness = MeasureFairness(session, level, result.script);
+        std::printf("level %2d: smallest window %d updates (%s), %d timed inputs, %d cues out of view\n", level,
+                    fairness.SmallestWindow(), fairness.Where().c_str(), fairness.timedInputs,
+                    fairness.cuesOutOfView);
+    }
     std::printf("level %2d: %d trees, completed in %d updates (%.2f s), %d states searched\n", level, result.trees,
                 result.updates, result.updates / static_cast<double>(kUpdatesPerSecond), result.statesExpanded);
     std::fflush(stdout);
@@ -216,6 +243,42 @@ int Report(const Options& options) {
     return allRead ? 0 : 1;
 }
 
+// The fairness table of the most forgiving routes in options.scripts.
+int Fairness(const Options& options) {
+    std::map<int, std::string> texts;
+    const bool allRead = ForEachLevel(options, [&](int level, std::string* text) {
+        GameSession& session = GameSession::Instance();
+        if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) return false;
+        FairnessReport report;
+        report.level = level;
+        InputScript script;
+        std::string path = LevelFile(options.scripts, level, "fair.keys");
+        if (access(path.c_str(), R_OK) != 0) path = LevelFile(options.scripts, level, "keys");
+        if (!script.Load(path, &report.error)) {
+            *text = FairnessToLine(report);
+            return false;
+        }
+        report = MeasureFairness(session, level, script);
+        *text = FairnessToLine(report);
+        return report.error.empty();
+    }, &texts);
+    std::vector<FairnessReport> reports;
+    std::vector<std::string> faults;
+    for (int level : options.levels) {
+        FairnessReport report;
+        report.level = level;
+        if (!FairnessFromLine(texts[level], &report)) report.error = "not measured";
+        reports.push_back(report);
+        for (const std::string& f : FairnessFaults(report)) faults.push_back(f);
+    }
+    std::fputs(FairnessTable(reports, options.csv).c_str(), stdout);
+    if (!options.csv) {
+        std::printf("fairness goals: %s\n", faults.empty() ? "all kept" : "broken");
+        for (const std::string& f : faults) std::printf("  %s\n", f.c_str());
+    }
+    return allRead ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,6 +301,14 @@ int main(int argc, char** argv) {
             options.report = true;
         } else if (commandLine.Is("--markdown")) {
             options.markdown = true;
+        } else if (commandLine.Is("--fairness")) {
+            options.fairness = true;
+        } else if (commandLine.Is("--csv")) {
+            options.csv = true;
+        } else if (commandLine.Is("--fair")) {
+            options.fair = true;
+        } else if (commandLine.Is("--window")) {
+            options.window = std::max(1, std::atoi(commandLine.Value().c_str()));
         } else if (commandLine.Is("--no-slack")) {
             options.slack = false;
         } else if (commandLine.Is("--maps-only")) {
@@ -254,6 +325,7 @@ int main(int argc, char** argv) {
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
 
     if (options.report) return Report(options);
+    if (options.fairness) return Fairness(options);
     mkdir(options.scripts.c_str(), 0755);
     if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);
     const bool allProved = ForEachLevel(options, [&](int level, std::string*) { return SolveOne(level, options); });
