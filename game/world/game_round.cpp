@@ -15,6 +15,7 @@
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/world/tiles.h"
 #include "input/input_device.h"
 #include "runtime/random.h"
 
@@ -28,6 +29,10 @@ constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
 constexpr int kLeaving = 10;
 constexpr float kHudSize = 1.5f;
+constexpr int kTileImage = 3;
+constexpr int kPlungerFrame = 11;          // the running plunger's frames: 11 + its whole seconds of four left / 2
+constexpr int kPlungerWindow = 480;
+constexpr float kPlungerHudX = 52.0f, kPlungerHudY = 16.0f;   // right of the pause button
 
 // The game keys the round reads, and the bit each is kept in.
 struct RoundKey {
@@ -188,6 +193,24 @@ void c_MyApp::p_DrawRunHud() {
     const float w = kp_Glimmer_jscrw;
     p_ResetDraw();
     p_SetSize(kHudSize);
+    // The running plunger (the one with the most time left) drawn again beside
+    // the pause button, as its tile shows its countdown, with a bar of the time
+    // left: a window can be timed wherever the plunger is.
+    if (m_flipCount > 0) {
+        int left = 0;
+        for (int y = 0; y < m_mapHeight; ++y) {
+            for (int x = 0; x < m_mapWidth; ++x) {
+                const int cell = p_CellIndex(x, y);
+                if (m_map.Get(cell) == kTilePlunger) left = std::max(left, m_map.Get(cell + 9));
+            }
+        }
+        if (left > 0) {
+            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);
+            p_SetCol(255, 220, 80, 0.9f);
+            p_Rect(kPlungerHudX - 12, kPlungerHudY + 14, 24.0f * left / kPlungerWindow, 3);
+            p_SetCol(255, 255, 255, 1);
+        }
+    }
     if (m_watching) {
         p_SetCol(255, 230, 120, 0.9f);
         p_Text(w / 2, 20, String(" Replay  Level ") + String(m_watched.level) + String("  ") + TimeText(m_levelUpdates),

@@ -270,3 +270,21 @@ TEST_F(Runs, TheCaptionAndTheScoreKeepAMarginFromTheRightEdge) {
         }
     }
 }
+
+// A running plunger is drawn again beside the pause button, in the frame its
+// tile shows for the time left, wherever the plunger stands; no copy while
+// none runs.
+TEST_F(Runs, TheRunningPlungerIsShownBesideThePauseButton) {
+    constexpr float kTileImage = 3.0f, kHudX = 52.0f, kHudY = 16.0f;
+    for (const int timer : {0, 100, 300, 480}) {
+        InLevel(1);
+        app.p_PutBlock(2, 2, kTilePlunger, 0, 0, timer);   // far off the view
+        game.Step();
+        int copies = 0, frame = -1;
+        for (const DrawRecord& d : game.Records(kTileImage)) {
+            if (d.x == kHudX && d.y == kHudY) ++copies, frame = static_cast<int>(d.frame);
+        }
+        EXPECT_EQ(copies, timer > 0 ? 1 : 0) << "timer " << timer;
+        if (timer > 0) EXPECT_EQ(frame, 11 + (timer - 2) / 120) << "timer " << timer << ": the tile's frame";
+    }
+}

@@ -19,6 +19,7 @@ constexpr int kMoverWords = 10;
 constexpr int kSnapMoverEntry = 6;      // a mover in a snapshot: record, type, x, y, x and y offsets
 constexpr int kTileScreenPixels = 32;   // a tile on the screen at the game's zoom of 2
 constexpr int kPlayOut = 240;           // updates with no key after a shifted script ends
+constexpr int kCueLookBack = 60;       // a cue seen in the second before an input counts
 // Snapshot ints that never decide what happens next: the animation counter,
 // the tutorial's text and place, and the random seed (the look of falls and snow).
 constexpr int kSnapAnim = 6, kSnapTutorialFirst = 19, kSnapTutorialLast = 23, kSnapSeed = 26;
@@ -304,23 +305,31 @@ int LauncherColumn(GameSession& session, int row, int direction, int x) {
     return -1;
 }
 
-// Names the input's clock and says whether the view shows it at update u.
+// Whether the launcher at (x, row) or one of its shots was on the view
+// during the second before update u (what the person reacts to).
+bool LauncherSeen(const Recorded& r, int u, int x, int row, int direction) {
+    constexpr float kCentre = 8.0f;   // half a tile, in tile pixels
+    for (int v = std::max(0, u - kCueLookBack); v <= u; ++v) {
+        if (x >= 0 && InView(r, v, 16.0f * x + kCentre, 16.0f * row + kCentre)) return true;
+        const GameSnapshot& s = r.before[v + 1];   // the shots drawn in update v
+        for (size_t m = 0; m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
+            const int type = s.movers[m + 1];
+            if ((type != kTileMoverRight && type != kTileMoverLeft) || s.movers[m + 3] != row) continue;
+            if ((type == kTileMoverRight) != (direction > 0)) continue;
+            if (InView(r, v, 16.0f * s.movers[m + 2] + s.movers[m + 4] + kCentre, 16.0f * row + kCentre)) return true;
+        }
+    }
+    return false;
+}
+
+// Names the input's clock and says whether the view shows it.
 void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWindow* w) {
     const int u = w->update;
     if (f.shot) {
         w->clock = WindowClock::kLauncher;
         w->clockY = f.row;
         w->clockX = LauncherColumn(session, f.row, f.direction, w->x);
-        const float centre = kTileScreenPixels / 4.0f;   // half a tile, in tile pixels
-        bool seen = w->clockX >= 0 && InView(r, u, 16.0f * w->clockX + centre, 16.0f * f.row + centre);
-        const GameSnapshot& s = r.before[u + 1];   // the shots drawn in update u
-        for (size_t m = 0; !seen && m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
-            const int type = s.movers[m + 1];
-            if ((type != kTileMoverRight && type != kTileMoverLeft) || s.movers[m + 3] != f.row) continue;
-            if ((type == kTileMoverRight) != (f.direction > 0)) continue;
-            seen = InView(r, u, 16.0f * s.movers[m + 2] + s.movers[m + 4] + centre, 16.0f * f.row + centre);
-        }
-        w->cueInView = seen;
+        w->cueInView = LauncherSeen(r, u, w->clockX, f.row, f.direction);
         return;
     }
     if (f.launcherPhase) {
@@ -333,23 +342,20 @@ void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWin
             const int d = std::abs(at % kSide - w->x) + std::abs(at / kSide - w->y);
             if (d < bestDistance) bestDistance = d, w->clockX = at % kSide, w->clockY = at / kSide;
         }
-        w->cueInView = w->clockX >= 0 && InView(r, u, 16.0f * w->clockX + 8, 16.0f * w->clockY + 8);
+        const int direction = session.BaselineTile(w->clockX, w->clockY, 0) == kTileLauncherRight ? 1 : -1;
+        w->cueInView = w->clockX >= 0 && LauncherSeen(r, u, w->clockX, w->clockY, direction);
         return;
     }
     if (f.plungerRan) {
+        // The game draws the running plunger beside the pause button, in the
+        // frame its tile shows (game_round.cpp): its state is always in view.
         w->clock = WindowClock::kPlunger;
-        // The plunger nearest the hero stands for the running one.
-        int best = -1, bestDistance = 1 << 30;
-        for (int at = 0; at < kSide * kSide; ++at) {
-            if (session.BaselineTile(at % kSide, at / kSide, 0) != kTilePlunger) continue;
+        int bestDistance = 1 << 30;
+        for (int at : r.plungers) {
             const int d = std::abs(at % kSide - w->x) + std::abs(at / kSide - w->y);
-            if (d < bestDistance) best = at, bestDistance = d;
+            if (d < bestDistance) bestDistance = d, w->clockX = at % kSide, w->clockY = at / kSide;
         }
-        if (best >= 0) {
-            w->clockX = best % kSide;
-            w->clockY = best / kSide;
-            w->cueInView = InView(r, u, 16.0f * w->clockX + 8, 16.0f * w->clockY + 8);
-        }
+        w->cueInView = true;
         return;
     }
     w->clock = WindowClock::kNone;

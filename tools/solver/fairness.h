@@ -24,13 +24,15 @@
 // taken up again. A window is at most 2 * kWindowSide + 1 updates: an input
 // with no clock in reach gets the cap on its later side.
 //
-// Timed input: one whose window ends, later or earlier, for a reason other
-// than the hero not being at rest. Its clock is the one of the failure at the
-// window's edge: the launcher whose shot killed the hero, else a running
-// plunger (its four seconds). Its cue is in view when, at the update it comes,
-// the camera (the game's own, following the hero with its lag) shows on the
-// 640 x 480 view the centre of that launcher's tile or of one of its shots in
-// flight, or of the plunger's tile.
+// Timed input: one whose window ends, later or earlier, on a clock. Its clock
+// is the one of the failure at the window's edge: the launcher whose shot
+// killed the hero (or, where the game never came back to the route, the
+// launcher nearest him), else a running plunger (its four seconds). Its cue is
+// in view when, at some update of the second before it comes, the camera (the
+// game's own, following the hero with its lag) showed on the 640 x 480 view
+// the centre of that launcher's tile or of one of its shots in flight. A
+// plunger's state is always in view: the game draws the running plunger
+// beside the pause button.
 //
 // Limits: the window is that of one input with the others adapting as above,
 // not of several inputs off at once; a person reacting to something the route
