@@ -196,7 +196,7 @@ void c_MyApp::p_DrawRunHud() {
     // The running plunger (the one with the most time left) drawn again beside
     // the pause button, as its tile shows its countdown, with a bar of the time
     // left: a window can be timed wherever the plunger is.
-    if (m_flipCount > 0) {
+    if (m_flipCount > 0 && !m_simulating) {
         int left = 0;
         for (int y = 0; y < m_mapHeight; ++y) {
             for (int x = 0; x < m_mapWidth; ++x) {

@@ -20,6 +20,9 @@ constexpr int kSnapMoverEntry = 6;      // a mover in a snapshot: record, type, 
 constexpr int kTileScreenPixels = 32;   // a tile on the screen at the game's zoom of 2
 constexpr int kPlayOut = 240;           // updates with no key after a shifted script ends
 constexpr int kCueLookBack = 60;       // a cue seen in the second before an input counts
+constexpr size_t kResyncMoves = 8;      // moves after a shifted input in which the person may wait to resync
+constexpr int kLauncherPeriod = 120;
+constexpr int kResyncTries = 16;        // places at rest where the person tries to resync
 // Snapshot ints that never decide what happens next: the animation counter,
 // the tutorial's text and place, and the random seed (the look of falls and snow).
 constexpr int kSnapAnim = 6, kSnapTutorialFirst = 19, kSnapTutorialLast = 23, kSnapSeed = 26;
@@ -91,8 +94,48 @@ struct Recorded {
     std::vector<int> presses;                // updates at which a key goes down, after the drop-in
     std::vector<int> plungers;               // cells (y * 64 + x) of the level's plungers
     bool launchers = false;
+    std::vector<int> launcherCells;          // y * 64 + x
     bool completed = false;
+    std::vector<bool> clocked;               // before update u: a clock can reach the hero (see Clocked)
 };
+
+// Whether a clock can reach the hero in the game as it stands: a plunger
+// runs, he is within two rows of a launcher's line of fire (up to the first
+// wall, either way a flip block stands), or a shot flies within two rows.
+bool Clocked(GameSession& session, const std::vector<bool>& exposed) {
+    const c_MyApp& app = session.app();
+    if (app.m_flipCount > 0) return true;
+    const int x = app.m_playerX, y = app.m_playerY;
+    if (x >= 0 && x < kSide && y >= 0 && y < kSide && exposed[y * kSide + x]) return true;
+    for (int m = 0; m < kMoverRecords; ++m) {
+        const int type = app.m_movers.Get(m * kMoverWords);
+        if ((type == kTileMoverRight || type == kTileMoverLeft) &&
+            std::abs(app.m_movers.Get(m * kMoverWords + 2) - y) <= 2) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The cells within two rows and a column of a launcher's line of fire.
+std::vector<bool> ExposedCells(GameSession& session) {
+    std::vector<bool> exposed(kSide * kSide, false);
+    for (int at = 0; at < kSide * kSide; ++at) {
+        const int x = at % kSide, y = at / kSide, tile = session.BaselineTile(x, y, 0);
+        if (tile != kTileLauncherRight && tile != kTileLauncherLeft) continue;
+        const int step = tile == kTileLauncherRight ? 1 : -1;
+        for (int cx = x + step; cx > 0 && cx < kSide - 1; cx += step) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int ex = cx + dx, ey = y + dy;
+                    if (ex >= 0 && ex < kSide && ey >= 0 && ey < kSide) exposed[ey * kSide + ex] = true;
+                }
+            }
+            if (session.BaselineTile(cx, y, 0) == kTileWall) break;
+        }
+    }
+    return exposed;
+}
 
 void Build(GameSession& session, int level) {
     session.SetKeys(0);
@@ -105,10 +148,12 @@ Recorded Record(GameSession& session, int level, const InputScript& script) {
     Build(session, level);
     c_MyApp& app = session.app();
     const int n = script.Updates();
+    const std::vector<bool> exposed = ExposedCells(session);
     unsigned previous = 0;
     for (int u = 0; u < n; ++u) {
         const unsigned keys = script.KeysAt(u);
         r.keys.push_back(keys);
+        r.clocked.push_back(Clocked(session, exposed));
         r.before.push_back(session.Save());
         r.hero.push_back(Hero(app));
         if ((keys & ~previous) != 0 && app.m_dropIn >= 0) r.presses.push_back(u);
@@ -122,7 +167,8 @@ Recorded Record(GameSession& session, int level, const InputScript& script) {
     for (int at = 0; at < kSide * kSide; ++at) {
         const int tile = session.BaselineTile(at % kSide, at / kSide, 0);
         if (tile == kTilePlunger) r.plungers.push_back(at);
-        r.launchers = r.launchers || tile == kTileLauncherRight || tile == kTileLauncherLeft;
+        if (tile == kTileLauncherRight || tile == kTileLauncherLeft) r.launcherCells.push_back(at);
+        r.launchers = !r.launcherCells.empty();
     }
     r.completed = app.m_playerState == kLeaving && app.m_lightsLeft == 0;
     session.SetKeys(0);
@@ -134,7 +180,7 @@ Recorded Record(GameSession& session, int level, const InputScript& script) {
 // handle a jump ends on, the jump key of the next leap) goes down with that
 // earlier key instead and stays down, wherever that leaves the game the same
 // at the input after it. One gesture is one input.
-InputScript CarefulForm(GameSession& session, int level, const InputScript& script) {
+InputScript CarefulFormOf(GameSession& session, int level, const InputScript& script) {
     const Recorded r = Record(session, level, script);
     std::vector<unsigned> keys = r.keys;
     const int n = static_cast<int>(keys.size());
@@ -187,9 +233,6 @@ struct Failure {
 // may wait to be back on the route: no wait, the early press's lead, or to the
 // same point of the launchers' rhythm. Failing that, the route's inputs simply
 // follow (his own rhythm) to the end.
-constexpr size_t kResyncMoves = 8;
-constexpr int kLauncherPeriod = 120;
-
 bool ShiftedCompletes(GameSession& session, const Recorded& r, size_t k, int shift, Failure* failure) {
     c_MyApp& app = session.app();
     const int n = static_cast<int>(r.keys.size());
@@ -198,6 +241,7 @@ bool ShiftedCompletes(GameSession& session, const Recorded& r, size_t k, int shi
     const auto watch = [&]() {
         for (int at : r.plungers) plunger = plunger || app.m_map.Get(app.p_CellIndex(at % kSide, at / kSide) + 9) > 0;
     };
+    int now = std::min(press, press + shift) + std::abs(shift);   // updates since the build
     bool local = true;   // still in the moves after the input, where a failure is its own
     bool plungerLocal = false;
     const auto fail = [&]() {
@@ -242,33 +286,31 @@ bool ShiftedCompletes(GameSession& session, const Recorded& r, size_t k, int shi
             if (e != 0) return e > 0 || (fail(), false);
         }
     }
-    std::vector<int> waits = {0};
-    if (shift < 0) waits.push_back(-shift);
-    if (shift > 0 && r.launchers) waits.push_back((kLauncherPeriod - shift % kLauncherPeriod) % kLauncherPeriod);
-    for (size_t j = k; j < r.presses.size(); ++j) {
-        const int from = r.presses[j], to = j + 1 < r.presses.size() ? r.presses[j + 1] : n;
-        for (int u = from; u < to; ++u) {
-            const int e = step(r.keys[u]);
-            if (e != 0) return e > 0 || (fail(), false);
-        }
-        if (j >= k + kResyncMoves) {
-            if (local) plungerLocal = plunger;
-            local = false;
-        }
-        if (j >= k + kResyncMoves || to >= n || app.m_playerState != kStand) continue;
+    // Back on the route: with the hero at rest where the route's hero stood at
+    // update `target`, he waits (holding only grip) until he is as late as the
+    // route there, or a whole number of launcher periods later; the game is
+    // then the route's, or goes on as the route's until it is.
+    int tries = 0;
+    const auto resync = [&](int target) {
+        const int late = now - target;
+        std::vector<int> waits;
+        if (late <= 0) waits.push_back(-late);
+        if (late > 0 && r.launchers) waits.push_back((kLauncherPeriod - late % kLauncherPeriod) % kLauncherPeriod);
+        if (late > 0 && !r.launchers) waits.push_back(0);
         const GameSnapshot here = session.Save();
         const HeroAt rest = Hero(app);
         const bool plungerBefore = plunger;
+        const unsigned restKeys = r.keys[std::max(0, target - 1)] & kReplayGrip;
         for (int wait : waits) {
             bool alive = true;
             for (int i = 0; i < wait && alive; ++i) {
-                session.StepWithKeys(r.keys[to - 1]);
+                session.StepWithKeys(restKeys);
                 alive = app.m_playerState != kDying && Hero(app) == rest;
             }
-            Match match = alive ? SameGame(session.Save(), r.before[to]) : Match::kNo;
+            Match match = alive ? SameGame(session.Save(), r.before[target]) : Match::kNo;
             // With shots the route has not fired yet, it goes on as the route
             // until the games are the same, or the level is completed.
-            for (int u = to; match == Match::kMoreShots && u < n; ++u) {
+            for (int u = target; match == Match::kMoreShots && u < n; ++u) {
                 const int e = step(r.keys[u]);
                 if (e != 0) {
                     match = e > 0 ? Match::kAll : Match::kNo;
@@ -280,6 +322,35 @@ bool ShiftedCompletes(GameSession& session, const Recorded& r, size_t k, int shi
             session.Restore(here);
         }
         plunger = plungerBefore;
+        return false;
+    };
+    // The route's updates where its hero stood at each tile, to find where to take it up.
+    const auto routeAt = [&](const HeroAt& hero, int around) {
+        for (int d = 0; d <= 2 * kLauncherPeriod; ++d) {
+            for (int t : {around - d, around + d}) {
+                if (t > press && t < n && r.hero[t] == hero) return t;
+            }
+        }
+        return -1;
+    };
+    for (size_t j = k; j < r.presses.size(); ++j) {
+        const int from = r.presses[j], to = j + 1 < r.presses.size() ? r.presses[j + 1] : n;
+        if (j >= k + kResyncMoves && local) {
+            plungerLocal = plunger;
+            local = false;
+        }
+        for (int u = from; u < to; ++u) {
+            const int e = step(r.keys[u]);
+            ++now;
+            if (e != 0) return e > 0 || (fail(), false);
+            if (!local || tries >= kResyncTries) continue;
+            const HeroAt hero = Hero(app);
+            if (hero.state != kStand || hero.subX != 0 || hero.subY != 0) continue;
+            const int target = u + 1 == to ? to : routeAt(hero, u + 1);
+            if (target < 0 || target >= n) continue;
+            ++tries;
+            if (resync(target)) return true;
+        }
     }
     for (int v = 0; v < kPlayOut; ++v) {
         const int e = step(0);
@@ -305,18 +376,23 @@ int LauncherColumn(GameSession& session, int row, int direction, int x) {
     return -1;
 }
 
-// Whether the launcher at (x, row) or one of its shots was on the view
-// during the second before update u (what the person reacts to).
-bool LauncherSeen(const Recorded& r, int u, int x, int row, int direction) {
+// Whether the launchers' beat was on the view during the second before
+// update u (what the person reacts to): a launcher's tile or a shot in flight.
+// Every launcher of a level fires in the same update, every two seconds, so
+// any of them shows the beat of all.
+bool BeatSeen(const Recorded& r, int u) {
     constexpr float kCentre = 8.0f;   // half a tile, in tile pixels
     for (int v = std::max(0, u - kCueLookBack); v <= u; ++v) {
-        if (x >= 0 && InView(r, v, 16.0f * x + kCentre, 16.0f * row + kCentre)) return true;
+        for (int at : r.launcherCells) {
+            if (InView(r, v, 16.0f * (at % kSide) + kCentre, 16.0f * (at / kSide) + kCentre)) return true;
+        }
         const GameSnapshot& s = r.before[v + 1];   // the shots drawn in update v
         for (size_t m = 0; m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
             const int type = s.movers[m + 1];
-            if ((type != kTileMoverRight && type != kTileMoverLeft) || s.movers[m + 3] != row) continue;
-            if ((type == kTileMoverRight) != (direction > 0)) continue;
-            if (InView(r, v, 16.0f * s.movers[m + 2] + s.movers[m + 4] + kCentre, 16.0f * row + kCentre)) return true;
+            if (type != kTileMoverRight && type != kTileMoverLeft) continue;
+            if (InView(r, v, 16.0f * s.movers[m + 2] + s.movers[m + 4] + kCentre, 16.0f * s.movers[m + 3] + kCentre)) {
+                return true;
+            }
         }
     }
     return false;
@@ -329,7 +405,9 @@ void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWin
         w->clock = WindowClock::kLauncher;
         w->clockY = f.row;
         w->clockX = LauncherColumn(session, f.row, f.direction, w->x);
-        w->cueInView = LauncherSeen(r, u, w->clockX, f.row, f.direction);
+        // While a plunger runs, its countdown (always in view) tells when its
+        // flip blocks let the shots through.
+        w->cueInView = f.plungerRan || BeatSeen(r, u);
         return;
     }
     if (f.launcherPhase) {
@@ -342,8 +420,7 @@ void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWin
             const int d = std::abs(at % kSide - w->x) + std::abs(at / kSide - w->y);
             if (d < bestDistance) bestDistance = d, w->clockX = at % kSide, w->clockY = at / kSide;
         }
-        const int direction = session.BaselineTile(w->clockX, w->clockY, 0) == kTileLauncherRight ? 1 : -1;
-        w->cueInView = w->clockX >= 0 && LauncherSeen(r, u, w->clockX, w->clockY, direction);
+        w->cueInView = BeatSeen(r, u);
         return;
     }
     if (f.plungerRan) {
@@ -382,6 +459,10 @@ bool StartInFire(GameSession& session) {
 
 }  // namespace
 
+InputScript CarefulForm(GameSession& session, int level, const InputScript& script) {
+    return CarefulFormOf(session, level, script);
+}
+
 int FairWindowGoal(int level) { return level <= kFairFirstLevelsLast ? kFairWindowFirstLevels : kFairWindow; }
 
 std::string FairnessReport::Where() const {
@@ -390,11 +471,11 @@ std::string FairnessReport::Where() const {
     return Format("%s at %.1f s, (%d %d)", KeyNames(w.keys).c_str(), w.update / 60.0, w.x, w.y);
 }
 
-FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script) {
+FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script, int from, int to) {
     FairnessReport report;
     report.level = level;
     report.updates = script.Updates();
-    const Recorded r = Record(session, level, CarefulForm(session, level, script));
+    const Recorded r = Record(session, level, CarefulFormOf(session, level, script));
     report.completed = r.completed;
     if (!r.completed) {
         report.error = "the route does not complete the level";
@@ -403,11 +484,26 @@ FairnessReport MeasureFairness(GameSession& session, int level, const InputScrip
     Build(session, level);
     report.startInFire = StartInFire(session);
     for (size_t k = 0; k < r.presses.size(); ++k) {
+        if (r.presses[k] < from || r.presses[k] > to) continue;
         InputWindow w;
         w.update = r.presses[k];
         w.keys = r.keys[w.update];
         w.x = r.hero[w.update].x;
         w.y = r.hero[w.update].y;
+        // Where no clock can reach the hero from a second before the input to
+        // the end of the moves after it, a press at any time leads on the same
+        // way: it keeps the widest window without being played.
+        const int calmFrom = std::max(0, w.update - kWindowSide);
+        const size_t last = std::min(k + kResyncMoves + 1, r.presses.size());
+        const int calmTo = last < r.presses.size() ? r.presses[last] : static_cast<int>(r.keys.size());
+        if (std::none_of(r.clocked.begin() + calmFrom, r.clocked.begin() + calmTo, [](bool c) { return c; })) {
+            w.later = kWindowSide;
+            report.inputs.push_back(w);
+            if (report.smallest < 0 || w.Width() < report.inputs[report.smallest].Width()) {
+                report.smallest = static_cast<int>(report.inputs.size()) - 1;
+            }
+            continue;
+        }
         Failure edge;
         bool clockBound = false;
         while (w.later < kWindowSide) {
@@ -419,14 +515,25 @@ FairnessReport MeasureFairness(GameSession& session, int level, const InputScrip
             }
             ++w.later;
         }
-        // Earlier, but not before the input before it (or the drop-in's end).
-        const int before = k > 0 ? r.presses[k - 1] : r.presses[0] - 1;
+        // Earlier, but not before the keys last changed (the input before it,
+        // a release, or the drop-in's end).
+        int before = k > 0 ? r.presses[k - 1] : r.presses[0] - 1;
+        for (int u = w.update - 1; u > before; --u) {
+            if (r.keys[u] != r.keys[u - 1]) {
+                before = u;
+                break;
+            }
+        }
         const int earliest = std::min(kWindowSide, w.update - before - 1);
         while (w.earlier < earliest) {
             Failure f;
             if (!ShiftedCompletes(session, r, k, -(w.earlier + 1), &f)) {
-                if (!clockBound) edge = f;
-                clockBound = true;
+                // A press while the hero still moves may change that move: no clock in it.
+                const HeroAt& then = r.hero[w.update - w.earlier - 1];
+                if (!clockBound && then.state == kStand && then.subX == 0 && then.subY == 0) {
+                    edge = f;
+                    clockBound = true;
+                }
                 break;
             }
             ++w.earlier;

@@ -27,12 +27,14 @@
 // Timed input: one whose window ends, later or earlier, on a clock. Its clock
 // is the one of the failure at the window's edge: the launcher whose shot
 // killed the hero (or, where the game never came back to the route, the
-// launcher nearest him), else a running plunger (its four seconds). Its cue is
-// in view when, at some update of the second before it comes, the camera (the
-// game's own, following the hero with its lag) showed on the 640 x 480 view
-// the centre of that launcher's tile or of one of its shots in flight. A
-// plunger's state is always in view: the game draws the running plunger
-// beside the pause button.
+// launcher nearest him), else a running plunger (its four seconds). A
+// launcher's cue is the beat: every launcher of a level fires in the same
+// update, every two seconds. It is in view when, at some update of the second
+// before the input, the camera (the game's own, following the hero with its
+// lag) showed on the 640 x 480 view the centre of a launcher's tile or of a
+// shot in flight, or a plunger ran (its countdown tells when its flip blocks
+// let shots through). A plunger's state is always in view: the game draws the
+// running plunger beside the pause button.
 //
 // Limits: the window is that of one input with the others adapting as above,
 // not of several inputs off at once; a person reacting to something the route
@@ -84,9 +86,17 @@ struct FairnessReport {
 // The smallest window a level is held to.
 int FairWindowGoal(int level);
 
+// The route as a careful person presses it: a key going down while the move
+// an earlier key started is under way goes down with that key instead, where
+// that leaves the game the same (grip held through the jump that ends on a
+// handle). One gesture is one input.
+InputScript CarefulForm(GameSession& session, int level, const InputScript& script);
+
 // Measures a route (a script in the solver's form) of level n in the
 // session's running game (which must be on the game screen).
-FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script);
+// Only the inputs from update `from` to update `to` are measured.
+FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script, int from = 0,
+                               int to = 1 << 30);
 
 // The goals each report breaks, one message each.
 std::vector<std::string> FairnessFaults(const FairnessReport& report);

@@ -194,33 +194,6 @@ MoveEnd PlayMove(GameSession& session, const Move& move, int* updates, std::vect
     return MoveEnd::kRest;
 }
 
-// Whether a move just played from `parent` (the session holds its end) also
-// brings the hero alive to the same tile when pressed 1 to window - 1 updates
-// later, the hero resting where he is meanwhile. Leaves the session as it was.
-bool PressableLater(GameSession& session, const GameSnapshot& parent, const Move& move, int window) {
-    c_MyApp& app = session.app();
-    const GameSnapshot end = session.Save();
-    const int x = app.m_playerX, y = app.m_playerY;
-    session.Restore(parent);
-    const int restX = app.m_playerX, restY = app.m_playerY;
-    bool wide = true;
-    std::vector<int> visited;
-    for (int d = 1; d < window && wide; ++d) {
-        session.StepWithKeys(parent.keys);
-        if (app.m_playerState != kStateStand || app.m_playerX != restX || app.m_playerY != restY) {
-            wide = false;
-            break;
-        }
-        const GameSnapshot rested = session.Save();
-        int updates = 0;
-        wide = PlayMove(session, move, &updates, &visited) == MoveEnd::kRest && app.m_playerX == x &&
-               app.m_playerY == y;
-        session.Restore(rested);
-    }
-    session.Restore(end);
-    return wide;
-}
-
 void AppendMoveKeys(InputScript& script, const Move& move, int updates) {
     script.Append(move.first, 1);
     script.Append(move.hold, updates - 1);
@@ -564,10 +537,6 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 outcomes[cacheKey] = o;
             }
             if (end == MoveEnd::kDead || end == MoveEnd::kStuck) continue;
-            if (end == MoveEnd::kRest && !calm && options.minWindow > 1 &&
-                !PressableLater(session, parent, move, options.minWindow)) {
-                continue;
-            }
             const int t = time + updates;
             if (end == MoveEnd::kExit) {
                 Node done;

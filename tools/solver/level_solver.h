@@ -20,11 +20,6 @@ struct SolverOptions {
     int maxStates = 300000;      // gives up beyond this many expanded states
     bool verbose = false;
     bool trace = false;          // prints every expanded state
-    // When above 0, a move made while a clock runs is taken only where it can
-    // also be pressed up to minWindow - 1 updates later (the hero resting
-    // meanwhile) and still brings him alive to the same tile: a search for the
-    // most forgiving route instead of the fastest.
-    int minWindow = 0;
 };
 
 struct SolveResult {
