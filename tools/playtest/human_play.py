@@ -158,7 +158,7 @@ def attempt(level, plan, rng, reaction, jitter, folder):
         seen = 0         # lines before this one were looked at for the end of the attempt
         last_press = 0.0
         step = 0
-        deadline = time.monotonic() + 30 + 3 * (plan[-1]["update"] if plan else 0) * UPDATE
+        deadline = time.monotonic() + 15 + 2 * (plan[-1]["update"] if plan else 0) * UPDATE
         while time.monotonic() < deadline:
             game.poll()
             for _, text in game.lines[seen:]:
