@@ -23,9 +23,11 @@ struct StillShort {
     int cuesOutOfView;    // at most
 };
 constexpr StillShort kStillShort[] = {
-    {8, 7, 0},
-    {14, 8, 0},
-    {15, 14, 0},
+    {8, 7, 0},     // the third gallery: a chain of shot jumps over spikes, no place to wait between
+    {12, 22, 1},   // the step off the start comes before the first shot was ever seen
+    {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
+    {14, 8, 0},    // the tunnel home: shots from behind with spike pairs, no place to wait
+    {15, 14, 0},   // the firing range: the fastest route jumps the shots and never stops in a dip
 };
 
 class Fairness : public testing::TestWithParam<int> {};

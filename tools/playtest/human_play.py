@@ -12,8 +12,8 @@ near him entering one, the level built) and how long after it the input
 comes. The driver reads that trace from the real game (scripts/playtest.sh,
 a private X server, real held keys through xdotool), waits for each event,
 then presses after the route's delay, never sooner than the reaction time,
-moved by a random jitter. The key changes within an input (a release, grip
-let go) follow the press by the route's own offsets. A death ends the
+moved by a random jitter. A release ends the gesture its press began: it
+follows the press by the route's own length, with no jitter of its own. A death ends the
 attempt; each attempt is a fresh game. It prints each level's attempts and
 ends with status 0 when every level was finished within the attempts.
 Run it from anywhere after building (scripts/setup.sh).
@@ -157,6 +157,7 @@ def attempt(level, plan, rng, reaction, jitter, folder):
         scheduled = []   # (time, keys) still to come
         seen = 0         # lines before this one were looked at for the end of the attempt
         last_press = 0.0
+        last_update = 0
         step = 0
         deadline = time.monotonic() + 15 + 2 * (plan[-1]["update"] if plan else 0) * UPDATE
         while time.monotonic() < deadline:
@@ -172,6 +173,14 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                 game.hold(scheduled.pop(0)[1])
             if step < len(plan):
                 current = plan[step]
+                if step > 0 and current["keys"] & ~plan[step - 1]["keys"] == 0 and last_press > 0:
+                    # A release ends the gesture the last press began: it keeps
+                    # its length, with no reaction and no jitter of its own.
+                    release = max(last_press + (current["update"] - last_update) * UPDATE, last_press + MIN_GAP)
+                    scheduled = [s for s in scheduled if s[0] < release]
+                    scheduled.append((release, current["keys"]))
+                    step += 1
+                    continue
                 found = find_anchor(game.lines, current["anchor"])
                 if found is not None:
                     at = game.lines[found][0]
@@ -183,6 +192,7 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                     if scheduled:
                         press = max(press, scheduled[-1][0] + MIN_GAP)
                     last_press = press
+                    last_update = current["update"]
                     scheduled.append((press, current["keys"]))
                     scheduled += [(press + max(offset * UPDATE, MIN_GAP), keys) for offset, keys in current["changes"]]
                     scheduled.sort(key=lambda s: s[0])
