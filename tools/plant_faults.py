@@ -168,6 +168,31 @@ FAULTS = {
         "constexpr int kLauncherLast = 119;",
         "constexpr int kLauncherLast = 111;",
         "launchers fire every 112 updates instead of 120"),
+    "pause-keeps-keys": (
+        "game/world/game_round.cpp",
+        "    if (p_RoundFrozen()) {\n        p_DrawFrozenRound();",
+        "    if (p_RoundFrozen()) {\n        m_staleKeys = p_LiveRoundKeys();\n        p_DrawFrozenRound();",
+        "keys held through the pause count as released on resume: Pipkin drops from his bar"),
+    "slide-out-frozen": (
+        "game/world/game_round.cpp",
+        "return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0;",
+        "return m_pauseShown == 1 || m_quitGame > 0;",
+        "the round stays frozen while the pause panel slides away"),
+    "pause-key-latched": (
+        "game/world/game_round.cpp",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1) {\n        m_pauseDir = -1;",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1 && p_LiveRoundKeys() == kReplayOther) {\n        m_pauseDir = -1;",
+        "the pause key closes the panel only while no other key is held"),
+    "caption-at-edge": (
+        "game/world/game_round.cpp",
+        "p_Text(kp_Glimmer_jscrw - 8, 20,",
+        "p_Text(kp_Glimmer_jscrw - 2, 20,",
+        "the level caption touches the window's right edge"),
+    "plunger-cue-hidden": (
+        "game/world/game_round.cpp",
+        "            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);\n",
+        "",
+        "the running plunger is no longer drawn beside the pause button"),
     "unchecked-crc": (
         "graphics/image_data.cpp",
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",

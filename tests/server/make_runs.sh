@@ -5,7 +5,7 @@
 set -euo pipefail
 tool=$1 solutions=$2 out=$3
 mkdir -p "$out"
-for script in "$solutions"/level*.keys; do
+for script in "$solutions"/level[0-9][0-9].keys; do
     name=$(basename "$script" .keys)
     "$tool" record "$((10#${name#level}))" "$script" "$out/$name.glimmer-replay" >/dev/null
 done
