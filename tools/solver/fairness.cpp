@@ -586,8 +586,8 @@ std::string FairnessTable(const std::vector<FairnessReport>& reports, bool csv) 
             out += Format("%d,%d,%s,%d,%d\n", r.level, r.SmallestWindow(), r.Where().c_str(), r.timedInputs,
                           r.cuesOutOfView);
         } else {
-            out += Format("%5d  %5.1f s  %6zu  %3d  %-41s  %5d  %11d  %5.1f s  %s\n", r.level, r.updates / 60.0,
-                          r.inputs.size(), r.SmallestWindow(), r.Where().c_str(), r.timedInputs, r.cuesOutOfView,
+            out += Format("%5d  %5.1f s  %6d  %3d  %-41s  %5d  %11d  %5.1f s  %s\n", r.level, r.updates / 60.0,
+                          static_cast<int>(r.inputs.size()), r.SmallestWindow(), r.Where().c_str(), r.timedInputs, r.cuesOutOfView,
                           r.lastTimedUpdate / 60.0, r.startInFire ? "in fire" : "safe");
         }
     }

@@ -102,9 +102,9 @@ std::string HumanPlan(GameSession& session, int level, const InputScript& script
             const int type = app.m_movers.Get(r * kMoverWords);
             const int x = app.m_movers.Get(r * kMoverWords + 1), y = app.m_movers.Get(r * kMoverWords + 2);
             const bool live = type == kTileMoverRight || type == kTileMoverLeft;
-            const bool near = std::abs(x - app.m_playerX) <= kPlanShotColumns &&
+            const bool nearHero = std::abs(x - app.m_playerX) <= kPlanShotColumns &&
                               std::abs(y - app.m_playerY) <= kPlanShotRows;
-            const int cell = live && near ? y * 64 + x : -1;
+            const int cell = live && nearHero ? y * 64 + x : -1;
             if (cell >= 0 && cell != shotCell[r]) {
                 Event e{u + 1, Event::kShot, x, y, type == kTileMoverRight ? 1 : -1};
                 e.heroX = hero.x;
