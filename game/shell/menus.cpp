@@ -48,6 +48,7 @@ constexpr int kKeyCredits = 15;
 constexpr int kKeyBackGame = 99;
 
 constexpr int kPauseSlide = 24;
+constexpr int kMenuChoices = 6;          // play, help, jump scheme; then controls, options, records
 
 // The sound switch after a toggle: 1 - value, and anything outside 0..1 becomes 0.
 int ToggledSound(int value) {
@@ -161,7 +162,8 @@ int c_MyApp::p_Menu() {
         m_menuSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
     }
-    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel <= 1 && m_keyLatch == 0 && !creditsOpen) {
+    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel < kMenuChoices - 1 && m_keyLatch == 0 &&
+        !creditsOpen) {
         m_keyLatch = 1;
         m_menuSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
@@ -175,6 +177,8 @@ int c_MyApp::p_Menu() {
             m_settings[kSettingHelpOff] += 1;
         } else if (m_menuSel == 2) {
             m_settings[kSettingJump] += 1;
+        } else if (p_MenuExtraAction()) {
+            return 0;
         }
         m_keyLatch = 1;
         m_clickLatch = 1;
@@ -199,6 +203,9 @@ int c_MyApp::p_Menu() {
         m_screen = kScreenRecords;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     }
+
+    // Controls and Options at the top left (options_screen.cpp).
+    p_MenuExtras(static_cast<float>(s));
 
     // The studio logo opens the credits too.
     p_SetSize(0.5f);
@@ -357,6 +364,9 @@ int c_MyApp::p_PauseMenu() {
             p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
         }
     }
+
+    // Controls and Options at the bottom corners (options_screen.cpp).
+    p_PauseExtras(y, landscape);
 
     if (p_PlayKey(kKeyBackGame) && m_keyLatch == 0) {
         m_keyLatch = 1;

@@ -104,9 +104,11 @@ void c_MyApp::p_BeginLevel(int n) {
     // The ghost's track comes from the best run, played in the replay game.
     m_ghostTrack.clear();
     if (m_hidden.purpose == kHiddenGhost) p_StopHiddenRun();
+    // An assisted run races the best assisted run, as it is kept apart from the others.
+    const LevelRecord* kind = m_playerSettings.speed < kReplayNormalSpeed ? m_records.assisted : m_records.levels;
     const bool wantGhost = p_LivePlay() && m_records.ghostShown && n >= 1 && n <= kRecordLevels &&
-                           !m_records.levels[n - 1].replay.empty();
-    if (wantGhost) p_StartHiddenRun(m_records.levels[n - 1].replay, kHiddenGhost, nullptr);
+                           !kind[n - 1].replay.empty();
+    if (wantGhost) p_StartHiddenRun(kind[n - 1].replay, kHiddenGhost, nullptr);
     RestartRound();
     m_level = n;
     p_GetLevel(n);
@@ -118,6 +120,12 @@ void c_MyApp::p_BeginLevel(int n) {
     m_recording.levelHash = kp_Glimmer_LevelHash(n);
     m_recording.level = n;
     m_recording.scheme = m_settings.Get(kSettingScheme) == 2 ? 2 : 1;
+    // The game's speed is the run's from its first update to its last.
+    m_recording.speed = m_playerSettings.speed;
+    m_gameSpeed = m_gameUpdates == 0 ? m_recording.speed : std::min(m_gameSpeed, m_recording.speed);
+    m_paceUpdates = 0;
+    m_pacedKeys = 0;
+    m_gripOn = m_gripWasDown = false;
 }
 
 bool c_MyApp::p_LivePlay() { return !m_watching && !m_simulating; }
@@ -172,6 +180,7 @@ void c_MyApp::p_BeginHiddenPlay(const Replay& header) {
     game.m_settings[kSettingScheme] = header.scheme;
     game.m_settings[kSettingHelpOff] = 1;
     game.m_settings[kSettingSound] = 0;
+    game.m_playerSettings.speed = header.speed;
     game.p_BeginLevel(header.level);
     m_hidden.played = 0;
     m_hidden.done = false;
@@ -194,7 +203,7 @@ std::string c_MyApp::p_HiddenRefusal(const Replay& replay) {
         return "made on another version of level " + std::to_string(replay.level) + " (" + Hex(replay.levelHash) +
                "; this game's is " + Hex(ours) + ")";
     }
-    if (replay.speed != kReplayNormalSpeed) {
+    if (!kp_replay_KnownSpeed(replay.speed)) {
         return "level " + std::to_string(replay.level) + ", played at " + std::to_string(replay.speed) +
                " % of the normal speed, which this game does not play";
     }
@@ -274,6 +283,9 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
     const Replay& replay = m_hidden.replay;
     const ReplayOutcome& outcome = m_hidden.outcome;
     const std::string what = "level " + std::to_string(replay.level) + ", " + SchemeName(replay.scheme);
+    const std::string assisted = replay.speed < kReplayNormalSpeed
+                                     ? ", assisted: played at " + std::to_string(replay.speed) + " % speed"
+                                     : std::string();
     const uint32_t finalState = kp_replay_SealState(outcome.roundState, replay);
     std::string line;
     if (m_hidden.damaged) {
@@ -288,7 +300,7 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
                Hex(replay.finalState);
     } else {
         line = what + ", " + kp_replay_TimeText(replay.updates) + " (" + std::to_string(replay.updates) +
-               " updates): completes the level in state " + Hex(replay.finalState);
+               " updates)" + assisted + ": completes the level in state " + Hex(replay.finalState);
         if (replay.format == 1) line += " (format 1: its jump scheme is not checked)";
         *valid = true;
     }

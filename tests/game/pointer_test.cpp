@@ -1,5 +1,5 @@
 // Every pointer target of every screen, found where it is drawn: each button
-// of the main menu, the Records screen, the game and its pause panel, each
+// of the main menu, the Records, Options and Controls screens, the game and its pause panel, each
 // row of the Records screen, the credits and the ending, hit by mouse and by
 // touch just inside each edge of what is drawn and one virtual pixel outside,
 // at three window sizes; and the on-screen controls, live in a running game
@@ -36,6 +36,8 @@ const Observed kObserved[] = {
     {"ghost", [](c_MyApp& a) { return static_cast<int>(a.m_records.ghostShown); }},
     {"pause", [](c_MyApp& a) { return a.m_pauseShown * 10 + a.m_pauseDir; }},
     {"quit", [](c_MyApp& a) { return a.m_quitGame; }},
+    {"settings", [](c_MyApp& a) { return static_cast<int>(std::hash<std::string>()(kp_settings_Encode(a.m_playerSettings))); }},
+    {"bind", [](c_MyApp& a) { return a.m_bindWaiting > 0 ? 1 : 0; }},
 };
 
 // A box in virtual pixels: an image's frame (open: a press must be strictly
@@ -81,6 +83,8 @@ TestGame& OnMenu(bool creditsOpen = false) {
     app.m_menuSlide = 0;
     app.m_creditsOpen = creditsOpen;
     app.m_creditsSlide = creditsOpen ? 30 : 0;
+    app.m_pauseShown = app.m_pauseDir = 0;
+    app.m_bindWaiting = 0;
     app.m_settings[kSoundSetting] = 1;
     game.Step();
     return game;
@@ -89,6 +93,14 @@ TestGame& OnRecords(int selected = 0) {
     TestGame& game = OnMenu();
     game.app().m_screen = kScreenRecords;
     game.app().m_recordsSel = selected;
+    game.Step();
+    return game;
+}
+// The Options or the Controls screen opened from the menu, the settings at their defaults.
+TestGame& OnSettings(int screen) {
+    TestGame& game = OnMenu();
+    game.app().m_playerSettings = kp_settings_Defaults(false);
+    game.app().p_OpenSettingsScreen(screen);
     game.Step();
     return game;
 }
@@ -151,8 +163,11 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
     const auto menu = [] () -> TestGame& { return OnMenu(); };
     const auto records = [] () -> TestGame& { return OnRecords(); };
     const auto paused = [] () -> TestGame& { return InGame(true); };
+    const auto options = [] () -> TestGame& { return OnSettings(kScreenOptions); };
+    const auto controls = [] () -> TestGame& { return OnSettings(kScreenControls); };
+    const auto optionRow = [](int row) { return [=](float h) { return 80 + std::min(30.0f, (h - 150) / 9) * row; }; };
     const Target targets[] = {
-        {"menu: sound", menu, image(kIcons, -1, at(32), part(0.5f)), "sound"},
+        {"menu: sound", menu, image(kIcons, 4, at(32), part(0.5f)), "sound"},
         {"menu: help", menu, image(kButtons, 10, part(0.35f), part(1, -64)), "help"},
         {"menu: jump scheme", menu, image(kButtons, 10, part(0.65f), part(1, -64)), "scheme"},
         {"menu: play", menu, image(kButtons, 0, part(0.5f), part(0.6f)), "screen"},
@@ -161,13 +176,23 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"credits: anywhere closes them", [] () -> TestGame& { return OnMenu(true); }, whole, "credits"},
         {"records: back", records, image(kIcons, 11, at(24), at(24)), "screen"},
         // The Records screen's switches sit below the edge of a 16:9 window (noticed, left as it is).
-        {"records: timer", records, image(kIcons, -1, part(0.5f, 90), at(96 + 14 * 18)), "timer", false},
-        {"records: ghost", records, image(kIcons, -1, part(0.5f, 90), at(96 + 14 * 18 + 40)), "ghost", false},
+        {"records: timer", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18)), "timer", false},
+        {"records: ghost", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18 + 40)), "ghost", false},
         {"game: pause button", [] () -> TestGame& { return InGame(false); }, image(kIcons, 2, at(16), at(16)), "pause"},
         {"pause panel: resume", paused, image(kIcons, 3, part(0.5f), part(0.5f)), "pause"},
         {"pause panel: quit", paused, image(kIcons, 1, part(0.5f, -140), part(0.5f, -64)), "pause,quit"},
         {"pause panel: sound", paused, image(kIcons, -1, part(0.5f, 140), part(0.5f, -64)), "sound"},
         {"ending: anywhere returns to the menu", OnEnding, whole, "screen"},
+        {"menu: controls", menu, image(kIcons, 17, at(32), at(32)), "screen"},
+        {"menu: options", menu, image(kIcons, 16, at(32), at(100)), "screen"},
+        {"pause panel: controls", paused, image(kIcons, 17, part(0.5f, -140), part(0.5f, 64)), "screen"},
+        {"pause panel: options", paused, image(kIcons, 16, part(0.5f, 140), part(0.5f, 64)), "screen"},
+        {"options: back", options, image(kIcons, 11, at(24), at(24)), "screen"},
+        // Row 4, the effects volume, one step down; row 2, the game speed (a setting of the runs).
+        {"options: a volume's arrow", options, image(kDpad, 3, part(0.5f, 84), optionRow(4)), "settings"},
+        {"options: the speed's arrow", options, image(kDpad, 3, part(0.5f, 84), optionRow(2)), "settings"},
+        {"controls: back", controls, image(kIcons, 11, at(24), at(24)), "screen"},
+        {"controls: the chosen binding", controls, [](TestGame& g, float, float) { return RectBox(g, 0.25f); }, "bind"},
     };
     TestGame& game = TestGame::Shared();
     game.app().m_records = GameRecords();  // rows without runs: a click selects
@@ -243,6 +268,7 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
     game.host().SetWindowSize(640, 480);
     game.host().Render();
     game.FinishLoading();
+    game.app().m_playerSettings = kp_settings_Defaults(false);
     OnMenu();
 }
 
