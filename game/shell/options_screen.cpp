@@ -48,7 +48,7 @@ struct OptionRow {
 };
 const OptionRow kRows[] = {
     {"Controls", nullptr, nullptr, nullptr, "Keys and gamepad buttons for every action"},
-    {"Grip", "grip", "Held", "Toggled", "Toggled: one press grips, the next lets go"},
+    {"Grip", "grip-mode", "Held", "Toggled", "Toggled: one press grips, the next lets go"},
     {"Game speed", "speed", nullptr, nullptr, "An assist: slower runs are kept as records of their own"},
     {"Calm effects", "calm", "Off", "On", "Calms the flashing and fast-pulsing effects"},
     {"Effects volume", "effects-volume", nullptr, nullptr, ""},

@@ -59,7 +59,7 @@ const char* const kPadNames[] = {"Pad A",    "Pad B",     "Pad X",     "Pad Y", 
 
 // Each line after the bindings, its range, and where it is kept.
 const SettingChoice kLines[] = {
-    {"grip", 0, 1, 1, "held", "toggled", nullptr, &PlayerSettings::gripToggled},
+    {"grip-mode", 0, 1, 1, "held", "toggled", nullptr, &PlayerSettings::gripToggled},
     {"speed", kSpeedSlowest, kSpeedNormal, kSpeedStep, nullptr, nullptr, &PlayerSettings::speed, nullptr},
     {"calm", 0, 1, 1, "off", "on", nullptr, &PlayerSettings::calm},
     {"touch-size", 75, 200, 25, nullptr, nullptr, &PlayerSettings::touchSize, nullptr},

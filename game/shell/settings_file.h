@@ -9,7 +9,7 @@
 //   Glimmer settings 1
 //   walk-left 37 65 264           # Left, A; pad: D-pad left
 //   ...                           (one line per action, ActionName order)
-//   grip held                     held | toggled
+//   grip-mode held                held | toggled
 //   speed 100                     50..100 in steps of 10: the game's speed in percent
 //   calm off                      off | on: flashing and fast-pulsing effects calmed
 //   touch-size 100                75..200 in steps of 25: the on-screen controls' size in percent
