@@ -430,7 +430,6 @@ public:
 
     std::string m_spoken;                          // what the live region said last
     std::string m_spokenSettings;                  // the Options or Controls screen's line, made as it is drawn
-    bool m_suspended = false;                      // the window has lost the focus
     bool m_musicChosen = false;                    // the song was set up for the player's choice of music
 };
 

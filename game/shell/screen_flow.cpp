@@ -97,12 +97,12 @@ int c_MyApp::p_OnUpdate() {
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);
     if (kp_Glimmer_HasMusic == 1) {
-        // The music holds while the game is paused or the window has lost the focus.
+        // The music holds while the game is paused.
         const int sound = m_settings[kSettingSound];
         const bool heard = (sound == 1 || sound == 3) && (m_playerSettings.music || !m_musicChosen);
         // Game over stops the generator; the music the player chose goes on.
         if (m_musicChosen && m_music->m_state == 0) m_music->m_state = kSGPlaying;
-        m_music->p_SG_Alive_U(m_pauseShown == 1 || m_suspended ? 1 : 0, heard ? 1 : 0);
+        m_music->p_SG_Alive_U(m_pauseShown, heard ? 1 : 0);
     }
 
     // Pointer and touches in virtual pixels.
@@ -295,13 +295,14 @@ int c_MyApp::p_OnSuspend() {
     p_SwitchOffICade();
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kSuspendedUpdateRate);
-    m_suspended = true;
     p_Save();
     return 0;
 }
 
 int c_MyApp::p_OnResume() {
-    m_suspended = false;
+    // No update ran while the window was away: the music's rows start again
+    // from now, as after a pause, rather than all the rows it missed at once.
+    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kUpdateRate);
     p_SwitchOffICade();

@@ -315,3 +315,34 @@ TEST(Presentation, TheEndingWaitsForAFreshPress) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a screen reader is handed (the page's live region): the selected item
+// with its state, the level caption, the pause panel's choice, the Options row.
+TEST(Announcer, SaysTheChoiceTheCaptionAndTheRowAsTheyChange) {
+    const struct {
+        const char* what;
+        std::function<void(TestGame&)> act;
+        const char* says;
+    } rows[] = {
+        {"the menu", [](TestGame&) {}, "Main menu: Play. Sound on."},
+        {"down", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Help: on. Sound on."},
+        {"down again", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Jump controls: 1-Button-Jump. Sound on."},
+        {"a game", [](TestGame& g) { InAGame(); g.Step(); }, "Level 1 of 15"},
+        {"paused", [](TestGame& g) { g.PressKey(kEscape); g.Step(10); }, "Paused, Level 1 of 15: Resume"},
+        {"the panel's options", [](TestGame& g) { g.PressKey(kDown); g.PressKey(kRight); },
+         "Paused, Level 1 of 15: Options"},
+        {"the Options screen", [](TestGame& g) { g.PressKey(kEnter); g.PressKey(kDown); },
+         "Options: Grip: Held. Toggled: one press grips, the next lets go"},
+    };
+    TestGame& game = OnTheMenu();
+    for (const auto& row : rows) {
+        row.act(game);
+        EXPECT_EQ(game.app().m_spoken, row.says) << row.what;
+    }
+    game.app().p_LeaveSettingsScreen();
+    OnTheMenu();
+}
+
+}  // namespace

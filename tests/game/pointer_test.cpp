@@ -274,53 +274,70 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
 
 // A finger on each of the on-screen controls, at its middle and (a button) at
 // the edge of its face, presses its key alone in a running game, nothing while the
-// pause panel is shown, and again once it is gone.
+// pause panel is shown, and again once it is gone; in the player's layout too
+// (left-handed: the pad at the right, the buttons at the left; larger; more opaque).
 TEST(Pointer, OnScreenControlsPressTheirKeysOnlyWhileThePanelIsAway) {
     TestGame& game = TestGame::Shared();
-    const struct { const char* name; int slot, frame, key, scheme; } controls[] = {
-        {"pad up", kDpad, 0, 0, 1},        {"pad right", kDpad, 1, 5, 1}, {"pad down", kDpad, 2, 8, 1},
-        {"pad left", kDpad, 3, 3, 1},      {"jump", kDpad, 9, 11, 1},     {"hold", kDpad, 10, 10, 1},
-        {"jump left", kDpad, 8, 11, 2},    {"jump right", kDpad, 9, 12, 2}, {"hold (two jumps)", kDpad, 10, 10, 2},
-    };
-    const int keys[] = {0, 3, 5, 8, 10, 11, 12};
-    for (const auto& c : controls) {
-        for (const int phase : {0, 1, 2}) {  // playing, paused, resumed
-            TestGame& g = InGame(false);
-            c_MyApp& app = g.app();
-            app.m_settings[kSchemeSetting] = c.scheme;
-            g.host().TouchEvent(kEventTouchDown, 5, 300, 300);  // a touch turns the controls on
-            g.host().TouchEvent(kEventTouchUp, 5, 300, 300);
-            g.Step(2);
-            const Box cap = ImageBox(g, c.slot, c.frame, 0, kp_Glimmer_jscrh);
-            const float midX = (cap.left + cap.right) / 2, midY = (cap.top + cap.bottom) / 2;
-            std::vector<std::pair<float, float>> fingers = {{midX, midY}};
-            if (c.frame >= 8) fingers.emplace_back(midX, std::ceil(ImageBox(g, kButtons, 10, midX, midY).bottom) - 1);
-            if (phase == 1) {
-                app.m_pauseShown = app.m_pauseDir = 1;
-                app.m_pauseY = static_cast<int>(kp_Glimmer_jscrh / 2);
-                g.Step();
-            } else if (phase == 2) {
-                app.m_pauseShown = 1;
-                app.m_pauseDir = -1;
-                g.Step(20);
-                ASSERT_EQ(app.m_pauseShown, 0);
-            }
-            for (const auto& [x, y] : fingers) {
-                g.host().TouchEvent(kEventTouchDown, 0, x, y);
-                g.Step();
-                std::string pressed;
-                for (int key : keys) {
-                    if (app.m_keys[key] != 0) pressed += std::to_string(key) + " ";
+    for (const bool leftHanded : {false, true}) {
+        PlayerSettings layout = kp_settings_Defaults(false);
+        layout.leftHanded = leftHanded;
+        layout.touchSize = leftHanded ? 150 : 100;
+        layout.touchOpacity = leftHanded ? 60 : 35;
+        game.app().m_playerSettings = layout;
+        const struct { const char* name; int slot, frame, key, scheme; } controls[] = {
+            {"pad up", kDpad, 0, 0, 1},        {"pad right", kDpad, 1, 5, 1}, {"pad down", kDpad, 2, 8, 1},
+            {"pad left", kDpad, 3, 3, 1},      {"jump", kDpad, 9, 11, 1},     {"hold", kDpad, 10, 10, 1},
+            {"jump left", kDpad, 8, 11, 2},    {"jump right", kDpad, 9, 12, 2}, {"hold (two jumps)", kDpad, 10, 10, 2},
+        };
+        const int keys[] = {0, 3, 5, 8, 10, 11, 12};
+        for (const auto& c : controls) {
+            for (const int phase : {0, 1, 2}) {  // playing, paused, resumed
+                TestGame& g = InGame(false);
+                c_MyApp& app = g.app();
+                app.m_settings[kSchemeSetting] = c.scheme;
+                g.host().TouchEvent(kEventTouchDown, 5, 300, 300);  // a touch turns the controls on
+                g.host().TouchEvent(kEventTouchUp, 5, 300, 300);
+                g.Step(2);
+                const Box cap = ImageBox(g, c.slot, c.frame, 0, kp_Glimmer_jscrh);
+                const float midX = (cap.left + cap.right) / 2, midY = (cap.top + cap.bottom) / 2;
+                if (phase == 0) {
+                    const bool pad = c.frame < 8;
+                    EXPECT_EQ(midX > kp_Glimmer_jscrw / 2, pad == leftHanded) << c.name << (leftHanded ? " left-handed" : "");
+                    for (const DrawRecord& d : g.Records(static_cast<float>(c.slot))) {
+                        if (d.frame == c.frame) EXPECT_FLOAT_EQ(d.alpha, layout.touchOpacity / 100.0f) << c.name;
+                    }
+                    if (c.frame == 0) EXPECT_NEAR(cap.bottom - cap.top, 48 * layout.touchSize / 100.0f * 32 / 26, 1) << "the pad's size";
                 }
-                EXPECT_EQ(pressed, phase == 1 ? "" : std::to_string(c.key) + " ")
-                    << c.name << (phase == 0 ? "" : phase == 1 ? " under the pause panel" : " after the panel")
-                    << " at " << x << "," << y;
-                g.host().TouchEvent(kEventTouchUp, 0, x, y);
-                g.Step();
+                std::vector<std::pair<float, float>> fingers = {{midX, midY}};
+                if (c.frame >= 8) fingers.emplace_back(midX, std::ceil(ImageBox(g, kButtons, 10, midX, midY).bottom) - 1);
+                if (phase == 1) {
+                    app.m_pauseShown = app.m_pauseDir = 1;
+                    app.m_pauseY = static_cast<int>(kp_Glimmer_jscrh / 2);
+                    g.Step();
+                } else if (phase == 2) {
+                    app.m_pauseShown = 1;
+                    app.m_pauseDir = -1;
+                    g.Step(20);
+                    ASSERT_EQ(app.m_pauseShown, 0);
+                }
+                for (const auto& [x, y] : fingers) {
+                    g.host().TouchEvent(kEventTouchDown, 0, x, y);
+                    g.Step();
+                    std::string pressed;
+                    for (int key : keys) {
+                        if (app.m_keys[key] != 0) pressed += std::to_string(key) + " ";
+                    }
+                    EXPECT_EQ(pressed, phase == 1 ? "" : std::to_string(c.key) + " ")
+                        << c.name << (phase == 0 ? "" : phase == 1 ? " under the pause panel" : " after the panel")
+                        << " at " << x << "," << y;
+                    g.host().TouchEvent(kEventTouchUp, 0, x, y);
+                    g.Step();
+                }
             }
         }
     }
     game.PressKey('Z');  // the controls off again
+    game.app().m_playerSettings = kp_settings_Defaults(false);
     OnMenu();
 }
 
