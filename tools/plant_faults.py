@@ -233,6 +233,61 @@ FAULTS = {
         "if (!valid) status = 1;",
         "status = valid ? 0 : 1;",
         "glimmer-replay verify ends with the status of its last file alone"),
+    "undo-in-order": (
+        "game/world/level_edit.cpp",
+        "for (auto c = step.rbegin(); c != step.rend(); ++c) level_.map[static_cast<size_t>(c->index)] = c->before;",
+        "for (auto c = step.begin(); c != step.end(); ++c) level_.map[static_cast<size_t>(c->index)] = c->before;",
+        "undo puts a step's tiles back first to last, so a move over itself leaves tiles behind"),
+    "edit-keeps-proof": (
+        "game/world/level_edit.cpp",
+        "    redo_.clear();\n    level_.proof.clear();\n",
+        "    redo_.clear();\n",
+        "an edit in the editor leaves the proof of the map before it"),
+    "spike-row-off-by-one": (
+        "game/world/level_map.h",
+        "constexpr int kLevelSpikeRow = kLevelSide - 2;",
+        "constexpr int kLevelSpikeRow = kLevelSide - 3;",
+        "the rules look for the spike row one row too high"),
+    "launcher-limit-off-by-one": (
+        "game/world/level_map.cpp",
+        "if (launchers > kLevelMaxLaunchers) {",
+        "if (launchers >= kLevelMaxLaunchers) {",
+        "a level with exactly as many launchers as the mover records hold is refused"),
+    "proof-from-cursor": (
+        "game/shell/player_levels.cpp",
+        "if (m_playerPlay.fromCursor || m_playerPlay.revision",
+        "if (m_playerPlay.revision",
+        "a test from the editor's cursor proves the level"),
+    "unproved-level-records": (
+        "game/shell/player_levels.cpp",
+        "if (!m_playerPlay.proved || m_playerPlay.index < 0",
+        "if (m_playerPlay.index < 0",
+        "an unproved player's level keeps a best run"),
+    "unpack-wrong-neighbour": (
+        "game/world/level_map.cpp",
+        "                c = n.above;\n",
+        "                c = n.upperLeft;\n",
+        "a packed map's tile that repeats the one above it unpacks as the one above-left"),
+    "level-hash-unchecked": (
+        "game/world/level_file.cpp",
+        "if (kp_level_Hash(out->map) != Get32(bytes + 5))",
+        "if (false)",
+        "a level file whose map is not the level its hash names is read"),
+    "test-death-stays": (
+        "game/shell/player_levels.cpp",
+        "const bool died = m_playerPlay.testing &&",
+        "const bool died = false &&",
+        "a death in a test from the editor rebuilds the level instead of going back to the editor"),
+    "editor-work-lost-on-suspend": (
+        "game/shell/screen_flow.cpp",
+        "    p_Save();\n    p_KeepEditorWork();\n",
+        "    p_Save();\n",
+        "the level being edited is not written when the window loses the focus"),
+    "level-verify-last-status": (
+        "tools/level/main.cpp",
+        "if (!proved) status = 1;",
+        "status = proved ? 0 : 1;",
+        "glimmer-level verify ends with the status of its last file alone"),
 }
 
 

@@ -27,8 +27,8 @@ std::string c_MyApp::p_SpokenText() {
     switch (m_screen) {
         case kScreenMenu: {
             if (m_creditsOpen == 1) return "Credits. Press back to close them.";
-            static const char* const kItems[] = {"Play", "Help", "Jump controls", "Controls", "Options", "Records"};
-            std::string item = m_menuSel >= 0 && m_menuSel < 6 ? kItems[m_menuSel] : "";
+            static const char* const kItems[] = {"Play", "Help", "Jump controls", "Controls", "Options", "Records", "My levels"};
+            std::string item = m_menuSel >= 0 && m_menuSel < 7 ? kItems[m_menuSel] : "";
             if (m_menuSel == 1) item += ": " + OnOff(m_settings.Get(kSettingHelpOff) == 0);
             if (m_menuSel == 2) item += m_settings.Get(kSettingScheme) == 2 ? ": 2-Button-Jump" : ": 1-Button-Jump";
             return "Main menu: " + item + ". Sound " + OnOff(m_settings.Get(kSettingSound) != 0) + ".";

@@ -24,6 +24,9 @@ constexpr int kIconSoundOff = 5;
 constexpr int kIconHighlight = 6;
 constexpr int kIconTrophy = 10;
 constexpr int kHostKeyR = 82;
+constexpr int kHostKeyE = 69;
+constexpr int kSlotTiles = 3;
+constexpr int kTileLadderFrame = 2;      // the editor's button shows a tile of the game's own
 constexpr int kDpadJumpLeft = 8;         // key-hint pictures: jump arcs and a gripping hand
 constexpr int kDpadJumpRight = 9;
 constexpr int kDpadHand = 10;
@@ -48,7 +51,7 @@ constexpr int kKeyCredits = 15;
 constexpr int kKeyBackGame = 99;
 
 constexpr int kPauseSlide = 24;
-constexpr int kMenuChoices = 6;          // play, help, jump scheme; then controls, options, records
+constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels
 
 // The sound switch after a toggle: 1 - value, and anything outside 0..1 becomes 0.
 int ToggledSound(int value) {
@@ -204,7 +207,25 @@ int c_MyApp::p_Menu() {
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     }
 
-    // Controls and Options at the top left (options_screen.cpp).
+    // The player's levels and the editor, in the top left corner: the button or the E key.
+    p_SetSize(0.75f);
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    const float levelsX = 44.0f, levelsY = 32.0f + 4.0f * s;
+    const bool levelsClicked = p_Button95(levelsX, levelsY, kFrameRound) == 1 && m_clickLatch == 0;
+    p_SetSize(1.5f);
+    p_DrawImg(kSlotTiles, levelsX, levelsY, kTileLadderFrame);
+    p_ResetDraw();
+    p_SetSize(1.0f);
+    p_Text(levelsX, 60.0f + 4.0f * s, String(" My levels"), 1.0f, 1.0f);
+    if (!creditsOpen && (levelsClicked || (kp_input_KeyHit(kHostKeyE) > 0 && m_keyLatch == 0))) {
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_screen = kScreenLevels;
+        p_LoadPlayerLevels();
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+    }
+
+    // Controls and Options under the Records button (options_screen.cpp).
     p_MenuExtras(static_cast<float>(s));
 
     // The studio logo opens the credits too.

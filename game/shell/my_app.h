@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "game/shell/player_levels.h"
 #include "game/shell/records_file.h"
 #include "game/shell/settings_file.h"
 #include "game/world/replay_file.h"
@@ -39,8 +40,10 @@ enum GameScreen {
     kScreenEnding = 15,
     kScreenRecords = 20,
     kScreenPreparing = 21,   // a replay checked before it is watched
-    kScreenOptions = 30,
-    kScreenControls = 31,
+    kScreenLevels = 30,      // the player's levels: play, edit, make new ones
+    kScreenEditor = 31,
+    kScreenOptions = 40,
+    kScreenControls = 41,
 };
 
 // Draw record kinds besides image slots 0..99.
@@ -385,6 +388,32 @@ public:
     int m_recordsColumn = 0;                       // the chosen kind: 0 the runs at normal speed, 1 the assisted
     String m_recordsNote;                          // the last export's message
     int m_recordsNoteTimer = 0;
+
+    // ---- The player's levels (game/shell/player_levels.cpp) and the editor (game/shell/editor.cpp) ----
+    void p_LoadPlayerLevels();                     // the levels folder beside the save, read again
+    int p_LevelsScreen();
+    void p_PlayPlayerLevel(size_t index);
+    void p_OpenStartLevelLink();                   // the level of the page's #level= link
+    bool p_ImportLevel(const std::vector<unsigned char>& bytes, String* line);  // checked, kept in the levels folder
+    // Plays a level file's proof without a window: a line on it, and whether it clears the level.
+    String p_CheckLevelProof(const LevelFile& level, bool* proved);
+    bool p_PlayerLevelEnds();                      // a player's level left at its exit, a death or a quit
+    void p_KeepPlayerLevelRun();                   // a finished run: the proof of a test, or a best time
+    void p_OpenEditor(const LevelFile& level, const std::string& file);
+    int p_Editor();
+    void p_KeepEditorWork();                       // the level being edited written to its file
+    void p_StartTestPlay(bool fromCursor);
+    void p_EndTestPlay();                          // back to the editor at the view it had
+
+    std::vector<PlayerLevel> m_playerLevels;
+    int m_levelsSel = 0;
+    int m_levelsCopy = 1;                          // the stored level a copy is made of
+    String m_levelsNote;
+    int m_levelsNoteTimer = 0;
+    EditorState m_editor;
+    std::string m_playerMap;                       // the map of level 0, a player's level
+    PlayerLevelPlay m_playerPlay;                  // how level 0 is being played
+    bool m_startLevelLinkChecked = false;
 
     // ---- Player settings, the Options screen and its ways in (game/shell/options_screen.cpp) ----
     void p_LoadPlayerSettings();

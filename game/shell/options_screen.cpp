@@ -31,10 +31,11 @@ constexpr int kIconHighlight = 6, kIconTrophy = 10, kIconBack = 11, kIconOptions
 constexpr int kSfxConfirm = 98;
 constexpr float kMenuVolume = 0.5f;
 constexpr float kLabelGap = 40;
-constexpr float kArrowCell = 32;        // the arrow key cap's cell         // between a row's label, which takes a click, and its left arrow
+constexpr float kArrowCell = 32;        // the arrow key cap's cell
+constexpr float kLevelsButtonX = 44;    // the main menu's My levels button (menus.cpp)         // between a row's label, which takes a click, and its left arrow
 
 // Main-menu choices after play, help and the jump scheme (menus.cpp's 0..2).
-enum MenuChoice { kMenuControls = 3, kMenuOptions = 4, kMenuRecords = 5 };
+enum MenuChoice { kMenuControls = 3, kMenuOptions = 4, kMenuRecords = 5, kMenuLevels = 6 };
 // Pause-panel choices after quit, resume and sound (menus.cpp's -1..1).
 enum PauseChoice { kPauseControls = 2, kPauseOptions = 3 };
 
@@ -152,8 +153,9 @@ bool c_MyApp::p_GameUnderSettings() {
     return false;
 }
 
-// The main menu's Controls and Options buttons at its top left (the Records
-// button is at its top right), and the highlight of the keyboard's choice.
+// The main menu's Controls and Options buttons under its Records button at
+// the top right, and the highlight of the keyboard's choice there and on My
+// levels at the top left, so that a gamepad reaches every screen.
 void c_MyApp::p_MenuExtras(float slide) {
     const float w = kp_Glimmer_jscrw;
     struct Extra {
@@ -162,8 +164,8 @@ void c_MyApp::p_MenuExtras(float slide) {
         const char* caption;
     };
     const Extra extras[] = {
-        {kMenuControls, kIconControls, kScreenControls, 32, 32 + 4 * slide, " Controls"},
-        {kMenuOptions, kIconOptions, kScreenOptions, 32, 100 + 4 * slide, " Options"},
+        {kMenuControls, kIconControls, kScreenControls, w - 32, 96 + 4 * slide, " Controls"},
+        {kMenuOptions, kIconOptions, kScreenOptions, w - 32, 160 + 4 * slide, " Options"},
     };
     const bool creditsOpen = m_creditsOpen == 1;
     for (const Extra& e : extras) {
@@ -179,10 +181,10 @@ void c_MyApp::p_MenuExtras(float slide) {
         }
         if (hit) p_OpenSettingsScreen(e.screen);
     }
-    if (m_menuSel == kMenuRecords) {
+    if (m_menuSel == kMenuRecords || m_menuSel == kMenuLevels) {
         p_SetSize(1.9f);
         p_SetCol(255, 255, 100);
-        p_DrawImg(kSlotIcons, w - 32, 32 + 4 * slide, kIconHighlight);
+        p_DrawImg(kSlotIcons, m_menuSel == kMenuRecords ? w - 32 : kLevelsButtonX, 32 + 4 * slide, kIconHighlight);
     }
     p_ResetDraw();
 }
@@ -192,7 +194,9 @@ bool c_MyApp::p_MenuExtraAction() {
         case kMenuControls: p_OpenSettingsScreen(kScreenControls); return true;
         case kMenuOptions: p_OpenSettingsScreen(kScreenOptions); return true;
         case kMenuRecords:
-            m_screen = kScreenRecords;
+        case kMenuLevels:
+            m_screen = m_menuSel == kMenuRecords ? kScreenRecords : kScreenLevels;
+            if (m_screen == kScreenLevels) p_LoadPlayerLevels();
             m_keyLatch = m_clickLatch = 1;
             p_PlaySFX2(kSfxConfirm, kMenuVolume);
             return true;

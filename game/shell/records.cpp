@@ -96,6 +96,10 @@ void c_MyApp::p_SaveRecords() { kp_app_SaveBeside(kRecordsFile, kp_records_Encod
 // A finished level of a game being played: the score, and its records when
 // the run beats them; the best run is also written as a replay file.
 void c_MyApp::p_KeepRecords() {
+    if (m_level == 0) {
+        p_KeepPlayerLevelRun();
+        return;
+    }
     p_Award(kScoreFinish + kp_Glimmer_TimeBonus(m_level, m_levelUpdates));
     if (m_level < 1 || m_level > kRecordLevels) return;
     // A run at a slower game speed is a record of its own kind, kept apart.

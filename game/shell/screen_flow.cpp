@@ -92,7 +92,10 @@ int c_MyApp::p_OnCreate() {
 
 int c_MyApp::p_OnUpdate() {
     m_keys[kVirtualKeyBack] = kp_input_KeyHit(KEY_BACK);
-    if (kp_input_KeyHit(KEY_CLOSE) > 0) kpError(String());
+    if (kp_input_KeyHit(KEY_CLOSE) > 0) {
+        p_KeepEditorWork();   // a level being made is never lost, whatever ends the game
+        kpError(String());
+    }
     if (kp_input_KeyHit(KEY_F10) > 0) kp_Glimmer_DebugMode = 1 - kp_Glimmer_DebugMode;
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);
@@ -148,6 +151,7 @@ int c_MyApp::p_OnUpdate() {
 
     // A page opened with a replay link plays it once everything is loaded.
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
+    if (m_loadStep == 0 && !m_startLevelLinkChecked && m_screen == kScreenMenu) p_OpenStartLevelLink();
     if (m_loadStep == 0) p_StepHiddenRuns();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
@@ -188,6 +192,13 @@ void c_MyApp::p_DispatchScreen() {
         case kScreenRecords:
             p_RecordsScreen();
             break;
+        case kScreenLevels:
+            p_LevelsScreen();
+            kpTraceAfterNextFrame("levels_frame");
+            break;
+        case kScreenEditor:
+            p_Editor();
+            break;
         case kScreenPreparing:
             p_PreparingScreen();
             break;
@@ -200,7 +211,9 @@ void c_MyApp::p_DispatchScreen() {
         default:
             break;
     }
-    if (m_screen == kScreenPlaying && m_quitGame > 0) p_GameOver();
+    if (m_screen == kScreenPlaying && m_quitGame > 0) {
+        if (m_level == 0 && !m_watching) p_PlayerLevelEnds(); else p_GameOver();
+    }
     if (m_screen == kScreenMenu || m_screen == kScreenBackToMenu) p_GameOver();
     if (m_screen == kScreenMenu && (m_creditsOpen == 1 || m_creditsSlide > 0)) p_CreditBox();
     if (m_creditsOpen == 0 && m_creditsSlide > 0) {
@@ -296,6 +309,7 @@ int c_MyApp::p_OnSuspend() {
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kSuspendedUpdateRate);
     p_Save();
+    p_KeepEditorWork();
     return 0;
 }
 

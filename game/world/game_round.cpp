@@ -137,6 +137,7 @@ int c_MyApp::p_Game() {
     p_Objects();
     p_NoteRoundUpdate(stateBefore);
     if (m_settings.Get(3) == 0 && !m_simulating) p_TutorialStuff();
+    if (m_level == 0 && p_LivePlay() && p_PlayerLevelEnds()) return 0;
 
     if (m_playerState == kLeaving) {
         m_animCounter = 64;
@@ -168,7 +169,9 @@ int c_MyApp::p_Game() {
     p_SetSize(1.5f, 1.5f);
     p_SetRot(0);
     int shown = std::min(m_level, kLastLevel);
-    p_Text(kp_Glimmer_jscrw - 8, 20, String(" Level ") + String(shown) + String("/15"), 2.0f, 1.0f);
+    const String caption = m_level == 0 ? String((" " + m_playerPlay.name).c_str())
+                                        : String(" Level ") + String(shown) + String("/15");
+    p_Text(kp_Glimmer_jscrw - 8, 20, caption, 2.0f, 1.0f);
     p_DrawRunHud();
     if (!m_simulating) m_frozenWorld.assign(m_drawList.Data() + worldStart, m_drawList.Data() + m_drawCount);
     return 0;
@@ -186,7 +189,9 @@ void c_MyApp::p_DrawRunHud() {
     p_SetSize(kHudSize);
     if (m_watching) {
         p_SetCol(255, 230, 120, 0.9f);
-        p_Text(w / 2, 20, String(" Replay  Level ") + String(m_watched.level) + String("  ") + TimeText(m_levelUpdates),
+        // A player's level has its name in the corner already.
+        const String which = m_watched.level == 0 ? String() : String(" Level ") + String(m_watched.level);
+        p_Text(w / 2, 20, String(" Replay ") + which + String("  ") + TimeText(m_levelUpdates),
                1.0f, 1.0f);
         p_SetSize(1.0f);
         p_Text(w / 2, 40, String(" any key stops it"), 1.0f, 1.0f);
@@ -194,7 +199,7 @@ void c_MyApp::p_DrawRunHud() {
         return;
     }
     p_SetCol(100, 255, 100, 0.8f);
-    p_Text(w - 8, 44, String(" Score ") + String(m_score), 2.0f, 1.0f);
+    if (m_level != 0) p_Text(w - 8, 44, String(" Score ") + String(m_score), 2.0f, 1.0f);   // a player's level scores nothing
     if (m_records.timerShown) {
         // The level time, and how it stands against the personal best: ahead (green) or behind (red).
         p_SetCol(255, 255, 255, 0.9f);

@@ -190,9 +190,9 @@ TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
     const struct {
         int key, selection;
         float rate;  // 0: no sound
-    } steps[] = {{kUp, 0, 0},         {kDown, 1, 1.2f}, {kDown, 2, 1.2f}, {kDown, 3, 1.2f}, {kDown, 4, 1.2f},
-                 {kDown, 5, 1.2f},    {kDown, 5, 0},    {kUp, 4, 0.8f},   {kUp, 3, 0.8f},   {kUp, 2, 0.8f},
-                 {kUp, 1, 0.8f},      {kUp, 0, 0.8f}};
+    } steps[] = {{kUp, 0, 0},     {kDown, 1, 1.2f}, {kDown, 2, 1.2f}, {kDown, 3, 1.2f}, {kDown, 4, 1.2f},
+                 {kDown, 5, 1.2f}, {kDown, 6, 1.2f}, {kDown, 6, 0},    {kUp, 5, 0.8f},   {kUp, 4, 0.8f},
+                 {kUp, 3, 0.8f},   {kUp, 2, 0.8f},   {kUp, 1, 0.8f},   {kUp, 0, 0.8f}};
     TestGame& game = OnTheMenu();
     c_MyApp& app = game.app();
     for (const auto& s : steps) {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "game/world/level_map.h"
+#include "game/world/level_store.h"
 #include "game/world/tiles.h"
 #include "tests/testhost/test_game.h"
 
@@ -271,6 +273,24 @@ TEST_F(Pictures, Ending) {
     game->Step(60);
     ASSERT_EQ(app().m_screen, kScreenEnding);
     Expect("ending");
+}
+
+// The level editor on a copy of level 3, a rectangle chosen and the rules broken by a second start.
+TEST_F(Pictures, LevelEditor) {
+    LevelFile level;
+    ASSERT_TRUE(kp_level_Decode(kp_Levels_FetchLevel(3).ToCString(), &level.map));
+    level.name = "Level 3 copy";
+    level.maker = "Tester";
+    app().p_OpenEditor(level, std::string());
+    app().m_editor.dirty = false;
+    app().m_editor.edit.Place(app().m_editor.cursorX + 3, app().m_editor.cursorY, 'S');
+    app().m_editor.hasSelection = true;
+    app().m_editor.selection = {app().m_editor.cursorX - 4, app().m_editor.cursorY - 3, app().m_editor.cursorX - 1,
+                                app().m_editor.cursorY - 1};
+    app().m_editor.dirty = false;
+    game->Step(2);
+    Expect("editor");
+    app().m_screen = kScreenMenu;
 }
 
 // The Options and Controls screens, opened from the menu.

@@ -13,6 +13,7 @@
 
 #include "game/shell/globals.h"
 #include "graphics/graphics_module.h"
+#include "game/world/level_map.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
@@ -36,6 +37,10 @@ const Observed kObserved[] = {
     {"ghost", [](c_MyApp& a) { return static_cast<int>(a.m_records.ghostShown); }},
     {"pause", [](c_MyApp& a) { return a.m_pauseShown * 10 + a.m_pauseDir; }},
     {"quit", [](c_MyApp& a) { return a.m_quitGame; }},
+    {"brush", [](c_MyApp& a) { return static_cast<int>(a.m_editor.brush); }},
+    {"zoom", [](c_MyApp& a) { return a.m_editor.zoom; }},
+    {"select", [](c_MyApp& a) { return static_cast<int>(a.m_editor.selecting); }},
+    {"map", [](c_MyApp& a) { return static_cast<int>(kp_level_Hash(a.m_editor.edit.Map())); }},
     {"settings", [](c_MyApp& a) { return static_cast<int>(std::hash<std::string>()(kp_settings_Encode(a.m_playerSettings))); }},
     {"bind", [](c_MyApp& a) { return a.m_bindWaiting > 0 ? 1 : 0; }},
 };
@@ -95,6 +100,36 @@ TestGame& OnRecords(int selected = 0) {
     game.app().m_recordsSel = selected;
     game.Step();
     return game;
+}
+TestGame& OnLevels() {
+    TestGame& game = OnMenu();
+    game.app().m_screen = kScreenLevels;
+    game.Step();
+    return game;
+}
+// The editor on a new level, the brush a tile the map does not hold yet.
+TestGame& OnEditor() {
+    TestGame& game = OnMenu();
+    LevelFile level;
+    level.name = "Pointer";
+    level.map = kp_level_NewMap();
+    game.app().p_OpenEditor(level, std::string());
+    game.app().m_editor.brush = '4';
+    game.app().m_editor.dirty = false;
+    game.Step();
+    game.app().m_clickLatch = 0;
+    return game;
+}
+// The editor's tool buttons from the left, as drawn in this update.
+Box ToolBox(TestGame& game, size_t index) {
+    std::vector<DrawRecord> tools;
+    for (const DrawRecord& d : game.Records(kDrawRect)) {
+        if (d.red == 70 && d.green == 70 && d.blue == 130) tools.push_back(d);
+    }
+    EXPECT_GT(tools.size(), index) << "tool button " << index << " not drawn";
+    if (tools.size() <= index) return {0, 0, 0, 0, false};
+    const DrawRecord& d = tools[index];
+    return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
 }
 // The Options or the Controls screen opened from the menu, the settings at their defaults.
 TestGame& OnSettings(int screen) {
@@ -183,8 +218,20 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"pause panel: quit", paused, image(kIcons, 1, part(0.5f, -140), part(0.5f, -64)), "pause,quit"},
         {"pause panel: sound", paused, image(kIcons, -1, part(0.5f, 140), part(0.5f, -64)), "sound"},
         {"ending: anywhere returns to the menu", OnEnding, whole, "screen"},
-        {"menu: controls", menu, image(kIcons, 17, at(32), at(32)), "screen"},
-        {"menu: options", menu, image(kIcons, 16, at(32), at(100)), "screen"},
+        {"menu: my levels", menu, image(kButtons, 10, at(44), at(32)), "screen"},
+        {"my levels: back", OnLevels, image(kIcons, 11, at(24), at(24)), "screen"},
+        {"editor: the map paints", OnEditor, [](TestGame&, float w, float h) { return Box{0, 36, w - 84, h - 60, false}; },
+         "map"},
+        {"editor: a palette square", OnEditor,
+         [](TestGame&, float w, float) { return Box{w - 74 + 32 + 1, 44 + 32 * 3 + 1, w - 74 + 64 - 1, 44 + 32 * 4 - 1, false}; },
+         "brush"},
+        {"editor: back", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 0); }, "screen"},
+        {"editor: zoom out", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 3); }, "zoom"},
+        {"editor: zoom in", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 4); }, "zoom"},
+        {"editor: select", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 5); }, "select"},
+        {"editor: test", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 11); }, "screen"},
+        {"menu: controls", menu, image(kIcons, 17, part(1, -32), at(96)), "screen"},
+        {"menu: options", menu, image(kIcons, 16, part(1, -32), at(160)), "screen"},
         {"pause panel: controls", paused, image(kIcons, 17, part(0.5f, -140), part(0.5f, 64)), "screen"},
         {"pause panel: options", paused, image(kIcons, 16, part(0.5f, 140), part(0.5f, 64)), "screen"},
         {"options: back", options, image(kIcons, 11, at(24), at(24)), "screen"},

@@ -1,6 +1,7 @@
 // glimmer-replay: replay files checked, made and linked without a window.
 //
-//   glimmer-replay verify FILE...            each run played again on these levels
+//   glimmer-replay verify FILE...            each run played again on these levels; a level file
+//                                            among them is the level of the player's-level runs after it
 //   glimmer-replay record [--scheme 1|2] [--speed PERCENT] LEVEL SCRIPT OUT
 //                                            a solver script (levelNN.keys) as a replay file
 //   glimmer-replay link FILE                 the text of a "#replay=" link to the run
@@ -20,7 +21,11 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
 #include "game/shell/my_app.h"
+#include "game/world/level_file.h"
+#include "game/world/level_map.h"
 #include "host/program.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/input_script.h"
@@ -33,7 +38,8 @@ constexpr const char* kUsage =
     "       glimmer-replay record [--scheme 1|2] [--speed PERCENT] LEVEL SCRIPT OUT\n"
     "       glimmer-replay link FILE\n"
     "verify plays each replay again without a window and says whether it completes\n"
-    "its level with its recorded final state (status 0 all valid, 1 any not, 2 usage).\n"
+    "its level with its recorded final state (status 0 all valid, 1 any not, 2 usage);\n"
+    "the runs of a player's level follow its level file.\n"
     "record writes the replay of a solver script (levelNN.keys) from the level's start\n"
     "to its exit, played at a game speed of 50 to 100 percent (below 100 an assisted\n"
     "run); link prints the replay as the text of a #replay= link.\n";
@@ -97,8 +103,23 @@ int Verify(const std::vector<std::string>& files) {
         std::vector<unsigned char> bytes;
         Replay replay;
         bool valid = false;
+        LevelFile level;
         std::string why;
-        const std::string line = ReadBytes(file, &bytes, &why)
+        const bool read = ReadBytes(file, &bytes, &why);
+        if (read && bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, "GLLV")) {
+            // A player's level: the runs of level 0 after it are played on its map.
+            if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, &why)) {
+                std::printf("%s: refused: %s\n", file.c_str(), why.c_str());
+                status = 1;
+                continue;
+            }
+            game.app().m_playerMap = level.map;
+            game.app().m_playerPlay.hash = kp_level_Hash(level.map);
+            std::printf("%s: the level \"%s\" (%08x) for the runs after it\n", file.c_str(), level.name.c_str(),
+                        game.app().m_playerPlay.hash);
+            continue;
+        }
+        const std::string line = read
                                      ? game.app().p_CheckReplay(bytes, &replay, &valid).ToUtf8()
                                      : "refused: " + why;
         std::printf("%s: %s\n", file.c_str(), line.c_str());
