@@ -40,8 +40,11 @@ grab() { convert "$(rp_shot "$1")" ${2:+-crop "$2" +repage} "$RP_WORK/$1.png"; }
 # The laid-out hazards and states, the exit locked and then open.
 for lit in "" --lit; do
     run "tiles$lit" "$build/tools/playtest/glimmer-playtest" --tiles $lit
-    rp_key Return 0.1 4
-    grab "tiles$lit" 420x200+110+130
+    # Help off (the tutorial's bubble would cover the tiles), then play.
+    for key in Down Return Up; do rp_key "$key" 0.1 0.3; done
+    # Three seconds in: the plunger's time a quarter left, the launcher's shot just fired.
+    rp_key Return 0.1 "${GLIMMER_TILES_WAIT:-2.9}"
+    grab "tiles$lit" 440x230+100+90
     rp_close
 done
 convert "$RP_WORK/tiles.png" "$RP_WORK/tiles--lit.png" -append "$RP_WORK/states.png"
@@ -90,6 +93,7 @@ montage -label '%t' -font DejaVu-Sans -pointsize 13 -background '#202030' -fill 
     "$RP_WORK"/timer-{deuteranopia,protanopia,tritanopia}.png \
     -tile 3x2 -geometry +6+6 "$RP_WORK/simulated.png"
 for picture in states timer simulated calm; do
-    convert "$RP_WORK/$picture.png" -strip -define png:compression-level=9 "$out/$picture.png" && echo "wrote docs/accessibility/$picture.png"
+    convert "$RP_WORK/$picture.png" -depth 8 +dither -colors 256 -strip -define png:compression-level=9 "$out/$picture.png" &&
+        echo "wrote docs/accessibility/$picture.png"
 done
 rp_finish

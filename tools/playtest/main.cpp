@@ -46,7 +46,7 @@ constexpr int kShowRows[2][7] = {
     {5, 6, 7, 8, kTileFlipEven, kTileFlipOdd, kTilePlunger},
     {kTileTreeUnlit, kTileTreeLit, kTileLauncherRight, 0, 0, 0, kTileExit},
 };
-constexpr int kRunningPlunger = 300;   // updates left on the laid-out plunger: the flip blocks swapped
+constexpr int kRunningPlunger = 480;   // the laid-out plunger just pressed: the flip blocks swapped
 
 // The window host, watching the game after every update.
 class PlaytestHost : public KpGlfwGame {
