@@ -168,11 +168,91 @@ FAULTS = {
         "constexpr int kLauncherLast = 119;",
         "constexpr int kLauncherLast = 111;",
         "launchers fire every 112 updates instead of 120"),
+    "pause-keeps-keys": (
+        "game/world/game_round.cpp",
+        "    if (p_RoundFrozen()) {\n        p_DrawFrozenRound();",
+        "    if (p_RoundFrozen()) {\n        m_staleKeys = p_LiveRoundKeys();\n        p_DrawFrozenRound();",
+        "keys held through the pause count as released on resume: Pipkin drops from his bar"),
+    "slide-out-frozen": (
+        "game/world/game_round.cpp",
+        "return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0;",
+        "return m_pauseShown == 1 || m_quitGame > 0;",
+        "the round stays frozen while the pause panel slides away"),
+    "pause-key-latched": (
+        "game/world/game_round.cpp",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1) {\n        m_pauseDir = -1;",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1 && p_LiveRoundKeys() == kReplayOther) {\n        m_pauseDir = -1;",
+        "the pause key closes the panel only while no other key is held"),
+    "caption-at-edge": (
+        "game/world/game_round.cpp",
+        "p_Text(kp_Glimmer_jscrw - 8, 20,",
+        "p_Text(kp_Glimmer_jscrw - 2, 20,",
+        "the level caption touches the window's right edge"),
+    "plunger-cue-hidden": (
+        "game/world/game_round.cpp",
+        "            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);\n",
+        "",
+        "the running plunger is no longer drawn beside the pause button"),
     "unchecked-crc": (
         "graphics/image_data.cpp",
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
         "!= ReadBe32(data + chunkLength)) {}",
         "chunk CRCs are computed but not compared"),
+    "board-rank-from-zero": (
+        "server/score_store.cpp",
+        "return static_cast<int>(rows.Int(0, 0)) + 1;",
+        "return static_cast<int>(rows.Int(0, 0));",
+        "a board's places count from 0: the fastest run is told it is 0th"),
+    "slower-run-ranked": (
+        "server/score_store.cpp",
+        "WHERE excluded.updates < board_bests.updates",
+        "WHERE excluded.updates > board_bests.updates",
+        "a player's slower run replaces the best on the board"),
+    "stored-board-unchecked": (
+        "server/run_verifier.cpp",
+        "    if (storedBoard && *storedBoard != verdict.board) {",
+        "    if (false) {",
+        "reverification believes a run that plays another level than its board's"),
+    "hour-limit-off-by-one": (
+        "server/score_api.cpp",
+        "    if (header.updates > kBoardMaxUpdates) {",
+        "    if (header.updates >= kBoardMaxUpdates) {",
+        "a run of exactly the hour a board takes is refused unplayed"),
+    "run-not-committed": (
+        "server/score_store.cpp",
+        "        }\n        transaction.Commit();\n        return result;",
+        "        }\n        return result;",
+        "a run answered 201 is rolled back, never stored"),
+    "key-kept-plain": (
+        "server/players.cpp",
+        "    EVP_Digest(key.data(), key.size(), digest, &length, EVP_sha256(), nullptr);",
+        "    return key;",
+        "the server keeps players' keys themselves instead of their hashes"),
+    "names-case-sensitive": (
+        "server/players.cpp",
+        "    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));\n",
+        "",
+        "\"Holly\" and \"hOLLY\" are two players"),
+    "no-limit-per-key": (
+        "server/score_api.cpp",
+        "    if (!postsByKey_.Allow(keyHash)) {",
+        "    if (false) {",
+        "a key flooding from many addresses is never limited"),
+    "queue-one-over": (
+        "server/verification_queue.cpp",
+        "if (stopping_ || jobs_.size() >= capacity_) return std::nullopt;",
+        "if (stopping_ || jobs_.size() > capacity_) return std::nullopt;",
+        "the verification queue takes one run more than its bound"),
+    "stop-drops-queued": (
+        "server/verification_queue.cpp",
+        "            if (jobs_.empty()) return;  // stopping, and every queued job is done",
+        "            if (stopping_) return;",
+        "a stop drops the runs still waiting for verification"),
+    "reverify-keeps-best": (
+        "server/score_store.cpp",
+        "db.Run(\"DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2\", {board, run.player});",
+        "(void)board;",
+        "a run refused by reverification stays on its board"),
     "tile-not-drawn": (
         "game/world/scenery.cpp",
         "if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);",

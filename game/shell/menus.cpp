@@ -48,7 +48,6 @@ constexpr int kKeyJump1 = 11;
 constexpr int kKeyJump2 = 12;
 constexpr int kKeyAction4 = 13;
 constexpr int kKeyCredits = 15;
-constexpr int kKeyBackGame = 99;
 
 constexpr int kPauseSlide = 24;
 constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels
@@ -303,10 +302,18 @@ int c_MyApp::p_PauseMenu() {
     else p_Rect(w / 2 - 96.0f, y + 84.0f, 192.0f, 8.0f);
     // The buttons draw at the bottom strip's alpha.
 
-    const auto resume = [this]() {
+    // The panel answers only while it is open: in its slide-out the round runs
+    // and the keys are the hero's again. The key that closes it is the one the
+    // round ignores until it is released (none for a click or the action key).
+    if (m_pauseDir != 1) {
+        p_ResetDraw();
+        return 0;
+    }
+    const auto resume = [this](unsigned closingKey) {
         m_pauseShown = 1;
         m_pauseDir = -1;
         m_clickLatch = 1;
+        m_staleKeys = closingKey;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     };
     const auto quit = [this]() {
@@ -330,12 +337,12 @@ int c_MyApp::p_PauseMenu() {
     // Resume, in the middle.
     p_SetSize(2.0f);
     p_SetCol(50.0f, 50.0f, 250.0f);
-    if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume();
+    if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume(0);
     if (m_pauseSel == 0) {
         highlight(w / 2, y);
         if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
             m_keyLatch = 1;
-            resume();
+            resume(0);   // the action key is grip: holding on sets nothing off, so it is never withheld
         } else if ((p_PlayKey(kKeyUp) || p_PlayKey(kKeyLeft)) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = -1;
@@ -389,10 +396,8 @@ int c_MyApp::p_PauseMenu() {
     // Controls and Options at the bottom corners (options_screen.cpp).
     p_PauseExtras(y, landscape);
 
-    if (p_PlayKey(kKeyBackGame) && m_keyLatch == 0) {
-        m_keyLatch = 1;
-        resume();
-    }
+    // The pause key closes the panel in the round's key pass (p_TakePauseKey),
+    // whatever else is held; a watched replay or the solver has no pause.
     p_ResetDraw();
     return 0;
 }

@@ -141,6 +141,9 @@ void c_MyApp::p_OpenSettingsScreen(int screen) {
 void c_MyApp::p_LeaveSettingsScreen() {
     m_screen = m_screen == kScreenControls ? m_controlsReturn : m_settingsReturn;
     m_keyLatch = m_clickLatch = 1;
+    // Back to a paused game: the back key that left (also a pause key) is
+    // held, not pressed, so the panel stays until a fresh press.
+    if (m_screen == kScreenPlaying) m_pauseKeyHeld = true;
     p_PlaySFX2(kSfxConfirm, kMenuVolume);
 }
 

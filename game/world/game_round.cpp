@@ -5,6 +5,9 @@
 // from a replay being watched, and stands still while the pause panel is
 // shown or a quit is under way: only the snow falls on, with draws of its own
 // so that the round's random sequence is the same as if nobody had paused.
+// It runs again from the first update of the panel's slide-out, with the keys
+// held then acting as held (grip keeps the hero on his bar), all but the key
+// that closed the panel, which waits for its release.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -12,6 +15,7 @@
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/world/tiles.h"
 #include "input/input_device.h"
 #include "runtime/random.h"
 
@@ -25,6 +29,10 @@ constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
 constexpr int kLeaving = 10;
 constexpr float kHudSize = 1.5f;
+constexpr int kTileImage = 3;
+constexpr int kPlungerFrame = 11;          // the running plunger's frames: 11 + its whole seconds of four left / 2
+constexpr int kPlungerWindow = 480;
+constexpr float kPlungerHudX = 52.0f, kPlungerHudY = 16.0f;   // right of the pause button
 
 // The game keys the round reads, and the bit each is kept in.
 struct RoundKey {
@@ -39,7 +47,7 @@ const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7t
 
 }  // namespace
 
-bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }
+bool c_MyApp::p_RoundFrozen() { return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0; }
 
 unsigned c_MyApp::p_LiveRoundKeys() {
     unsigned keys = 0;
@@ -78,11 +86,19 @@ void c_MyApp::p_DrawFrozenRound() {
 
 // The pause key opens the panel when pressed, not while held from before,
 // and before the round's update: the update it is pressed in stands still too.
+// Pressed in the open panel it closes it, whatever other keys are held (the
+// menu latch waits for all of them), and the round runs in that update.
 void c_MyApp::p_TakePauseKey() {
     const bool pauseDown = p_PlayKey(kKeyPause);
     const bool pressed = pauseDown && !m_pauseKeyHeld;
     m_pauseKeyHeld = pauseDown;
-    if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
+    if (!pressed || m_quitGame > 0 || m_watching) return;
+    if (m_pauseShown == 1 && m_pauseDir == 1) {
+        m_pauseDir = -1;
+        m_staleKeys = kReplayOther;   // the pause key's bit
+        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+        return;
+    }
     m_keyLatch = 1;
     m_pauseShown = 1;
     m_pauseDir = 1;
@@ -93,8 +109,6 @@ void c_MyApp::p_TakePauseKey() {
 int c_MyApp::p_Game() {
     if (!m_simulating) p_TakePauseKey();
     if (p_RoundFrozen()) {
-        // Keys held as the panel goes belong to it: the round takes them once released.
-        m_staleKeys = p_LiveRoundKeys();
         p_DrawFrozenRound();
         return 0;
     }
@@ -187,6 +201,24 @@ void c_MyApp::p_DrawRunHud() {
     const float w = kp_Glimmer_jscrw;
     p_ResetDraw();
     p_SetSize(kHudSize);
+    // The running plunger (the one with the most time left) drawn again beside
+    // the pause button, as its tile shows its countdown, with a bar of the time
+    // left: a window can be timed wherever the plunger is.
+    if (m_flipCount > 0 && !m_simulating) {
+        int left = 0;
+        for (int y = 0; y < m_mapHeight; ++y) {
+            for (int x = 0; x < m_mapWidth; ++x) {
+                const int cell = p_CellIndex(x, y);
+                if (m_map.Get(cell) == kTilePlunger) left = std::max(left, m_map.Get(cell + 9));
+            }
+        }
+        if (left > 0) {
+            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);
+            p_SetCol(255, 220, 80, 0.9f);
+            p_Rect(kPlungerHudX - 12, kPlungerHudY + 14, 24.0f * left / kPlungerWindow, 3);
+            p_SetCol(255, 255, 255, 1);
+        }
+    }
     if (m_watching) {
         p_SetCol(255, 230, 120, 0.9f);
         // A player's level has its name in the corner already.
@@ -231,7 +263,7 @@ int c_MyApp::p_InGame() {
         return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
-    if (p_Button97(16, 16, 2) != 0 && m_pauseShown == 0) {
+    if (p_Button97(16, 16, 2) != 0 && (m_pauseShown == 0 || m_pauseDir == -1) && m_clickLatch == 0) {
         m_pauseShown = 1;
         m_pauseDir = 1;
         m_clickLatch = 1;

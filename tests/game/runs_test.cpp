@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -441,8 +442,9 @@ TEST_F(Runs, AReplaysFolderThatCannotBeMadeIsTold) {
     EXPECT_FALSE(app.m_records.levels[0].replay.empty()) << "the record keeps its run";
 }
 
-// Level 2 played by its script with a pause (key) and a focus loss on the way:
-// its record is the script itself, which ends in the same state unpaused.
+// Level 2 played by its script with a pause (key, the script's keys held
+// through it) and a focus loss on the way: its record is the script itself,
+// which ends in the same state unpaused.
 TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
     const InputScript script = Script(2);
     app.p_LoadGame();
@@ -456,13 +458,22 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
         }
         held = keys;
     };
+    // A click on resume: the round runs again from the next update, the
+    // panel's slide-out, with the keys held then.
     const auto resume = [&] {
-        game.Click(320.0f, static_cast<float>(app.m_pauseY));
-        for (int i = 0; i < 30 && app.m_pauseShown == 1; ++i) game.Step();
+        const float x = 320.0f, y = static_cast<float>(app.m_pauseY);
+        game.host().MouseMove(x, y);
+        game.host().MouseDown(0, x, y);
+        game.Step();
+        game.host().MouseUp(0, x, y);
+        ASSERT_EQ(app.m_pauseDir, -1) << "resumed";
     };
+    int pauseAt = 200;   // an update in which a key is held
+    while (script.KeysAt(pauseAt) == 0) ++pauseAt;
     for (int update = 0; update < script.Updates(); ++update) {
-        if (update == 200) {
-            hold(0);
+        if (update == pauseAt) {
+            // Paused with the keys of the update held through the panel.
+            hold(script.KeysAt(update));
             game.PressKey(kEscape);
             game.Step(30);
             resume();
@@ -488,3 +499,41 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
 }
 
 }  // namespace
+
+// The level caption and the score at the top right keep clear of the window's
+// right edge: every glyph's inked columns (the font's reach 3 pixels right of
+// a cell's centre, scaled) end at least 3 pixels inside it.
+TEST_F(Runs, TheCaptionAndTheScoreKeepAMarginFromTheRightEdge) {
+    constexpr float kFontSlot = 90.0f, kInkRight = 3.0f, kMargin = 3.0f;
+    for (const int level : {1, 15}) {
+        InLevel(level);
+        app.m_score = level == 1 ? 0 : 1234567;
+        game.Step();
+        for (const float row : {20.0f, 44.0f}) {
+            float right = -1.0f;
+            for (const DrawRecord& d : game.Records(kFontSlot)) {
+                if (std::fabs(d.y - row) < 0.5f) right = std::max(right, d.x + kInkRight * d.sx);
+            }
+            ASSERT_GT(right, 0.0f) << "level " << level << ": text at y " << row;
+            EXPECT_LE(right, 640.0f - kMargin) << "level " << level << ": text at y " << row;
+        }
+    }
+}
+
+// A running plunger is drawn again beside the pause button, in the frame its
+// tile shows for the time left, wherever the plunger stands; no copy while
+// none runs.
+TEST_F(Runs, TheRunningPlungerIsShownBesideThePauseButton) {
+    constexpr float kTileImage = 3.0f, kHudX = 52.0f, kHudY = 16.0f;
+    for (const int timer : {0, 100, 300, 480}) {
+        InLevel(1);
+        app.p_PutBlock(2, 2, kTilePlunger, 0, 0, timer);   // far off the view
+        game.Step();
+        int copies = 0, frame = -1;
+        for (const DrawRecord& d : game.Records(kTileImage)) {
+            if (d.x == kHudX && d.y == kHudY) ++copies, frame = static_cast<int>(d.frame);
+        }
+        EXPECT_EQ(copies, timer > 0 ? 1 : 0) << "timer " << timer;
+        if (timer > 0) EXPECT_EQ(frame, 11 + (timer - 2) / 120) << "timer " << timer << ": the tile's frame";
+    }
+}
