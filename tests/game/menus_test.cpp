@@ -335,13 +335,15 @@ TEST(Announcer, SaysTheChoiceTheCaptionAndTheRowAsTheyChange) {
          "Paused, Level 1 of 15: Options"},
         {"the Options screen", [](TestGame& g) { g.PressKey(kEnter); g.PressKey(kDown); },
          "Options: Grip: Held. Toggled: one press grips, the next lets go"},
+        {"back to the panel, which the back key, held a moment, leaves up",
+         [](TestGame& g) { g.host().KeyDown(kEscape); g.Step(6); g.host().KeyUp(kEscape); g.Step(10); },
+         "Paused, Level 1 of 15: Options"},
     };
     TestGame& game = OnTheMenu();
     for (const auto& row : rows) {
         row.act(game);
         EXPECT_EQ(game.app().m_spoken, row.says) << row.what;
     }
-    game.app().p_LeaveSettingsScreen();
     OnTheMenu();
 }
 
