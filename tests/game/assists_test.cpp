@@ -2,13 +2,15 @@
 // game advances the round on its pattern and records a run that verifies,
 // says it is assisted and is kept apart from the records of normal speed; a
 // tap while the round stands still still counts; the grip toggles; calm
-// effects leave the round as it is; the effects volume reaches the channels.
+// effects leave the round as it is; the effects volume reaches the channels;
+// the open exit is told by its ring.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "game/world/tiles.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
@@ -164,6 +166,27 @@ TEST_F(Assists, TheEffectsVolumeScalesEveryEffect) {
         EXPECT_FLOAT_EQ(ChannelGain(app.m_sfxChannel), 0.5f * volume / 100) << volume << " %";
         game.PressKey(38);
     }
+}
+
+// An open exit is ringed (a shape, not its brightness alone); a locked one is not.
+TEST_F(Assists, TheOpenExitIsRingedAndTheLockedOneIsNot) {
+    constexpr float kStarImage = 9;
+    constexpr float kRingFrame = 1;
+    const auto rings = [&] {
+        int count = 0;
+        for (const DrawRecord& d : game.Records(kStarImage)) count += d.frame == kRingFrame;
+        return count;
+    };
+    Enter(1, kSpeedNormal);
+    game.Step(60);
+    EXPECT_EQ(rings(), 0) << "level 1 at its start: the exit is locked";
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            if (app.p_Tile(x, y) == kTileTreeUnlit) app.p_PutBlock(x, y, kTileTreeLit, 0, 0, 0);
+        }
+    }
+    game.Step(2);
+    EXPECT_EQ(rings(), 1) << "every tree lit: the exit is open";
 }
 
 }  // namespace
