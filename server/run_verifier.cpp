@@ -76,6 +76,13 @@ RunVerdict RunVerifier::Check(const std::vector<unsigned char>& bytes, std::opti
         verdict.reason = "longer than the hour a board takes (" + std::to_string(header.updates) + " updates)";
         return verdict;
     }
+    // An assisted run (its header's speed byte below 100) is a record of its
+    // own kind, never mixed with the others: these boards take normal speed alone.
+    if (header.speed != kReplayNormalSpeed) {
+        verdict.reason = "an assisted run, played at " + std::to_string(header.speed) +
+                         " % of the normal speed: these boards keep runs of normal speed alone";
+        return verdict;
+    }
     Replay replay;
     bool valid = false;
     const std::string line = Game().app->p_CheckReplay(bytes, &replay, &valid).ToUtf8();

@@ -368,6 +368,81 @@ FAULTS = {
         "if (!proved) status = 1;",
         "status = proved ? 0 : 1;",
         "glimmer-level verify ends with the status of its last file alone"),
+    "settings-check-ignored": (
+        "game/shell/settings_file.cpp",
+        "if (checkText != Hex(check) + \"\\n\" && checkText != Hex(check)) return false;",
+        "",
+        "a settings file edited without its check is read as it is"),
+    "setting-not-saved": (
+        "game/shell/options_screen.cpp",
+        "        choice.Set(m_playerSettings, next);\n        p_SavePlayerSettings();\n",
+        "        choice.Set(m_playerSettings, next);\n",
+        "a setting changed on the Options screen is not written to the settings file"),
+    "speed-ignored": (
+        "game/world/assists.cpp",
+        "if (due(n) > due(n - 1)) return false;",
+        "if (due(n) >= due(n - 1)) return false;",
+        "the round never stands still: a slower game speed plays at normal speed"),
+    "paced-tap-lost": (
+        "game/world/assists.cpp",
+        "    if (!m_watching) m_pacedKeys |= p_LiveRoundKeys() & ~m_staleKeys;\n",
+        "",
+        "a key tapped while a slower round stands still is lost"),
+    "speed-unsealed": (
+        "game/world/replay_file.cpp",
+        "return Fnv(Fnv(roundState, replay.scheme), replay.speed);",
+        "return Fnv(roundState, replay.scheme);",
+        "a replay's speed byte is not sealed: an edited speed verifies"),
+    "assisted-mixed": (
+        "game/shell/records.cpp",
+        "    const bool assisted = m_recording.speed < kReplayNormalSpeed;\n    LevelRecord& record",
+        "    const bool assisted = false;\n    LevelRecord& record",
+        "an assisted run is kept as a record of normal speed"),
+    "assisted-row-unmarked": (
+        "game/shell/records_file.cpp",
+        "out.push_back(static_cast<unsigned char>(record->speed));",
+        "out.push_back(static_cast<unsigned char>(kReplayNormalSpeed));",
+        "the records file writes every row at normal speed, so assisted records come back as normal ones"),
+    "grip-kept-over-levels": (
+        "game/world/replay_run.cpp",
+        "    m_gripOn = m_gripWasDown = false;\n",
+        "",
+        "a grip toggled on stays on into the next level"),
+    "calm-skips-draws": (
+        "game/world/scenery.cpp",
+        "float v = std::floor(rnd(m_roundSeed, 0, 40.99f));",
+        "float v = p_Calm() ? 0 : std::floor(rnd(m_roundSeed, 0, 40.99f));",
+        "calm effects skip a draw of the sky's drift, so a run with them plays otherwise"),
+    "open-exit-unringed": (
+        "game/world/scenery.cpp",
+        "    if (open) {\n        p_SetCol(255, 255, 255, 0.9f);",
+        "    if (open && calm) {\n        p_SetCol(255, 255, 255, 0.9f);",
+        "the open exit is ringed only with calm effects: otherwise told by its brightness alone"),
+    "effects-volume-ignored": (
+        "game/shell/assets.cpp",
+        "kp_audio_SetChannelVolume(channel, volume * m_playerSettings.effectsVolume / 100.0f);",
+        "kp_audio_SetChannelVolume(channel, volume);",
+        "the effects volume does not reach the effects"),
+    "left-handed-pad-stays": (
+        "game/shell/touch_controls.cpp",
+        "        l.padX = w - l.padX;\n",
+        "",
+        "the left-handed layout moves the buttons but leaves the pad where it was"),
+    "music-races-after-away": (
+        "game/shell/screen_flow.cpp",
+        "    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);\n",
+        "",
+        "after the window was away the music races through the rows it missed"),
+    "announcer-says-once": (
+        "game/shell/announcer.cpp",
+        "if (text == m_spoken || text.empty()) return;",
+        "if (!m_spoken.empty() || text.empty()) return;",
+        "the live region says the first line and never another"),
+    "board-takes-assisted": (
+        "server/run_verifier.cpp",
+        "if (header.speed != kReplayNormalSpeed) {",
+        "if (false) {",
+        "the world boards rank assisted runs with the others"),
 }
 
 

@@ -50,6 +50,7 @@ constexpr int kKeyAction4 = 13;
 constexpr int kKeyCredits = 15;
 
 constexpr int kPauseSlide = 24;
+constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels
 
 // The sound switch after a toggle: 1 - value, and anything outside 0..1 becomes 0.
 int ToggledSound(int value) {
@@ -163,7 +164,8 @@ int c_MyApp::p_Menu() {
         m_menuSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
     }
-    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel <= 1 && m_keyLatch == 0 && !creditsOpen) {
+    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel < kMenuChoices - 1 && m_keyLatch == 0 &&
+        !creditsOpen) {
         m_keyLatch = 1;
         m_menuSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
@@ -177,6 +179,8 @@ int c_MyApp::p_Menu() {
             m_settings[kSettingHelpOff] += 1;
         } else if (m_menuSel == 2) {
             m_settings[kSettingJump] += 1;
+        } else if (p_MenuExtraAction()) {
+            return 0;
         }
         m_keyLatch = 1;
         m_clickLatch = 1;
@@ -219,6 +223,9 @@ int c_MyApp::p_Menu() {
         p_LoadPlayerLevels();
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     }
+
+    // Controls and Options under the Records button (options_screen.cpp).
+    p_MenuExtras(static_cast<float>(s));
 
     // The studio logo opens the credits too.
     p_SetSize(0.5f);
@@ -385,6 +392,9 @@ int c_MyApp::p_PauseMenu() {
             p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
         }
     }
+
+    // Controls and Options at the bottom corners (options_screen.cpp).
+    p_PauseExtras(y, landscape);
 
     // The pause key closes the panel in the round's key pass (p_TakePauseKey),
     // whatever else is held; a watched replay or the solver has no pause.

@@ -245,7 +245,9 @@ void c_MyApp::p_KeepPlayerLevelRun() {
         p_KeepEditorWork();
         return;
     }
-    // An unproved level keeps no records.
+    // An unproved level keeps no records; an assisted run is no best of a
+    // player's level, whose records are of normal speed alone.
+    if (m_recording.speed < kReplayNormalSpeed) return;
     if (!m_playerPlay.proved || m_playerPlay.index < 0 || m_playerPlay.index >= static_cast<int>(m_playerLevels.size())) return;
     PlayerLevel& entry = m_playerLevels[static_cast<size_t>(m_playerPlay.index)];
     if (entry.bestUpdates != 0 && m_levelUpdates >= entry.bestUpdates) return;

@@ -24,6 +24,8 @@ constexpr int kBadgesClearedAtCreate = 128;    // the first half of the badge fl
 constexpr int kHiScoresClearedAtCreate = 31;   // the best tens and the first last-ten entry
 constexpr float kDegToRad = 0.0174532924f;
 constexpr float kSpinnerDot = 8.0f;
+constexpr int kSpinStep = 16;       // degrees per update; a quarter of it with calm effects
+constexpr int kCalmSpinStep = 4;
 
 // Game keys whose being down keeps the key latch set.
 constexpr int kLatchKeys[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
@@ -82,6 +84,7 @@ int c_MyApp::p_OnCreate() {
     for (int i = 0; i < kHiScoresClearedAtCreate; ++i) m_hiScores[i] = 0;
     p_Load();
     p_LoadRecords();
+    p_LoadPlayerSettings();
     p_ReplayGame();   // made at start, so that the game's memory stays level while it plays
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
@@ -97,8 +100,12 @@ int c_MyApp::p_OnUpdate() {
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);
     if (kp_Glimmer_HasMusic == 1) {
+        // The music holds while the game is paused.
         const int sound = m_settings[kSettingSound];
-        m_music->p_SG_Alive_U(m_pauseShown, (sound == 1 || sound == 3) ? 1 : 0);
+        const bool heard = (sound == 1 || sound == 3) && (m_playerSettings.music || !m_musicChosen);
+        // Game over stops the generator; the music the player chose goes on.
+        if (m_musicChosen && m_music->m_state == 0) m_music->m_state = kSGPlaying;
+        m_music->p_SG_Alive_U(m_pauseShown, heard ? 1 : 0);
     }
 
     // Pointer and touches in virtual pixels.
@@ -153,6 +160,7 @@ int c_MyApp::p_OnUpdate() {
     for (int i = 0; i < kVirtualKeysCleared; ++i) {
         if (m_keys[i] == 1) m_keys[i] = 0;
     }
+    p_Announce();
     if (kp_Glimmer_DebugMode == 1) {
         p_ResetDraw();
         p_Text(16.0f, kp_Glimmer_jscrh - 16.0f,
@@ -193,6 +201,12 @@ void c_MyApp::p_DispatchScreen() {
             break;
         case kScreenPreparing:
             p_PreparingScreen();
+            break;
+        case kScreenOptions:
+            p_OptionsScreen();
+            break;
+        case kScreenControls:
+            p_ControlsScreen();
             break;
         default:
             break;
@@ -240,7 +254,7 @@ int c_MyApp::p_WaitStart(int mode) {
     const float w = kp_Glimmer_jscrw;
     const float h = kp_Glimmer_jscrh;
     m_spinSize = static_cast<int>(h < w ? h : w);
-    m_spinAngle += 16;
+    m_spinAngle += p_Calm() ? kCalmSpinStep : kSpinStep;
     const float ringRadius = m_spinSize * 0.25f;
     if (mode == 1) {
         for (int i = 0; i <= 10; ++i) {
@@ -274,6 +288,7 @@ void c_MyApp::p_SwitchOffICade() {
 // Only a game in play has a pause panel: on the other screens (the menu,
 // the Records screen, the ending) the pause flag stays down.
 void c_MyApp::p_ApplyPauseRule() {
+    if (p_GameUnderSettings()) return;   // the game waits, paused, under the Options or Controls screen
     if (m_screen != kScreenPlaying) {
         m_pauseShown = 0;
         m_pauseDir = 0;
@@ -299,6 +314,9 @@ int c_MyApp::p_OnSuspend() {
 }
 
 int c_MyApp::p_OnResume() {
+    // No update ran while the window was away: the music's rows start again
+    // from now, as after a pause, rather than all the rows it missed at once.
+    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kUpdateRate);
     p_SwitchOffICade();

@@ -112,12 +112,17 @@ int c_MyApp::p_Game() {
         p_DrawFrozenRound();
         return 0;
     }
+    if (p_PaceHolds()) {
+        // A slower game: the round stands still in this update (game/world/assists.cpp).
+        p_DrawFrozenRound();
+        return 0;
+    }
     if (m_watching) {
         m_roundKeys = p_WatchedKeys();
     } else {
         const unsigned live = p_LiveRoundKeys();
         m_staleKeys &= live;
-        m_roundKeys = live & ~m_staleKeys;
+        m_roundKeys = p_AssistedKeys(live & ~m_staleKeys);
     }
     if (m_roundKeys == 0) m_turnLatch = 0;
 
@@ -236,10 +241,12 @@ void c_MyApp::p_DrawRunHud() {
             const int difference = m_levelUpdates - best;
             if (difference <= 0) p_SetCol(120, 255, 120, 0.9f); else p_SetCol(255, 110, 110, 0.9f);
             p_SetSize(1.0f);
-            p_Text(w / 2, 40, String(" ") + DifferenceText(difference), 1.0f, 1.0f);
+            // Said in words too, not by the colour alone.
+            p_Text(w / 2, 40, String(" ") + DifferenceText(difference) + String(difference <= 0 ? " ahead" : " behind"),
+                   1.0f, 1.0f);
         }
     }
-    p_ResetDraw();
+    p_DrawAssistHud();
 }
 
 int c_MyApp::p_InGame() {

@@ -245,6 +245,10 @@ uint32_t kp_replay_SealState(uint32_t roundState, const Replay& replay) {
     return Fnv(Fnv(roundState, replay.scheme), replay.speed);
 }
 
+bool kp_replay_KnownSpeed(int speed) {
+    return speed >= kReplaySlowestSpeed && speed <= kReplayNormalSpeed && speed % 10 == 0;
+}
+
 std::string kp_replay_LinkText(const std::vector<unsigned char>& bytes) {
     std::string text;
     uint32_t bits = 0;

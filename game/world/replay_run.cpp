@@ -104,9 +104,11 @@ void c_MyApp::p_BeginLevel(int n) {
     // The ghost's track comes from the best run, played in the replay game.
     m_ghostTrack.clear();
     if (m_hidden.purpose == kHiddenGhost) p_StopHiddenRun();
-    // A player's level keeps its best run apart, by the level's own hash.
+    // A player's level keeps its best run apart, by the level's own hash; an
+    // assisted run races the best assisted run, kept apart from the others.
+    const LevelRecord* kind = m_playerSettings.speed < kReplayNormalSpeed ? m_records.assisted : m_records.levels;
     const std::vector<unsigned char>* best = n == 0 ? &m_playerPlay.ghost
-                                           : n >= 1 && n <= kRecordLevels ? &m_records.levels[n - 1].replay : nullptr;
+                                           : n >= 1 && n <= kRecordLevels ? &kind[n - 1].replay : nullptr;
     const bool wantGhost = p_LivePlay() && m_records.ghostShown && best && !best->empty();
     if (wantGhost) p_StartHiddenRun(*best, kHiddenGhost, nullptr);
     RestartRound();
@@ -120,6 +122,12 @@ void c_MyApp::p_BeginLevel(int n) {
     m_recording.levelHash = n == 0 ? m_playerPlay.hash : kp_Glimmer_LevelHash(n);
     m_recording.level = n;
     m_recording.scheme = m_settings.Get(kSettingScheme) == 2 ? 2 : 1;
+    // The game's speed is the run's from its first update to its last.
+    m_recording.speed = m_playerSettings.speed;
+    m_gameSpeed = m_gameUpdates == 0 ? m_recording.speed : std::min(m_gameSpeed, m_recording.speed);
+    m_paceUpdates = 0;
+    m_pacedKeys = 0;
+    m_gripOn = m_gripWasDown = false;
 }
 
 bool c_MyApp::p_LivePlay() { return !m_watching && !m_simulating; }
@@ -174,6 +182,7 @@ void c_MyApp::p_BeginHiddenPlay(const Replay& header) {
     game.m_settings[kSettingScheme] = header.scheme;
     game.m_settings[kSettingHelpOff] = 1;
     game.m_settings[kSettingSound] = 0;
+    game.m_playerSettings.speed = header.speed;
     // A player's level plays on the map this game was given for it.
     game.m_playerMap = m_playerMap;
     game.m_playerPlay = PlayerLevelPlay();
@@ -204,7 +213,7 @@ std::string c_MyApp::p_HiddenRefusal(const Replay& replay) {
         return "made on another version of level " + std::to_string(replay.level) + " (" + Hex(replay.levelHash) +
                "; this game's is " + Hex(ours) + ")";
     }
-    if (replay.speed != kReplayNormalSpeed) {
+    if (!kp_replay_KnownSpeed(replay.speed)) {
         return "level " + std::to_string(replay.level) + ", played at " + std::to_string(replay.speed) +
                " % of the normal speed, which this game does not play";
     }
@@ -285,6 +294,9 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
     const ReplayOutcome& outcome = m_hidden.outcome;
     const std::string what = (replay.level == 0 ? std::string("a player's level") : "level " + std::to_string(replay.level)) +
                              ", " + SchemeName(replay.scheme);
+    const std::string assisted = replay.speed < kReplayNormalSpeed
+                                     ? ", assisted: played at " + std::to_string(replay.speed) + " % speed"
+                                     : std::string();
     const uint32_t finalState = kp_replay_SealState(outcome.roundState, replay);
     std::string line;
     if (m_hidden.damaged) {
@@ -299,7 +311,7 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
                Hex(replay.finalState);
     } else {
         line = what + ", " + kp_replay_TimeText(replay.updates) + " (" + std::to_string(replay.updates) +
-               " updates): completes the level in state " + Hex(replay.finalState);
+               " updates)" + assisted + ": completes the level in state " + Hex(replay.finalState);
         if (replay.format == 1) line += " (format 1: its jump scheme is not checked)";
         *valid = true;
     }

@@ -120,6 +120,14 @@ std::string KpWebGame::StartFragment() {
     return hash.empty() ? hash : hash.substr(1);
 }
 
+bool KpWebGame::PrefersReducedMotion() {
+    return EM_ASM_INT({ return window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0; }) != 0;
+}
+
+void KpWebGame::Announce(const std::string& text) {
+    EM_ASM({ if (Module.announce) Module.announce(UTF8ToString($0)); }, text.c_str());
+}
+
 bool KpWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
                              Array<bool> buttons) {
     // The input device polls ports 0, 1, ... in one update: one sample serves them all.

@@ -190,7 +190,9 @@ TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
     const struct {
         int key, selection;
         float rate;  // 0: no sound
-    } steps[] = {{kUp, 0, 0}, {kDown, 1, 1.2f}, {kDown, 2, 1.2f}, {kDown, 2, 0}, {kUp, 1, 0.8f}, {kUp, 0, 0.8f}};
+    } steps[] = {{kUp, 0, 0},     {kDown, 1, 1.2f}, {kDown, 2, 1.2f}, {kDown, 3, 1.2f}, {kDown, 4, 1.2f},
+                 {kDown, 5, 1.2f}, {kDown, 6, 1.2f}, {kDown, 6, 0},    {kUp, 5, 0.8f},   {kUp, 4, 0.8f},
+                 {kUp, 3, 0.8f},   {kUp, 2, 0.8f},   {kUp, 1, 0.8f},   {kUp, 0, 0.8f}};
     TestGame& game = OnTheMenu();
     c_MyApp& app = game.app();
     for (const auto& s : steps) {
@@ -310,6 +312,39 @@ TEST(Presentation, TheEndingWaitsForAFreshPress) {
     game.Step();
     game.PressKey(kEnter);
     EXPECT_EQ(app.m_screen, kScreenMenu) << "a fresh press returns to the menu";
+}
+
+}  // namespace
+
+namespace {
+
+// What a screen reader is handed (the page's live region): the selected item
+// with its state, the level caption, the pause panel's choice, the Options row.
+TEST(Announcer, SaysTheChoiceTheCaptionAndTheRowAsTheyChange) {
+    const struct {
+        const char* what;
+        std::function<void(TestGame&)> act;
+        const char* says;
+    } rows[] = {
+        {"the menu", [](TestGame&) {}, "Main menu: Play. Sound on."},
+        {"down", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Help: on. Sound on."},
+        {"down again", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Jump controls: 1-Button-Jump. Sound on."},
+        {"a game", [](TestGame& g) { InAGame(); g.Step(); }, "Level 1 of 15"},
+        {"paused", [](TestGame& g) { g.PressKey(kEscape); g.Step(10); }, "Paused, Level 1 of 15: Resume"},
+        {"the panel's options", [](TestGame& g) { g.PressKey(kDown); g.PressKey(kRight); },
+         "Paused, Level 1 of 15: Options"},
+        {"the Options screen", [](TestGame& g) { g.PressKey(kEnter); g.PressKey(kDown); },
+         "Options: Grip: Held. Toggled: one press grips, the next lets go"},
+        {"back to the panel, which the back key, held a moment, leaves up",
+         [](TestGame& g) { g.host().KeyDown(kEscape); g.Step(6); g.host().KeyUp(kEscape); g.Step(10); },
+         "Paused, Level 1 of 15: Options"},
+    };
+    TestGame& game = OnTheMenu();
+    for (const auto& row : rows) {
+        row.act(game);
+        EXPECT_EQ(game.app().m_spoken, row.says) << row.what;
+    }
+    OnTheMenu();
 }
 
 }  // namespace

@@ -240,6 +240,7 @@ TEST_F(Pictures, EveryTileKind) {
     for (size_t i = 0; i < std::size(tiles); ++i) {
         app().p_PutBlock(x0 + static_cast<int>(i % 7) * 2, y0 + static_cast<int>(i / 7) * 2 - 2, tiles[i], 0, 0, 0);
     }
+    app().p_PutBlock(x0 + 12, y0 + 4, kTileExit, 0, 0, 0);
     game->Step(2);
     Expect("tiles");
 }
@@ -252,6 +253,9 @@ TEST_F(Pictures, RecordsScreen) {
     app().m_records.levels[2].fewestDeaths = 3;
     app().m_records.levels[2].bestUpdates = 3725;
     app().m_records.bestGameUpdates = 98765;
+    app().m_records.assisted[0] = {0, 777, 2, {1}, 70};   // an assisted run, apart, marked with its speed
+    app().m_records.bestAssistedGameUpdates = 123456;
+    app().m_records.assistedGameSpeed = 60;
     app().m_screen = kScreenMenu;
     game->Step(40);
     game->PressKey(kKeyR);
@@ -287,6 +291,36 @@ TEST_F(Pictures, LevelEditor) {
     game->Step(2);
     Expect("editor");
     app().m_screen = kScreenMenu;
+}
+
+// The Options and Controls screens, opened from the menu.
+TEST_F(Pictures, OptionsAndControls) {
+    app().m_screen = kScreenMenu;
+    game->Step();
+    for (const int screen : {kScreenOptions, kScreenControls}) {
+        app().p_OpenSettingsScreen(screen);
+        game->Step(2);
+        Expect(screen == kScreenOptions ? "options" : "controls");
+        app().p_LeaveSettingsScreen();
+    }
+}
+
+// Calm effects with every tree lit around the tiles of EveryTileKind: one sky
+// colour, and the exit open, ringed.
+TEST_F(Pictures, CalmEffectsAndTheOpenExit) {
+    app().m_playerSettings.calm = true;
+    EnterLevel(1, 1, false);
+    const int x0 = app().m_playerX - 7, y0 = app().m_playerY - 3;
+    app().p_PutBlock(x0 + 2, y0 - 2, kTileTreeLit, 0, 0, 0);
+    app().p_PutBlock(x0 + 12, y0 + 4, kTileExit, 0, 0, 0);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            if (app().p_Tile(x, y) == kTileTreeUnlit) app().p_PutBlock(x, y, kTileTreeLit, 0, 0, 0);
+        }
+    }
+    game->Step(40);
+    Expect("calm-open-exit");
+    app().m_playerSettings.calm = false;
 }
 
 }  // namespace

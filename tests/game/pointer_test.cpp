@@ -1,5 +1,5 @@
 // Every pointer target of every screen, found where it is drawn: each button
-// of the main menu, the Records screen, the game and its pause panel, each
+// of the main menu, the Records, Options and Controls screens, the game and its pause panel, each
 // row of the Records screen, the credits and the ending, hit by mouse and by
 // touch just inside each edge of what is drawn and one virtual pixel outside,
 // at three window sizes; and the on-screen controls, live in a running game
@@ -41,6 +41,8 @@ const Observed kObserved[] = {
     {"zoom", [](c_MyApp& a) { return a.m_editor.zoom; }},
     {"select", [](c_MyApp& a) { return static_cast<int>(a.m_editor.selecting); }},
     {"map", [](c_MyApp& a) { return static_cast<int>(kp_level_Hash(a.m_editor.edit.Map())); }},
+    {"settings", [](c_MyApp& a) { return static_cast<int>(std::hash<std::string>()(kp_settings_Encode(a.m_playerSettings))); }},
+    {"bind", [](c_MyApp& a) { return a.m_bindWaiting > 0 ? 1 : 0; }},
 };
 
 // A box in virtual pixels: an image's frame (open: a press must be strictly
@@ -86,6 +88,8 @@ TestGame& OnMenu(bool creditsOpen = false) {
     app.m_menuSlide = 0;
     app.m_creditsOpen = creditsOpen;
     app.m_creditsSlide = creditsOpen ? 30 : 0;
+    app.m_pauseShown = app.m_pauseDir = 0;
+    app.m_bindWaiting = 0;
     app.m_settings[kSoundSetting] = 1;
     game.Step();
     return game;
@@ -126,6 +130,14 @@ Box ToolBox(TestGame& game, size_t index) {
     if (tools.size() <= index) return {0, 0, 0, 0, false};
     const DrawRecord& d = tools[index];
     return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
+}
+// The Options or the Controls screen opened from the menu, the settings at their defaults.
+TestGame& OnSettings(int screen) {
+    TestGame& game = OnMenu();
+    game.app().m_playerSettings = kp_settings_Defaults(false);
+    game.app().p_OpenSettingsScreen(screen);
+    game.Step();
+    return game;
 }
 TestGame& InGame(bool paused) {
     TestGame& game = OnMenu();
@@ -186,8 +198,11 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
     const auto menu = [] () -> TestGame& { return OnMenu(); };
     const auto records = [] () -> TestGame& { return OnRecords(); };
     const auto paused = [] () -> TestGame& { return InGame(true); };
+    const auto options = [] () -> TestGame& { return OnSettings(kScreenOptions); };
+    const auto controls = [] () -> TestGame& { return OnSettings(kScreenControls); };
+    const auto optionRow = [](int row) { return [=](float h) { return 80 + std::min(30.0f, (h - 150) / 9) * row; }; };
     const Target targets[] = {
-        {"menu: sound", menu, image(kIcons, -1, at(32), part(0.5f)), "sound"},
+        {"menu: sound", menu, image(kIcons, 4, at(32), part(0.5f)), "sound"},
         {"menu: help", menu, image(kButtons, 10, part(0.35f), part(1, -64)), "help"},
         {"menu: jump scheme", menu, image(kButtons, 10, part(0.65f), part(1, -64)), "scheme"},
         {"menu: play", menu, image(kButtons, 0, part(0.5f), part(0.6f)), "screen"},
@@ -196,8 +211,8 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"credits: anywhere closes them", [] () -> TestGame& { return OnMenu(true); }, whole, "credits"},
         {"records: back", records, image(kIcons, 11, at(24), at(24)), "screen"},
         // The Records screen's switches sit below the edge of a 16:9 window (noticed, left as it is).
-        {"records: timer", records, image(kIcons, -1, part(0.5f, 90), at(96 + 14 * 18)), "timer", false},
-        {"records: ghost", records, image(kIcons, -1, part(0.5f, 90), at(96 + 14 * 18 + 40)), "ghost", false},
+        {"records: timer", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18)), "timer", false},
+        {"records: ghost", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18 + 40)), "ghost", false},
         {"game: pause button", [] () -> TestGame& { return InGame(false); }, image(kIcons, 2, at(16), at(16)), "pause"},
         {"pause panel: resume", paused, image(kIcons, 3, part(0.5f), part(0.5f)), "pause"},
         {"pause panel: quit", paused, image(kIcons, 1, part(0.5f, -140), part(0.5f, -64)), "pause,quit"},
@@ -215,6 +230,16 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"editor: zoom in", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 4); }, "zoom"},
         {"editor: select", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 5); }, "select"},
         {"editor: test", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 11); }, "screen"},
+        {"menu: controls", menu, image(kIcons, 17, part(1, -32), at(96)), "screen"},
+        {"menu: options", menu, image(kIcons, 16, part(1, -32), at(160)), "screen"},
+        {"pause panel: controls", paused, image(kIcons, 17, part(0.5f, -140), part(0.5f, 64)), "screen"},
+        {"pause panel: options", paused, image(kIcons, 16, part(0.5f, 140), part(0.5f, 64)), "screen"},
+        {"options: back", options, image(kIcons, 11, at(24), at(24)), "screen"},
+        // Row 4, the effects volume, one step down; row 2, the game speed (a setting of the runs).
+        {"options: a volume's arrow", options, image(kDpad, 3, part(0.5f, 84), optionRow(4)), "settings"},
+        {"options: the speed's arrow", options, image(kDpad, 3, part(0.5f, 84), optionRow(2)), "settings"},
+        {"controls: back", controls, image(kIcons, 11, at(24), at(24)), "screen"},
+        {"controls: the chosen binding", controls, [](TestGame& g, float, float) { return RectBox(g, 0.25f); }, "bind"},
     };
     TestGame& game = TestGame::Shared();
     game.app().m_records = GameRecords();  // rows without runs: a click selects
@@ -290,58 +315,76 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
     game.host().SetWindowSize(640, 480);
     game.host().Render();
     game.FinishLoading();
+    game.app().m_playerSettings = kp_settings_Defaults(false);
     OnMenu();
 }
 
 // A finger on each of the on-screen controls, at its middle and (a button) at
 // the edge of its face, presses its key alone in a running game, nothing while the
-// pause panel is shown, and again once it is gone.
+// pause panel is shown, and again once it is gone; in the player's layout too
+// (left-handed: the pad at the right, the buttons at the left; larger; more opaque).
 TEST(Pointer, OnScreenControlsPressTheirKeysOnlyWhileThePanelIsAway) {
     TestGame& game = TestGame::Shared();
-    const struct { const char* name; int slot, frame, key, scheme; } controls[] = {
-        {"pad up", kDpad, 0, 0, 1},        {"pad right", kDpad, 1, 5, 1}, {"pad down", kDpad, 2, 8, 1},
-        {"pad left", kDpad, 3, 3, 1},      {"jump", kDpad, 9, 11, 1},     {"hold", kDpad, 10, 10, 1},
-        {"jump left", kDpad, 8, 11, 2},    {"jump right", kDpad, 9, 12, 2}, {"hold (two jumps)", kDpad, 10, 10, 2},
-    };
-    const int keys[] = {0, 3, 5, 8, 10, 11, 12};
-    for (const auto& c : controls) {
-        for (const int phase : {0, 1, 2}) {  // playing, paused, resumed
-            TestGame& g = InGame(false);
-            c_MyApp& app = g.app();
-            app.m_settings[kSchemeSetting] = c.scheme;
-            g.host().TouchEvent(kEventTouchDown, 5, 300, 300);  // a touch turns the controls on
-            g.host().TouchEvent(kEventTouchUp, 5, 300, 300);
-            g.Step(2);
-            const Box cap = ImageBox(g, c.slot, c.frame, 0, kp_Glimmer_jscrh);
-            const float midX = (cap.left + cap.right) / 2, midY = (cap.top + cap.bottom) / 2;
-            std::vector<std::pair<float, float>> fingers = {{midX, midY}};
-            if (c.frame >= 8) fingers.emplace_back(midX, std::ceil(ImageBox(g, kButtons, 10, midX, midY).bottom) - 1);
-            if (phase == 1) {
-                app.m_pauseShown = app.m_pauseDir = 1;
-                app.m_pauseY = static_cast<int>(kp_Glimmer_jscrh / 2);
-                g.Step();
-            } else if (phase == 2) {
-                app.m_pauseShown = 1;
-                app.m_pauseDir = -1;
-                g.Step(20);
-                ASSERT_EQ(app.m_pauseShown, 0);
-            }
-            for (const auto& [x, y] : fingers) {
-                g.host().TouchEvent(kEventTouchDown, 0, x, y);
-                g.Step();
-                std::string pressed;
-                for (int key : keys) {
-                    if (app.m_keys[key] != 0) pressed += std::to_string(key) + " ";
+    for (const bool leftHanded : {false, true}) {
+        PlayerSettings layout = kp_settings_Defaults(false);
+        layout.leftHanded = leftHanded;
+        layout.touchSize = leftHanded ? 150 : 100;
+        layout.touchOpacity = leftHanded ? 60 : 35;
+        game.app().m_playerSettings = layout;
+        const struct { const char* name; int slot, frame, key, scheme; } controls[] = {
+            {"pad up", kDpad, 0, 0, 1},        {"pad right", kDpad, 1, 5, 1}, {"pad down", kDpad, 2, 8, 1},
+            {"pad left", kDpad, 3, 3, 1},      {"jump", kDpad, 9, 11, 1},     {"hold", kDpad, 10, 10, 1},
+            {"jump left", kDpad, 8, 11, 2},    {"jump right", kDpad, 9, 12, 2}, {"hold (two jumps)", kDpad, 10, 10, 2},
+        };
+        const int keys[] = {0, 3, 5, 8, 10, 11, 12};
+        for (const auto& c : controls) {
+            for (const int phase : {0, 1, 2}) {  // playing, paused, resumed
+                TestGame& g = InGame(false);
+                c_MyApp& app = g.app();
+                app.m_settings[kSchemeSetting] = c.scheme;
+                g.host().TouchEvent(kEventTouchDown, 5, 300, 300);  // a touch turns the controls on
+                g.host().TouchEvent(kEventTouchUp, 5, 300, 300);
+                g.Step(2);
+                const Box cap = ImageBox(g, c.slot, c.frame, 0, kp_Glimmer_jscrh);
+                const float midX = (cap.left + cap.right) / 2, midY = (cap.top + cap.bottom) / 2;
+                if (phase == 0) {
+                    const bool pad = c.frame < 8;
+                    EXPECT_EQ(midX > kp_Glimmer_jscrw / 2, pad == leftHanded) << c.name << (leftHanded ? " left-handed" : "");
+                    for (const DrawRecord& d : g.Records(static_cast<float>(c.slot))) {
+                        if (d.frame == c.frame) EXPECT_FLOAT_EQ(d.alpha, layout.touchOpacity / 100.0f) << c.name;
+                    }
+                    if (c.frame == 0) EXPECT_NEAR(cap.bottom - cap.top, 48 * layout.touchSize / 100.0f * 32 / 26, 1) << "the pad's size";
                 }
-                EXPECT_EQ(pressed, phase == 1 ? "" : std::to_string(c.key) + " ")
-                    << c.name << (phase == 0 ? "" : phase == 1 ? " under the pause panel" : " after the panel")
-                    << " at " << x << "," << y;
-                g.host().TouchEvent(kEventTouchUp, 0, x, y);
-                g.Step();
+                std::vector<std::pair<float, float>> fingers = {{midX, midY}};
+                if (c.frame >= 8) fingers.emplace_back(midX, std::ceil(ImageBox(g, kButtons, 10, midX, midY).bottom) - 1);
+                if (phase == 1) {
+                    app.m_pauseShown = app.m_pauseDir = 1;
+                    app.m_pauseY = static_cast<int>(kp_Glimmer_jscrh / 2);
+                    g.Step();
+                } else if (phase == 2) {
+                    app.m_pauseShown = 1;
+                    app.m_pauseDir = -1;
+                    g.Step(20);
+                    ASSERT_EQ(app.m_pauseShown, 0);
+                }
+                for (const auto& [x, y] : fingers) {
+                    g.host().TouchEvent(kEventTouchDown, 0, x, y);
+                    g.Step();
+                    std::string pressed;
+                    for (int key : keys) {
+                        if (app.m_keys[key] != 0) pressed += std::to_string(key) + " ";
+                    }
+                    EXPECT_EQ(pressed, phase == 1 ? "" : std::to_string(c.key) + " ")
+                        << c.name << (phase == 0 ? "" : phase == 1 ? " under the pause panel" : " after the panel")
+                        << " at " << x << "," << y;
+                    g.host().TouchEvent(kEventTouchUp, 0, x, y);
+                    g.Step();
+                }
             }
         }
     }
     game.PressKey('Z');  // the controls off again
+    game.app().m_playerSettings = kp_settings_Defaults(false);
     OnMenu();
 }
 

@@ -42,11 +42,12 @@ protected:
         app.m_settings[1] = 1;  // the scheme of the solver's scripts
     }
 
-    // Level n's committed script as the game records it.
-    Replay Recorded(int level) {
+    // Level n's committed script as the game records it, at a game speed.
+    Replay Recorded(int level, int speed = kReplayNormalSpeed) {
         const InputScript script = Script(level);
         Replay replay;
         replay.level = level;
+        replay.speed = speed;
         for (const ScriptRun& run : script.Runs()) replay.Append(run.keys, run.updates);
         EXPECT_TRUE(app.p_RecordReplay(&replay)) << "level " << level << "'s script reaches the exit";
         return replay;
@@ -95,7 +96,8 @@ TEST_F(Runs, VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels) {
         {"a level known by its hash alone", with([](Replay& r) { r.level = 0; }), false, "known by its hash alone"},
         {"another final state", with([](Replay& r) { r.finalState ^= 1; }), false, "not the recorded"},
         {"the jump scheme edited", with([](Replay& r) { r.scheme = 2; }), false, "not the recorded"},
-        {"the speed edited", with([](Replay& r) { r.speed = 50; }), false, "50 % of the normal speed"},
+        {"the speed edited", with([](Replay& r) { r.speed = 50; }), false, "not the recorded"},
+        {"a speed this game does not play", with([](Replay& r) { r.speed = 75; }), false, "75 % of the normal speed"},
         {"keys stopping short of the exit", with([](Replay& r) { r.runs.back().updates -= 9; r.updates -= 9; }),
          false, "do not reach the exit"},
         {"keys going on past the exit", with([](Replay& r) { r.Append(0, 30); }), false, "reaches the exit after"},
@@ -160,7 +162,8 @@ TEST(ReplayFile, HoldsAnyRunTheGameCanRecord) {
 
 // A records file with a little of everything (levels 1 and 3 with their
 // runs, level 5 with a time whose run was too long to keep, level 7 with
-// deaths only, the whole game's time), then each change alone.
+// deaths only, the whole game's time, level 1's assisted run and an
+// assisted game's time apart), then each change alone.
 TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
     GameRecords records;
     records.timerShown = true;
@@ -172,6 +175,11 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
     }
     records.levels[4] = {kp_Glimmer_LevelHash(5), kReplayMaxUpdates + 9, 2, {}};
     records.levels[6] = {kp_Glimmer_LevelHash(7), 0, 4, {}};
+    const Replay assisted = Recorded(1, 70);
+    records.assisted[0] = {kp_Glimmer_LevelHash(1), assisted.updates, 2, kp_replay_Encode(assisted), 70};
+    records.bestAssistedGameUpdates = 23456;
+    records.assistedGameLevelSet = kp_Glimmer_LevelSetHash();
+    records.assistedGameSpeed = 60;
     const Bytes bytes = kp_records_Encode(records);
     GameRecords read;
     RecordsRead result = kp_records_Decode(bytes.data(), bytes.size(), &read);
@@ -190,7 +198,9 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
         Bytes file;
         int lost;                  // the level dropped, 0 for the whole game's time
         const char* says;
+        bool assisted = false;     // the record dropped is the assisted one
     } rows[] = {
+
         {"level 3 made on another version of it", changed([](GameRecords& r) { r.levels[2].levelHash ^= 1; }), 3,
          "level 3: made on another version of the level"},
         {"level 3's run is level 2's", changed([&](GameRecords& r) { r.levels[2].replay = kp_replay_Encode(level2); }), 3,
@@ -199,7 +209,12 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
          "level 1: its run does not take its best time"},
         {"a byte of level 3's run damaged", [&] { Bytes b = bytes; b[b.size() - 40] ^= 1; return b; }(), 3,
          "level 3: its run is refused (damaged or edited"},
-        {"level 1's row damaged", [&] { Bytes b = bytes; b[19 + 3] ^= 1; return b; }(), 1, "record 1 of 4: damaged"},
+        {"level 1's row damaged", [&] { Bytes b = bytes; b[28 + 3] ^= 1; return b; }(), 1, "record 1 of 5: damaged"},
+        {"level 1's assisted record of another speed than its run", changed([](GameRecords& r) { r.assisted[0].speed = 80; }),
+         1, "level 1 (assisted): its run was played at another game speed", true},
+        {"a normal-speed record holding an assisted run",
+         changed([](GameRecords& r) { r.levels[0] = r.assisted[0], r.levels[0].speed = 100; }), 1,
+         "level 1: its run was played at another game speed"},
         {"the whole game's time made on other levels", changed([](GameRecords& r) { r.gameLevelSet ^= 1; }), 0,
          "the whole game's time: made on other levels"},
     };
@@ -209,22 +224,28 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
         ASSERT_EQ(result.dropped.size(), 1u) << row.what;
         EXPECT_NE(result.dropped[0].find(row.says), std::string::npos) << row.what << ": " << result.dropped[0];
         for (int level = 1; level <= kRecordLevels; ++level) {
-            const LevelRecord& kept = read.levels[level - 1];
-            const LevelRecord& was = level == row.lost ? LevelRecord() : records.levels[level - 1];
-            EXPECT_TRUE(kept.bestUpdates == was.bestUpdates && kept.fewestDeaths == was.fewestDeaths &&
-                        kept.replay == was.replay) << row.what << ": level " << level;
+            for (const bool kind : {false, true}) {
+                const LevelRecord& kept = (kind ? read.assisted : read.levels)[level - 1];
+                const LevelRecord& was =
+                    level == row.lost && kind == row.assisted ? LevelRecord() : (kind ? records.assisted : records.levels)[level - 1];
+                EXPECT_TRUE(kept.bestUpdates == was.bestUpdates && kept.fewestDeaths == was.fewestDeaths &&
+                            kept.replay == was.replay && kept.speed == was.speed)
+                    << row.what << ": level " << level << (kind ? " assisted" : "");
+            }
         }
         EXPECT_EQ(read.bestGameUpdates, row.lost == 0 ? 0 : records.bestGameUpdates) << row.what;
+        EXPECT_EQ(read.bestAssistedGameUpdates, 23456) << row.what << ": the assisted game's time is apart";
         EXPECT_TRUE(read.timerShown) << row.what << ": the switches are kept";
     }
-    for (size_t at = 0; at < 19; ++at) {
+    constexpr size_t kHeader = 28;   // the header and its CRC-32
+    for (size_t at = 0; at < kHeader; ++at) {
         Bytes edited = bytes;
         edited[at] ^= 0x01;
         EXPECT_FALSE(kp_records_Decode(edited.data(), edited.size(), &read).valid) << "header byte " << at;
     }
     for (size_t at = 0; at < bytes.size(); ++at) {
         const RecordsRead cut = kp_records_Decode(bytes.data(), at, &read);
-        EXPECT_TRUE(at < 19 ? !cut.valid : cut.dropped.size() >= 1) << "cut at " << at;
+        EXPECT_TRUE(at < kHeader ? !cut.valid : cut.dropped.size() >= 1) << "cut at " << at;
     }
 
     // The game at start: what it says; a file with a record dropped is written

@@ -19,7 +19,10 @@
 // the faults: a save the browser abandons (the page says so, the game goes
 // on, the next save is stored), the page in a sandboxed frame with no storage
 // at all (it plays, says so once, and no save fails), and a shader that does
-// not compile (the game stops with the compiler's log). Prints "ok:"/"FAIL:"
+// not compile (the game stops with the compiler's log). The page's live
+// region says the menu item chosen, the level caption and the pause panel's
+// choice, and a system asking for reduced motion starts the game with calm
+// effects. Prints "ok:"/"FAIL:"
 // lines and a count; fails when anything, the browser included, is missing.
 //
 // Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder>
@@ -162,7 +165,18 @@ const sounded = await page.waitForFunction(() => window.played.length > 0, { tim
 const after = await states();
 check(after.length > 0 && after.every((s) => s === 'running'), 'the first key unlocks sound', JSON.stringify(after));
 check(sounded !== null, 'the key plays a sound');
+// What a screen reader follows: the page's live region says the menu item chosen.
+const spoken = (p = page) => p.evaluate(() => {
+  const region = document.getElementById('announce');
+  return region.getAttribute('aria-live') === 'polite' ? region.textContent : 'no polite live region';
+});
+const speaks = async (re, p = page) => {
+  for (const end = Date.now() + 5000; Date.now() < end; await sleep(100)) if (re.test(await spoken(p))) return true;
+  return false;
+};
+check(await speaks(/^Main menu: Help: on\. Sound on\.$/), 'the live region says the menu item chosen', await spoken());
 await page.keyboard.press('ArrowLeft', hold);
+check(await speaks(/^Main menu: Play\./), 'and the next one', await spoken());
 
 // The sound button: a click turns sound off (its icon changes) and the
 // setting comes back from IndexedDB after a reload.
@@ -195,6 +209,7 @@ await page.setViewport({ width: 640, height: 480 });
 await reachMenu(null, 'back at 640 x 480');
 await page.keyboard.press('KeyZ', hold);
 await sleep(1500);
+check(await speaks(/^Level 1 of 15$/), 'the live region says the level caption', await spoken());
 
 // Another tab in front hides the page: the game pauses (the pause panel, as
 // when the window loses the focus) and escape resumes it.
@@ -209,6 +224,7 @@ const panelOrange = [178, 108, 12];
 const panelShown = (img) => near(pixel(img, 260, 230), panelOrange, 24);
 await hide(page);
 check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
+check(await speaks(/^Paused, Level 1 of 15: Resume$/), 'the live region says the pause panel\'s choice', await spoken());
 await page.keyboard.press('Escape', hold);
 check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
 
@@ -391,6 +407,25 @@ await fingers('touchMove', [134, 209]);
 check(await said(/ player_level_cleared$/, 20000) !== '', 'phone: the linked level plays by touch to its exit');
 await fingers('touchEnd');
 await linkPhone.close();
+
+// A system that asks for reduced motion: a first start (a profile of its own)
+// has calm effects on, as the Options screen says (Options is the menu's
+// fifth choice, calm effects its fourth row).
+const calmContext = await browser.createBrowserContext();
+const calm = await calmContext.newPage();
+await calm.setViewport({ width: 640, height: 480 });
+await calm.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+await calm.goto(`${home}?trace=1`);
+calm.on('console', (m) => (m.type() === 'error' ? errors : consoleLines).push(m.text()));
+await calm.waitForFunction(() => /^Main menu: Play/.test(document.getElementById('announce').textContent),
+  { timeout: 60000 }).catch(() => null);
+for (const key of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter', 'ArrowDown', 'ArrowDown', 'ArrowDown']) {
+  await calm.keyboard.press(key, hold);
+  await sleep(150);
+}
+check(await speaks(/^Options: Calm effects: On\./, calm), 'reduced motion asked for: calm effects start on',
+  await spoken(calm));
+await calmContext.close();
 
 check(errors.length === 0, 'no console errors', errors.join(' | '));
 
