@@ -36,7 +36,7 @@ target_sources(audio PRIVATE ${PROJECT_SOURCE_DIR}/audio/vorbis_decode.cpp)
 if(GLIMMER_WINDOW_BACKEND STREQUAL web)
   # A page has no signals, threads or sockets; URLs open in a tab. The page
   # itself is set up by cmake/Web.cmake.
-  target_sources(host PRIVATE ${window_backend}/url_opener.cpp)
+  target_sources(host PRIVATE ${window_backend}/url_opener.cpp ${window_backend}/tool_process.cpp)
   target_sources(runtime PRIVATE ${window_backend}/fault_handlers.cpp)
   target_include_directories(audio PUBLIC ${GLIMMER_WEB_VORBIS}/include)
   target_link_libraries(audio PUBLIC ${GLIMMER_WEB_VORBIS}/lib/libvorbisfile.a ${GLIMMER_WEB_VORBIS}/lib/libvorbis.a
@@ -46,7 +46,7 @@ if(GLIMMER_WINDOW_BACKEND STREQUAL web)
   return()
 endif()
 
-target_sources(host PRIVATE ${system_backend}/url_opener.cpp)
+target_sources(host PRIVATE ${system_backend}/url_opener.cpp ${system_backend}/tool_process.cpp)
 target_sources(runtime PRIVATE ${system_backend}/fault_handlers.cpp)
 target_sources(services PRIVATE ${system_backend}/sockets.cpp)
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)

@@ -13,12 +13,14 @@
 //     the state file's system calls                                                   host/web keeps saves
 //   opening URLs                      here                    host/posix  host/win32  host/web
 //   sockets                           here                    host/posix  host/win32  (none)
+//   helper programs                   host/tool_process.h     host/posix  host/win32  host/web
+//                                                                         (none)      (none)
 //   threads                           services/thread.h       std::thread (services)  host/web (none run)
 //   fault handlers                    runtime/errors.h        host/posix  host/win32  host/web (none)
 //
 // A backend folder names each file for the supply it implements, the same
 // name in every folder (system.cpp, url_opener.cpp, state_file_io.cpp,
-// sockets.cpp, fault_handlers.cpp, game.cpp, input.cpp, gl_pipeline.cpp,
+// sockets.cpp, tool_process.cpp, fault_handlers.cpp, game.cpp, input.cpp, gl_pipeline.cpp,
 // main.cpp). The browser's file system is POSIX (emscripten's), so the
 // browser build uses host/posix for files and the state file. The one
 // platform test of the C++ is host/platform_sockets.h, which picks the

@@ -11,7 +11,7 @@ build=${1:-build}
 command -v montage >/dev/null || { echo "ImageMagick's montage is not installed" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$build" && ./tools/solver/glimmer-solve --maps-only --jobs 2 --maps "$work" --tiles data/gfx1.png)
+(cd "$build" && ./glimmer-solve --maps-only --jobs 2 --maps "$work" --tiles data/gfx1.png)
 for n in $(seq 1 15); do
     convert "$work/level$(printf %02d "$n").png" -resize 320x320 -set label "Level $n" "$work/small$(printf %02d "$n").png"
 done

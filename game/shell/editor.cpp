@@ -50,7 +50,7 @@ enum PadButton { kPadPlace = 0, kPadErase = 1, kPadPrevious = 2, kPadNext = 3, k
                  kPadBack = 6, kPadTest = 7 };
 
 enum Tool { kToolBack, kToolUndo, kToolRedo, kToolZoomOut, kToolZoomIn, kToolSelect, kToolFill, kToolClear,
-            kToolCopy, kToolPaste, kToolMove, kToolTest, kToolTestHere, kToolCount };
+            kToolCopy, kToolPaste, kToolMove, kToolTest, kToolTestHere, kToolRoute, kToolCount };
 struct ToolButton {
     Tool tool;
     const char* label;
@@ -59,7 +59,7 @@ constexpr ToolButton kTools[] = {{kToolBack, "Back"},   {kToolUndo, "Undo"},   {
                                  {kToolZoomOut, "-"},   {kToolZoomIn, "+"},    {kToolSelect, "Select"},
                                  {kToolFill, "Fill"},   {kToolClear, "Clear"}, {kToolCopy, "Copy"},
                                  {kToolPaste, "Paste"}, {kToolMove, "Move"},   {kToolTest, "Test"},
-                                 {kToolTestHere, "From here"}};
+                                 {kToolTestHere, "From here"}, {kToolRoute, "Route"}};
 
 struct Rgb {
     float r, g, b;
@@ -91,7 +91,9 @@ bool Inside(float x, float y, float x0, float y0, float w, float h) { return x >
 }  // namespace
 
 void c_MyApp::p_OpenEditor(const LevelFile& level, const std::string& file) {
+    p_StopRouteSearch(std::string());
     m_editor = EditorState();
+    m_editor.routeOffered = !kp_tool_Find("glimmer-solve").empty();
     m_editor.edit.Load(level);
     m_editor.file = file;
     m_editor.dirty = file.empty();
@@ -327,13 +329,17 @@ int c_MyApp::p_Editor() {
     const float toolH = 24;
     const float advance = static_cast<float>(m_imageInfo[3 * m_font]);
     float natural = 0;
-    for (const ToolButton& tool : kTools) natural += kToolPad + kToolGap + advance * std::string(tool.label).size();
+    const auto shown = [&e](const ToolButton& tool) { return tool.tool != kToolRoute || e.routeOffered; };
+    for (const ToolButton& tool : kTools) {
+        if (shown(tool)) natural += kToolPad + kToolGap + advance * std::string(tool.label).size();
+    }
     const float fit = std::min(1.0f, (w - 8) / natural);
     float toolX = 4;
     p_SetSize(fit);
     for (const ToolButton& tool : kTools) {
+        if (!shown(tool)) continue;
         const float toolW = (kToolPad + advance * static_cast<float>(std::string(tool.label).size())) * fit;
-        const bool active = tool.tool == kToolSelect && e.selecting;
+        const bool active = (tool.tool == kToolSelect && e.selecting) || (tool.tool == kToolRoute && m_route.searching);
         p_SetCol(active ? 90.0f : 70.0f, active ? 160.0f : 70.0f, active ? 255.0f : 130.0f, 1);
         p_Rect(toolX, toolY, toolW, toolH);
         p_SetCol(255, 255, 255, 1);
@@ -346,7 +352,17 @@ int c_MyApp::p_Editor() {
 
     // The status line: what the rules miss, or what the last action did.
     p_SetSize(1.0f);
-    if (e.noteTimer > 0) {
+    if (m_route.searching || m_route.checking) {
+        // The search's progress stays in view while it runs.
+        const int seconds = (kp_app_Millisecs() - m_route.startMillis) / 1000;
+        p_SetCol(150, 210, 255, 1);
+        p_Text(8, h - 14,
+               String(m_route.checking ? " A route found: playing it again before it proves the level"
+                                       : (" Searching a route: " + std::to_string(m_route.states) + " states, " +
+                                          std::to_string(seconds) + " s of " + std::to_string(kRouteSearchSeconds) +
+                                          "   R or escape stops it").c_str()),
+               0.0f, 1.0f);
+    } else if (e.noteTimer > 0) {
         e.noteTimer -= 1;
         p_SetCol(255, 230, 120, 1);
         p_Text(8, h - 14, String((" " + e.note).c_str()), 0.0f, 1.0f);
@@ -376,6 +392,7 @@ int c_MyApp::p_Editor() {
         return r;
     };
     const auto leave = [&]() {
+        p_StopRouteSearch(std::string());
         edit.EndStroke();
         p_KeepEditorWork();
         p_LoadPlayerLevels();
@@ -424,6 +441,9 @@ int c_MyApp::p_Editor() {
             break;
         case kToolTest: p_StartTestPlay(false); return;
         case kToolTestHere: p_StartTestPlay(true); return;
+        case kToolRoute:
+            if (m_route.searching) p_StopRouteSearch("The search stopped"); else p_StartRouteSearch();
+            break;
         default: break;
         }
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
@@ -478,7 +498,9 @@ int c_MyApp::p_Editor() {
     const int kindCount = static_cast<int>(kinds.size());
 
     if (Hit(kKeyEscape) || PadHit(kPadBack)) {
-        if (e.hasSelection || e.selecting) {
+        if (m_route.searching) {
+            p_StopRouteSearch("The search stopped");
+        } else if (e.hasSelection || e.selecting) {
             e.hasSelection = e.selecting = false;
         } else {
             leave();
@@ -540,6 +562,7 @@ int c_MyApp::p_Editor() {
             act(kToolTestHere);
             return 0;
         }
+        if (Hit('R') && e.routeOffered) act(kToolRoute);
         // A name is typed afresh; escape gives the old one back.
         if (Hit('N') || Hit('K')) {
             e.typing = Hit('N') ? 1 : 2;

@@ -88,7 +88,7 @@ struct ReplayOutcome {
 constexpr int kHiddenRunSlice = 400;
 
 // What a replay is played in the replay game for.
-enum HiddenPurpose { kHiddenNone, kHiddenCheck, kHiddenGhost, kHiddenWatch };
+enum HiddenPurpose { kHiddenNone, kHiddenCheck, kHiddenGhost, kHiddenWatch, kHiddenLevelRun };
 
 // A replay being played in the replay game, a slice at a time.
 struct HiddenRun {
@@ -397,6 +397,10 @@ public:
     bool p_ImportLevel(const std::vector<unsigned char>& bytes, String* line);  // checked, kept in the levels folder
     // Plays a level file's proof without a window: a line on it, and whether it clears the level.
     String p_CheckLevelProof(const LevelFile& level, bool* proved);
+    void p_RefreshLevelChecks();                   // the list's verdicts known so far; the runs still to play queued
+    void p_StartLevelCheck();                      // the next queued run into the replay game, when it is free
+    void p_LevelRunChecked(bool valid);            // a queued run played: its verdict kept and shown
+    void p_QueueLevelCheck(const LevelRunCheck& check, bool first);
     bool p_PlayerLevelEnds();                      // a player's level left at its exit, a death or a quit
     void p_KeepPlayerLevelRun();                   // a finished run: the proof of a test, or a best time
     void p_OpenEditor(const LevelFile& level, const std::string& file);
@@ -404,6 +408,13 @@ public:
     void p_KeepEditorWork();                       // the level being edited written to its file
     void p_StartTestPlay(bool fromCursor);
     void p_EndTestPlay();                          // back to the editor at the view it had
+    // The solver's route search (game/shell/route_search.cpp).
+    bool p_RouteSearchOffered();                   // the solver is beside the game
+    void p_StartRouteSearch();
+    void p_StepRouteSearch();                      // every update: its output read, its time limit kept
+    void p_StopRouteSearch(const std::string& why);  // ended, the note says why (empty: silently)
+    void p_RouteLine(const std::string& line);     // one line of the solver's output
+    void p_RouteChecked(const LevelRunCheck& check, bool valid);   // the route played again: a proof, or not
 
     std::vector<PlayerLevel> m_playerLevels;
     int m_levelsSel = 0;
@@ -414,6 +425,8 @@ public:
     std::string m_playerMap;                       // the map of level 0, a player's level
     PlayerLevelPlay m_playerPlay;                  // how level 0 is being played
     bool m_startLevelLinkChecked = false;
+    std::vector<LevelRunCheck> m_levelChecks;      // runs waiting to be played on their levels, the first playing
+    RouteSearch m_route;
 
     // ---- Player settings, the Options screen and its ways in (game/shell/options_screen.cpp) ----
     void p_LoadPlayerSettings();

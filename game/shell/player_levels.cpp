@@ -63,9 +63,12 @@ bool EndsWith(const std::string& text, const std::string& end) {
 }
 
 // Proofs and best runs already played here, by the level's hash and the run's
-// checksum: a list shown again plays nothing twice.
-std::map<std::pair<uint32_t, uint32_t>, bool>& CheckedRuns() {
-    static std::map<std::pair<uint32_t, uint32_t>, bool> checked;
+// bytes: a list shown again plays nothing twice. (Not by the run's CRC-32: a
+// replay ends with the CRC of what comes before it, and the CRC of a whole
+// replay is then the same for every replay.)
+using RunKey = std::pair<uint32_t, std::vector<unsigned char>>;
+std::map<RunKey, bool>& CheckedRuns() {
+    static std::map<RunKey, bool> checked;
     return checked;
 }
 
@@ -110,42 +113,94 @@ void c_MyApp::p_LoadPlayerLevels() {
             entry.level = LevelFile();
             entry.level.name = name;
         }
-        if (entry.readable && !entry.level.proof.empty()) {
-            const uint32_t hash = kp_level_Hash(entry.level.map);
-            const auto key = std::make_pair(hash, kp_replay_Crc32(entry.level.proof.data(), entry.level.proof.size()));
-            auto found = CheckedRuns().find(key);
-            if (found == CheckedRuns().end()) {
-                bool proved = false;
-                p_CheckLevelProof(entry.level, &proved);
-                found = CheckedRuns().emplace(key, proved).first;
-            }
-            entry.proved = found->second;
-            if (!entry.proved) entry.problem = "its proof does not clear it here";
-            // The best run, kept by the level's hash, counts when it plays to the exit.
-            std::vector<unsigned char> best;
-            Replay run;
-            if (entry.proved && kp_app_LoadBeside(RunFile(hash), &best) && kp_replay_Decode(best.data(), best.size(), &run, nullptr)) {
-                LevelFile withBest = entry.level;
-                withBest.proof = best;
-                const auto bestKey = std::make_pair(hash, kp_replay_Crc32(best.data(), best.size()));
-                auto bestFound = CheckedRuns().find(bestKey);
-                if (bestFound == CheckedRuns().end()) {
-                    bool plays = false;
-                    p_CheckLevelProof(withBest, &plays);
-                    bestFound = CheckedRuns().emplace(bestKey, plays).first;
-                }
-                if (bestFound->second) {
-                    entry.bestUpdates = run.updates;
-                    entry.best = best;
-                }
-            }
-        } else if (entry.readable) {
-            entry.problem = "not proved";
+        if (entry.readable && entry.level.proof.empty()) entry.problem = "not proved";
+        // The best run, kept by the level's hash, counts once it plays to the exit.
+        Replay run;
+        if (entry.readable && !entry.level.proof.empty() &&
+            kp_app_LoadBeside(RunFile(kp_level_Hash(entry.level.map)), &entry.bestFile) &&
+            !kp_replay_Decode(entry.bestFile.data(), entry.bestFile.size(), &run, nullptr)) {
+            entry.bestFile.clear();
         }
         m_playerLevels.push_back(std::move(entry));
     }
+    // The list is shown at once; the proofs and best runs not played here
+    // before are played in the replay game, a slice per update.
+    p_RefreshLevelChecks();
     const int rows = kActionRows + static_cast<int>(m_playerLevels.size());
     m_levelsSel = std::max(0, std::min(m_levelsSel, rows - 1));
+}
+
+void c_MyApp::p_RefreshLevelChecks() {
+    for (PlayerLevel& entry : m_playerLevels) {
+        if (!entry.readable || entry.level.proof.empty()) continue;
+        const uint32_t hash = kp_level_Hash(entry.level.map);
+        const auto proof = CheckedRuns().find(RunKey(hash, entry.level.proof));
+        entry.checking = proof == CheckedRuns().end();
+        if (entry.checking) {
+            p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0}, false);
+            continue;
+        }
+        entry.proved = proof->second;
+        entry.problem = entry.proved ? std::string() : "its proof does not clear it here";
+        if (!entry.proved || entry.bestFile.empty()) continue;
+        const auto best = CheckedRuns().find(RunKey(hash, entry.bestFile));
+        if (best == CheckedRuns().end()) {
+            entry.checking = true;
+            p_QueueLevelCheck({LevelRunKind::kBest, entry.level.map, entry.bestFile, 0}, false);
+            continue;
+        }
+        Replay run;
+        if (best->second && kp_replay_Decode(entry.bestFile.data(), entry.bestFile.size(), &run, nullptr)) {
+            entry.bestUpdates = run.updates;
+            entry.best = entry.bestFile;
+        }
+        entry.bestFile.clear();
+    }
+}
+
+void c_MyApp::p_QueueLevelCheck(const LevelRunCheck& check, bool first) {
+    const auto same = [&check](const LevelRunCheck& queued) {
+        return queued.kind == check.kind && queued.map == check.map && queued.run == check.run;
+    };
+    const auto found = std::find_if(m_levelChecks.begin(), m_levelChecks.end(), same);
+    if (found != m_levelChecks.end()) {
+        if (!first || found == m_levelChecks.begin()) return;
+        m_levelChecks.erase(found);
+    }
+    if (!first) {
+        m_levelChecks.push_back(check);
+        return;
+    }
+    // Played next: the run playing now starts again after it.
+    if (m_hidden.purpose == kHiddenLevelRun) p_StopHiddenRun();
+    m_levelChecks.insert(m_levelChecks.begin(), check);
+}
+
+void c_MyApp::p_StartLevelCheck() {
+    if (m_levelChecks.empty() || m_hidden.purpose != kHiddenNone) return;
+    const LevelRunCheck& check = m_levelChecks.front();
+    // The replay game takes its map from this game's level 0 as it starts.
+    const std::string map = m_playerMap;
+    const PlayerLevelPlay play = m_playerPlay;
+    m_playerMap = check.map;
+    m_playerPlay = PlayerLevelPlay();
+    m_playerPlay.hash = kp_level_Hash(check.map);
+    const bool started = p_StartHiddenRun(check.run, kHiddenLevelRun, nullptr);
+    m_playerMap = map;
+    m_playerPlay = play;
+    if (!started) p_LevelRunChecked(false);
+}
+
+void c_MyApp::p_LevelRunChecked(bool valid) {
+    if (m_levelChecks.empty()) return;
+    const LevelRunCheck check = m_levelChecks.front();
+    m_levelChecks.erase(m_levelChecks.begin());
+    if (check.kind == LevelRunKind::kRoute) {
+        p_RouteChecked(check, valid);
+        return;
+    }
+    CheckedRuns()[RunKey(kp_level_Hash(check.map), check.run)] = valid;
+    p_RefreshLevelChecks();
 }
 
 bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* line) {
@@ -157,6 +212,7 @@ bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* lin
     }
     bool proved = false;
     const String check = p_CheckLevelProof(level, &proved);
+    if (!level.proof.empty()) CheckedRuns()[RunKey(kp_level_Hash(level.map), level.proof)] = proved;
     *line = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": ") + check;
     // The same level already kept is not kept twice; a proved copy replaces an unproved one.
     p_LoadPlayerLevels();
@@ -255,7 +311,7 @@ void c_MyApp::p_KeepPlayerLevelRun() {
     entry.best = kp_replay_Encode(m_recording);
     m_playerPlay.ghost = entry.best;
     kp_app_SaveBeside(RunFile(m_playerPlay.hash), entry.best);
-    CheckedRuns()[std::make_pair(m_playerPlay.hash, kp_replay_Crc32(entry.best.data(), entry.best.size()))] = true;
+    CheckedRuns()[RunKey(m_playerPlay.hash, entry.best)] = true;
 }
 
 bool c_MyApp::p_PlayerLevelEnds() {
@@ -319,9 +375,10 @@ int c_MyApp::p_LevelsScreen() {
         } else {
             const PlayerLevel& entry = m_playerLevels[static_cast<size_t>(row - kActionRows)];
             const std::string best = entry.bestUpdates > 0 ? kp_replay_TimeText(entry.bestUpdates) : "-";
-            const char* proof = entry.proved ? "proved" : entry.readable ? "no" : "-";
+            const char* proof = entry.proved ? "proved" : entry.checking ? "checking" : entry.readable ? "no" : "-";
+            const std::string last = !entry.readable ? entry.problem : entry.checking && entry.proved ? "checking" : best;
             std::snprintf(text, sizeof text, " %-16.16s %-11.11s %-8s %s", entry.level.name.c_str(),
-                          entry.level.maker.c_str(), proof, entry.readable ? best.c_str() : entry.problem.c_str());
+                          entry.level.maker.c_str(), proof, last.c_str());
             if (entry.proved) p_SetCol(255, 255, 255, 1); else p_SetCol(190, 190, 210, 1);
         }
         p_Text(left, y, Text(text), 0.0f, 1.0f);
@@ -369,7 +426,12 @@ int c_MyApp::p_LevelsScreen() {
             p_OpenEditor(copy, std::string());
         } else {
             const PlayerLevel& entry = m_playerLevels[static_cast<size_t>(row - kActionRows)];
-            if (entry.readable) {
+            if (entry.readable && entry.checking && !entry.proved) {
+                // Its proof is played next; the level opens once it is known.
+                p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0}, true);
+                m_levelsNote = Text("Checking its proof: a moment");
+                m_levelsNoteTimer = kNoteUpdates;
+            } else if (entry.readable) {
                 p_PlayPlayerLevel(static_cast<size_t>(row - kActionRows));
             } else if (!entry.level.map.empty()) {
                 p_OpenEditor(entry.level, entry.file);

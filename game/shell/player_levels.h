@@ -4,11 +4,13 @@
 // editor.cpp); the map, its edits and its rules are game/world's (level_edit.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "game/world/level_edit.h"
 #include "game/world/level_file.h"
+#include "host/tool_process.h"
 
 constexpr const char* kPlayerLevelsFolder = "levels/";
 constexpr const char* kPlayerRunsFolder = "levels/runs/";
@@ -19,9 +21,34 @@ struct PlayerLevel {
     LevelFile level;
     bool readable = false;            // a whole level file whose map keeps the rules
     bool proved = false;              // its proof played again here clears it
+    bool checking = false;            // its proof (or best run) waits to be played again, a slice at a time
     std::string problem;              // why it is not readable, or not proved
     int bestUpdates = 0;              // the player's best time on it (0: none)
     std::vector<unsigned char> best;  // that run, a replay of level 0
+    std::vector<unsigned char> bestFile;  // the best run as read from levels/runs/, not yet played again
+};
+
+// A run played on a player's level in the replay game before it is believed,
+// a slice per update: a level's proof, its best run, or a route the solver found.
+enum class LevelRunKind { kProof, kBest, kRoute };
+struct LevelRunCheck {
+    LevelRunKind kind = LevelRunKind::kProof;
+    std::string map;
+    std::vector<unsigned char> run;
+    int revision = 0;                 // a route's: the editor's revision it was searched on
+};
+
+// The solver searching a route through the level being edited, as a tool
+// beside the game (glimmer-solve --level-file), read as it goes.
+constexpr int kRouteSearchSeconds = 60;
+struct RouteSearch {
+    ToolProcess tool;
+    bool searching = false;
+    int revision = 0;                 // the editor's revision it searches
+    int startMillis = 0;              // on the game's clock
+    int states = 0;                   // searched so far, as the tool last said
+    std::string output;               // what the tool wrote that is not a whole line yet
+    bool checking = false;            // the route found is being played again before it proves
 };
 
 // How level 0 is played: a test from the editor, or a level of the list.
@@ -61,4 +88,5 @@ struct EditorState {
     std::string note;                 // what the last action did
     int noteTimer = 0;
     bool dirty = false;               // changed since it was last written to its file
+    bool routeOffered = false;        // the solver is beside the game: it can search a route
 };

@@ -153,6 +153,7 @@ int c_MyApp::p_OnUpdate() {
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
     if (m_loadStep == 0 && !m_startLevelLinkChecked && m_screen == kScreenMenu) p_OpenStartLevelLink();
     if (m_loadStep == 0) p_StepHiddenRuns();
+    if (m_loadStep == 0) p_StepRouteSearch();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
     if (m_loadStep == 0) p_DrawTouchControls();

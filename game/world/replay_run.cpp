@@ -360,9 +360,16 @@ String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* r
 // The update's slice of the hidden run, and what a finished one leads to:
 // the ghost's track, or the watch it was preparing.
 void c_MyApp::p_StepHiddenRuns() {
+    // The player's levels' runs play when nothing else needs the replay game.
+    if (m_hidden.purpose == kHiddenNone) p_StartLevelCheck();
     if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice)) return;
     bool valid = false;
     const String line = p_HiddenVerdict(&valid);
+    if (m_hidden.purpose == kHiddenLevelRun) {
+        p_StopHiddenRun();
+        p_LevelRunChecked(valid);
+        return;
+    }
     if (m_hidden.purpose == kHiddenGhost) {
         if (valid) m_ghostTrack.swap(m_hidden.track);
     } else if (m_hidden.purpose == kHiddenWatch) {

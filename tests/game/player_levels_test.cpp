@@ -5,8 +5,13 @@
 // hash, apart from the fifteen levels' records.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,9 @@ using Bytes = std::vector<unsigned char>;
 constexpr int kKeyT = 'T', kKeyG = 'G', kKeyZ = 'Z', kKeyEscape = 27, kKeyUp = 38;
 constexpr int kPanelRise = 15;
 constexpr int kBackWithin = 200;   // updates: the exit sequence or a death, then the editor
+constexpr int kKeyR = 'R', kKeySpace = 32;
+constexpr int kSolverWaitSeconds = 120;   // the solver's start and its route through level 1, on a busy machine
+constexpr int kLongWait = 30000;          // updates standing still before a route: a proof of over eight minutes
 
 InputScript Script(int level) {
     const char* folder = std::getenv("GLIMMER_SOLUTIONS");
@@ -185,6 +193,190 @@ TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeep
         std::remove(game.host().BesideStatePath("levels/" + app.m_playerLevels[index].file).c_str());
     }
     EXPECT_EQ(kp_records_Encode(app.m_records), recordsBefore) << "the fifteen levels' records are untouched";
+}
+
+// The solver's route: searched in the background while the game goes on, it
+// proves the level only once the game has played it again on the map.
+TEST_F(PlayerLevels, TheSolversRouteProvesTheLevelOnceTheGamePlaysItAgain) {
+    const LevelFile level = StoredLevel(1);
+    app.p_OpenEditor(level, "route.glimmer-level");
+    ASSERT_TRUE(app.m_editor.routeOffered) << "glimmer-solve beside the game (GLIMMER_TOOL_FOLDER)";
+    game.Step();
+    game.PressKey(kKeyR);
+    ASSERT_TRUE(app.m_route.searching) << app.m_editor.note;
+    int updates = 0;
+    const auto start = std::chrono::steady_clock::now();
+    while ((app.m_route.searching || app.m_route.checking) &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(kSolverWaitSeconds)) {
+        game.Step();
+        ++updates;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_GT(updates, 1) << "the game went on while the solver searched";
+    ASSERT_TRUE(app.m_editor.edit.Proved()) << app.m_editor.note;
+    EXPECT_NE(app.m_editor.note.find("Proved by the solver's route"), std::string::npos) << app.m_editor.note;
+    std::vector<unsigned char> kept;
+    ASSERT_TRUE(kp_app_LoadBeside("levels/route.glimmer-level", &kept));
+    LevelFile read;
+    std::string why;
+    ASSERT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, &why)) << why;
+    bool proved = false;
+    const String line = app.p_CheckLevelProof(read, &proved);
+    EXPECT_TRUE(proved) << "the route kept as the file's proof: " << line.ToUtf8();
+
+    // Routes as the solver could answer: only one that plays to the exit on this map proves it.
+    const Replay route = [&] {
+        Replay run;
+        kp_replay_Decode(read.proof.data(), read.proof.size(), &run, nullptr);
+        return run;
+    }();
+    Replay shortened = route;
+    shortened.runs.back().updates -= 1;
+    shortened.updates -= 1;
+    const LevelFile other = Proved(2);
+    const struct {
+        const char* what;
+        std::string line;
+        bool proves;
+    } rows[] = {
+        {"the route found", "route: 1 updates, 1 states, " + kp_replay_LinkText(read.proof), true},
+        {"a route an update short of the exit",
+         "route: 1 updates, 1 states, " + kp_replay_LinkText(kp_replay_Encode(shortened)), false},
+        {"level 2's route", "route: 1 updates, 1 states, " + kp_replay_LinkText(other.proof), false},
+        {"no route", "no route: none found within 60 s, 40000 states", false},
+        {"an answer that is no link", "route: 1 updates, 1 states, ***", false},
+    };
+    for (const auto& row : rows) {
+        app.p_OpenEditor(level, "route.glimmer-level");
+        app.m_route.searching = true;
+        app.m_route.revision = app.m_editor.edit.Revision();
+        app.p_RouteLine(row.line);
+        EXPECT_FALSE(app.m_route.searching) << row.what;
+        EXPECT_FALSE(app.m_editor.edit.Proved()) << row.what << ": proved before it was played again";
+        for (int i = 0; i < 100 && app.m_route.checking; ++i) game.Step();
+        EXPECT_EQ(app.m_editor.edit.Proved(), row.proves) << row.what << ": " << app.m_editor.note;
+    }
+    std::remove(game.host().BesideStatePath("levels/route.glimmer-level").c_str());
+}
+
+// A search that finds nothing stops at its time limit, on the game's clock;
+// an edit, escape and leaving the editor stop it at once. The solver is gone after each.
+TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
+    const LevelFile level = StoredLevel(15);   // far more than a minute's search
+    const struct {
+        const char* what;
+        std::function<void()> stop;
+        const char* note;
+    } rows[] = {
+        {"the time limit", [&] { game.host().AdvanceClock(kRouteSearchSeconds * 1000.0); game.Step(); }, "within 60 s"},
+        {"an edit",
+         [&] {
+             app.m_editor.cursorX = app.m_editor.cursorY = 0;
+             app.m_editor.brush = 'x';
+             game.PressKey(kKeySpace);
+             game.Step();
+         },
+         "the map changed"},
+        {"escape", [&] { game.PressKey(kKeyEscape); }, "The search stopped"},
+        {"R again", [&] { game.PressKey(kKeyR); }, "The search stopped"},
+        {"the editor left", [&] { game.PressKey(kKeyEscape); game.PressKey(kKeyEscape); }, ""},
+    };
+    for (const auto& row : rows) {
+        app.p_OpenEditor(level, "search.glimmer-level");
+        game.Step();
+        game.PressKey(kKeyR);
+        ASSERT_TRUE(app.m_route.searching) << row.what << ": " << app.m_editor.note;
+        const long pid = app.m_route.tool.Id();
+        // Its progress comes in while it searches.
+        const auto start = std::chrono::steady_clock::now();
+        while (app.m_route.searching && app.m_route.states == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(kSolverWaitSeconds)) {
+            game.Step();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_GT(app.m_route.states, 0) << row.what << ": states searched, as the solver said";
+        ASSERT_TRUE(app.m_route.searching) << row.what << ": " << app.m_editor.note;
+        row.stop();
+        EXPECT_FALSE(app.m_route.searching) << row.what;
+        EXPECT_NE(app.m_editor.note.find(row.note), std::string::npos) << row.what << ": " << app.m_editor.note;
+        EXPECT_NE(kill(static_cast<pid_t>(pid), 0), 0) << row.what << ": the solver still runs";
+        EXPECT_FALSE(app.m_editor.edit.Proved()) << row.what;
+        if (app.m_screen == kScreenLevels) app.p_OpenEditor(level, "search.glimmer-level");
+    }
+    std::remove(game.host().BesideStatePath("levels/search.glimmer-level").c_str());
+}
+
+// The list of levels shows at once; their proofs and best runs are played a
+// slice per update, however long they are, and fill the list in as they end.
+TEST_F(PlayerLevels, TheListShowsAtOnceAndPlaysProofsASliceAtATime) {
+    const LevelFile one = Proved(1);
+    Replay route;
+    ASSERT_TRUE(kp_replay_Decode(one.proof.data(), one.proof.size(), &route, nullptr));
+    const struct {
+        const char* file;
+        int wait;          // updates standing still before level 1's route
+        bool clears;       // false: the proof stops short of the exit
+    } rows[] = {
+        {"slow-a", kLongWait, true}, {"slow-b", kLongWait + 1, true}, {"slow-c", kLongWait + 2, true},
+        {"stops-short", kLongWait + 3, false},
+    };
+    for (const auto& row : rows) {
+        Replay run;
+        run.level = 0;
+        run.Append(0, row.wait);
+        for (const ReplayRun& step : route.runs) run.Append(step.keys, step.updates);
+        if (!row.clears) {
+            run.runs.back().updates -= 1;
+            run.updates -= 1;
+        }
+        app.m_playerMap = one.map;
+        app.m_playerPlay = PlayerLevelPlay();
+        app.m_playerPlay.hash = kp_level_Hash(one.map);
+        Replay recorded = run;
+        recorded.levelHash = kp_level_Hash(one.map);
+        if (row.clears) {
+            ASSERT_TRUE(app.p_RecordReplay(&recorded)) << row.file;
+        }
+        LevelFile level = one;
+        level.name = row.file;
+        level.proof = kp_replay_Encode(recorded);
+        ASSERT_EQ(kp_app_SaveBeside(std::string("levels/") + row.file + ".glimmer-level", kp_levelfile_Encode(level)), 0);
+    }
+    app.m_screen = kScreenLevels;
+    app.p_LoadPlayerLevels();
+    const auto entry = [&](const char* file) -> const PlayerLevel* {
+        for (const PlayerLevel& level : app.m_playerLevels) {
+            if (level.file == std::string(file) + ".glimmer-level") return &level;
+        }
+        return nullptr;
+    };
+    for (const auto& row : rows) {
+        ASSERT_NE(entry(row.file), nullptr) << row.file;
+        EXPECT_TRUE(entry(row.file)->checking && !entry(row.file)->proved) << row.file << ": shown at once as checking";
+    }
+    int updates = 0;
+    const auto checking = [&] {
+        for (const auto& row : rows) {
+            if (entry(row.file)->checking) return true;
+        }
+        return false;
+    };
+    while (checking() && updates < 8 * kLongWait / kHiddenRunSlice) {
+        const int played = app.m_hidden.played;
+        const bool was = app.m_hidden.purpose == kHiddenLevelRun;
+        game.Step();
+
+        ++updates;
+        if (was && app.m_hidden.purpose == kHiddenLevelRun) {
+            ASSERT_LE(app.m_hidden.played - played, kHiddenRunSlice) << "update " << updates;
+        }
+    }
+    EXPECT_GE(updates, 4 * kLongWait / kHiddenRunSlice) << "four long proofs checked in fewer updates than their slices";
+    for (const auto& row : rows) {
+        EXPECT_FALSE(entry(row.file)->checking) << row.file;
+        EXPECT_EQ(entry(row.file)->proved, row.clears) << row.file;
+        std::remove(game.host().BesideStatePath(std::string("levels/") + row.file + ".glimmer-level").c_str());
+    }
+    app.m_screen = kScreenMenu;
 }
 
 }  // namespace

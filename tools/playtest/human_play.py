@@ -37,7 +37,7 @@ KEY_NAMES = ["Left", "Right", "Up", "Down", "z", "x", "c"]   # the script keys' 
 def read_plan(level):
     """The inputs of the level's plan: (update, keys, anchor, delay, changes)."""
     text = subprocess.run(
-        [str(BUILD / "tools" / "solver" / "glimmer-solve"), "--plan", "--levels", str(level),
+        [str(BUILD / "glimmer-solve"), "--plan", "--levels", str(level),
          "--scripts", str(ROOT / "tests" / "game" / "solutions")],
         cwd=BUILD, capture_output=True, text=True, check=True,
         env=dict(os.environ, ALSOFT_DRIVERS="null")).stdout

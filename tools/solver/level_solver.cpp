@@ -403,6 +403,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     best[KeyOfApp(app, 0, facts, dropIn)] = dropIn;
     open.push({dropIn + estimate(nodes[0]), 0});
     int goal = -1;
+    bool stopped = false;
     const std::vector<Move>& moves = Moves();
     std::vector<int> visited;
 
@@ -426,6 +427,11 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
         auto bestIt = best.find(parentKey);
         if (calm && bestIt != best.end() && bestIt->second < time) continue;
         if (++result.statesExpanded > options.maxStates) break;
+        if (options.keepGoing && result.statesExpanded % SolverOptions::kProgressEvery == 0 &&
+            !options.keepGoing(result.statesExpanded)) {
+            stopped = true;
+            break;
+        }
         if (options.trace) std::fprintf(stderr, "t=%d at (%d,%d) facing %d keys %u\n", time, x, y, facing, parent.keys);
 
         bool gripNear = false;
@@ -575,7 +581,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     }
     session.SetKeys(0);
     if (goal < 0) {
-        result.message = result.statesExpanded > options.maxStates ? "search limit reached" : "no way to the exit";
+        result.message = stopped ? "stopped"
+                         : result.statesExpanded > options.maxStates ? "search limit reached" : "no way to the exit";
         return result;
     }
 

@@ -11,6 +11,7 @@
 // moves allow.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "tools/solver/game_session.h"
@@ -20,6 +21,10 @@ struct SolverOptions {
     int maxStates = 300000;      // gives up beyond this many expanded states
     bool verbose = false;
     bool trace = false;          // prints every expanded state
+    // Asked every kProgressEvery expanded states with the count so far; false
+    // stops the search there ("stopped").
+    std::function<bool(int states)> keepGoing;
+    static constexpr int kProgressEvery = 500;
 };
 
 struct SolveResult {
@@ -32,7 +37,9 @@ struct SolveResult {
     std::string message;
 };
 
-// Solves level n in the session's running game (which must be on the game screen).
+// Solves level n in the session's running game (which must be on the game
+// screen); level 0 is the player's level whose map the game was given
+// (m_playerMap, with its hash in m_playerPlay).
 SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options);
 
 // Plays a level's script from a fresh build; true when the hero is leaving

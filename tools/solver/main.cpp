@@ -25,6 +25,11 @@
 // level,smallest_window_updates,where,timed_inputs,cues_out_of_view.
 // With --plan it prints what a person following the level's most forgiving
 // route watches for and presses (human_plan.h), for tools/playtest/human_play.py.
+// With --level-file it searches a route through a player's level file
+// instead, for the editor that starts it: progress lines "searching: N states,
+// S s" while it searches, then "route: UPDATES updates, N states, LINK" with
+// the route as a replay's link text (status 0), or "no route: WHY, N states"
+// (status 1); --seconds stops the search after so many seconds.
 // With --fair it searches each level's most forgiving route from its fastest,
 // DIR/levelNN.keys (forgiving_route.h), and writes it to DIR/levelNN.fair.keys
 // when it differs.
@@ -33,6 +38,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +49,8 @@
 #include <string>
 #include <vector>
 
+#include "game/world/level_file.h"
+#include "game/world/level_map.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/fairness.h"
 #include "tools/solver/forgiving_route.h"
@@ -63,12 +71,15 @@ constexpr const char* kUsage =
     "       glimmer-solve --fairness [--scripts DIR] [--levels ...] [--csv] [--jobs N]\n"
     "       glimmer-solve --fair [--scripts DIR] [--levels ...] [--jobs N]\n"
     "       glimmer-solve --plan --levels N [--scripts DIR]\n"
+    "       glimmer-solve --level-file FILE [--seconds N] [--max-states N]\n"
     "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
     "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n"
     "With --report, measures the scripts in DIR instead (the variety report);\n"
     "with --fairness, the timing windows of the most forgiving routes in DIR;\n"
     "with --fair, searches the most forgiving routes from the fastest ones in DIR\n"
-    "and writes DIR/levelNN.fair.keys where they differ.\n";
+    "and writes DIR/levelNN.fair.keys where they differ.\n"
+    "With --level-file, searches a route through a player's level file and prints\n"
+    "it as a replay's link text (progress lines while it searches).\n";
 
 constexpr int kFirstVariedLevel = 4;
 
@@ -89,6 +100,8 @@ struct Options {
     bool csv = false;
     bool fair = false;
     bool plan = false;
+    std::string levelFile;
+    double seconds = 0;   // 0: no time limit
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -338,6 +351,69 @@ int Fairness(const Options& options) {
     return allRead ? 0 : 1;
 }
 
+// A route through a player's level file, printed for the editor that asked
+// (the protocol is in the comment at the top).
+int SolveLevelFile(const Options& options) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const auto seconds = [&start]() { return std::chrono::duration<double>(Clock::now() - start).count(); };
+    std::ifstream in(options.levelFile, std::ios::binary);
+    std::vector<unsigned char> bytes;
+    std::vector<char> block(kLevelFileMaxBytes + 1);
+    if (in) in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    bytes.assign(block.begin(), block.begin() + in.gcount());
+    ::LevelFile level;
+    std::string why;
+    if (bytes.empty() || !kp_levelfile_Decode(bytes.data(), bytes.size(), &level, &why)) {
+        std::printf("no route: %s, 0 states\n", bytes.empty() ? "the level file cannot be read" : why.c_str());
+        return 1;
+    }
+    std::printf("searching: 0 states, 0.0 s\n");
+    std::fflush(stdout);
+    GameSession& session = GameSession::Instance();
+    c_MyApp& app = session.app();
+    app.m_playerMap = level.map;
+    app.m_playerPlay = PlayerLevelPlay();
+    app.m_playerPlay.hash = kp_level_Hash(level.map);
+    if (!session.StartGameFromMenu()) {
+        std::printf("no route: the game did not start, 0 states\n");
+        return 1;
+    }
+    SolverOptions solverOptions;
+    if (options.maxStates > 0) solverOptions.maxStates = options.maxStates;
+    double shown = 0;
+    solverOptions.keepGoing = [&](int states) {
+        const double now = seconds();
+        if (options.seconds > 0 && now >= options.seconds) return false;
+        if (now - shown >= 0.25) {
+            shown = now;
+            std::printf("searching: %d states, %.1f s\n", states, now);
+            std::fflush(stdout);
+        }
+        return true;
+    };
+    const SolveResult result = SolveLevel(session, 0, solverOptions);
+    if (!result.solved || !result.verified) {
+        const std::string reason = result.message == "stopped"
+                                       ? "none found within " + std::to_string(static_cast<int>(options.seconds)) + " s"
+                                       : result.message;
+        std::printf("no route: %s, %d states\n", reason.c_str(), result.statesExpanded);
+        return 1;
+    }
+    // The route as play records it: a replay of level 0 naming this level's hash.
+    Replay run;
+    run.level = 0;
+    for (const ScriptRun& step : result.script.Runs()) run.Append(step.keys, step.updates);
+    if (!app.p_RecordReplay(&run)) {
+        std::printf("no route: the route found does not reach the exit when played again, %d states\n",
+                    result.statesExpanded);
+        return 1;
+    }
+    std::printf("route: %d updates, %d states, %s\n", run.updates, result.statesExpanded,
+                kp_replay_LinkText(kp_replay_Encode(run)).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -366,6 +442,10 @@ int main(int argc, char** argv) {
             options.csv = true;
         } else if (commandLine.Is("--plan")) {
             options.plan = true;
+        } else if (commandLine.Is("--level-file")) {
+            options.levelFile = commandLine.Value();
+        } else if (commandLine.Is("--seconds")) {
+            options.seconds = std::max(0.0, std::atof(commandLine.Value().c_str()));
         } else if (commandLine.Is("--fair")) {
             options.fair = true;
         } else if (commandLine.Is("--no-slack")) {
@@ -383,6 +463,7 @@ int main(int argc, char** argv) {
     commandLine.Operands(0, 0);
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
 
+    if (!options.levelFile.empty()) return SolveLevelFile(options);
     if (options.report) return Report(options);
     if (options.fairness) return Fairness(options);
     if (options.plan) return Plan(options);
