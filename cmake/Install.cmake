@@ -2,6 +2,7 @@
 # a game of the system (the Debian package, cmake/Package.cmake, uses /usr):
 #   <P>/games/glimmer                               the launcher players start
 #   <P>/lib/games/glimmer/glimmer                   the program
+#   <P>/lib/games/glimmer/glimmer-solve             the level solver the editor starts
 #   <P>/share/games/glimmer/data/                   the generated game data
 #   <P>/share/applications/<id>.desktop             the desktop menu entry
 #   <P>/share/icons/hicolor/NxN/apps/glimmer.png    the icon at each size
@@ -25,6 +26,10 @@ set(GLIMMER_HOMEPAGE https://snowglobe-studio.example/glimmer/)
 
 if(TARGET glimmer)
   install(TARGETS glimmer RUNTIME DESTINATION ${GLIMMER_INSTALL_PROGRAM_DIR})
+endif()
+# The level solver beside the program: the editor's route search starts it.
+if(TARGET glimmer-solve)
+  install(TARGETS glimmer-solve RUNTIME DESTINATION ${GLIMMER_INSTALL_PROGRAM_DIR})
 endif()
 # The data folder (with data/icon/ from the icon tool) as the build made it.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/data/ DESTINATION ${GLIMMER_INSTALL_DATA_DIR}/data)

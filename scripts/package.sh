@@ -24,7 +24,7 @@ install_packages "${packages[@]}"
 build=${1:-build}
 [ -f "$build/CMakeCache.txt" ] || bash scripts/setup.sh "$build" -DGLIMMER_TESTS=OFF -DGLIMMER_SERVER=ON
 cmake -S . -B "$build" -DGLIMMER_SERVER=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target glimmer glimmer_data glimmer_icons glimmer_docs glimmer-scores \
+cmake --build "$build" -j"$(nproc)" --target glimmer glimmer-solve glimmer_data glimmer_icons glimmer_docs glimmer-scores \
   glimmer_scores_docs >/dev/null
 
 # CPack records the paths it staged (/usr/...) in install_manifest.txt, the

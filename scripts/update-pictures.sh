@@ -13,7 +13,7 @@ cmake --build "$build" -j2 --target game_pictures_tests glimmer_data || exit 1
 source "$root/tests/lib/real_program.sh"
 rp_need convert
 rp_start_x
-(cd "$build" && GLIMMER_UPDATE_PICTURES=1 ALSOFT_DRIVERS=null GLIMMER_SOLUTIONS="$root/tests/game/solutions" \
+(cd "$build" && GLIMMER_UPDATE_PICTURES=1 ALSOFT_DRIVERS=null GLIMMER_SOLUTIONS="$root/tests/game/solutions" GLIMMER_TOOL_FOLDER="$build" \
     ./tests/game/game_pictures_tests >"$RP_WORK/out.txt" 2>&1)
 status=$?
 # Written again at zlib's best compression (the pixels stay the same).

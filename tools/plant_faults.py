@@ -358,6 +358,44 @@ FAULTS = {
         "const bool died = m_playerPlay.testing &&",
         "const bool died = false &&",
         "a death in a test from the editor rebuilds the level instead of going back to the editor"),
+    "route-proves-unplayed": (
+        "game/shell/route_search.cpp",
+        "        m_route.checking = true;\n        p_QueueLevelCheck({LevelRunKind::kRoute, m_editor.edit.Map(), run, m_route.revision}, true);",
+        "        m_editor.edit.SetProof(run);",
+        "a route the solver found proves the level without being played again on its map"),
+    "route-search-no-limit": (
+        "game/shell/route_search.cpp",
+        "} else if (kp_app_Millisecs() - m_route.startMillis >= kRouteSearchSeconds * kMillisPerSecond) {",
+        "} else if (kp_app_Millisecs() - m_route.startMillis > 10 * kRouteSearchSeconds * kMillisPerSecond) {",
+        "the route search runs on past its minute"),
+    "route-search-left-running": (
+        "game/shell/editor.cpp",
+        "        p_StopRouteSearch(std::string());\n        edit.EndStroke();",
+        "        edit.EndStroke();",
+        "leaving the editor leaves the solver searching"),
+    "level-list-check-unsliced": (
+        "game/shell/player_levels.cpp",
+        "    if (!started) p_LevelRunChecked(false);",
+        "    if (!started) p_LevelRunChecked(false);\n    while (started && !p_StepHiddenRun(kReplayMaxUpdates)) {\n    }",
+        "the list of levels plays each proof whole in one update"),
+    "checked-run-by-hash-alone": (
+        "game/shell/player_levels.cpp",
+        "    CheckedRuns()[RunKey(kp_level_Hash(check.map), check.run)] = valid;",
+        "    CheckedRuns()[RunKey(kp_level_Hash(check.map), check.run)] = valid;\n"
+        "    for (const PlayerLevel& entry : m_playerLevels) {\n"
+        "        if (kp_level_Hash(entry.level.map) == kp_level_Hash(check.map)) CheckedRuns()[RunKey(kp_level_Hash(check.map), entry.level.proof)] = valid;\n"
+        "    }",
+        "a proof played on a map counts for every level file of the same map"),
+    "palette-below-tools": (
+        "game/shell/editor.cpp",
+        "if ((kindCount + paletteColumns - 1) / paletteColumns * cellSize > paletteRoom) {",
+        "if (false) {",
+        "on a short screen the palette's last squares fall under the tools and off the screen"),
+    "editor-pad-place": (
+        "game/shell/editor.cpp",
+        "Hit(kKeySpace) || Hit(kKeyEnter) || PadHit(kPadPlace)",
+        "Hit(kKeySpace) || Hit(kKeyEnter)",
+        "the gamepad's bottom button places nothing in the editor"),
     "editor-work-lost-on-suspend": (
         "game/shell/screen_flow.cpp",
         "    p_Save();\n    p_KeepEditorWork();\n",

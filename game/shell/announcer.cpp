@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "game/shell/my_app.h"
+#include "game/world/level_map.h"
 #include "game/shell/settings_file.h"
 #include "host/game_host.h"
 
@@ -36,7 +37,9 @@ std::string c_MyApp::p_SpokenText() {
         case kScreenPlaying: {
             if (m_quitGame > 0) return m_rank > 0 ? "Game over. New highscore: " + p_MyNth().ToUtf8() : "Game over";
             if (m_watching) return "Replay of level " + std::to_string(m_watched.level) + ". Any key stops it.";
-            const std::string level = "Level " + std::to_string(std::min(m_level, kLastLevel)) + " of 15";
+            // A player's level is told by its name, as its caption shows it.
+            const std::string level = m_level == 0 ? m_playerPlay.name + (m_playerPlay.testing ? ", a test" : "")
+                                                   : "Level " + std::to_string(std::min(m_level, kLastLevel)) + " of 15";
             if (m_pauseShown == 1) {
                 static const char* const kPause[] = {"Quit", "Resume", "Sound", "Controls", "Options"};
                 const int at = m_pauseSel + 1;
@@ -65,6 +68,31 @@ std::string c_MyApp::p_SpokenText() {
         case kScreenOptions:
         case kScreenControls:
             return m_spokenSettings;
+        case kScreenLevels: {
+            if (m_levelsSel == 0) return "My levels: new level";
+            if (m_levelsSel == 1) return "My levels: copy of level " + std::to_string(m_levelsCopy);
+            const size_t row = static_cast<size_t>(m_levelsSel - 2);
+            if (row >= m_playerLevels.size()) return "My levels";
+            const PlayerLevel& entry = m_playerLevels[row];
+            return "My levels: " + entry.level.name + (entry.level.maker.empty() ? "" : " by " + entry.level.maker) + ", " +
+                   (entry.proved ? "proved" : entry.checking ? "checking its proof" : entry.readable ? "not proved" : entry.problem);
+        }
+        case kScreenEditor: {
+            // The brush and the tile under the cursor, by name, and the last action's note.
+            const auto name = [](char code) {
+                for (const LevelTileKind& kind : kp_level_TileKinds()) {
+                    if (kind.code == code) return std::string(kind.name);
+                }
+                return std::string("?");
+            };
+            const LevelEdit& edit = m_editor.edit;
+            std::string line = "Editor: brush " + name(m_editor.brush) + ". " + std::to_string(m_editor.cursorX) + "," +
+                               std::to_string(m_editor.cursorY) + ": " + name(edit.Tile(m_editor.cursorX, m_editor.cursorY)) +
+                               "." + (edit.Proved() ? " Proved." : "");
+            if (m_route.searching) line += " Searching a route.";
+            if (m_editor.noteTimer > 0) line += " " + m_editor.note;
+            return line;
+        }
         default:
             return std::string();
     }

@@ -304,21 +304,31 @@ int c_MyApp::p_Editor() {
 
     // The palette: every tile kind, the brush ringed.
     const std::vector<LevelTileKind>& kinds = kp_level_TileKinds();
-    const float paletteX = w - kPaletteWidth + (kPaletteWidth - kPaletteColumns * kPaletteCell) / 2;
+    // On a short screen (a phone held sideways) the palette takes a third
+    // column and smaller squares, so that every kind stays above the tools.
+    const int kindCount = static_cast<int>(kinds.size());
+    const float paletteRoom = h - kTopBar - kBottomBar - 8;
+    int paletteColumns = kPaletteColumns;
+    float cellSize = kPaletteCell;
+    if ((kindCount + paletteColumns - 1) / paletteColumns * cellSize > paletteRoom) {
+        paletteColumns = kPaletteColumns + 1;
+        cellSize = std::min(std::floor((kPaletteWidth - 4) / paletteColumns), std::floor(paletteRoom / ((kindCount + paletteColumns - 1) / paletteColumns)));
+    }
+    const float paletteX = w - kPaletteWidth + (kPaletteWidth - paletteColumns * cellSize) / 2;
     const float paletteY = kTopBar + 8;
     int paletteHit = -1;
     for (size_t i = 0; i < kinds.size(); ++i) {
-        const float cx = paletteX + kPaletteCell * (i % kPaletteColumns);
-        const float cy = paletteY + kPaletteCell * (i / kPaletteColumns);
+        const float cx = paletteX + cellSize * static_cast<float>(static_cast<int>(i) % paletteColumns);
+        const float cy = paletteY + cellSize * static_cast<float>(static_cast<int>(i) / paletteColumns);
         p_ResetDraw();
         p_SetCol(60, 60, 100, 1);
-        p_Rect(cx + 1, cy + 1, kPaletteCell - 2, kPaletteCell - 2);
+        p_Rect(cx + 1, cy + 1, cellSize - 2, cellSize - 2);
         p_SetCol(255, 255, 255, 1);
-        DrawEditorTile(*this, kinds[i].code, cx + kPaletteCell / 2, cy + kPaletteCell / 2, 24);
+        DrawEditorTile(*this, kinds[i].code, cx + cellSize / 2, cy + cellSize / 2, cellSize * 0.75f);
         p_ResetDraw();
-        if (kinds[i].code == e.brush) outline(cx, cy, kPaletteCell, kPaletteCell, 255, 240, 80);
+        if (kinds[i].code == e.brush) outline(cx, cy, cellSize, cellSize, 255, 240, 80);
         // A press counts on the drawn square, not on the gap around it.
-        if (m_pointerDown != 0 && m_clickLatch == 0 && Inside(m_touchX[0], m_touchY[0], cx + 1, cy + 1, kPaletteCell - 2, kPaletteCell - 2)) {
+        if (m_pointerDown != 0 && m_clickLatch == 0 && Inside(m_touchX[0], m_touchY[0], cx + 1, cy + 1, cellSize - 2, cellSize - 2)) {
             paletteHit = static_cast<int>(i);
         }
     }
@@ -495,7 +505,6 @@ int c_MyApp::p_Editor() {
     const int brushIndex = static_cast<int>(std::find_if(kinds.begin(), kinds.end(),
                                                          [&e](const LevelTileKind& k) { return k.code == e.brush; }) -
                                             kinds.begin());
-    const int kindCount = static_cast<int>(kinds.size());
 
     if (Hit(kKeyEscape) || PadHit(kPadBack)) {
         if (m_route.searching) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/shell/globals.h"
+#include "game/world/level_map.h"
 #include "input/input_device.h"
 #include "tests/testhost/test_game.h"
 
@@ -17,6 +18,7 @@ namespace {
 // Key codes by meaning: arrows, enter, space, escape, delete, backspace, shift, control, letters.
 constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
 constexpr int kEnter = 13, kSpace = 32, kEscape = 27, kDelete = 46, kBackspace = 8, kShift = 16, kCtrl = 17;
+constexpr int kTab = 9, kComma = 188, kPageUp = 33, kPageDown = 34;
 constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
 constexpr int kConfirmSound = 98, kCreditsSound = 99;
 
@@ -42,6 +44,22 @@ TestGame& InAGame(int facing = 1, int scheme = 1) {
     game.app().m_facing = facing;
     game.app().m_settings[kSchemeSetting] = scheme;
     game.Step();
+    return game;
+}
+
+// The shared game in the editor on a new level, the cursor on an empty tile
+// (or the wall at its left edge), the brush a tree, at the middle zoom.
+TestGame& InTheEditor(int cursorX = 20) {
+    TestGame& game = OnTheMenu();
+    LevelFile level;
+    level.name = "Pad";
+    level.map = kp_level_NewMap();
+    game.app().p_OpenEditor(level, std::string());
+    game.app().m_editor.cursorX = cursorX;
+    game.app().m_editor.cursorY = 20;
+    game.app().m_editor.brush = 'x';
+    game.app().m_editor.dirty = false;
+    game.Step(2);
     return game;
 }
 
@@ -118,6 +136,28 @@ TEST(Controls, EveryKeyAndGamepadInputDoesWhatTheControlsPromise) {
          {Key(kEscape), Key(kDelete), Key(kBackspace), Pad(GLFW_GAMEPAD_BUTTON_BACK), Pad(GLFW_GAMEPAD_BUTTON_START),
           Pad(GLFW_GAMEPAD_BUTTON_GUIDE)},
          [] () -> TestGame& { return InAGame(); }, [](c_MyApp& a) { return a.m_pauseShown == 1; }},
+        // The editor, where a gamepad is natural: the cursor, placing, erasing, the brush, zoom, test and back.
+        {"places the brush in the editor", {Key(kSpace), Key(kEnter), Pad(GLFW_GAMEPAD_BUTTON_A)},
+         [] () -> TestGame& { return InTheEditor(); }, [](c_MyApp& a) { return a.m_editor.edit.Tile(20, 20) == 'x'; }},
+        {"erases in the editor", {Key(kDelete), Key(kBackspace), Pad(GLFW_GAMEPAD_BUTTON_B)},
+         [] () -> TestGame& { return InTheEditor(0); }, [](c_MyApp& a) { return a.m_editor.edit.Tile(0, 20) == '0'; }},
+        {"moves the editor's cursor right", {Key(kRight), Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(1, 0)},
+         [] () -> TestGame& { return InTheEditor(); }, [](c_MyApp& a) { return a.m_editor.cursorX == 21 && a.m_editor.cursorY == 20; }},
+        {"moves the editor's cursor up", {Key(kUp), Pad(GLFW_GAMEPAD_BUTTON_DPAD_UP), Stick(0, -1)},
+         [] () -> TestGame& { return InTheEditor(); }, [](c_MyApp& a) { return a.m_editor.cursorX == 20 && a.m_editor.cursorY == 19; }},
+        {"chooses the next brush", {Key(kTab), Pad(GLFW_GAMEPAD_BUTTON_Y)}, [] () -> TestGame& { return InTheEditor(); },
+         [](c_MyApp& a) { return a.m_editor.brush == '$'; }},
+        {"chooses the brush before", {Key(kComma), Pad(GLFW_GAMEPAD_BUTTON_X)}, [] () -> TestGame& { return InTheEditor(); },
+         [](c_MyApp& a) { return a.m_editor.brush == '8'; }},
+        {"zooms the editor in", {Key(kPageUp), Pad(GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER)}, [] () -> TestGame& { return InTheEditor(); },
+         [](c_MyApp& a) { return a.m_editor.zoom == 4; }},
+        {"zooms the editor out", {Key(kPageDown), Pad(GLFW_GAMEPAD_BUTTON_LEFT_BUMPER)},
+         [] () -> TestGame& { return InTheEditor(); }, [](c_MyApp& a) { return a.m_editor.zoom == 2; }},
+        {"tests the level from the editor", {Key('T'), Pad(GLFW_GAMEPAD_BUTTON_START)},
+         [] () -> TestGame& { return InTheEditor(); },
+         [](c_MyApp& a) { return a.m_screen == kScreenPlaying && a.m_playerPlay.testing && a.m_pauseShown == 0; }},
+        {"leaves the editor", {Key(kEscape), Pad(GLFW_GAMEPAD_BUTTON_BACK)}, [] () -> TestGame& { return InTheEditor(); },
+         [](c_MyApp& a) { return a.m_screen == kScreenLevels; }},
     };
     for (const Promise& p : promises) {
         for (const Input& in : p.inputs) {

@@ -5,8 +5,9 @@
 // hash, apart from the fifteen levels' records.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <signal.h>
-#include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -195,6 +196,13 @@ TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeep
     EXPECT_EQ(kp_records_Encode(app.m_records), recordsBefore) << "the fifteen levels' records are untouched";
 }
 
+#ifdef _WIN32
+// No solver is shipped for Windows: the editor offers no route search there.
+TEST_F(PlayerLevels, TheEditorOffersNoRouteSearchWithoutTheSolver) {
+    app.p_OpenEditor(StoredLevel(1), "route.glimmer-level");
+    EXPECT_FALSE(app.m_editor.routeOffered);
+}
+#else
 // The solver's route: searched in the background while the game goes on, it
 // proves the level only once the game has played it again on the map.
 TEST_F(PlayerLevels, TheSolversRouteProvesTheLevelOnceTheGamePlaysItAgain) {
@@ -304,6 +312,7 @@ TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
     }
     std::remove(game.host().BesideStatePath("levels/search.glimmer-level").c_str());
 }
+#endif
 
 // The list of levels shows at once; their proofs and best runs are played a
 // slice per update, however long they are, and fill the list in as they end.

@@ -131,6 +131,17 @@ Box ToolBox(TestGame& game, size_t index) {
     const DrawRecord& d = tools[index];
     return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
 }
+// A square of the editor's palette, as drawn in this update (the first is 0).
+Box PaletteBox(TestGame& game, size_t index) {
+    std::vector<DrawRecord> squares;
+    for (const DrawRecord& d : game.Records(kDrawRect)) {
+        if (d.red == 60 && d.green == 60 && d.blue == 100) squares.push_back(d);
+    }
+    EXPECT_GT(squares.size(), index) << "palette square " << index << " not drawn";
+    if (squares.size() <= index) return {0, 0, 0, 0, false};
+    const DrawRecord& d = squares[index];
+    return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
+}
 // The Options or the Controls screen opened from the menu, the settings at their defaults.
 TestGame& OnSettings(int screen) {
     TestGame& game = OnMenu();
@@ -222,9 +233,9 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"my levels: back", OnLevels, image(kIcons, 11, at(24), at(24)), "screen"},
         {"editor: the map paints", OnEditor, [](TestGame&, float w, float h) { return Box{0, 36, w - 84, h - 60, false}; },
          "map"},
-        {"editor: a palette square", OnEditor,
-         [](TestGame&, float w, float) { return Box{w - 74 + 32 + 1, 44 + 32 * 3 + 1, w - 74 + 64 - 1, 44 + 32 * 4 - 1, false}; },
-         "brush"},
+        {"editor: a palette square", OnEditor, [](TestGame& g, float, float) { return PaletteBox(g, 7); }, "brush"},
+        // Every kind stays above the tools, on a short screen too.
+        {"editor: the last palette square", OnEditor, [](TestGame& g, float, float) { return PaletteBox(g, 21); }, "brush"},
         {"editor: back", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 0); }, "screen"},
         {"editor: zoom out", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 3); }, "zoom"},
         {"editor: zoom in", OnEditor, [](TestGame& g, float, float) { return ToolBox(g, 4); }, "zoom"},

@@ -25,7 +25,7 @@ trap cleanup EXIT
 
 # The one list of installed files, relative to the prefix.
 expected_files() {
-    printf '%s\n' games/glimmer lib/games/glimmer/glimmer share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    printf '%s\n' games/glimmer lib/games/glimmer/glimmer lib/games/glimmer/glimmer-solve share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
         share/man/man6/glimmer.6.gz share/doc/glimmer/copyright share/doc/glimmer/changelog.gz
     for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/glimmer.png"; done
     (cd "$build/data" && find . ! -type d) | sed 's|^\./|share/games/glimmer/data/|'

@@ -15,7 +15,7 @@
 // holds the pad, closed by a tap; level 1 completed by one finger held on the
 // pad and slid from left to right; upright, the page asks to be turned; a
 // #level= link's proof plays with the desktop's verdict and the level plays
-// by touch. Then
+// by touch; the editor works by taps and two fingers. Then
 // the faults: a save the browser abandons (the page says so, the game goes
 // on, the next save is stored), the page in a sandboxed frame with no storage
 // at all (it plays, says so once, and no save fails), and a shader that does
@@ -406,6 +406,58 @@ await sleep(4000);
 await fingers('touchMove', [134, 209]);
 check(await said(/ player_level_cleared$/, 20000) !== '', 'phone: the linked level plays by touch to its exit');
 await fingers('touchEnd');
+
+// The editor by touch on the same phone (a screen 640 x 296 game pixels):
+// "New level" tapped twice (chosen, then opened); the palette, narrowed to
+// three columns of 23-pixel squares to stay above the tools, chooses by a
+// tap, the last kind too; a tap on the map places the brush; two fingers
+// dragged scroll the view; a tap on Test plays the level.
+const phoneH = 390 * 640 / 844;
+const fingerTap = async (place) => { await fingers('touchStart', place); await fingers('touchEnd'); await sleep(500); };
+const palette = (index) => {
+  const room = phoneH - 36 - 60 - 8, kinds = 22;
+  let columns = 2, cell = 32;
+  if (Math.ceil(kinds / columns) * cell > room) {
+    columns = 3;
+    cell = Math.min(Math.floor(80 / columns), Math.floor(room / Math.ceil(kinds / columns)));
+  }
+  const x0 = 640 - 84 + (84 - columns * cell) / 2;
+  return [x0 + cell * (index % columns) + cell / 2, 44 + cell * Math.floor(index / columns) + cell / 2];
+};
+// The tools along the bottom: 10 pixels beside each label of 7-pixel letters, 4 between.
+const tool = (name) => {
+  const labels = ['Back', 'Undo', 'Redo', '-', '+', 'Select', 'Fill', 'Clear', 'Copy', 'Paste', 'Move', 'Test', 'From here'];
+  let x = 4;
+  for (const label of labels.slice(0, labels.indexOf(name))) x += 10 + 7 * label.length + 4;
+  return [x + (10 + 7 * name.length) / 2, phoneH - 60 + 6 + 12];
+};
+const linkShot = async () => { const img = await shot(linkPhone); img.ratio *= 844 / 640; return img; };
+await sleep(2000);   // the exit's sequence, then the list
+await fingerTap([200, 92]);
+await fingerTap([200, 92]);
+check(await speaks(/^Editor: brush wall\./, linkPhone), 'phone: New level tapped twice opens the editor', await spoken(linkPhone));
+await fingerTap(palette(21));
+check(await speaks(/^Editor: brush decoration 2\./, linkPhone), 'phone: a tap on the palette\'s last kind chooses it',
+  await spoken(linkPhone));
+await fingerTap(palette(10));
+check(await speaks(/^Editor: brush tree\./, linkPhone), 'phone: a tap on the palette chooses the tree', await spoken(linkPhone));
+await fingerTap([300, 100]);
+check(await speaks(/^Editor: brush tree\. \d+,\d+: tree\./, linkPhone), 'phone: a tap on the map places the tree',
+  await spoken(linkPhone));
+const mapArea = [0, 40, 550, 190];
+const beforeScroll = await linkShot();
+await fingers('touchStart', [300, 140], [360, 140]);
+for (let step = 1; step <= 6; step++) {
+  await fingers('touchMove', [300 - 16 * step, 140], [360 - 16 * step, 140]);
+  await sleep(60);
+}
+await fingers('touchEnd');
+await sleep(500);
+check(regionDifference(await linkShot(), beforeScroll, mapArea) > 1, 'phone: two fingers dragged scroll the map');
+check(await speaks(/^Editor: brush tree\. \d+,\d+: tree\./, linkPhone), 'phone: two fingers paint nothing',
+  await spoken(linkPhone));
+await fingerTap(tool('Test'));
+check(await speaks(/^My level, a test$/, linkPhone), 'phone: a tap on Test plays the level', await spoken(linkPhone));
 await linkPhone.close();
 
 // A system that asks for reduced motion: a first start (a profile of its own)

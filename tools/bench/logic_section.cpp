@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "game/world/level_file.h"
 #include "game/world/level_hash.h"
+#include "game/world/level_map.h"
+#include "game/world/level_store.h"
 #include "runtime/gc.h"
 #include "tools/bench/figures.h"
 
@@ -13,6 +16,8 @@ constexpr int kWarmupUpdates = 600;
 constexpr int kHourUpdates = 60 * 60 * 60;
 constexpr int kUpdatesPerMinute = 60 * 60;
 constexpr double kMicrosPerSecond = 1e6;
+constexpr int kListLevels = 5;
+constexpr int kListProofUpdates = 35000;   // a proof of nearly ten minutes each
 
 }  // namespace
 
@@ -95,4 +100,43 @@ void ReplaySection(GameDriver& driver) {
     BenchFigure("replay_hour_prepare_wall", WallSeconds() - wallStart, "s");
     BenchFigure("replay_hour_update_median", Median(micros), "us");
     BenchFigure("replay_hour_update_max", *std::max_element(micros.begin(), micros.end()), "us");
+}
+
+void LevelsListSection(GameDriver& driver) {
+    // Five player's levels whose proofs stand still for nearly ten minutes:
+    // the list of levels plays them all before it can say they prove nothing.
+    c_MyApp& app = driver.app();
+    std::string map;
+    kp_level_Decode(kp_Levels_FetchLevel(1).ToCString(), &map);
+    for (int n = 0; n < kListLevels; ++n) {
+        Replay still;
+        still.level = 0;
+        still.levelHash = kp_level_Hash(map);
+        still.Append(0, kListProofUpdates + n);
+        LevelFile level;
+        level.name = "Still " + std::to_string(n);
+        level.map = map;
+        level.proof = kp_replay_Encode(still);
+        kp_app_SaveBeside("levels/still-" + std::to_string(n) + ".glimmer-level", kp_levelfile_Encode(level));
+    }
+    const double wallStart = WallSeconds();
+    double start = ThreadCpuSeconds();
+    app.m_screen = kScreenLevels;
+    app.p_LoadPlayerLevels();
+    BenchFigure("levels_list_load", (ThreadCpuSeconds() - start) * kMicrosPerSecond, "us");
+    const auto checking = [&app] {
+        return std::any_of(app.m_playerLevels.begin(), app.m_playerLevels.end(),
+                           [](const PlayerLevel& level) { return level.checking; });
+    };
+    std::vector<double> micros;
+    while (checking()) {
+        start = ThreadCpuSeconds();
+        driver.host().StepWithoutRender();
+        micros.push_back((ThreadCpuSeconds() - start) * kMicrosPerSecond);
+    }
+    BenchFigure("levels_list_check_updates", static_cast<double>(micros.size()), "updates");
+    BenchFigure("levels_list_check_wall", WallSeconds() - wallStart, "s");
+    BenchFigure("levels_list_update_median", Median(micros), "us");
+    BenchFigure("levels_list_update_max", *std::max_element(micros.begin(), micros.end()), "us");
+    app.m_screen = kScreenMenu;
 }

@@ -19,3 +19,5 @@ void CollectorSection(GameDriver& driver, const LogicOptions& options);
 // Prints replay_* figures: the updates of the game while it prepares to
 // watch a replay an hour long (checked a slice at a time), and the longest.
 void ReplaySection(GameDriver& driver);
+// The list of levels with five long proofs: the updates that check them a slice at a time.
+void LevelsListSection(GameDriver& driver);
