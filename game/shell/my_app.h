@@ -76,10 +76,12 @@ struct ReplayOutcome {
     Replay header;             // no runs: the version, level, level hash and scheme a run of it records
 };
 
-// Round updates of a hidden run per update of the game: about 5 ms of the
-// 16.7 ms an update may take on a busy two-core machine (glimmer-bench
-// --sections replay measures it), so an hour's run is ready in nine seconds.
+// A hidden run's slice in each update of the game: at most 400 round updates
+// (about 5 ms of thread time on a two-core machine, glimmer-bench --sections
+// replay; an hour's run is ready in nine seconds), and fewer once 4 ms of the
+// host's clock have gone, so that a busy machine keeps the window's updates.
 constexpr int kHiddenRunSlice = 400;
+constexpr int kHiddenRunMillis = 4;
 
 // What a replay is played in the replay game for.
 enum HiddenPurpose { kHiddenNone, kHiddenCheck, kHiddenGhost, kHiddenWatch };
@@ -345,7 +347,7 @@ public:
     // Hidden runs: replays played in the replay game.
     c_MyApp& p_ReplayGame();                       // made at start (p_OnCreate), or when first needed
     bool p_StartHiddenRun(const std::vector<unsigned char>& bytes, HiddenPurpose purpose, String* refusal);
-    bool p_StepHiddenRun(int updates);             // true once done
+    bool p_StepHiddenRun(int updates, int millis = 0);   // true once done; `millis` of the host's clock at most
     void p_StepHiddenRuns();                       // an update's slice, and what a finished run leads to
     void p_StopHiddenRun();
     void p_BeginHiddenPlay(const Replay& header);

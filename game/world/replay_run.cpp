@@ -227,14 +227,17 @@ void c_MyApp::p_StopHiddenRun() {
     m_hidden.done = false;
 }
 
-// Plays up to `updates` round updates of the hidden run; true once it is done
+// Plays up to `updates` round updates of the hidden run, stopping early once
+// `millis` of the host's clock have gone (0: no limit); true once it is done
 // (the exit reached, the run's updates played, or its key runs found damaged).
-bool c_MyApp::p_StepHiddenRun(int updates) {
+bool c_MyApp::p_StepHiddenRun(int updates, int millis) {
     if (m_hidden.purpose == kHiddenNone || m_hidden.done) return m_hidden.done;
     c_MyApp& game = p_ReplayGame();
     Replay& replay = m_hidden.replay;
     const bool keepTrack = m_hidden.purpose == kHiddenGhost;
+    const int start = kp_app_Millisecs();
     for (int i = 0; i < updates && !game.m_levelDone && m_hidden.played < replay.updates; ++i) {
+        if (millis > 0 && kp_app_Millisecs() - start >= millis) break;
         // The keys of the next update, read as they are needed.
         if (m_hidden.reader && m_hidden.reader->Updates() <= m_hidden.played) {
             ReplayRun run;
@@ -337,7 +340,7 @@ String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* r
 // The update's slice of the hidden run, and what a finished one leads to:
 // the ghost's track, or the watch it was preparing.
 void c_MyApp::p_StepHiddenRuns() {
-    if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice)) return;
+    if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice, kHiddenRunMillis)) return;
     bool valid = false;
     const String line = p_HiddenVerdict(&valid);
     if (m_hidden.purpose == kHiddenGhost) {
