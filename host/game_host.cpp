@@ -116,6 +116,22 @@ FILE* KpGame::OpenFile(const String& path, const String& mode) {
     return kp_platform_OpenFile(filePath, mode);
 }
 
+bool KpGame::LoadFileBytes(const String& path, size_t limit, std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    FILE* file = OpenFile(path, String("rb"));
+    if (!file) return false;
+    unsigned char block[kReadBlock];
+    bool fits = true;
+    for (size_t n; fits && (n = std::fread(block, 1, sizeof block, file)) > 0;) {
+        fits = n <= limit - bytes->size();
+        if (fits) bytes->insert(bytes->end(), block, block + n);
+    }
+    const bool read = fits && std::ferror(file) == 0;
+    std::fclose(file);
+    if (!read) bytes->clear();
+    return read;
+}
+
 unsigned char* KpGame::LoadData(const String& path, int* length) {
     FILE* file = OpenFile(path, String("rb"));
     if (!file) return nullptr;

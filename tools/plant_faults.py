@@ -28,8 +28,8 @@ FAULTS = {
         "a move to the right carries the hero one pixel past his tile"),
     "swapped-stick": (
         "game/shell/controls.cpp",
-        "case 0: return sy > kStickThreshold;",
-        "case 0: return sy < -kStickThreshold;",
+        "case kGameKeyUp: return sy > kStickThreshold;",
+        "case kGameKeyUp: return sy < -kStickThreshold;",
         "the stick pushed down works the up key"),
     "checksum-weight": (
         "game/shell/save_data.cpp",
@@ -125,7 +125,7 @@ FAULTS = {
         "records of an earlier level set are dropped although their levels did not change"),
     "replay-played-at-once": (
         "game/world/replay_run.cpp",
-        "!p_StepHiddenRun(kHiddenRunSlice)) return;",
+        "!p_StepHiddenRun(kHiddenRunSlice, kHiddenRunMillis)) return;",
         "!p_StepHiddenRun(kReplayMaxUpdates)) return;",
         "a replay being watched, the ghost or a link is played through in one update, freezing the window"),
     "round-not-restarted": (

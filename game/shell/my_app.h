@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "framework/app.h"
+#include "game/game_ids.h"
 #include "game/shell/records_file.h"
 #include "game/world/replay_file.h"
 #include "game/world/round_state.h"
-#include "host/app.h"
 #include "runtime/array.h"
 #include "runtime/string.h"
 
@@ -26,7 +27,6 @@ class c_SGPlayer;
 
 // Marks a drawing helper argument as "not given".
 constexpr float NO_VALUE = -3717.0f;
-constexpr int kVirtualKeyCount = 20;   // m_keys
 
 // Screen numbers.
 enum GameScreen {
@@ -46,10 +46,6 @@ constexpr float kDrawOval = -3716.0f;
 constexpr int kDrawRecordFloats = 15;
 constexpr int kDrawListFloats = 37500;
 
-// Key codes the shell reads.
-constexpr int KEY_BACK = 416;
-constexpr int KEY_CLOSE = 432;
-constexpr int KEY_F10 = 121;
 
 // Tile map geometry: 10 int layers per cell, row stride 100 cells.
 constexpr int kMapLayers = 10;
@@ -376,6 +372,7 @@ public:
     void p_KeepGameRecord();                       // a finished game's time
     int p_RecordsScreen();
     void p_WatchRecord(int index);                 // the best run of level index + 1, from the Records screen
+    void p_RecordsNote(const String& text);        // a line at the foot of the Records screen for a few seconds
     void p_OpenStartLink();                        // plays the replay of the page's #replay= link
 
     GameRecords m_records;

@@ -37,8 +37,10 @@
 #include <string>
 #include <vector>
 
+#include "game/game_ids.h"
+
 constexpr int kRecordsFormat = 2;
-constexpr int kRecordLevels = 15;
+constexpr int kRecordLevels = kLevelCount;
 constexpr int kNoDeathsRecord = -1;
 
 struct LevelRecord {

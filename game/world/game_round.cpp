@@ -16,14 +16,8 @@
 #include "runtime/random.h"
 
 namespace {
-
-constexpr int kLastLevel = 15;
 constexpr int kEndingTimer = 320;
-constexpr int kSfxBurst = 24;
-constexpr int kSfxConfirm = 98;
-constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
-constexpr int kLeaving = 10;
 constexpr float kHudSize = 1.5f;
 
 // The game keys the round reads, and the bit each is kept in.
@@ -31,9 +25,11 @@ struct RoundKey {
     int gameKey;
     unsigned bit;
 };
-constexpr RoundKey kRoundKeys[] = {{0, kReplayUp},     {3, kReplayLeft},   {5, kReplayRight},  {8, kReplayDown},
-                                   {10, kReplayGrip},  {11, kReplayJump1}, {12, kReplayJump2}, {13, kReplayOther},
-                                   {14, kReplayOther}, {15, kReplayOther}, {99, kReplayOther}};
+constexpr RoundKey kRoundKeys[] = {
+    {kGameKeyUp, kReplayUp},         {kGameKeyLeft, kReplayLeft},      {kGameKeyRight, kReplayRight},
+    {kGameKeyDown, kReplayDown},     {kGameKeyAction, kReplayGrip},    {kGameKeyJump1, kReplayJump1},
+    {kGameKeyJump2, kReplayJump2},   {kGameKeyAction4, kReplayOther},  {kGameKeyAction5, kReplayOther},
+    {kGameKeyCredits, kReplayOther}, {kGameKeyBack, kReplayOther}};
 
 const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th"};
 
@@ -79,7 +75,7 @@ void c_MyApp::p_DrawFrozenRound() {
 // The pause key opens the panel when pressed, not while held from before,
 // and before the round's update: the update it is pressed in stands still too.
 void c_MyApp::p_TakePauseKey() {
-    const bool pauseDown = p_PlayKey(kKeyPause);
+    const bool pauseDown = p_PlayKey(kGameKeyBack);
     const bool pressed = pauseDown && !m_pauseKeyHeld;
     m_pauseKeyHeld = pauseDown;
     if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
@@ -147,7 +143,7 @@ int c_MyApp::p_Game() {
                 p_EndWatch();
                 return 0;
             }
-            if (m_level <= kLastLevel) {
+            if (m_level <= kLevelCount) {
                 p_BeginLevel(m_level);
             } else {
                 p_KeepGameRecord();
@@ -162,7 +158,7 @@ int c_MyApp::p_Game() {
     p_SetCol(100, 255, 100, 0.8f);
     p_SetSize(1.5f, 1.5f);
     p_SetRot(0);
-    int shown = std::min(m_level, kLastLevel);
+    int shown = std::min(m_level, kLevelCount);
     p_Text(kp_Glimmer_jscrw - 8, 20, String(" Level ") + String(shown) + String("/15"), 2.0f, 1.0f);
     p_DrawRunHud();
     if (!m_simulating) m_frozenWorld.assign(m_drawList.Data() + worldStart, m_drawList.Data() + m_drawCount);
@@ -210,7 +206,7 @@ int c_MyApp::p_InGame() {
     m_menuSlide = -32;
     if (m_watching) {
         // Any key or click stops a replay being watched.
-        for (int key = 1; key < KEY_CLOSE; ++key) {
+        for (int key = 1; key < kKeyClose; ++key) {
             if (kp_input_KeyHit(key) > 0) {
                 p_EndWatch();
                 break;
@@ -219,7 +215,7 @@ int c_MyApp::p_InGame() {
         return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
-    if (p_Button97(16, 16, 2) != 0 && m_pauseShown == 0) {
+    if (p_Button97(16, 16, kIconPause) != 0 && m_pauseShown == 0) {
         m_pauseShown = 1;
         m_pauseDir = 1;
         m_clickLatch = 1;

@@ -32,16 +32,8 @@
 
 namespace {
 
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
-constexpr int kSettingScheme = 1;
-constexpr int kSettingHelpOff = 3;
-constexpr int kSettingSound = 5;
-constexpr int kLevelSide = 64;
 constexpr int kMoverWords = 5;
-constexpr int kHeroImage = 1;
 constexpr float kGhostAlpha = 0.4f;
-constexpr int kNoteUpdates = 240;
 
 // FNV-1a over 32-bit values.
 class Hash {
@@ -397,10 +389,7 @@ void c_MyApp::p_LeaveWatch(bool refused) {
     m_menuSlide = -32;
     m_keyLatch = 1;
     m_clickLatch = 1;
-    if (refused && m_watchReturn == kScreenRecords) {
-        m_recordsNote = String(" This run does not play the same on this version of the game");
-        m_recordsNoteTimer = kNoteUpdates;
-    }
+    if (refused && m_watchReturn == kScreenRecords) p_RecordsNote(String(" This run does not play the same on this version of the game"));
 }
 
 void c_MyApp::p_EndWatch() {
@@ -439,7 +428,7 @@ int c_MyApp::p_PreparingScreen() {
     p_Text(w / 2, h / 2 + 36, String(" any key stops it"), 1.0f, 1.0f);
     p_ResetDraw();
     bool stop = m_pointerDown != 0 && m_clickLatch == 0;
-    for (int key = 1; key < KEY_CLOSE && !stop; ++key) stop = kp_input_KeyHit(key) > 0;
+    for (int key = 1; key < kKeyClose && !stop; ++key) stop = kp_input_KeyHit(key) > 0;
     if (stop) p_EndWatch();
     return 0;
 }
@@ -455,6 +444,6 @@ void c_MyApp::p_DrawGhost() {
     if (y < -128) y += m_worldHeight;
     p_SetCol(160, 210, 255, kGhostAlpha);
     p_SetSize(z * pose.facing, z);
-    p_DrawImg(kHeroImage, x + z * pose.facing, y, pose.anim / 4);
+    p_DrawImg(kImageHero, x + z * pose.facing, y, pose.anim / 4);
     p_SetCol(255, 255, 255, 1);
 }

@@ -27,11 +27,12 @@ build_loader() {
     case $name in
         image) sources=("$root/tests/graphics/fuzz_image.cpp" "$root/graphics/image_data.cpp" -lz) ;;
         replay) sources=("$root/tests/fuzz/replay_fuzzer.cpp" "$root/game/world/replay_file.cpp"
-                         "$root/game/shell/records_file.cpp") ;;
+                         "$root/game/shell/records_file.cpp" "$root/game/world/level_hash.cpp"
+                         "$root/game/world/level_store.cpp" $(ls "$root"/runtime/*.cpp | grep -v _win32)) ;;
         *) sources=("$root/tests/audio/fuzz/${name}_fuzzer.cpp" "$root/audio/audio_data.cpp" "$root/audio/vorbis_decode.cpp"
                     $(ls "$root"/runtime/*.cpp | grep -v _win32) $(pkg-config --libs vorbisfile)) ;;
     esac
-    clang++-14 -std=c++17 $sanitize -fsanitize=fuzzer -fno-sanitize=vptr -DGLIMMER_IMAGE_DECODE_ONLY -I"$root" \
+    clang++-14 -std=c++17 $sanitize -fsanitize=fuzzer -fno-sanitize=vptr -I"$root" \
         $(pkg-config --cflags openal stb vorbisfile) "${sources[@]}" -o "$work/bin/$name"
 }
 

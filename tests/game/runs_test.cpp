@@ -14,12 +14,10 @@
 #include "game/world/level_hash.h"
 #include "game/world/level_store.h"
 #include "game/world/tiles.h"
+#include "host/key_codes.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
-
-constexpr int kEscape = 27;
-constexpr int kHeroImage = 1;
 constexpr float kGhostAlpha = 0.4f;
 using Bytes = std::vector<unsigned char>;
 
@@ -379,7 +377,7 @@ TEST_F(Runs, TheGhostRunsTheBestRunAndTouchesNothing) {
         int ghostsDrawn = 0;
         for (int i = 0; i < best.updates; ++i) {
             game.Step();
-            for (const DrawRecord& d : game.Records(kHeroImage)) ghostsDrawn += d.alpha == kGhostAlpha;
+            for (const DrawRecord& d : game.Records(kImageHero)) ghostsDrawn += d.alpha == kGhostAlpha;
         }
         EXPECT_EQ(app.m_ghostTrack.size(), shown ? static_cast<size_t>(best.updates) : 0u) << "the ghost's track";
         EXPECT_EQ(ghostsDrawn > 0, shown) << "a see-through Pipkin drawn";
@@ -417,12 +415,12 @@ TEST_F(Runs, AReplayIsCheckedASliceAtATimeBeforeItIsWatched) {
         testing::internal::CaptureStdout();
         int updates = 0;
         for (int played = 0; app.m_screen == kScreenPreparing && updates < 100; ++updates) {
-            if (row.keyPressed && updates == 1) game.host().KeyDown(kEscape);
+            if (row.keyPressed && updates == 1) game.host().KeyDown(kKeyEscape);
             game.Step();
             EXPECT_LE(app.m_hidden.played - played, kHiddenRunSlice) << row.what << ": update " << updates;
             played = app.m_hidden.played;
         }
-        game.host().KeyUp(kEscape);
+        game.host().KeyUp(kKeyEscape);
         const std::string said = testing::internal::GetCapturedStdout();
         EXPECT_EQ(updates, row.updates) << row.what;
         EXPECT_EQ(app.m_screen, row.screenAfter) << row.what;
@@ -494,7 +492,7 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
     for (int update = 0; update < script.Updates(); ++update) {
         if (update == 200) {
             hold(0);
-            game.PressKey(kEscape);
+            game.PressKey(kKeyEscape);
             game.Step(30);
             resume();
         } else if (update == 400) {

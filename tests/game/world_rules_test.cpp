@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/world/tiles.h"
+#include "host/key_codes.h"
 #include "runtime/random.h"
 #include "tests/testhost/test_game.h"
 #include "tools/solver/input_script.h"
@@ -18,9 +19,7 @@
 namespace {
 
 constexpr int kOriginX = 10, kOriginY = 20;  // where a row's map is drawn
-constexpr int kSide = 64;
 constexpr int kSfxChannels = 24;
-constexpr int kSoundSetting = 5, kSchemeSetting = 1, kHelpSetting = 3;
 
 using Setup = std::function<void(c_MyApp&)>;
 
@@ -52,13 +51,13 @@ protected:
     c_MyApp& app = game.app();
 
     void BuildMap(const Rule& rule) {
-        app.m_settings[kSoundSetting] = 1;  // effects reach the channels
-        app.m_settings[kHelpSetting] = 1;   // no tutorial
+        app.m_settings[kSettingSound] = 1;  // effects reach the channels
+        app.m_settings[kSettingHelpOff] = 1;   // no tutorial
         app.p_LoadGame();
-        app.m_settings[kSchemeSetting] = rule.scheme;
-        for (int y = 0; y < kSide; ++y) {
-            for (int x = 0; x < kSide; ++x) {
-                const bool edge = x == 0 || y == 0 || x == kSide - 1 || y == kSide - 1;
+        app.m_settings[kSettingScheme] = rule.scheme;
+        for (int y = 0; y < kLevelSide; ++y) {
+            for (int x = 0; x < kLevelSide; ++x) {
+                const bool edge = x == 0 || y == 0 || x == kLevelSide - 1 || y == kLevelSide - 1;
                 app.p_PutBlock(x, y, edge ? kTileWall : kTileEmpty, 0, 0, 0);
             }
         }
@@ -253,7 +252,6 @@ TEST_F(WorldRules, Objects) {
 // focus loss: only the snow, the panel and the picture go on. Keys pressed in
 // the panel never reach the hero, not even a key still held once it closes.
 TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
-    constexpr int kEscape = 27, kLeft = 37, kRight = 39, kUp = 38;
     using Probe = std::function<std::vector<float>(c_MyApp&)>;
     const auto cell = [](c_MyApp& a, int col, int row) { return a.m_map.Get(a.p_CellIndex(kOriginX + col, kOriginY + row) + 9); };
     // A shot in flight, its launcher counting, a plunger running, the hero walking; or leaving while dropping in.
@@ -284,33 +282,33 @@ TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
         for (const auto& row : rows) {
             const std::string what = std::string(row.what) + (focusLoss ? " (a focus loss)" : " (the pause key)");
             BuildMap(row.scene);
-            game.host().KeyDown(kRight);
+            game.host().KeyDown(kKeyArrowRight);
             game.Step(28);
             if (focusLoss) {
                 game.host().Suspend();
                 game.host().Resume();
             } else {
-                game.host().KeyDown(kEscape);
+                game.host().KeyDown(kKeyEscape);
                 game.Step();
-                game.host().KeyUp(kEscape);
+                game.host().KeyUp(kKeyEscape);
             }
-            game.host().KeyUp(kRight);
+            game.host().KeyUp(kKeyArrowRight);
             game.Step();
             const std::vector<float> before = row.probe(app);
-            for (int key : {kLeft, kUp}) game.host().KeyDown(key);  // the panel's selection keys, held
+            for (int key : {kKeyArrowLeft, kKeyArrowUp}) game.host().KeyDown(key);  // the panel's selection keys, held
             game.Step(60);
             EXPECT_EQ(app.m_pauseShown, 1) << what;
             EXPECT_EQ(row.probe(app) != before, row.moves) << what << (row.moves ? " moves on" : " stands still");
             EXPECT_FALSE(game.Records(3.0f).empty()) << what << ": the level is still drawn";
-            game.host().KeyUp(kUp);
+            game.host().KeyUp(kKeyArrowUp);
             game.Click(320.0f, static_cast<float>(app.m_pauseY));  // resume, left still held
             for (int i = 0; i < 20 && app.m_pauseShown == 1; ++i) game.Step();
             ASSERT_EQ(app.m_pauseShown, 0) << what << ": resumed";
             game.Step(20);
             EXPECT_EQ(app.m_facing, 1) << what << ": left, held since the panel, does not turn the hero";
-            game.host().KeyUp(kLeft);
+            game.host().KeyUp(kKeyArrowLeft);
             game.Step();
-            game.PressKey(kLeft);
+            game.PressKey(kKeyArrowLeft);
             EXPECT_EQ(app.m_facing, -1) << what << ": pressed again, it does";
         }
     }

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
-#include "host/program.h"
+#include "host/headless/game.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/input_script.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
 
