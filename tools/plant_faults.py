@@ -153,6 +153,16 @@ FAULTS = {
         "    if (m_screen != kScreenPlaying) {",
         "    if (m_screen < kScreenPlaying) {",
         "a focus lost on the Records screen or the ending sets the pause flag"),
+    "window-icons-not-given": (
+        "framework/app.cpp",
+        "void c_GameDelegate::StartGame() {\n    GiveWindowIcons();\n",
+        "void c_GameDelegate::StartGame() {\n",
+        "the framework no longer hands the host the window's icons"),
+    "shipped-ogg-not-found": (
+        "audio/audio_device.cpp",
+        "if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes) && wave) {",
+        "if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes) && false) {",
+        "a sound asked for as a wave file is not looked for as the Ogg Vorbis file shipped in its place"),
     "verify-reads-a-folder": (
         "tools/replay/main.cpp",
         "    if (std::filesystem::is_directory(path, error)) {",
