@@ -118,6 +118,11 @@ install(FILES ${CMAKE_BINARY_DIR}/install/glimmer.6.gz DESTINATION ${CMAKE_INSTA
 install(FILES ${CMAKE_BINARY_DIR}/install/copyright ${CMAKE_BINARY_DIR}/install/changelog.gz
         DESTINATION ${GLIMMER_INSTALL_DOC_DIR})
 
+# The server's own package, when the server is built.
+if(TARGET glimmer-scores)
+  include(${CMAKE_CURRENT_LIST_DIR}/ServerPackage.cmake)
+endif()
+
 # CMake has no uninstall step of its own.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/Uninstall.cmake.in ${CMAKE_BINARY_DIR}/install/Uninstall.cmake @ONLY)
 add_custom_target(uninstall

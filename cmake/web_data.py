@@ -6,7 +6,8 @@
 STAGE/core/ gets what every start needs, packaged into the program's own
 data file at link time: the level files, the pictures that come in one
 resolution only and the sounds, as Ogg Vorbis (oggenc) rather than wave files
-(the game's loader takes NAME.ogg when NAME.wav is absent). SITE gets one
+(the game's loader takes NAME.ogg when NAME.wav is absent), but for the
+song's instruments, which loop and stay wave files. SITE gets one
 package per resolution level of the pictures, which the page fetches when the
 canvas needs that level: pictures-N.json lists [path, start, end] of each file
 in pictures-N.data. The window icons stay out: the page has its favicon.
@@ -48,7 +49,9 @@ def main(data, stage, site):
                 continue
             out = os.path.join(core, rel)
             os.makedirs(os.path.dirname(out), exist_ok=True)
-            if rel.endswith(".wav"):
+            # The song's instruments stay wave files: they loop, and a decoded
+            # Vorbis loop gains a seam the wave keeps out.
+            if rel.endswith(".wav") and not rel.startswith("inst/"):
                 subprocess.run(["oggenc", "-Q", "-q", OGG_QUALITY, "-o", out[:-4] + ".ogg", path], check=True)
             else:
                 shutil.copyfile(path, out)

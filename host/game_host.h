@@ -91,6 +91,10 @@ public:
     virtual void OfferLink(const std::string& fragment) { (void)fragment; }
     // The address's fragment the page was opened with, without "#" (browser); empty elsewhere.
     virtual std::string StartFragment() { return std::string(); }
+    // Whether the system asks for reduced motion (the browser's media query); false elsewhere.
+    virtual bool PrefersReducedMotion() { return false; }
+    // Hands a line to the platform's screen reader (the page's live region); nothing elsewhere.
+    virtual void Announce(const std::string& text) { (void)text; }
     virtual String LoadString(const String& path);
     virtual bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons);
     virtual void OpenUrl(const String& url) { (void)url; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package of Glimmer, glimmer_<version>_<arch>.deb, in a
-# build folder and prints its path as the last line.
+# Builds the Debian packages of Glimmer in a build folder: the score server's,
+# glimmer-scores_<version>_<arch>.deb, whose path it prints first, and the
+# game's, glimmer_<version>_<arch>.deb, whose path it prints as the last line.
 #
 # Usage: scripts/package.sh [build-dir]     (default: build)
 #        scripts/package.sh --install-deps  only installs the Debian packages
@@ -11,16 +12,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # dpkg-shlibdeps (dpkg-dev) and file compute the dependencies; the rest check
-# the package (tests/install/install_test.sh).
-packages=(dpkg-dev file gzip lintian appstream groff-base man-db desktop-file-utils)
+# the package (tests/install/install_test.sh); then the server's build
+# dependencies (HTTP, JSON, SQLite, PostgreSQL's client, OpenSSL's hashes).
+packages=(dpkg-dev file gzip lintian appstream groff-base man-db desktop-file-utils
+  libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev)
 
 source scripts/install-packages.sh
 install_packages "${packages[@]}"
 [ "${1:-}" = --install-deps ] && exit 0
 
 build=${1:-build}
-[ -f "$build/CMakeCache.txt" ] || bash scripts/setup.sh "$build" -DGLIMMER_TESTS=OFF
-cmake --build "$build" -j"$(nproc)" --target glimmer glimmer_data glimmer_icons glimmer_docs >/dev/null
+[ -f "$build/CMakeCache.txt" ] || bash scripts/setup.sh "$build" -DGLIMMER_TESTS=OFF -DGLIMMER_SERVER=ON
+cmake -S . -B "$build" -DGLIMMER_SERVER=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target glimmer glimmer_data glimmer_icons glimmer_docs glimmer-scores \
+  glimmer_scores_docs >/dev/null
 
 # CPack records the paths it staged (/usr/...) in install_manifest.txt, the
 # file the uninstall target removes from: keep the last real install's record.
@@ -34,11 +39,16 @@ restore() {
 }
 trap restore EXIT
 
-log=$build/cpack.log
-if ! (cd "$build" && cpack -G DEB) >"$log" 2>&1; then
-  cat "$log" >&2
-  exit 1
-fi
-deb=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$log" | tail -n 1)
-[ -f "$deb" ] || { cat "$log" >&2; echo "package.sh: CPack named no package" >&2; exit 1; }
-echo "$deb"
+# pack CONFIG: runs CPack with a configuration and prints the package it made.
+pack() {
+  local log=$build/cpack.log deb
+  if ! (cd "$build" && cpack --config "$1") >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  deb=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$log" | tail -n 1)
+  [ -f "$deb" ] || { cat "$log" >&2; echo "package.sh: CPack named no package" >&2; exit 1; }
+  echo "$deb"
+}
+pack CPackServerConfig.cmake
+pack CPackConfig.cmake

@@ -5,6 +5,7 @@
 # a new game starts on the chosen level and that it prints what happens.
 #
 #   scripts/playtest.sh start LEVEL   X server, window manager and the game; a new game on LEVEL
+#                                      (with PLAYTEST_MENU_ONLY=1 the game is left on its menu)
 #   scripts/playtest.sh keys MOVES...  each MOVE is KEYS:SECONDS: the keys held down together for
 #                                      that long ("-" for none: a pause); a key in two moves in a row
 #                                      stays down between them. Keys: left right up down grip jumpl
@@ -105,7 +106,11 @@ start)
     win=$(xdotool search --onlyvisible --name "^Glimmer$" | head -n 1)
     echo "WIN=$win" >>"$session/env"
     xdotool windowactivate "$win" >/dev/null 2>&1 || true
-    new_game
+    if [ -n "${PLAYTEST_MENU_ONLY:-}" ]; then
+        wait_for 60 grep -q "menu ready" "$session/game.log" || die "the menu did not come up"
+    else
+        new_game
+    fi
     echo "playtest: level $level in $session (display $DISPLAY)"
     ;;
 keys)

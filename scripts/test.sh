@@ -20,11 +20,14 @@ root=$(pwd)
 
 # The test toolchain: GoogleTest, a private X server with a window manager
 # and the tools that drive real windows, sound and media tools, the fuzzing
-# compiler, the benchmark's peer renderer, valgrind.
+# compiler, the benchmark's peer renderer, valgrind; the score server's
+# libraries (the test builds build it), PostgreSQL 15 that its full-run tests
+# start privately, curl and the load tool hey.
 packages=(
   libgtest-dev
   xvfb xauth x11-utils x11-apps x11-xserver-utils xdotool openbox wmctrl imagemagick sox vorbis-tools
   python3 clang-14 llvm-14 libclang-rt-14-dev libsdl2-dev desktop-file-utils valgrind
+  libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev postgresql-15 curl hey
 )
 source scripts/install-packages.sh
 install_packages "${packages[@]}"

@@ -68,7 +68,7 @@ FAULTS = {
         "pointer and touch x positions are not scaled to the virtual screen"),
     "pause-runs-on": (
         "game/world/game_round.cpp",
-        "bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }",
+        "bool c_MyApp::p_RoundFrozen() { return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0; }",
         "bool c_MyApp::p_RoundFrozen() { return m_quitGame > 0; }",
         "the round goes on behind the pause panel"),
     "pause-snow-draws": (
@@ -178,11 +178,281 @@ FAULTS = {
         "constexpr int kLauncherLast = 119;",
         "constexpr int kLauncherLast = 111;",
         "launchers fire every 112 updates instead of 120"),
+    "pause-keeps-keys": (
+        "game/world/game_round.cpp",
+        "    if (p_RoundFrozen()) {\n        p_DrawFrozenRound();",
+        "    if (p_RoundFrozen()) {\n        m_staleKeys = p_LiveRoundKeys();\n        p_DrawFrozenRound();",
+        "keys held through the pause count as released on resume: Pipkin drops from his bar"),
+    "slide-out-frozen": (
+        "game/world/game_round.cpp",
+        "return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0;",
+        "return m_pauseShown == 1 || m_quitGame > 0;",
+        "the round stays frozen while the pause panel slides away"),
+    "pause-key-latched": (
+        "game/world/game_round.cpp",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1) {\n        m_pauseDir = -1;",
+        "    if (m_pauseShown == 1 && m_pauseDir == 1 && p_LiveRoundKeys() == kReplayOther) {\n        m_pauseDir = -1;",
+        "the pause key closes the panel only while no other key is held"),
+    "caption-at-edge": (
+        "game/world/game_round.cpp",
+        "p_Text(kp_Glimmer_jscrw - 8, 20,",
+        "p_Text(kp_Glimmer_jscrw - 2, 20,",
+        "the level caption touches the window's right edge"),
+    "plunger-cue-hidden": (
+        "game/world/game_round.cpp",
+        "            p_DrawImg(kImageTiles, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);\n",
+        "",
+        "the running plunger is no longer drawn beside the pause button"),
     "unchecked-crc": (
         "graphics/image_data.cpp",
         "!= ReadBe32(data + chunkLength)) return kImageBadCrc;",
         "!= ReadBe32(data + chunkLength)) {}",
         "chunk CRCs are computed but not compared"),
+    "board-rank-from-zero": (
+        "server/score_store.cpp",
+        "return static_cast<int>(rows.Int(0, 0)) + 1;",
+        "return static_cast<int>(rows.Int(0, 0));",
+        "a board's places count from 0: the fastest run is told it is 0th"),
+    "slower-run-ranked": (
+        "server/score_store.cpp",
+        "WHERE excluded.updates < board_bests.updates",
+        "WHERE excluded.updates > board_bests.updates",
+        "a player's slower run replaces the best on the board"),
+    "stored-board-unchecked": (
+        "server/run_verifier.cpp",
+        "    if (storedBoard && *storedBoard != verdict.board) {",
+        "    if (false) {",
+        "reverification believes a run that plays another level than its board's"),
+    "hour-limit-off-by-one": (
+        "server/score_api.cpp",
+        "    if (header.updates > kBoardMaxUpdates) {",
+        "    if (header.updates >= kBoardMaxUpdates) {",
+        "a run of exactly the hour a board takes is refused unplayed"),
+    "run-not-committed": (
+        "server/score_store.cpp",
+        "        }\n        transaction.Commit();\n        return result;",
+        "        }\n        return result;",
+        "a run answered 201 is rolled back, never stored"),
+    "key-kept-plain": (
+        "server/players.cpp",
+        "    EVP_Digest(key.data(), key.size(), digest, &length, EVP_sha256(), nullptr);",
+        "    return key;",
+        "the server keeps players' keys themselves instead of their hashes"),
+    "names-case-sensitive": (
+        "server/players.cpp",
+        "    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));\n",
+        "",
+        "\"Holly\" and \"hOLLY\" are two players"),
+    "no-limit-per-key": (
+        "server/score_api.cpp",
+        "    if (!postsByKey_.Allow(keyHash)) {",
+        "    if (false) {",
+        "a key flooding from many addresses is never limited"),
+    "queue-one-over": (
+        "server/verification_queue.cpp",
+        "if (stopping_ || jobs_.size() >= capacity_) return std::nullopt;",
+        "if (stopping_ || jobs_.size() > capacity_) return std::nullopt;",
+        "the verification queue takes one run more than its bound"),
+    "stop-drops-queued": (
+        "server/verification_queue.cpp",
+        "            if (jobs_.empty()) return;  // stopping, and every queued job is done",
+        "            if (stopping_) return;",
+        "a stop drops the runs still waiting for verification"),
+    "reverify-keeps-best": (
+        "server/score_store.cpp",
+        "db.Run(\"DELETE FROM board_bests WHERE board_hash = $1 AND player_id = $2\", {board, run.player});",
+        "(void)board;",
+        "a run refused by reverification stays on its board"),
+    "tile-not-drawn": (
+        "game/world/scenery.cpp",
+        "if (tile >= 1 && tile <= 64) p_DrawImg(kImageTiles, sx, sy, frame);",
+        "if (tile >= 1 && tile <= 64 && tile != kTileLadder) p_DrawImg(kImageTiles, sx, sy, frame);",
+        "ladders are not drawn, though Pipkin still climbs them"),
+    "time-without-hundredths": (
+        "game/world/replay_file.cpp",
+        '"%d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);',
+        '"%d:%02d", hundredths / 6000, hundredths / 100 % 60);',
+        "times are shown without their hundredths"),
+    "other-scheme-hint": (
+        "game/shell/tutorial.cpp",
+        "const bool twoButton = m_settings.Get(1) == 2;",
+        "const bool twoButton = m_settings.Get(1) != 2;",
+        "the tutorial tells the jump buttons of the other jump scheme"),
+    "records-row-offset": (
+        "game/shell/records.cpp",
+        "static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);",
+        "static_cast<int>((m_touchY[0] - top) / kRowHeight);",
+        "a click or tap on the Records screen selects the row half a row above"),
+    "records-switches-overlap": (
+        "game/shell/records.cpp",
+        "constexpr float kSwitchStep = 40.0f;",
+        "constexpr float kSwitchStep = 26.0f;",
+        "the Records screen's timer and ghost switches overlap"),
+    "controls-under-pause": (
+        "game/shell/touch_controls.cpp",
+        "screen == kScreenPlaying && pauseShown == 0 && quitGame == 0;",
+        "screen == kScreenPlaying && quitGame == 0;",
+        "the on-screen controls stay live under the pause panel"),
+    "worse-time-kept": (
+        "game/shell/records.cpp",
+        "m_levelUpdates < record.bestUpdates",
+        "m_levelUpdates > record.bestUpdates",
+        "a slower finish replaces the best time and its run"),
+    "more-deaths-kept": (
+        "game/shell/records.cpp",
+        "m_levelDeaths < record.fewestDeaths",
+        "m_levelDeaths > record.fewestDeaths",
+        "a finish with more deaths replaces the fewest deaths"),
+    "bonus-wrong-clock": (
+        "game/shell/records.cpp",
+        "TimeBonus(m_level, m_levelUpdates)",
+        "TimeBonus(m_level, m_gameUpdates)",
+        "the time bonus is reckoned from the whole game's clock, not the level's"),
+    "hidden-run-sounds": (
+        "game/shell/assets.cpp",
+        "if ((sound != 1 && sound != 2) || m_simulating) return 0;",
+        "if (sound != 1 && sound != 2) return 0;",
+        "a run played without a picture (the ghost's) plays its sounds"),
+    "hidden-run-unmarked": (
+        "game/world/replay_run.cpp",
+        "    game.m_simulating = true;\n    game.m_watching = true;\n",
+        "    game.m_watching = true;\n",
+        "a run played without a picture (the ghost's) is not marked as such"),
+    "verify-last-status": (
+        "tools/replay/main.cpp",
+        "if (!valid) status = 1;",
+        "status = valid ? 0 : 1;",
+        "glimmer-replay verify ends with the status of its last file alone"),
+    "undo-in-order": (
+        "game/world/level_edit.cpp",
+        "for (auto c = step.rbegin(); c != step.rend(); ++c) level_.map[static_cast<size_t>(c->index)] = c->before;",
+        "for (auto c = step.begin(); c != step.end(); ++c) level_.map[static_cast<size_t>(c->index)] = c->before;",
+        "undo puts a step's tiles back first to last, so a move over itself leaves tiles behind"),
+    "edit-keeps-proof": (
+        "game/world/level_edit.cpp",
+        "    redo_.clear();\n    level_.proof.clear();\n",
+        "    redo_.clear();\n",
+        "an edit in the editor leaves the proof of the map before it"),
+    "spike-row-off-by-one": (
+        "game/world/level_map.h",
+        "constexpr int kLevelSpikeRow = kLevelSide - 2;",
+        "constexpr int kLevelSpikeRow = kLevelSide - 3;",
+        "the rules look for the spike row one row too high"),
+    "launcher-limit-off-by-one": (
+        "game/world/level_map.cpp",
+        "if (launchers > kLevelMaxLaunchers) {",
+        "if (launchers >= kLevelMaxLaunchers) {",
+        "a level with exactly as many launchers as the mover records hold is refused"),
+    "proof-from-cursor": (
+        "game/shell/player_levels.cpp",
+        "if (m_playerPlay.fromCursor || m_playerPlay.revision",
+        "if (m_playerPlay.revision",
+        "a test from the editor's cursor proves the level"),
+    "unproved-level-records": (
+        "game/shell/player_levels.cpp",
+        "if (!m_playerPlay.proved || m_playerPlay.index < 0",
+        "if (m_playerPlay.index < 0",
+        "an unproved player's level keeps a best run"),
+    "unpack-wrong-neighbour": (
+        "game/world/level_map.cpp",
+        "                c = n.above;\n",
+        "                c = n.upperLeft;\n",
+        "a packed map's tile that repeats the one above it unpacks as the one above-left"),
+    "level-hash-unchecked": (
+        "game/world/level_file.cpp",
+        "if (kp_level_Hash(out->map) != Get32(bytes + 5))",
+        "if (false)",
+        "a level file whose map is not the level its hash names is read"),
+    "test-death-stays": (
+        "game/shell/player_levels.cpp",
+        "const bool died = m_playerPlay.testing &&",
+        "const bool died = false &&",
+        "a death in a test from the editor rebuilds the level instead of going back to the editor"),
+    "editor-work-lost-on-suspend": (
+        "game/shell/screen_flow.cpp",
+        "    p_Save();\n    p_KeepEditorWork();\n",
+        "    p_Save();\n",
+        "the level being edited is not written when the window loses the focus"),
+    "level-verify-last-status": (
+        "tools/level/main.cpp",
+        "if (!proved) status = 1;",
+        "status = proved ? 0 : 1;",
+        "glimmer-level verify ends with the status of its last file alone"),
+    "settings-check-ignored": (
+        "game/shell/settings_file.cpp",
+        "if (checkText != Hex(check) + \"\\n\" && checkText != Hex(check)) return false;",
+        "",
+        "a settings file edited without its check is read as it is"),
+    "setting-not-saved": (
+        "game/shell/options_screen.cpp",
+        "        choice.Set(m_playerSettings, next);\n        p_SavePlayerSettings();\n",
+        "        choice.Set(m_playerSettings, next);\n",
+        "a setting changed on the Options screen is not written to the settings file"),
+    "speed-ignored": (
+        "game/world/assists.cpp",
+        "if (due(n) > due(n - 1)) return false;",
+        "if (due(n) >= due(n - 1)) return false;",
+        "the round never stands still: a slower game speed plays at normal speed"),
+    "paced-tap-lost": (
+        "game/world/assists.cpp",
+        "    if (!m_watching) m_pacedKeys |= p_LiveRoundKeys() & ~m_staleKeys;\n",
+        "",
+        "a key tapped while a slower round stands still is lost"),
+    "speed-unsealed": (
+        "game/world/replay_file.cpp",
+        "return Fnv(Fnv(roundState, replay.scheme), replay.speed);",
+        "return Fnv(roundState, replay.scheme);",
+        "a replay's speed byte is not sealed: an edited speed verifies"),
+    "assisted-mixed": (
+        "game/shell/records.cpp",
+        "    const bool assisted = m_recording.speed < kReplayNormalSpeed;\n    LevelRecord& record",
+        "    const bool assisted = false;\n    LevelRecord& record",
+        "an assisted run is kept as a record of normal speed"),
+    "assisted-row-unmarked": (
+        "game/shell/records_file.cpp",
+        "out.push_back(static_cast<unsigned char>(record->speed));",
+        "out.push_back(static_cast<unsigned char>(kReplayNormalSpeed));",
+        "the records file writes every row at normal speed, so assisted records come back as normal ones"),
+    "grip-kept-over-levels": (
+        "game/world/replay_run.cpp",
+        "    m_gripOn = m_gripWasDown = false;\n",
+        "",
+        "a grip toggled on stays on into the next level"),
+    "calm-skips-draws": (
+        "game/world/scenery.cpp",
+        "float v = std::floor(rnd(m_roundSeed, 0, 40.99f));",
+        "float v = p_Calm() ? 0 : std::floor(rnd(m_roundSeed, 0, 40.99f));",
+        "calm effects skip a draw of the sky's drift, so a run with them plays otherwise"),
+    "open-exit-unringed": (
+        "game/world/scenery.cpp",
+        "    if (open) {\n        p_SetCol(255, 255, 255, 0.9f);",
+        "    if (open && calm) {\n        p_SetCol(255, 255, 255, 0.9f);",
+        "the open exit is ringed only with calm effects: otherwise told by its brightness alone"),
+    "effects-volume-ignored": (
+        "game/shell/assets.cpp",
+        "kp_audio_SetChannelVolume(channel, volume * m_playerSettings.effectsVolume / 100.0f);",
+        "kp_audio_SetChannelVolume(channel, volume);",
+        "the effects volume does not reach the effects"),
+    "left-handed-pad-stays": (
+        "game/shell/touch_controls.cpp",
+        "        l.padX = w - l.padX;\n",
+        "",
+        "the left-handed layout moves the buttons but leaves the pad where it was"),
+    "music-races-after-away": (
+        "game/shell/screen_flow.cpp",
+        "    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);\n",
+        "",
+        "after the window was away the music races through the rows it missed"),
+    "announcer-says-once": (
+        "game/shell/announcer.cpp",
+        "if (text == m_spoken || text.empty()) return;",
+        "if (!m_spoken.empty() || text.empty()) return;",
+        "the live region says the first line and never another"),
+    "board-takes-assisted": (
+        "server/run_verifier.cpp",
+        "if (header.speed != kReplayNormalSpeed) {",
+        "if (false) {",
+        "the world boards rank assisted runs with the others"),
 }
 
 

@@ -45,7 +45,7 @@ int c_MyApp::p_Loader() {
     p_ChooseResolution();
     const int step = m_loadStep;
     switch (step) {
-        case 1: p_LoadImg(kImageIcons, String("common/icons"), 32, 32, 16, kImageMidHandle); break;
+        case 1: p_LoadImg(kImageIcons, String("common/icons"), 32, 32, 20, kImageMidHandle); break;
         case 2: p_LoadImg(kImageButtons, String("common/Buttons"), 64, 64, 16, kImageMidHandle); break;
         case 3: p_LoadImg(kImageDpad, String("common/dpad"), 32, 32, 16, kImageMidHandle); break;
         case 4: p_LoadImg(kImageICade, String("common/icade"), 64, 64, 2, kImageMidHandle); break;
@@ -66,7 +66,7 @@ int c_MyApp::p_Loader() {
         case 16: p_LoadImg(kImageMovers, String("nme"), 32, 32, 64, kImageMidHandle); break;
         case 17: p_LoadImg(kImageTiles, String("gfx1"), 32, 32, 64, kImageMidHandle); break;
         case 31: p_LoadSFX(28); break;
-        case 32: p_LoadImg(kImageStar, String("circle"), 128, 128, 1, kImageMidHandle); break;
+        case 32: p_LoadImg(kImageStar, String("circle"), 128, 128, 2, kImageMidHandle); break;
         case 33: p_LoadImg(kImageBubble, String("bubble"), 128, 64, 1, kImageMidHandle); break;
         default:
             if (step >= 18 && step <= 30) {
@@ -125,7 +125,7 @@ int c_MyApp::p_PlaySFX(int id, float rate, float volume, float pan) {
         kp_audio_PlaySound(m_sounds.Get(id), channel, 0);
     }
     kp_audio_SetChannelRate(channel, rate);
-    kp_audio_SetChannelVolume(channel, volume);
+    kp_audio_SetChannelVolume(channel, volume * m_playerSettings.effectsVolume / 100.0f);
     kp_audio_SetChannelPan(channel, pan);
     return 0;
 }

@@ -11,6 +11,7 @@ namespace {
 constexpr int kFramePlay = 0;
 constexpr int kFrameRound = 10;          // the round help and jump-controls buttons
 constexpr int kFrameHighlight = 15;      // the menu's selection ring
+constexpr int kTileLadderFrame = 2;      // the editor's button shows a tile of the game's own
 constexpr int kDpadJumpLeft = 8;         // key-hint pictures: jump arcs and a gripping hand
 constexpr int kDpadJumpRight = 9;
 constexpr int kDpadHand = 10;
@@ -18,8 +19,8 @@ constexpr int kDpadHand = 10;
 
 constexpr float kMenuVolume = 0.5f;
 
-
 constexpr int kPauseSlide = 24;
+constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels
 
 // The sound switch after a toggle: 1 - value, and anything outside 0..1 becomes 0.
 int ToggledSound(int value) {
@@ -133,7 +134,8 @@ int c_MyApp::p_Menu() {
         m_menuSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
     }
-    if ((p_PlayKey(kGameKeyDown) || p_PlayKey(kGameKeyRight)) && m_menuSel <= 1 && m_keyLatch == 0 && !creditsOpen) {
+    if ((p_PlayKey(kGameKeyDown) || p_PlayKey(kGameKeyRight)) && m_menuSel < kMenuChoices - 1 && m_keyLatch == 0 &&
+        !creditsOpen) {
         m_keyLatch = 1;
         m_menuSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
@@ -147,6 +149,8 @@ int c_MyApp::p_Menu() {
             m_settings[kSettingHelpOff] += 1;
         } else if (m_menuSel == 2) {
             m_settings[kSettingScheme] += 1;
+        } else if (p_MenuExtraAction()) {
+            return 0;
         }
         m_keyLatch = 1;
         m_clickLatch = 1;
@@ -171,6 +175,27 @@ int c_MyApp::p_Menu() {
         m_screen = kScreenRecords;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     }
+
+    // The player's levels and the editor, in the top left corner: the button or the E key.
+    p_SetSize(0.75f);
+    p_SetCol(255.0f, 255.0f, 255.0f);
+    const float levelsX = 44.0f, levelsY = 32.0f + 4.0f * s;
+    const bool levelsClicked = p_Button95(levelsX, levelsY, kFrameRound) == 1 && m_clickLatch == 0;
+    p_SetSize(1.5f);
+    p_DrawImg(kImageTiles, levelsX, levelsY, kTileLadderFrame);
+    p_ResetDraw();
+    p_SetSize(1.0f);
+    p_Text(levelsX, 60.0f + 4.0f * s, String(" My levels"), 1.0f, 1.0f);
+    if (!creditsOpen && (levelsClicked || (kp_input_KeyHit(kKeyE) > 0 && m_keyLatch == 0))) {
+        m_clickLatch = 1;
+        m_keyLatch = 1;
+        m_screen = kScreenLevels;
+        p_LoadPlayerLevels();
+        p_PlaySFX2(kSfxConfirm, kMenuVolume);
+    }
+
+    // Controls and Options under the Records button (options_screen.cpp).
+    p_MenuExtras(static_cast<float>(s));
 
     // The studio logo opens the credits too.
     p_SetSize(0.5f);
@@ -247,10 +272,18 @@ int c_MyApp::p_PauseMenu() {
     else p_Rect(w / 2 - 96.0f, y + 84.0f, 192.0f, 8.0f);
     // The buttons draw at the bottom strip's alpha.
 
-    const auto resume = [this]() {
+    // The panel answers only while it is open: in its slide-out the round runs
+    // and the keys are the hero's again. The key that closes it is the one the
+    // round ignores until it is released (none for a click or the action key).
+    if (m_pauseDir != 1) {
+        p_ResetDraw();
+        return 0;
+    }
+    const auto resume = [this](unsigned closingKey) {
         m_pauseShown = 1;
         m_pauseDir = -1;
         m_clickLatch = 1;
+        m_staleKeys = closingKey;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     };
     const auto quit = [this]() {
@@ -274,12 +307,12 @@ int c_MyApp::p_PauseMenu() {
     // Resume, in the middle.
     p_SetSize(2.0f);
     p_SetCol(50.0f, 50.0f, 250.0f);
-    if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume();
+    if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume(0);
     if (m_pauseSel == 0) {
         highlight(w / 2, y);
         if (p_PlayKey(kGameKeyAction) && m_keyLatch == 0) {
             m_keyLatch = 1;
-            resume();
+            resume(0);   // the action key is grip: holding on sets nothing off, so it is never withheld
         } else if ((p_PlayKey(kGameKeyUp) || p_PlayKey(kGameKeyLeft)) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = -1;
@@ -330,10 +363,11 @@ int c_MyApp::p_PauseMenu() {
         }
     }
 
-    if (p_PlayKey(kGameKeyBack) && m_keyLatch == 0) {
-        m_keyLatch = 1;
-        resume();
-    }
+    // Controls and Options at the bottom corners (options_screen.cpp).
+    p_PauseExtras(y, landscape);
+
+    // The pause key closes the panel in the round's key pass (p_TakePauseKey),
+    // whatever else is held; a watched replay or the solver has no pause.
     p_ResetDraw();
     return 0;
 }

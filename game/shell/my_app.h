@@ -15,7 +15,9 @@
 
 #include "framework/app.h"
 #include "game/game_ids.h"
+#include "game/shell/player_levels.h"
 #include "game/shell/records_file.h"
+#include "game/shell/settings_file.h"
 #include "game/world/replay_file.h"
 #include "game/world/round_state.h"
 #include "runtime/array.h"
@@ -38,6 +40,10 @@ enum GameScreen {
     kScreenEnding = 15,
     kScreenRecords = 20,
     kScreenPreparing = 21,   // a replay checked before it is watched
+    kScreenLevels = 30,      // the player's levels: play, edit, make new ones
+    kScreenEditor = 31,
+    kScreenOptions = 40,
+    kScreenControls = 41,
 };
 
 // Draw record kinds besides image slots 0..99.
@@ -374,11 +380,85 @@ public:
     void p_WatchRecord(int index);                 // the best run of level index + 1, from the Records screen
     void p_RecordsNote(const String& text);        // a line at the foot of the Records screen for a few seconds
     void p_OpenStartLink();                        // plays the replay of the page's #replay= link
+    void p_DrawAssistedTime(float x, float y, const LevelRecord& record, float size);
 
     GameRecords m_records;
     int m_recordsSel = 0;
+    int m_recordsColumn = 0;                       // the chosen kind: 0 the runs at normal speed, 1 the assisted
     String m_recordsNote;                          // the last export's message
     int m_recordsNoteTimer = 0;
+
+    // ---- The player's levels (game/shell/player_levels.cpp) and the editor (game/shell/editor.cpp) ----
+    void p_LoadPlayerLevels();                     // the levels folder beside the save, read again
+    int p_LevelsScreen();
+    void p_PlayPlayerLevel(size_t index);
+    void p_OpenStartLevelLink();                   // the level of the page's #level= link
+    bool p_ImportLevel(const std::vector<unsigned char>& bytes, String* line);  // checked, kept in the levels folder
+    // Plays a level file's proof without a window: a line on it, and whether it clears the level.
+    String p_CheckLevelProof(const LevelFile& level, bool* proved);
+    bool p_PlayerLevelEnds();                      // a player's level left at its exit, a death or a quit
+    void p_KeepPlayerLevelRun();                   // a finished run: the proof of a test, or a best time
+    void p_OpenEditor(const LevelFile& level, const std::string& file);
+    int p_Editor();
+    void p_KeepEditorWork();                       // the level being edited written to its file
+    void p_StartTestPlay(bool fromCursor);
+    void p_EndTestPlay();                          // back to the editor at the view it had
+
+    std::vector<PlayerLevel> m_playerLevels;
+    int m_levelsSel = 0;
+    int m_levelsCopy = 1;                          // the stored level a copy is made of
+    String m_levelsNote;
+    int m_levelsNoteTimer = 0;
+    EditorState m_editor;
+    std::string m_playerMap;                       // the map of level 0, a player's level
+    PlayerLevelPlay m_playerPlay;                  // how level 0 is being played
+    bool m_startLevelLinkChecked = false;
+
+    // ---- Player settings, the Options screen and its ways in (game/shell/options_screen.cpp) ----
+    void p_LoadPlayerSettings();
+    void p_SavePlayerSettings();
+    void p_ApplyPlayerSettings();                  // the music and its volume as the settings say
+    void p_OpenSettingsScreen(int screen);         // Options or Controls, returning to the screen shown now
+    void p_LeaveSettingsScreen();
+    bool p_GameUnderSettings();                    // a paused game waits under the Options or Controls screen
+    int p_OptionsScreen();
+    void p_MenuExtras(float slide);                // the main menu's Controls, Options and Records choices
+    bool p_MenuExtraAction();                      // the main menu's confirm on one of them; false for the others
+    void p_PauseExtras(float y, bool landscape);   // the pause panel's Controls and Options buttons
+
+    PlayerSettings m_playerSettings;
+    int m_optionsSel = 0;
+    int m_settingsReturn = kScreenMenu;            // where the Options and Controls screens lead back to
+
+    // ---- The Controls screen (game/shell/controls_screen.cpp) ----
+    int p_ControlsScreen();
+
+    int m_controlsReturn = kScreenMenu;
+    int m_controlsRow = 0, m_controlsColumn = 0;   // the binding chosen: action, key 1, key 2 or pad
+    int m_bindWaiting = 0;                         // updates left to press a key for the chosen binding; 0: not waiting
+    String m_controlsNote;                         // the last refusal or change, said under the table
+    int m_controlsNoteTimer = 0;
+
+    // ---- The assists: game speed and grip toggle (game/world/assists.cpp) ----
+    bool p_PaceHolds();                            // the round stands still in this update for the game's speed
+    unsigned p_AssistedKeys(unsigned keys);        // a toggled grip, and keys pressed while the round stood still
+    void p_DrawAssistHud();                        // the grip toggled on and a slower speed, said on screen
+
+    int m_paceUpdates = 0;                         // updates of this level's play, the round's and those it stood still
+    unsigned m_pacedKeys = 0;                      // held while the round stood still: the next round update takes them
+    bool m_gripOn = false, m_gripWasDown = false;  // the toggled grip, and the grip key in the last round update
+    int m_gameSpeed = kSpeedNormal;                // the slowest speed of the game's levels so far
+
+    // ---- Calmer effects and shapes beside colours (game/world/scenery.cpp) ----
+    bool p_Calm() const { return m_playerSettings.calm; }
+
+    // ---- Saying what is on screen (game/shell/announcer.cpp) ----
+    void p_Announce();                             // the page's live region, when what it says has changed
+    std::string p_SpokenText();
+
+    std::string m_spoken;                          // what the live region said last
+    std::string m_spokenSettings;                  // the Options or Controls screen's line, made as it is drawn
+    bool m_musicChosen = false;                    // the song was set up for the player's choice of music
 };
 
 // The score's time bonus for finishing a level in so many updates.

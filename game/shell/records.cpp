@@ -30,11 +30,20 @@ constexpr int kUpdatesPerSecond = 60;
 
 constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr float kRowHeight = 18.0f;
+constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
+constexpr float kRowWidth = 370.0f;          // a level's row: its records and its assisted records
+constexpr float kAssistedColumn = 262.0f;    // where the assisted records start in it
+constexpr float kSpeedMarkAt = 80.0f;        // an assisted time's mark, after the time
 
-std::string LevelFileName(int level) {
+// An assisted time's mark: the speed it was played at ("70%").
+String SpeedMark(int speed) { return String((std::to_string(speed) + "%").c_str()); }
+
+// replays/level03.glimmer-replay; an assisted run's replays/level03-assisted.glimmer-replay.
+std::string LevelFileName(int level, bool assisted) {
     char name[64];
-    std::snprintf(name, sizeof name, "%slevel%02d%s", kReplayFolder, level, kReplayExtension);
+    std::snprintf(name, sizeof name, "%slevel%02d%s%s", kReplayFolder, level, assisted ? "-assisted" : "",
+                  kReplayExtension);
     return name;
 }
 
@@ -46,6 +55,16 @@ int kp_Glimmer_TimeBonus(int level, int updates) {
     const int par = kp_Levels_ParUpdates(level);
     if (par <= 0) return 0;
     return std::max(0, kParFactor * par - updates) / kUpdatesPerSecond * kScorePerSecond;
+}
+
+// An assisted time, light blue, and after it its mark, the speed it was played at.
+void c_MyApp::p_DrawAssistedTime(float x, float y, const LevelRecord& record, float size) {
+    p_SetSize(size);
+    if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(170, 230, 255, 1);
+    p_Text(x, y, Text(kp_replay_TimeText(record.bestUpdates)), 0.0f, 1.0f);
+    p_SetSize(size * 2 / 3);
+    p_Text(x + kSpeedMarkAt * size / 1.5f, y, SpeedMark(record.speed), 0.0f, 1.0f);
+    p_SetSize(size);
 }
 
 void c_MyApp::p_LoadRecords() {
@@ -72,9 +91,16 @@ void c_MyApp::p_SaveRecords() { kp_app_SaveBeside(kRecordsFile, kp_records_Encod
 // A finished level of a game being played: the score, and its records when
 // the run beats them; the best run is also written as a replay file.
 void c_MyApp::p_KeepRecords() {
+    if (m_level == 0) {
+        p_KeepPlayerLevelRun();
+        return;
+    }
     p_Award(kScoreFinish + kp_Glimmer_TimeBonus(m_level, m_levelUpdates));
     if (m_level < 1 || m_level > kRecordLevels) return;
-    LevelRecord& record = m_records.levels[m_level - 1];
+    // A run at a slower game speed is a record of its own kind, kept apart.
+    const bool assisted = m_recording.speed < kReplayNormalSpeed;
+    LevelRecord& record = (assisted ? m_records.assisted : m_records.levels)[m_level - 1];
+    if (record.bestUpdates == 0) record.speed = m_recording.speed;
     bool changed = false;
     if (record.fewestDeaths == kNoDeathsRecord || m_levelDeaths < record.fewestDeaths) {
         record.fewestDeaths = m_levelDeaths;
@@ -86,12 +112,13 @@ void c_MyApp::p_KeepRecords() {
     if (m_recording.level == m_level && (record.bestUpdates == 0 || m_levelUpdates < record.bestUpdates)) {
         record.levelHash = kp_Glimmer_LevelHash(m_level);
         record.bestUpdates = m_levelUpdates;
+        record.speed = m_recording.speed;
         record.replay = m_recording.updates == m_levelUpdates ? kp_replay_Encode(m_recording) : std::vector<unsigned char>();
         if (record.replay.empty()) {
             kpPrint(Text("Record Kept Without Its Run: level " + std::to_string(m_level) + ", " +
                          kp_replay_TimeText(m_levelUpdates) + ", a run longer than a replay holds"));
         } else {
-            kp_app_SaveBeside(LevelFileName(m_level), record.replay);
+            kp_app_SaveBeside(LevelFileName(m_level, assisted), record.replay);
         }
         changed = true;
     }
@@ -99,9 +126,12 @@ void c_MyApp::p_KeepRecords() {
 }
 
 void c_MyApp::p_KeepGameRecord() {
-    if (!p_LivePlay() || (m_records.bestGameUpdates != 0 && m_gameUpdates >= m_records.bestGameUpdates)) return;
-    m_records.bestGameUpdates = m_gameUpdates;
-    m_records.gameLevelSet = kp_Glimmer_LevelSetHash();
+    const bool assisted = m_gameSpeed < kReplayNormalSpeed;
+    int& best = assisted ? m_records.bestAssistedGameUpdates : m_records.bestGameUpdates;
+    if (!p_LivePlay() || (best != 0 && m_gameUpdates >= best)) return;
+    best = m_gameUpdates;
+    (assisted ? m_records.assistedGameLevelSet : m_records.gameLevelSet) = kp_Glimmer_LevelSetHash();
+    if (assisted) m_records.assistedGameSpeed = m_gameSpeed;
     p_SaveRecords();
 }
 
@@ -123,7 +153,8 @@ void c_MyApp::p_OpenStartLink() {
 // Watches a level's best run; one that does not play on this game says so
 // (at once, or once its check is over).
 void c_MyApp::p_WatchRecord(int index) {
-    if (p_WatchReplay(m_records.levels[index].replay, kScreenRecords)) return;
+    const LevelRecord& record = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[index];
+    if (p_WatchReplay(record.replay, kScreenRecords)) return;
     p_RecordsNote(String(" This run does not play the same on this version of the game"));
 }
 
@@ -144,39 +175,53 @@ int c_MyApp::p_RecordsScreen() {
 
     const bool browser = KpGame::_game && KpGame::_game->OffersFiles();
     const float left = std::max(16.0f, w / 2 - 300);
-    const float right = w / 2 + 80;
+    const float right = w / 2 + 96;
     const float top = 96;
 
     p_SetSize(3);
     p_SetCol(255, 230, 120);
     p_Text(w / 2, 36, String(" Records"), 1.0f, 1.0f);
 
-    // The levels: best time, fewest deaths; the selected row highlighted.
+    // The levels: best time and fewest deaths, then the assisted runs' (kept
+    // apart, each time marked with the speed it was played at); the selected
+    // row highlighted, and in it the chosen kind.
     p_SetSize(1.5f);
     p_SetCol(150, 200, 255);
     p_Text(left, top - 22, String("Level  Best time  Deaths"), 0.0f, 1.0f);
+    p_Text(left + kAssistedColumn, top - 22, String("Assisted"), 0.0f, 1.0f);
     for (int i = 0; i < kRecordLevels; ++i) {
         const LevelRecord& record = m_records.levels[i];
+        const LevelRecord& assisted = m_records.assisted[i];
         const float y = top + kRowHeight * i;
         if (i == m_recordsSel) {
             p_SetCol(255, 255, 255, 0.18f);
-            p_Rect(left - 6, y - kRowHeight / 2, 300, kRowHeight);
+            p_Rect(left - 6, y - kRowHeight / 2, kRowWidth, kRowHeight);
+            p_SetCol(255, 255, 255, 0.1f);
+            if (m_recordsColumn == 0) p_Rect(left - 6, y - kRowHeight / 2, kAssistedColumn, kRowHeight);
+            else p_Rect(left - 6 + kAssistedColumn, y - kRowHeight / 2, kRowWidth - kAssistedColumn, kRowHeight);
         }
         char row[64];
-        std::snprintf(row, sizeof row, " %2d    %-9s  %s%s", i + 1,
+        std::snprintf(row, sizeof row, " %2d    %-9s  %s", i + 1,
                       record.bestUpdates > 0 ? kp_replay_TimeText(record.bestUpdates).c_str() : "-",
-                      record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-",
-                      record.bestUpdates > 0 && record.replay.empty() ? "  no run: too long to keep" : "");
+                      record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-");
         if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(255, 255, 255, 1);
         p_Text(left, y, Text(row), 0.0f, 1.0f);
+        if (assisted.bestUpdates > 0) p_DrawAssistedTime(left + kAssistedColumn, y, assisted, 1.5f);
     }
 
-    // The whole game and the highscores of the table in use.
+    // The whole game (and an assisted game's, apart) and the highscores of the table in use.
     p_SetCol(150, 200, 255, 1);
     p_Text(right, top - 22, String("Whole game"), 0.0f, 1.0f);
     p_SetCol(255, 255, 255, 1);
     p_Text(right, top, m_records.bestGameUpdates > 0 ? Text(kp_replay_TimeText(m_records.bestGameUpdates))
                                                      : String("-"), 0.0f, 1.0f);
+    if (m_records.bestAssistedGameUpdates > 0) {
+        LevelRecord game;
+        game.bestUpdates = m_records.bestAssistedGameUpdates;
+        game.speed = m_records.assistedGameSpeed;
+        game.replay.push_back(0);   // drawn as a time with its run
+        p_DrawAssistedTime(right, top + kRowHeight, game, 1.5f);
+    }
     p_SetCol(150, 200, 255, 1);
     p_Text(right, top + 2 * kRowHeight, String("Highscores"), 0.0f, 1.0f);
     p_SetCol(255, 255, 255, 1);
@@ -198,7 +243,7 @@ int c_MyApp::p_RecordsScreen() {
     };
     const float switchesY = top + 14 * kRowHeight;
     const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kKeyT) > 0;
-    const bool ghost = toggle(switchesY + 26, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kKeyG) > 0;
+    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kKeyG) > 0;
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;
@@ -206,18 +251,23 @@ int c_MyApp::p_RecordsScreen() {
         p_SaveRecords();
     }
 
-    // Hints, and what the last export did.
+    // Hints.
     p_SetSize(1.0f);
     p_SetCol(200, 200, 220, 1);
-    p_Text(w / 2, h - 40, String(browser ? " Up/Down choose   Z watch   E save the run as a file   H link to it   Esc back"
-                                         : " Up/Down choose   Z watch the best run   Esc back"), 1.0f, 1.0f);
+    p_Text(w / 2, h - 40, String(browser ? " Arrows choose   Z watch   E save the run as a file   H link to it   Esc back"
+                                         : " Arrows choose a level or its assisted run   Z watch it   Esc back"), 1.0f, 1.0f);
     p_Text(w / 2, h - 24, String(browser ? " Links play the run when opened"
                                          : " The best runs are kept as files in the replays folder beside the save"),
            1.0f, 1.0f);
+    // What the last export did; else a time kept without its run (one too long
+    // for a replay) says so while its row is chosen.
+    const LevelRecord& chosen = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[m_recordsSel];
+    p_SetCol(255, 230, 120, 1);
     if (m_recordsNoteTimer > 0) {
         m_recordsNoteTimer -= 1;
-        p_SetCol(255, 230, 120, 1);
         p_Text(w / 2, h - 60, m_recordsNote, 1.0f, 1.0f);
+    } else if (chosen.bestUpdates > 0 && chosen.replay.empty()) {
+        p_Text(w / 2, h - 60, String(" No run kept for this time: it was too long to keep"), 1.0f, 1.0f);
     }
 
     // Back.
@@ -226,7 +276,7 @@ int c_MyApp::p_RecordsScreen() {
     const bool backClicked = p_Button97(24, 24, kIconBack) == 1 && m_clickLatch == 0;
     p_ResetDraw();
 
-    const LevelRecord& selected = m_records.levels[m_recordsSel];
+    const LevelRecord& selected = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[m_recordsSel];
     bool action = false;
     for (int key : kActionKeys) action = action || p_PlayKey(key);
     if (backClicked || (p_PlayKey(kGameKeyBack) && m_keyLatch == 0)) {
@@ -242,12 +292,17 @@ int c_MyApp::p_RecordsScreen() {
         m_keyLatch = 1;
         m_recordsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
+    } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight)) && m_keyLatch == 0) {
+        m_keyLatch = 1;
+        m_recordsColumn = p_PlayKey(kGameKeyRight) ? 1 : 0;
+        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
     } else if (action && m_keyLatch == 0 && !selected.replay.empty()) {
         m_keyLatch = m_clickLatch = 1;
         p_WatchRecord(m_recordsSel);
     } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyE) > 0) {
-        char name[48];
-        std::snprintf(name, sizeof name, "glimmer-level%02d%s", m_recordsSel + 1, kReplayExtension);
+        char name[64];
+        std::snprintf(name, sizeof name, "glimmer-level%02d%s%s", m_recordsSel + 1, m_recordsColumn == 1 ? "-assisted" : "",
+                      kReplayExtension);
         KpGame::_game->OfferDownload(name, selected.replay);
         p_RecordsNote(Text(std::string(" Saved as ") + name));
     } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
@@ -256,11 +311,12 @@ int c_MyApp::p_RecordsScreen() {
     } else if (m_pointerDown != 0 && m_clickLatch == 0) {
         // A click on a level's row watches its run.
         const int row = static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);
-        if (m_touchX[0] >= left - 6 && m_touchX[0] < left + 294 && row >= 0 && row < kRecordLevels &&
+        if (m_touchX[0] >= left - 6 && m_touchX[0] < left - 6 + kRowWidth && row >= 0 && row < kRecordLevels &&
             m_touchY[0] >= top - kRowHeight / 2) {
             m_clickLatch = 1;
             m_recordsSel = row;
-            if (!m_records.levels[row].replay.empty()) p_WatchRecord(row);
+            m_recordsColumn = m_touchX[0] >= left - 6 + kAssistedColumn ? 1 : 0;
+            if (!(m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[row].replay.empty()) p_WatchRecord(row);
         }
     }
     return 0;

@@ -81,6 +81,7 @@ int c_MyApp::p_Save() {
 // that a change made on the menu since the last save is kept.
 int c_MyApp::p_OnClose() {
     p_Save();
+    p_KeepEditorWork();
     kp_app_EndApp();
 }
 

@@ -20,6 +20,8 @@ constexpr int kBadgesClearedAtCreate = 128;    // the first half of the badge fl
 constexpr int kHiScoresClearedAtCreate = 31;   // the best tens and the first last-ten entry
 constexpr float kDegToRad = 0.0174532924f;
 constexpr float kSpinnerDot = 8.0f;
+constexpr int kSpinStep = 16;       // degrees per update; a quarter of it with calm effects
+constexpr int kCalmSpinStep = 4;
 
 // Game keys whose being down keeps the key latch set.
 constexpr int kLatchKeys[] = {kGameKeyUp,      kGameKeyLeft,    kGameKeyRight,   kGameKeyDown,
@@ -80,6 +82,7 @@ int c_MyApp::p_OnCreate() {
     for (int i = 0; i < kHiScoresClearedAtCreate; ++i) m_hiScores[i] = 0;
     p_Load();
     p_LoadRecords();
+    p_LoadPlayerSettings();
     p_ReplayGame();   // made at start, so that the game's memory stays level while it plays
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
@@ -87,13 +90,20 @@ int c_MyApp::p_OnCreate() {
 
 int c_MyApp::p_OnUpdate() {
     m_keys[kVirtualKeyBack] = kp_input_KeyHit(kKeyBack);
-    if (kp_input_KeyHit(kKeyClose) > 0) kpError(String());
+    if (kp_input_KeyHit(kKeyClose) > 0) {
+        p_KeepEditorWork();   // a level being made is never lost, whatever ends the game
+        kpError(String());
+    }
     if (kp_input_KeyHit(kKeyF10) > 0) kp_Glimmer_DebugMode = 1 - kp_Glimmer_DebugMode;
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);
     if (kp_Glimmer_HasMusic == 1) {
+        // The music holds while the game is paused.
         const int sound = m_settings[kSettingSound];
-        m_music->p_SG_Alive_U(m_pauseShown, (sound == 1 || sound == 3) ? 1 : 0);
+        const bool heard = (sound == 1 || sound == 3) && (m_playerSettings.music || !m_musicChosen);
+        // Game over stops the generator; the music the player chose goes on.
+        if (m_musicChosen && m_music->m_state == 0) m_music->m_state = kSGPlaying;
+        m_music->p_SG_Alive_U(m_pauseShown, heard ? 1 : 0);
     }
 
     // Pointer and touches in virtual pixels.
@@ -139,6 +149,7 @@ int c_MyApp::p_OnUpdate() {
 
     // A page opened with a replay link plays it once everything is loaded.
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
+    if (m_loadStep == 0 && !m_startLevelLinkChecked && m_screen == kScreenMenu) p_OpenStartLevelLink();
     if (m_loadStep == 0) p_StepHiddenRuns();
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
@@ -147,6 +158,7 @@ int c_MyApp::p_OnUpdate() {
     for (int i = 0; i < kVirtualKeysCleared; ++i) {
         if (m_keys[i] == 1) m_keys[i] = 0;
     }
+    p_Announce();
     if (kp_Glimmer_DebugMode == 1) {
         p_ResetDraw();
         p_Text(16.0f, kp_Glimmer_jscrh - 16.0f,
@@ -178,13 +190,28 @@ void c_MyApp::p_DispatchScreen() {
         case kScreenRecords:
             p_RecordsScreen();
             break;
+        case kScreenLevels:
+            p_LevelsScreen();
+            kpTraceAfterNextFrame("levels_frame");
+            break;
+        case kScreenEditor:
+            p_Editor();
+            break;
         case kScreenPreparing:
             p_PreparingScreen();
+            break;
+        case kScreenOptions:
+            p_OptionsScreen();
+            break;
+        case kScreenControls:
+            p_ControlsScreen();
             break;
         default:
             break;
     }
-    if (m_screen == kScreenPlaying && m_quitGame > 0) p_GameOver();
+    if (m_screen == kScreenPlaying && m_quitGame > 0) {
+        if (m_level == 0 && !m_watching) p_PlayerLevelEnds(); else p_GameOver();
+    }
     if (m_screen == kScreenMenu || m_screen == kScreenBackToMenu) p_GameOver();
     if (m_screen == kScreenMenu && (m_creditsOpen == 1 || m_creditsSlide > 0)) p_CreditBox();
     if (m_creditsOpen == 0 && m_creditsSlide > 0) {
@@ -225,7 +252,7 @@ int c_MyApp::p_WaitStart(int mode) {
     const float w = kp_Glimmer_jscrw;
     const float h = kp_Glimmer_jscrh;
     m_spinSize = static_cast<int>(h < w ? h : w);
-    m_spinAngle += 16;
+    m_spinAngle += p_Calm() ? kCalmSpinStep : kSpinStep;
     const float ringRadius = m_spinSize * 0.25f;
     if (mode == 1) {
         for (int i = 0; i <= 10; ++i) {
@@ -259,6 +286,7 @@ void c_MyApp::p_SwitchOffICade() {
 // Only a game in play has a pause panel: on the other screens (the menu,
 // the Records screen, the ending) the pause flag stays down.
 void c_MyApp::p_ApplyPauseRule() {
+    if (p_GameUnderSettings()) return;   // the game waits, paused, under the Options or Controls screen
     if (m_screen != kScreenPlaying) {
         m_pauseShown = 0;
         m_pauseDir = 0;
@@ -279,10 +307,14 @@ int c_MyApp::p_OnSuspend() {
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kSuspendedUpdateRate);
     p_Save();
+    p_KeepEditorWork();
     return 0;
 }
 
 int c_MyApp::p_OnResume() {
+    // No update ran while the window was away: the music's rows start again
+    // from now, as after a pause, rather than all the rows it missed at once.
+    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);
     p_ApplyPauseRule();
     kp_app_SetUpdateRate(kUpdateRate);
     p_SwitchOffICade();

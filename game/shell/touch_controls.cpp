@@ -27,10 +27,11 @@ constexpr float kPadDeadZone = 0.35f;   // of a button's size, around the pad's 
 constexpr float kDiagonal = 0.414f;     // tan 22.5 degrees: eight directions of equal angle
 constexpr float kButtonReach = 0.8f;    // of a button's size: how far from its centre a finger presses it
 
-constexpr float kIdleAlpha = 0.35f;
-constexpr float kPressedAlpha = 0.75f;
+constexpr float kPressedLift = 0.4f;    // a held control shows this much more opaque
 constexpr int kFrameArrowUp = 0;        // then right, down, left
-constexpr int kFrameJumpLeft = 8, kFrameJumpRight = 9, kFrameHand = 10;
+constexpr int kFrameJumpLeft = 8;
+constexpr int kFrameJumpRight = 9;
+constexpr int kFrameHand = 10;
 constexpr int kFramePlainFace = 10;
 constexpr float kFaceCell = 54.0f;      // the round face's diameter in its 64-pixel cell
 constexpr float kPadCell = 26.0f;       // a key cap's width in its 32-pixel cell
@@ -49,11 +50,13 @@ struct Layout {
     int buttonCount;
 };
 
-Layout MakeLayout(float w, float h, float scale, int jumpScheme) {
+// The player's size (percent) and side: left-handed puts the buttons at the
+// left and the pad at the right, mirrored.
+Layout MakeLayout(float w, float h, float scale, int jumpScheme, const PlayerSettings& player) {
     Layout l{};
     float perMillimetre = 0;
     if (KpGame::_game && scale > 0) perMillimetre = KpGame::_game->PixelsPerMillimetre() / scale;
-    l.size = std::max(kDesignButton, kButtonMillimetres * perMillimetre);
+    l.size = std::max(kDesignButton, kButtonMillimetres * perMillimetre) * player.touchSize / 100.0f;
     const float s = l.size;
     const float margin = 0.3f * s;
     l.padX = margin + 1.5f * s;
@@ -68,8 +71,14 @@ Layout MakeLayout(float w, float h, float scale, int jumpScheme) {
         l.buttons[1] = {kGameKeyAction, w - margin - 1.8f * s, h - margin - 0.6f * s, kFrameHand};
         l.buttonCount = 2;
     }
+    if (player.leftHanded) {
+        l.padX = w - l.padX;
+        for (TouchButton& b : l.buttons) b.x = w - b.x;
+    }
     return l;
 }
+
+bool OnPadSide(float x, float w, const PlayerSettings& player) { return player.leftHanded ? x >= 0.5f * w : x < 0.5f * w; }
 
 bool ControlsActive(int screen, int pauseShown, int quitGame) {
     return kp_Glimmer_OnScreenControls == 1 && screen == kScreenPlaying && pauseShown == 0 && quitGame == 0;
@@ -80,7 +89,8 @@ void c_MyApp::p_TouchControls() {
     kp_Glimmer_OnScreenControls = kp_input_TouchMode() ? 1 : 0;
     int pressed[kVirtualKeyCount] = {};
     if (ControlsActive(m_screen, m_pauseShown, m_quitGame)) {
-        const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme));
+        const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme),
+                                    m_playerSettings);
         const float dead = kPadDeadZone * l.size;
         bool consumed = false;
         for (int n = 0; n < kTouchSlots; ++n) {
@@ -89,7 +99,7 @@ void c_MyApp::p_TouchControls() {
             const float y = static_cast<float>(m_touchY[n]);
             // A finger already lifted (a tap shorter than an update) presses for this update only.
             const int value = kp_input_TouchDown(n) ? kKeyHeld : kKeyPressedOnce;
-            if (x < 0.5f * kp_Glimmer_jscrw) {
+            if (OnPadSide(x, kp_Glimmer_jscrw, m_playerSettings)) {
                 const float dx = x - l.padX, dy = y - l.padY;
                 if (std::fabs(dx) > dead && std::fabs(dx) > kDiagonal * std::fabs(dy)) {
                     pressed[dx < 0 ? kGameKeyLeft : kGameKeyRight] = std::max(pressed[dx < 0 ? kGameKeyLeft : kGameKeyRight], value);
@@ -126,19 +136,23 @@ void c_MyApp::p_TouchControls() {
 
 void c_MyApp::p_DrawTouchControls() {
     if (!ControlsActive(m_screen, m_pauseShown, m_quitGame)) return;
-    const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme));
+    const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme),
+                                m_playerSettings);
+    // The player's opacity while idle; brighter while held.
+    const float idle = m_playerSettings.touchOpacity / 100.0f;
+    const float held = std::min(1.0f, idle + kPressedLift);
     p_ResetDraw();
     // The pad: an arrow key cap on each arm (up, right, down, left), brighter while held.
     constexpr int kArms[] = {kGameKeyUp, kGameKeyRight, kGameKeyDown, kGameKeyLeft};
     constexpr float kArmX[] = {0, 1, 0, -1}, kArmY[] = {-1, 0, 1, 0};
     p_SetSize(l.size / kPadCell);
     for (int arm = 0; arm < 4; ++arm) {
-        p_Alpha(m_keys[kArms[arm]] != 0 ? kPressedAlpha : kIdleAlpha);
+        p_Alpha(m_keys[kArms[arm]] != 0 ? held : idle);
         p_DrawImg(kImageDpad, l.padX + kArmX[arm] * l.size, l.padY + kArmY[arm] * l.size, kFrameArrowUp + arm);
     }
     for (int b = 0; b < l.buttonCount; ++b) {
         const TouchButton& button = l.buttons[b];
-        p_Alpha(m_keys[button.key] != 0 ? kPressedAlpha : kIdleAlpha);
+        p_Alpha(m_keys[button.key] != 0 ? held : idle);
         p_SetSize(l.size / kFaceCell);
         p_DrawImg(kImageButtons, button.x, button.y, kFramePlainFace);
         p_SetSize(kSymbolScale * l.size / kPadCell);

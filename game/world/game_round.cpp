@@ -5,6 +5,9 @@
 // from a replay being watched, and stands still while the pause panel is
 // shown or a quit is under way: only the snow falls on, with draws of its own
 // so that the round's random sequence is the same as if nobody had paused.
+// It runs again from the first update of the panel's slide-out, with the keys
+// held then acting as held (grip keeps the hero on his bar), all but the key
+// that closed the panel, which waits for its release.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -12,6 +15,7 @@
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/world/tiles.h"
 #include "input/input_device.h"
 #include "runtime/random.h"
 
@@ -19,6 +23,9 @@ namespace {
 constexpr int kEndingTimer = 320;
 constexpr int kGameOverUpdates = 90;
 constexpr float kHudSize = 1.5f;
+constexpr int kPlungerFrame = 11;          // the running plunger's frames: 11 + its whole seconds of four left / 2
+constexpr int kPlungerWindow = 480;
+constexpr float kPlungerHudX = 52.0f, kPlungerHudY = 16.0f;   // right of the pause button
 
 // The game keys the round reads, and the bit each is kept in.
 struct RoundKey {
@@ -35,7 +42,7 @@ const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7t
 
 }  // namespace
 
-bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }
+bool c_MyApp::p_RoundFrozen() { return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0; }
 
 unsigned c_MyApp::p_LiveRoundKeys() {
     unsigned keys = 0;
@@ -74,11 +81,19 @@ void c_MyApp::p_DrawFrozenRound() {
 
 // The pause key opens the panel when pressed, not while held from before,
 // and before the round's update: the update it is pressed in stands still too.
+// Pressed in the open panel it closes it, whatever other keys are held (the
+// menu latch waits for all of them), and the round runs in that update.
 void c_MyApp::p_TakePauseKey() {
     const bool pauseDown = p_PlayKey(kGameKeyBack);
     const bool pressed = pauseDown && !m_pauseKeyHeld;
     m_pauseKeyHeld = pauseDown;
-    if (!pressed || m_pauseShown != 0 || m_quitGame > 0 || m_watching) return;
+    if (!pressed || m_quitGame > 0 || m_watching) return;
+    if (m_pauseShown == 1 && m_pauseDir == 1) {
+        m_pauseDir = -1;
+        m_staleKeys = kReplayOther;   // the pause key's bit
+        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+        return;
+    }
     m_keyLatch = 1;
     m_pauseShown = 1;
     m_pauseDir = 1;
@@ -89,8 +104,11 @@ void c_MyApp::p_TakePauseKey() {
 int c_MyApp::p_Game() {
     if (!m_simulating) p_TakePauseKey();
     if (p_RoundFrozen()) {
-        // Keys held as the panel goes belong to it: the round takes them once released.
-        m_staleKeys = p_LiveRoundKeys();
+        p_DrawFrozenRound();
+        return 0;
+    }
+    if (p_PaceHolds()) {
+        // A slower game: the round stands still in this update (game/world/assists.cpp).
         p_DrawFrozenRound();
         return 0;
     }
@@ -99,7 +117,7 @@ int c_MyApp::p_Game() {
     } else {
         const unsigned live = p_LiveRoundKeys();
         m_staleKeys &= live;
-        m_roundKeys = live & ~m_staleKeys;
+        m_roundKeys = p_AssistedKeys(live & ~m_staleKeys);
     }
     if (m_roundKeys == 0) m_turnLatch = 0;
 
@@ -128,6 +146,7 @@ int c_MyApp::p_Game() {
     p_Objects();
     p_NoteRoundUpdate(stateBefore);
     if (m_settings.Get(3) == 0 && !m_simulating) p_TutorialStuff();
+    if (m_level == 0 && p_LivePlay() && p_PlayerLevelEnds()) return 0;
 
     if (m_playerState == kLeaving) {
         m_animCounter = 64;
@@ -159,7 +178,9 @@ int c_MyApp::p_Game() {
     p_SetSize(1.5f, 1.5f);
     p_SetRot(0);
     int shown = std::min(m_level, kLevelCount);
-    p_Text(kp_Glimmer_jscrw - 8, 20, String(" Level ") + String(shown) + String("/15"), 2.0f, 1.0f);
+    const String caption = m_level == 0 ? String((" " + m_playerPlay.name).c_str())
+                                        : String(" Level ") + String(shown) + String("/15");
+    p_Text(kp_Glimmer_jscrw - 8, 20, caption, 2.0f, 1.0f);
     p_DrawRunHud();
     if (!m_simulating) m_frozenWorld.assign(m_drawList.Data() + worldStart, m_drawList.Data() + m_drawCount);
     return 0;
@@ -175,9 +196,29 @@ void c_MyApp::p_DrawRunHud() {
     const float w = kp_Glimmer_jscrw;
     p_ResetDraw();
     p_SetSize(kHudSize);
+    // The running plunger (the one with the most time left) drawn again beside
+    // the pause button, as its tile shows its countdown, with a bar of the time
+    // left: a window can be timed wherever the plunger is.
+    if (m_flipCount > 0 && !m_simulating) {
+        int left = 0;
+        for (int y = 0; y < m_mapHeight; ++y) {
+            for (int x = 0; x < m_mapWidth; ++x) {
+                const int cell = p_CellIndex(x, y);
+                if (m_map.Get(cell) == kTilePlunger) left = std::max(left, m_map.Get(cell + 9));
+            }
+        }
+        if (left > 0) {
+            p_DrawImg(kImageTiles, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);
+            p_SetCol(255, 220, 80, 0.9f);
+            p_Rect(kPlungerHudX - 12, kPlungerHudY + 14, 24.0f * left / kPlungerWindow, 3);
+            p_SetCol(255, 255, 255, 1);
+        }
+    }
     if (m_watching) {
         p_SetCol(255, 230, 120, 0.9f);
-        p_Text(w / 2, 20, String(" Replay  Level ") + String(m_watched.level) + String("  ") + TimeText(m_levelUpdates),
+        // A player's level has its name in the corner already.
+        const String which = m_watched.level == 0 ? String() : String(" Level ") + String(m_watched.level);
+        p_Text(w / 2, 20, String(" Replay ") + which + String("  ") + TimeText(m_levelUpdates),
                1.0f, 1.0f);
         p_SetSize(1.0f);
         p_Text(w / 2, 40, String(" any key stops it"), 1.0f, 1.0f);
@@ -185,7 +226,7 @@ void c_MyApp::p_DrawRunHud() {
         return;
     }
     p_SetCol(100, 255, 100, 0.8f);
-    p_Text(w - 8, 44, String(" Score ") + String(m_score), 2.0f, 1.0f);
+    if (m_level != 0) p_Text(w - 8, 44, String(" Score ") + String(m_score), 2.0f, 1.0f);   // a player's level scores nothing
     if (m_records.timerShown) {
         // The level time, and how it stands against the personal best: ahead (green) or behind (red).
         p_SetCol(255, 255, 255, 0.9f);
@@ -195,10 +236,12 @@ void c_MyApp::p_DrawRunHud() {
             const int difference = m_levelUpdates - best;
             if (difference <= 0) p_SetCol(120, 255, 120, 0.9f); else p_SetCol(255, 110, 110, 0.9f);
             p_SetSize(1.0f);
-            p_Text(w / 2, 40, String(" ") + DifferenceText(difference), 1.0f, 1.0f);
+            // Said in words too, not by the colour alone.
+            p_Text(w / 2, 40, String(" ") + DifferenceText(difference) + String(difference <= 0 ? " ahead" : " behind"),
+                   1.0f, 1.0f);
         }
     }
-    p_ResetDraw();
+    p_DrawAssistHud();
 }
 
 int c_MyApp::p_InGame() {
@@ -215,7 +258,7 @@ int c_MyApp::p_InGame() {
         return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
-    if (p_Button97(16, 16, kIconPause) != 0 && m_pauseShown == 0) {
+    if (p_Button97(16, 16, kIconPause) != 0 && (m_pauseShown == 0 || m_pauseDir == -1) && m_clickLatch == 0) {
         m_pauseShown = 1;
         m_pauseDir = 1;
         m_clickLatch = 1;

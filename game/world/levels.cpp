@@ -71,7 +71,9 @@ int c_MyApp::p_GetLevel(int n) {
     m_skyGTarget = 0;
     kp_random_RndFrom(m_roundSeed);
 
-    m_levelText = p_Uncrunch(kp_Levels_FetchLevel(n));
+    // Level 0 is a player's level, its map given whole.
+    m_levelText = n == 0 ? String(m_playerMap.c_str(), static_cast<int>(m_playerMap.size()))
+                         : p_Uncrunch(kp_Levels_FetchLevel(n));
     const int textLength = m_levelText.Length();
     for (int x = 0; x < m_mapWidth; ++x) {
         for (int y = 0; y < m_mapHeight; ++y) {
@@ -93,6 +95,11 @@ int c_MyApp::p_GetLevel(int n) {
         }
     }
 
+    // A test from the editor's cursor puts the hero there instead.
+    if (n == 0 && m_playerPlay.startX >= 0) {
+        m_playerX = m_playerPlay.startX;
+        m_playerY = m_playerPlay.startY;
+    }
     m_camX = m_camY = m_camTargetX = m_camTargetY = 0;
     return 0;
 }

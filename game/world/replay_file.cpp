@@ -3,16 +3,14 @@
 #include <cstdio>
 #include <memory>
 
+#include "game/world/range_coder.h"
+
 namespace {
 
 constexpr unsigned char kMagic[4] = {'G', 'L', 'R', 'P'};
 constexpr int kKeyBits = 8;
 constexpr int kMaxLengthBits = 18;        // a coded run is shorter than 2^18 updates (kReplayMaxRun)
 constexpr size_t kOverreadAllowed = 4;
-constexpr int kProbabilityBits = 11;
-constexpr uint16_t kEven = 1 << (kProbabilityBits - 1);
-constexpr int kAdaptShift = 4;            // how fast a prediction follows what it sees
-constexpr uint32_t kTop = 1u << 24;
 constexpr int kCrcBytes = 4;
 constexpr int kUpdatesPerSecond = 60;
 constexpr char kLinkAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
@@ -24,104 +22,10 @@ struct Model {
     uint16_t lengthSize[2][kMaxLengthBits];                 // unary bit length: keys held or none
     uint16_t lengthBit[kMaxLengthBits][kMaxLengthBits];     // bits below the leading one
     Model() {
-        for (auto& a : keyBit) for (auto& b : a) for (uint16_t& p : b) p = kEven;
-        for (auto& a : lengthSize) for (uint16_t& p : a) p = kEven;
-        for (auto& a : lengthBit) for (uint16_t& p : a) p = kEven;
+        for (auto& a : keyBit) for (auto& b : a) for (uint16_t& p : b) p = kRangeEven;
+        for (auto& a : lengthSize) for (uint16_t& p : a) p = kRangeEven;
+        for (auto& a : lengthBit) for (uint16_t& p : a) p = kRangeEven;
     }
-};
-
-void Adapt(uint16_t& p, int bit) {
-    if (bit) {
-        p -= p >> kAdaptShift;
-    } else {
-        p += ((1u << kProbabilityBits) - p) >> kAdaptShift;
-    }
-}
-
-// A binary range coder with carry propagation; the first byte it would
-// write is always 0 and is left out.
-class Encoder {
-public:
-    explicit Encoder(std::vector<unsigned char>* out) : out_(out) {}
-    void Bit(uint16_t& p, int bit) {
-        const uint32_t bound = (range_ >> kProbabilityBits) * p;
-        if (bit) {
-            low_ += bound;
-            range_ -= bound;
-        } else {
-            range_ = bound;
-        }
-        Adapt(p, bit);
-        while (range_ < kTop) {
-            range_ <<= 8;
-            ShiftLow();
-        }
-    }
-    void Finish() {
-        for (int i = 0; i < 5; ++i) ShiftLow();
-    }
-
-private:
-    void ShiftLow() {
-        if (low_ < 0xff000000u || low_ >= (uint64_t{1} << 32)) {
-            const unsigned carry = static_cast<unsigned>(low_ >> 32);
-            unsigned char pending = cache_;
-            do {
-                if (started_) out_->push_back(static_cast<unsigned char>(pending + carry));
-                started_ = true;
-                pending = 0xff;
-            } while (--cacheSize_ != 0);
-            cache_ = static_cast<unsigned char>(low_ >> 24);
-        }
-        ++cacheSize_;
-        low_ = (low_ & 0x00ffffffu) << 8;
-    }
-    std::vector<unsigned char>* out_;
-    uint64_t low_ = 0;
-    uint32_t range_ = 0xffffffffu;
-    unsigned char cache_ = 0;
-    uint64_t cacheSize_ = 1;
-    bool started_ = false;
-};
-
-// Reads past the end as zeros, counting them: a whole stream reads at most
-// the coder's register past its end; the counts in the header bound the work.
-class Decoder {
-public:
-    Decoder(const unsigned char* bytes, size_t size) : bytes_(bytes), size_(size) {
-        for (int i = 0; i < 4; ++i) code_ = (code_ << 8) | Next();
-    }
-    int Bit(uint16_t& p) {
-        const uint32_t bound = (range_ >> kProbabilityBits) * p;
-        int bit = 0;
-        if (code_ < bound) {
-            range_ = bound;
-        } else {
-            code_ -= bound;
-            range_ -= bound;
-            bit = 1;
-        }
-        Adapt(p, bit);
-        while (range_ < kTop) {
-            range_ <<= 8;
-            code_ = (code_ << 8) | Next();
-        }
-        return bit;
-    }
-    size_t Overread() const { return overread_; }
-
-private:
-    unsigned Next() {
-        if (at_ < size_) return bytes_[at_++];
-        ++overread_;
-        return 0;
-    }
-    const unsigned char* bytes_;
-    size_t size_;
-    size_t at_ = 0;
-    size_t overread_ = 0;
-    uint32_t code_ = 0;
-    uint32_t range_ = 0xffffffffu;
 };
 
 int BitLength(int value) {
@@ -135,7 +39,7 @@ int BitLength(int value) {
 
 void EncodeRuns(const std::vector<ReplayRun>& runs, std::vector<unsigned char>* out) {
     Model model;
-    Encoder coder(out);
+    RangeEncoder coder(out);
     unsigned back1 = 0, back2 = 0;
     for (const ReplayRun& whole : runs) {
         // A stretch longer than a coded run goes as several runs of the same keys.
@@ -208,7 +112,7 @@ struct CrcTable {
 struct ReplayReader::State {
     State(const unsigned char* bytes, size_t size) : coder(bytes, size) {}
     Model model;
-    Decoder coder;
+    RangeDecoder coder;
     unsigned back1 = 0, back2 = 0;
 };
 
@@ -339,6 +243,10 @@ bool kp_replay_Decode(const unsigned char* bytes, size_t size, Replay* out, std:
 uint32_t kp_replay_SealState(uint32_t roundState, const Replay& replay) {
     if (replay.format == 1) return roundState;
     return Fnv(Fnv(roundState, replay.scheme), replay.speed);
+}
+
+bool kp_replay_KnownSpeed(int speed) {
+    return speed >= kReplaySlowestSpeed && speed <= kReplayNormalSpeed && speed % 10 == 0;
 }
 
 std::string kp_replay_LinkText(const std::vector<unsigned char>& bytes) {

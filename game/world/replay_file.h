@@ -12,7 +12,13 @@
 //        8     4  hash of the level's stored text (game/world/level_hash.h)
 //       12     1  level, 1..15; 0 for a level known by its hash alone
 //       13     1  jump scheme: 1 one button, 2 two buttons
-//       14     1  speed in percent of the normal speed (100)
+//       14     1  game speed in percent: 100 the normal speed; 50, 60, 70, 80
+//                 or 90 a run played with the game-speed assist. The round is
+//                 the same at every speed (its keys are those of its own
+//                 updates); a slower game runs it in fewer of the host's
+//                 updates (game/world/assists.cpp), so the speed changes how
+//                 much time a player has, not what the keys do. An assisted
+//                 run is a record of its own kind, never mixed with the others.
 //       15     4  number of updates, 1..kReplayMaxUpdates
 //       19     4  final state: the round's state hash after the last update,
 //                 sealed with the scheme and the speed (kp_replay_SealState)
@@ -45,6 +51,7 @@
 constexpr int kReplayFormat = 2;                        // written; format 1 is read too
 constexpr int kReplayLevels = 15;
 constexpr int kReplayNormalSpeed = 100;
+constexpr int kReplaySlowestSpeed = 50;                 // speeds go in steps of 10
 constexpr int kReplayMaxUpdates = 24 * 60 * 60 * 60;    // a day of play
 constexpr int kReplayMaxRun = (1 << 18) - 1;            // updates in one coded run
 constexpr size_t kReplayMaxBodyBytes = 4u << 20;        // key runs; a day of play takes well under 1 MiB
@@ -119,6 +126,8 @@ private:
 // seals the jump scheme and the speed into it, so that an edit of either
 // fails verification; format 1 kept the round's hash as it was.
 uint32_t kp_replay_SealState(uint32_t roundState, const Replay& replay);
+// A speed this game plays: 50 to 100 in steps of 10.
+bool kp_replay_KnownSpeed(int speed);
 
 std::string kp_replay_LinkText(const std::vector<unsigned char>& bytes);    // URL-safe base64
 bool kp_replay_FromLinkText(const std::string& text, std::vector<unsigned char>* bytes);

@@ -96,9 +96,13 @@ void c_MyApp::p_BeginLevel(int n) {
     // The ghost's track comes from the best run, played in the replay game.
     m_ghostTrack.clear();
     if (m_hidden.purpose == kHiddenGhost) p_StopHiddenRun();
-    const bool wantGhost = p_LivePlay() && m_records.ghostShown && n >= 1 && n <= kRecordLevels &&
-                           !m_records.levels[n - 1].replay.empty();
-    if (wantGhost) p_StartHiddenRun(m_records.levels[n - 1].replay, kHiddenGhost, nullptr);
+    // A player's level keeps its best run apart, by the level's own hash; an
+    // assisted run races the best assisted run, kept apart from the others.
+    const LevelRecord* kind = m_playerSettings.speed < kReplayNormalSpeed ? m_records.assisted : m_records.levels;
+    const std::vector<unsigned char>* best = n == 0 ? &m_playerPlay.ghost
+                                           : n >= 1 && n <= kRecordLevels ? &kind[n - 1].replay : nullptr;
+    const bool wantGhost = p_LivePlay() && m_records.ghostShown && best && !best->empty();
+    if (wantGhost) p_StartHiddenRun(*best, kHiddenGhost, nullptr);
     RestartRound();
     m_level = n;
     p_GetLevel(n);
@@ -107,9 +111,15 @@ void c_MyApp::p_BeginLevel(int n) {
     m_recording.gameVersion[0] = GLIMMER_VERSION_MAJOR;
     m_recording.gameVersion[1] = GLIMMER_VERSION_MINOR;
     m_recording.gameVersion[2] = GLIMMER_VERSION_PATCH;
-    m_recording.levelHash = kp_Glimmer_LevelHash(n);
+    m_recording.levelHash = n == 0 ? m_playerPlay.hash : kp_Glimmer_LevelHash(n);
     m_recording.level = n;
     m_recording.scheme = m_settings.Get(kSettingScheme) == 2 ? 2 : 1;
+    // The game's speed is the run's from its first update to its last.
+    m_recording.speed = m_playerSettings.speed;
+    m_gameSpeed = m_gameUpdates == 0 ? m_recording.speed : std::min(m_gameSpeed, m_recording.speed);
+    m_paceUpdates = 0;
+    m_pacedKeys = 0;
+    m_gripOn = m_gripWasDown = false;
 }
 
 bool c_MyApp::p_LivePlay() { return !m_watching && !m_simulating; }
@@ -164,6 +174,11 @@ void c_MyApp::p_BeginHiddenPlay(const Replay& header) {
     game.m_settings[kSettingScheme] = header.scheme;
     game.m_settings[kSettingHelpOff] = 1;
     game.m_settings[kSettingSound] = 0;
+    game.m_playerSettings.speed = header.speed;
+    // A player's level plays on the map this game was given for it.
+    game.m_playerMap = m_playerMap;
+    game.m_playerPlay = PlayerLevelPlay();
+    game.m_playerPlay.hash = m_playerPlay.hash;
     game.p_BeginLevel(header.level);
     m_hidden.played = 0;
     m_hidden.done = false;
@@ -172,8 +187,12 @@ void c_MyApp::p_BeginHiddenPlay(const Replay& header) {
 
 // Refusals that need no play: the level and the speed a run was made for.
 std::string c_MyApp::p_HiddenRefusal(const Replay& replay) {
+    if (replay.level == 0 && (m_playerMap.empty() || replay.levelHash != m_playerPlay.hash)) {
+        return "a level known by its hash alone (" + Hex(replay.levelHash) + "): give its level file to play it";
+    }
     if (replay.level == 0) {
-        return "a level known by its hash alone (" + Hex(replay.levelHash) + "), which this game cannot play";
+        if (replay.speed != kReplayNormalSpeed) return "played at another speed than the normal one";
+        return std::string();
     }
     const uint32_t ours = kp_Glimmer_LevelHash(replay.level);
     if (replay.format == 1) {
@@ -186,7 +205,7 @@ std::string c_MyApp::p_HiddenRefusal(const Replay& replay) {
         return "made on another version of level " + std::to_string(replay.level) + " (" + Hex(replay.levelHash) +
                "; this game's is " + Hex(ours) + ")";
     }
-    if (replay.speed != kReplayNormalSpeed) {
+    if (!kp_replay_KnownSpeed(replay.speed)) {
         return "level " + std::to_string(replay.level) + ", played at " + std::to_string(replay.speed) +
                " % of the normal speed, which this game does not play";
     }
@@ -268,7 +287,11 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
     *valid = false;
     const Replay& replay = m_hidden.replay;
     const ReplayOutcome& outcome = m_hidden.outcome;
-    const std::string what = "level " + std::to_string(replay.level) + ", " + SchemeName(replay.scheme);
+    const std::string what = (replay.level == 0 ? std::string("a player's level") : "level " + std::to_string(replay.level)) +
+                             ", " + SchemeName(replay.scheme);
+    const std::string assisted = replay.speed < kReplayNormalSpeed
+                                     ? ", assisted: played at " + std::to_string(replay.speed) + " % speed"
+                                     : std::string();
     const uint32_t finalState = kp_replay_SealState(outcome.roundState, replay);
     std::string line;
     if (m_hidden.damaged) {
@@ -283,7 +306,7 @@ String c_MyApp::p_HiddenVerdict(bool* valid) {
                Hex(replay.finalState);
     } else {
         line = what + ", " + kp_replay_TimeText(replay.updates) + " (" + std::to_string(replay.updates) +
-               " updates): completes the level in state " + Hex(replay.finalState);
+               " updates)" + assisted + ": completes the level in state " + Hex(replay.finalState);
         if (replay.format == 1) line += " (format 1: its jump scheme is not checked)";
         *valid = true;
     }

@@ -11,10 +11,16 @@
 #include "runtime/random.h"
 
 namespace {
-
+constexpr int kOpenRingFrame = 1;   // the open exit's ring of dashes
 constexpr int kGlowFrame = 20;
 constexpr float kCull = 160.0f;
 constexpr float kDegrees = 0.0174532925f;
+// Calm effects: the sky's one colour, the snow's share of its speed, the open
+// exit's slow turn and the largest the leaving burst grows.
+constexpr float kCalmSky[3] = {20, 20, 40};
+constexpr float kCalmSnow = 0.35f;
+constexpr float kCalmTurn = 0.25f;
+constexpr float kCalmBurst = 1.6f;
 
 inline float wrapped_screen(float v, int world) {
     float r = std::fmod(v, static_cast<float>(world));
@@ -34,7 +40,9 @@ int c_MyApp::p_SkyDrift() {
     if (k == 1) m_skyRTarget = v;
     if (k == 2) m_skyGTarget = v;
     if (k == 3) m_skyBTarget = v;
-    p_CLS2D(std::floor(2 * m_skyR), std::floor(2 * m_skyG), std::floor(2 * m_skyB), 1);
+    // Calm effects: the sky keeps one colour (its draws go on, as the round's sequence needs them).
+    if (p_Calm()) p_CLS2D(kCalmSky[0], kCalmSky[1], kCalmSky[2], 1);
+    else p_CLS2D(std::floor(2 * m_skyR), std::floor(2 * m_skyG), std::floor(2 * m_skyB), 1);
     return 0;
 }
 
@@ -62,11 +70,12 @@ int c_MyApp::p_AddSnowFrom(int& seed) {
     p_SetCol(255, 255, 255, 0.5f);
     m_blend = 1;
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
+    const float pace = p_Calm() ? kCalmSnow : 1.0f;   // the same draws, slower flakes
     for (int k = 0; k < kSnowFlakes; ++k) {
         float* f = m_snow.Data() + 10 * k;
-        f[1] += f[3] + rnd(seed, -0.2f, 0.2f) + m_camStepX * f[7];
-        f[2] += f[4] + rnd(seed, -0.3f, 0.3f) + m_camStepY * f[7];
-        f[5] += f[6] + rnd(seed, -2, 2);
+        f[1] += pace * (f[3] + rnd(seed, -0.2f, 0.2f)) + m_camStepX * f[7];
+        f[2] += pace * (f[4] + rnd(seed, -0.3f, 0.3f)) + m_camStepY * f[7];
+        f[5] += pace * (f[6] + rnd(seed, -2, 2));
         if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[3] = rnd(seed, -0.3f, 0.3f);
         if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[4] = rnd(seed, 0.1f, 1.2f);
         if (std::floor(rnd(seed, 0, 5000.99f)) == 1) f[6] = rnd(seed, -6, 6);
@@ -125,8 +134,9 @@ void c_MyApp::p_DrawExitStar(float x, float y) {
     const float z = m_zoom;
     const int s = m_exitSpin;
     const bool open = m_lightsLeft == 0;
+    const bool calm = p_Calm();
     float a1 = 1, b1 = 1, a2 = 1, b2 = 1, a3 = 1, b3 = 1;
-    if (s > 0) {
+    if (s > 0 && !calm) {
         a1 = 1 + 0.2f * std::sin(4 * s * kDegrees);
         b1 = 1 + 0.2f * std::cos(5 * s * kDegrees);
         a2 = 1 + 0.2f * std::sin(8 * s * kDegrees);
@@ -145,8 +155,15 @@ void c_MyApp::p_DrawExitStar(float x, float y) {
     for (const Copy& c : copies) {
         p_SetCol(c.r, c.g, c.b, open ? 1.0f : c.alpha);
         p_SetSize(c.size * 0.3f * z * c.sx, c.size * 0.3f * z * c.sy);
-        p_SetRot(s > 0 ? c.turn * s : 0);
+        p_SetRot(s > 0 ? c.turn * s * (calm ? kCalmTurn : 1.0f) : 0);
         p_DrawImg(kImageStar, x, y, 0);
+    }
+    // The open exit is told by a shape too, not by its brightness alone: a ring round it.
+    if (open) {
+        p_SetCol(255, 255, 255, 0.9f);
+        p_SetSize(0.3f * z, 0.3f * z);
+        p_SetRot(0);
+        p_DrawImg(kImageStar, x, y, kOpenRingFrame);
     }
     p_SetSize(z, z);
     p_SetCol(255, 255, 255, 1);
@@ -164,7 +181,8 @@ void c_MyApp::p_DrawHero() {
     const int frame = m_animCounter / 4;
     p_SetSize(z * m_facing * b, z * b * a);
     p_DrawImg(kImageHero, x, y + m_dropIn, frame);
-    if (m_dropIn < 0) {
+    // Calm effects: he drops in alone, without the copies closing in round him.
+    if (m_dropIn < 0 && !p_Calm()) {
         // Four copies close in on the start tile from above, below, left and right.
         p_DrawImg(kImageHero, x, y - m_dropIn, frame);
         p_SetSize(z * m_facing * b * a, z * b);
@@ -183,9 +201,10 @@ void c_MyApp::p_DrawExitBurst() {
         if (f > 8) f = 8;
         return f;
     };
-    const float f1 = limit(t < 25 ? t / 3.0f : (120 - t) * 0.25f);
-    const float f2 = limit(t < 30 ? t / 2.5f : (115 - t) / 3.0f);
-    const float f3 = limit(t < 35 ? t * 0.5f : (110 - t) * 0.5f);
+    const float most = p_Calm() ? kCalmBurst : 8.0f;
+    const float f1 = std::min(limit(t < 25 ? t / 3.0f : (120 - t) * 0.25f), most);
+    const float f2 = std::min(limit(t < 30 ? t / 2.5f : (115 - t) / 3.0f), most);
+    const float f3 = std::min(limit(t < 35 ? t * 0.5f : (110 - t) * 0.5f), most);
     p_SetRot(0);
     p_Alpha(1);
     p_SetCol(255, 255, 0);

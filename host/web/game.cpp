@@ -96,9 +96,11 @@ int KpWebGame::SaveState(const String& state) { return KeepInPage(kp_state_Save(
 
 int KpWebGame::SaveBesideState(const std::string& name, const std::vector<unsigned char>& bytes) {
     const int result = KpGame::SaveBesideState(name, bytes);
-    // The page keeps its files by name in one store: those of sub-folders
-    // (the replays, also held in the records) live as long as the page.
-    return name.find('/') == std::string::npos ? KeepInPage(result, BesideStatePath(name)) : result;
+    // The page keeps its files by their path in the save folder in one store:
+    // those directly there and the player's levels and their best runs; the
+    // replays folder (its runs are also held in the records) lives as long as the page.
+    const bool kept = name.find('/') == std::string::npos || name.rfind("levels/", 0) == 0;
+    return kept ? KeepInPage(result, BesideStatePath(name)) : result;
 }
 
 void KpWebGame::OfferDownload(const std::string& name, const std::vector<unsigned char>& bytes) {
@@ -116,6 +118,14 @@ std::string KpWebGame::StartFragment() {
     EM_ASM({ stringToUTF8(location.hash, $0, $1); }, hash.data(), length + 1);
     hash.resize(static_cast<size_t>(length));
     return hash.empty() ? hash : hash.substr(1);
+}
+
+bool KpWebGame::PrefersReducedMotion() {
+    return EM_ASM_INT({ return window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0; }) != 0;
+}
+
+void KpWebGame::Announce(const std::string& text) {
+    EM_ASM({ if (Module.announce) Module.announce(UTF8ToString($0)); }, text.c_str());
 }
 
 bool KpWebGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,

@@ -37,6 +37,10 @@ public:
     void OfferDownload(const std::string& name, const std::vector<unsigned char>& bytes) override;
     void OfferLink(const std::string& fragment) override;
     std::string StartFragment() override;
+    // The page's matchMedia('(prefers-reduced-motion: reduce)').
+    bool PrefersReducedMotion() override;
+    // Into the page's ARIA live region (shell.html's #announce), which screen readers speak.
+    void Announce(const std::string& text) override;
     bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override;
     void SetMouseVisible(bool visible) override;
     void WindowSize(int* width, int* height) override;

@@ -171,13 +171,25 @@
         files.onsuccess = function () {
           var cursor = files.result;
           if (!cursor) { start(null); return; }
-          FS.writeFile(SAVE_FOLDER + '/' + cursor.key, cursor.value);
+          writeSaved(cursor.key, cursor.value);
           cursor.continue();
         };
         files.onerror = function (e) { e.preventDefault(); start(describe(files.error)); };
       };
     });
   });
+
+  // Files in the save folder by their path in it: directly there, or in the
+  // player's levels folder ("levels/", "levels/runs/").
+  var SAVED_PATH = /^(levels\/(runs\/)?)?[A-Za-z0-9._-]{1,64}$/;
+  function writeSaved(name, bytes) {
+    var folder = SAVE_FOLDER;
+    name.split('/').slice(0, -1).forEach(function (part) {
+      folder += '/' + part;
+      try { FS.mkdir(folder); } catch (e) { /* there already */ }
+    });
+    FS.writeFile(SAVE_FOLDER + '/' + name, bytes);
+  }
 
   // Keeps a file of the save folder in IndexedDB. The write starts before
   // this returns, so a save made while the page unloads (a reload, a closed
@@ -190,7 +202,7 @@
       var transaction = database.transaction([STORE], 'readwrite');
       transaction.oncomplete = saveStored;
       transaction.onabort = function () { saveProblem(describe(transaction.error || 'the write was abandoned')); };
-      transaction.objectStore(STORE).put(FS.readFile(path), path.slice(path.lastIndexOf('/') + 1));
+      transaction.objectStore(STORE).put(FS.readFile(path), path.slice(path.indexOf(SAVE_FOLDER + '/') + SAVE_FOLDER.length + 1));
     } catch (e) {
       saveProblem(describe(e));
     }
@@ -215,10 +227,14 @@
   }
   function savedFiles() {
     var files = {};
-    FS.readdir(SAVE_FOLDER).forEach(function (name) {
-      var path = SAVE_FOLDER + '/' + name;
-      if (/\.tmp\./.test(name)) return;   // a save being replaced
-      if (FS.isFile(FS.stat(path).mode)) files[name] = toBase64(FS.readFile(path));
+    ['', 'levels/', 'levels/runs/'].forEach(function (folder) {
+      var names = [];
+      try { names = FS.readdir(SAVE_FOLDER + '/' + folder); } catch (e) { return; }
+      names.forEach(function (name) {
+        var path = SAVE_FOLDER + '/' + folder + name;
+        if (/\.tmp\./.test(name)) return;   // a save being replaced
+        if (FS.isFile(FS.stat(path).mode)) files[folder + name] = toBase64(FS.readFile(path));
+      });
     });
     return files;
   }
@@ -233,7 +249,7 @@
     }
     var files = {};
     Object.keys(parsed.files).forEach(function (name) {
-      if (!/^[A-Za-z0-9._-]{1,64}$/.test(name) || /^\.+$/.test(name)) throw new Error('a file name in the save is not allowed');
+      if (!SAVED_PATH.test(name) || /(^|\/)\.+$/.test(name)) throw new Error('a file name in the save is not allowed');
       var bytes = fromBase64(String(parsed.files[name]));
       if (bytes.length > MAX_IMPORTED_FILE) throw new Error('a file in the save is too large');
       files[name] = bytes;
@@ -275,11 +291,27 @@
       window.name = '';
       if (!text) return;
       var files = importedFiles(text);
-      Object.keys(files).forEach(function (name) { FS.writeFile(SAVE_FOLDER + '/' + name, files[name]); });
+      Object.keys(files).forEach(function (name) { writeSaved(name, files[name]); });
     } catch (e) {
       console.log('Glimmer could not import the save: ' + e.message);
     }
   }
+
+  // A level file opened from the page goes into the levels folder, kept
+  // like the game's own files; the game's list of levels shows it (and plays
+  // its proof again) the next time it is opened. Resolves with '' or a problem.
+  Module.importLevel = function (name, bytes) {
+    var base = name.replace(/\.glimmer-level$/, '').toLowerCase().replace(/[^a-z0-9]+/g, '-').replace(/^-+|-+$/g, '').slice(0, 40);
+    if (bytes.length > MAX_IMPORTED_FILE) return Promise.resolve('the file is too large for a level');
+    var path = 'levels/' + (base || 'level') + '.glimmer-level';
+    try {
+      writeSaved(path, bytes);
+    } catch (e) {
+      return Promise.resolve(describe(e));
+    }
+    Module.storeSavedFile(SAVE_FOLDER + '/' + path);
+    return Promise.resolve('');
+  };
 
   // Sound: browsers let a page start its sound only from a player's action,
   // a key, a click or the end of a touch (not its start), and may suspend it

@@ -5,12 +5,12 @@
 # left as WORK/<target>/crash-*; once mended, keep it in the target's corpus.
 #
 #   tests/fuzz/fuzz.sh [seconds per target, default 30] [work folder] [target...]
-#   targets: image wav ogg replay string state level (default: all)
+#   targets: image wav ogg replay string state level levelfile scores (default: all)
 set -uo pipefail
 seconds=${1:-30}
 work=${2:-${TMPDIR:-/tmp}/glimmer-fuzz}
 shift $(($# < 2 ? $# : 2))
-targets=${*:-image wav ogg replay string state level}
+targets=${*:-image wav ogg replay string state level levelfile scores}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 command -v clang++-14 >/dev/null || { echo "fuzz: clang++-14 is missing"; exit 1; }
 mkdir -p "$work/bin"

@@ -2,6 +2,7 @@
 // in tests/game/solutions/, named by GLIMMER_SOLUTIONS): a new game started
 // with the keyboard, levels 1 to 15 in order through their exit sequences,
 // the Christmas ending and back to the menu, where the game saves its score;
+// each level scores its trees, pick-ups, bonuses, finish and time bonus;
 // the tutorial of levels 2 and 3 passes every step; every level's run is
 // kept as a replay of its script, with its time, and verifies.
 // GLIMMER_REPLAY_LEVELS=N quits through the pause panel after level N (the
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "game/world/tiles.h"
 #include "host/key_codes.h"
 #include "tests/testhost/test_game.h"
 
@@ -52,10 +54,21 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
         InputScript& script = scripts[level];
         std::string error;
         ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
+        const auto census = [&app](int tile) {
+            int n = 0;
+            for (int cell = 0; cell < kLevelSide * kLevelSide; ++cell) n += app.m_map.Get(app.p_CellIndex(cell % kLevelSide, cell / kLevelSide)) == tile;
+            return n;
+        };
+        const int trees = census(kTileTreeUnlit), pickups = census(kTileCountedPickup), bonuses = census(kTileBonus);
+        const int score = app.m_score;
         game.Play(script, [&] {
             if (tutorial[level].empty() || tutorial[level].back() != app.m_tutStep) tutorial[level].push_back(app.m_tutStep);
         });
         ASSERT_EQ(app.m_playerState, kLeaving) << "level " << level << ": the script ends off the exit";
+        // The score's parts (docs/records.md); the par time is the script's length, the time too.
+        EXPECT_EQ(app.m_score - score, 100 * (trees - census(kTileTreeUnlit)) + 50 * (pickups - census(kTileCountedPickup)) +
+                                           250 * (bonuses - census(kTileBonus)) + 1000 + 3 * script.Updates() / 60 * 10)
+            << "level " << level << "'s points";
         for (int i = 0; i < kExitSequenceLimit && app.m_level == level; ++i) game.host().StepWithoutRender();
     }
     if (lastLevel < kLevelCount) {

@@ -1,10 +1,10 @@
-// Runs through a level on the shared game: the score's rules, replays refused
-// for what they are, the records file read back whole or reset, the ghost
-// beside the player, and a run paused twice ending as the same run unpaused.
+// Runs through a level on the shared game: replays refused for what they are, the records file read back whole or reset, and a run
+// paused twice ending as the same run unpaused.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -18,7 +18,6 @@
 #include "tests/testhost/test_game.h"
 
 namespace {
-constexpr float kGhostAlpha = 0.4f;
 using Bytes = std::vector<unsigned char>;
 
 InputScript Script(int level) {
@@ -42,17 +41,18 @@ protected:
         app.m_settings[1] = 1;  // the scheme of the solver's scripts
     }
 
-    // Level n's committed script as the game records it.
-    Replay Recorded(int level) {
+    // Level n's committed script as the game records it, at a game speed.
+    Replay Recorded(int level, int speed = kReplayNormalSpeed) {
         const InputScript script = Script(level);
         Replay replay;
         replay.level = level;
+        replay.speed = speed;
         for (const ScriptRun& run : script.Runs()) replay.Append(run.keys, run.updates);
         EXPECT_TRUE(app.p_RecordReplay(&replay)) << "level " << level << "'s script reaches the exit";
         return replay;
     }
 
-    // A game in level n, the drop-in over.
+    // Level n built from its start as a new game does, the drop-in over.
     void InLevel(int n) {
         app.p_LoadGame();
         app.p_BeginLevel(n);
@@ -60,35 +60,7 @@ protected:
     }
 };
 
-TEST_F(Runs, TheScoreCountsTreesBonusesAndFinishesWithATimeBonus) {
-    const int par = kp_Levels_ParUpdates(1);
-    EXPECT_EQ(par, Script(1).Updates()) << "level 1's par time is its committed script's";
-    const struct {
-        const char* what;
-        int tile;
-        bool watching;
-        int points;
-    } rows[] = {
-        {"a tree lit", kTileTreeUnlit, false, 100},
-        {"a pick-up counted like a tree ($)", kTileCountedPickup, false, 50},
-        {"a bonus (4)", kTileBonus, false, 250},
-        {"the exit, in the first update: 1000 and the time bonus", kTileExit, false, 1000 + (4 * par - 1) / 60 * 10},
-        {"nothing while a replay is watched", kTileTreeUnlit, true, 0},
-    };
-    for (const auto& row : rows) {
-        InLevel(1);
-        app.m_lightsLeft = app.m_lightsCounting = 0;
-        app.p_PutBlock(app.m_playerX, app.m_playerY, row.tile, 0, 0, 0);
-        app.m_watching = row.watching;
-        const int before = app.m_score;
-        game.Step();
-        app.m_watching = false;
-        EXPECT_EQ(app.m_score - before, row.points) << row.what;
-    }
-    for (const auto& [updates, bonus] : {std::pair{4 * par, 0}, {4 * par - 59, 0}, {4 * par - 60, 10}, {par, 3 * par / 60 * 10}}) {
-        EXPECT_EQ(kp_Glimmer_TimeBonus(1, updates), bonus) << updates << " updates";
-    }
-}
+// (The score's rules: WholeGame and RecordsOverRuns check every part of it.)
 
 TEST_F(Runs, VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels) {
     const Replay good = Recorded(1);
@@ -123,7 +95,8 @@ TEST_F(Runs, VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels) {
         {"a level known by its hash alone", with([](Replay& r) { r.level = 0; }), false, "known by its hash alone"},
         {"another final state", with([](Replay& r) { r.finalState ^= 1; }), false, "not the recorded"},
         {"the jump scheme edited", with([](Replay& r) { r.scheme = 2; }), false, "not the recorded"},
-        {"the speed edited", with([](Replay& r) { r.speed = 50; }), false, "50 % of the normal speed"},
+        {"the speed edited", with([](Replay& r) { r.speed = 50; }), false, "not the recorded"},
+        {"a speed this game does not play", with([](Replay& r) { r.speed = 75; }), false, "75 % of the normal speed"},
         {"keys stopping short of the exit", with([](Replay& r) { r.runs.back().updates -= 9; r.updates -= 9; }),
          false, "do not reach the exit"},
         {"keys going on past the exit", with([](Replay& r) { r.Append(0, 30); }), false, "reaches the exit after"},
@@ -188,7 +161,8 @@ TEST(ReplayFile, HoldsAnyRunTheGameCanRecord) {
 
 // A records file with a little of everything (levels 1 and 3 with their
 // runs, level 5 with a time whose run was too long to keep, level 7 with
-// deaths only, the whole game's time), then each change alone.
+// deaths only, the whole game's time, level 1's assisted run and an
+// assisted game's time apart), then each change alone.
 TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
     GameRecords records;
     records.timerShown = true;
@@ -200,6 +174,11 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
     }
     records.levels[4] = {kp_Glimmer_LevelHash(5), kReplayMaxUpdates + 9, 2, {}};
     records.levels[6] = {kp_Glimmer_LevelHash(7), 0, 4, {}};
+    const Replay assisted = Recorded(1, 70);
+    records.assisted[0] = {kp_Glimmer_LevelHash(1), assisted.updates, 2, kp_replay_Encode(assisted), 70};
+    records.bestAssistedGameUpdates = 23456;
+    records.assistedGameLevelSet = kp_Glimmer_LevelSetHash();
+    records.assistedGameSpeed = 60;
     const Bytes bytes = kp_records_Encode(records);
     GameRecords read;
     RecordsRead result = kp_records_Decode(bytes.data(), bytes.size(), &read);
@@ -218,7 +197,9 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
         Bytes file;
         int lost;                  // the level dropped, 0 for the whole game's time
         const char* says;
+        bool assisted = false;     // the record dropped is the assisted one
     } rows[] = {
+
         {"level 3 made on another version of it", changed([](GameRecords& r) { r.levels[2].levelHash ^= 1; }), 3,
          "level 3: made on another version of the level"},
         {"level 3's run is level 2's", changed([&](GameRecords& r) { r.levels[2].replay = kp_replay_Encode(level2); }), 3,
@@ -227,7 +208,12 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
          "level 1: its run does not take its best time"},
         {"a byte of level 3's run damaged", [&] { Bytes b = bytes; b[b.size() - 40] ^= 1; return b; }(), 3,
          "level 3: its run is refused (damaged or edited"},
-        {"level 1's row damaged", [&] { Bytes b = bytes; b[19 + 3] ^= 1; return b; }(), 1, "record 1 of 4: damaged"},
+        {"level 1's row damaged", [&] { Bytes b = bytes; b[28 + 3] ^= 1; return b; }(), 1, "record 1 of 5: damaged"},
+        {"level 1's assisted record of another speed than its run", changed([](GameRecords& r) { r.assisted[0].speed = 80; }),
+         1, "level 1 (assisted): its run was played at another game speed", true},
+        {"a normal-speed record holding an assisted run",
+         changed([](GameRecords& r) { r.levels[0] = r.assisted[0], r.levels[0].speed = 100; }), 1,
+         "level 1: its run was played at another game speed"},
         {"the whole game's time made on other levels", changed([](GameRecords& r) { r.gameLevelSet ^= 1; }), 0,
          "the whole game's time: made on other levels"},
     };
@@ -237,22 +223,28 @@ TEST_F(Runs, TheRecordsFileKeepsEachWholeRecordAndDropsTheRestOneByOne) {
         ASSERT_EQ(result.dropped.size(), 1u) << row.what;
         EXPECT_NE(result.dropped[0].find(row.says), std::string::npos) << row.what << ": " << result.dropped[0];
         for (int level = 1; level <= kRecordLevels; ++level) {
-            const LevelRecord& kept = read.levels[level - 1];
-            const LevelRecord& was = level == row.lost ? LevelRecord() : records.levels[level - 1];
-            EXPECT_TRUE(kept.bestUpdates == was.bestUpdates && kept.fewestDeaths == was.fewestDeaths &&
-                        kept.replay == was.replay) << row.what << ": level " << level;
+            for (const bool kind : {false, true}) {
+                const LevelRecord& kept = (kind ? read.assisted : read.levels)[level - 1];
+                const LevelRecord& was =
+                    level == row.lost && kind == row.assisted ? LevelRecord() : (kind ? records.assisted : records.levels)[level - 1];
+                EXPECT_TRUE(kept.bestUpdates == was.bestUpdates && kept.fewestDeaths == was.fewestDeaths &&
+                            kept.replay == was.replay && kept.speed == was.speed)
+                    << row.what << ": level " << level << (kind ? " assisted" : "");
+            }
         }
         EXPECT_EQ(read.bestGameUpdates, row.lost == 0 ? 0 : records.bestGameUpdates) << row.what;
+        EXPECT_EQ(read.bestAssistedGameUpdates, 23456) << row.what << ": the assisted game's time is apart";
         EXPECT_TRUE(read.timerShown) << row.what << ": the switches are kept";
     }
-    for (size_t at = 0; at < 19; ++at) {
+    constexpr size_t kHeader = 28;   // the header and its CRC-32
+    for (size_t at = 0; at < kHeader; ++at) {
         Bytes edited = bytes;
         edited[at] ^= 0x01;
         EXPECT_FALSE(kp_records_Decode(edited.data(), edited.size(), &read).valid) << "header byte " << at;
     }
     for (size_t at = 0; at < bytes.size(); ++at) {
         const RecordsRead cut = kp_records_Decode(bytes.data(), at, &read);
-        EXPECT_TRUE(at < 19 ? !cut.valid : cut.dropped.size() >= 1) << "cut at " << at;
+        EXPECT_TRUE(at < kHeader ? !cut.valid : cut.dropped.size() >= 1) << "cut at " << at;
     }
 
     // The game at start: what it says; a file with a record dropped is written
@@ -363,28 +355,7 @@ TEST_F(Runs, ARunLongerThanAReplayHoldsKeepsItsTime) {
     EXPECT_EQ(app.m_records.levels[0].bestUpdates, kReplayMaxUpdates + script.Updates()) << "kept over a restart";
 }
 
-// The ghost runs the best run beside the player: drawn see-through where that
-// run stood, while the world is only the player's (he stands still here, so
-// the tree the ghost passes stays unlit and the level unfinished). Its track
-// is made a slice at a time while the level begins.
-TEST_F(Runs, TheGhostRunsTheBestRunAndTouchesNothing) {
-    const Replay best = Recorded(1);
-    app.m_records.levels[0] = {kp_Glimmer_LevelHash(1), best.updates, 0, kp_replay_Encode(best)};
-    for (bool shown : {true, false}) {
-        app.m_records.ghostShown = shown;
-        app.p_LoadGame();
-        EXPECT_TRUE(app.m_ghostTrack.empty()) << "nothing played yet";
-        int ghostsDrawn = 0;
-        for (int i = 0; i < best.updates; ++i) {
-            game.Step();
-            for (const DrawRecord& d : game.Records(kImageHero)) ghostsDrawn += d.alpha == kGhostAlpha;
-        }
-        EXPECT_EQ(app.m_ghostTrack.size(), shown ? static_cast<size_t>(best.updates) : 0u) << "the ghost's track";
-        EXPECT_EQ(ghostsDrawn > 0, shown) << "a see-through Pipkin drawn";
-        EXPECT_GT(app.m_lightsLeft, 0) << "the tree is still unlit";
-        EXPECT_FALSE(app.m_levelDone);
-    }
-}
+// (The ghost: RecordsOverRuns.TheGhostsHiddenRunLeavesTheRoundAndTheFilesAlone.)
 
 // A replay is checked before it is watched a slice of updates at a time,
 // behind a caption, however long it claims to be: one that never reaches the
@@ -470,8 +441,9 @@ TEST_F(Runs, AReplaysFolderThatCannotBeMadeIsTold) {
     EXPECT_FALSE(app.m_records.levels[0].replay.empty()) << "the record keeps its run";
 }
 
-// Level 2 played by its script with a pause (key) and a focus loss on the way:
-// its record is the script itself, which ends in the same state unpaused.
+// Level 2 played by its script with a pause (key, the script's keys held
+// through it) and a focus loss on the way: its record is the script itself,
+// which ends in the same state unpaused.
 TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
     const InputScript script = Script(2);
     app.p_LoadGame();
@@ -485,13 +457,22 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
         }
         held = keys;
     };
+    // A click on resume: the round runs again from the next update, the
+    // panel's slide-out, with the keys held then.
     const auto resume = [&] {
-        game.Click(320.0f, static_cast<float>(app.m_pauseY));
-        for (int i = 0; i < 30 && app.m_pauseShown == 1; ++i) game.Step();
+        const float x = 320.0f, y = static_cast<float>(app.m_pauseY);
+        game.host().MouseMove(x, y);
+        game.host().MouseDown(0, x, y);
+        game.Step();
+        game.host().MouseUp(0, x, y);
+        ASSERT_EQ(app.m_pauseDir, -1) << "resumed";
     };
+    int pauseAt = 200;   // an update in which a key is held
+    while (script.KeysAt(pauseAt) == 0) ++pauseAt;
     for (int update = 0; update < script.Updates(); ++update) {
-        if (update == 200) {
-            hold(0);
+        if (update == pauseAt) {
+            // Paused with the keys of the update held through the panel.
+            hold(script.KeysAt(update));
             game.PressKey(kKeyEscape);
             game.Step(30);
             resume();
@@ -517,3 +498,41 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
 }
 
 }  // namespace
+
+// The level caption and the score at the top right keep clear of the window's
+// right edge: every glyph's inked columns (the font's reach 3 pixels right of
+// a cell's centre, scaled) end at least 3 pixels inside it.
+TEST_F(Runs, TheCaptionAndTheScoreKeepAMarginFromTheRightEdge) {
+    constexpr float kFontSlot = 90.0f, kInkRight = 3.0f, kMargin = 3.0f;
+    for (const int level : {1, 15}) {
+        InLevel(level);
+        app.m_score = level == 1 ? 0 : 1234567;
+        game.Step();
+        for (const float row : {20.0f, 44.0f}) {
+            float right = -1.0f;
+            for (const DrawRecord& d : game.Records(kFontSlot)) {
+                if (std::fabs(d.y - row) < 0.5f) right = std::max(right, d.x + kInkRight * d.sx);
+            }
+            ASSERT_GT(right, 0.0f) << "level " << level << ": text at y " << row;
+            EXPECT_LE(right, 640.0f - kMargin) << "level " << level << ": text at y " << row;
+        }
+    }
+}
+
+// A running plunger is drawn again beside the pause button, in the frame its
+// tile shows for the time left, wherever the plunger stands; no copy while
+// none runs.
+TEST_F(Runs, TheRunningPlungerIsShownBesideThePauseButton) {
+    constexpr float kTileImage = 3.0f, kHudX = 52.0f, kHudY = 16.0f;
+    for (const int timer : {0, 100, 300, 480}) {
+        InLevel(1);
+        app.p_PutBlock(2, 2, kTilePlunger, 0, 0, timer);   // far off the view
+        game.Step();
+        int copies = 0, frame = -1;
+        for (const DrawRecord& d : game.Records(kTileImage)) {
+            if (d.x == kHudX && d.y == kHudY) ++copies, frame = static_cast<int>(d.frame);
+        }
+        EXPECT_EQ(copies, timer > 0 ? 1 : 0) << "timer " << timer;
+        if (timer > 0) EXPECT_EQ(frame, 11 + (timer - 2) / 120) << "timer " << timer << ": the tile's frame";
+    }
+}

@@ -89,7 +89,8 @@ protected:
 
     // A records file loaded beside the state file: what the game printed, its
     // switches, and each record kept with whether its best run still plays
-    // to the same end on this build. A file of these levels is written back unchanged.
+    // to the same end on this build. A file of these levels is written back
+    // unchanged when nothing of it was dropped.
     std::string RecordsLoaded(const std::string& bytes) {
         const std::string path = game.host().BesideStatePath(".zephyrrecords");
         EXPECT_TRUE(WriteFile(path, bytes));
@@ -108,7 +109,9 @@ protected:
             out << "level " << i + 1 << " best " << level.bestUpdates << " deaths " << level.fewestDeaths << " run "
                 << (valid ? "plays" : "refused") << '\n';
         }
-        if (out.str().find("Records Loaded") != std::string::npos) EXPECT_EQ(ReadFile(path), bytes) << "written back";
+        if (out.str().find("Records Loaded") != std::string::npos && out.str().find("Records Dropped") == std::string::npos) {
+            EXPECT_EQ(ReadFile(path), bytes) << "written back";
+        }
         app.m_records = GameRecords();
         return out.str();
     }

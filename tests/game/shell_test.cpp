@@ -15,7 +15,7 @@
 namespace {
 constexpr int kSfxChannels = 24;
 
-// (The virtual screen at other window sizes: Controls.PointerAndTouchHitTheRightButtonAtEveryWindowSize.)
+// (The virtual screen at other window sizes: Pointer.EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside.)
 TEST(Shell, AWindowWithoutAreaKeepsTheLastVirtualScreenAndLoadsNothing) {
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();

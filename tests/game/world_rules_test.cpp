@@ -250,7 +250,8 @@ TEST_F(WorldRules, Objects) {
 
 // The pause panel holds the round still, opened by the pause key or by a
 // focus loss: only the snow, the panel and the picture go on. Keys pressed in
-// the panel never reach the hero, not even a key still held once it closes.
+// the panel reach the hero only once it closes (a key still held then acts as
+// held, APauseGivesTheKeysBack).
 TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
     using Probe = std::function<std::vector<float>(c_MyApp&)>;
     const auto cell = [](c_MyApp& a, int col, int row) { return a.m_map.Get(a.p_CellIndex(kOriginX + col, kOriginY + row) + 9); };
@@ -304,12 +305,80 @@ TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
             game.Click(320.0f, static_cast<float>(app.m_pauseY));  // resume, left still held
             for (int i = 0; i < 20 && app.m_pauseShown == 1; ++i) game.Step();
             ASSERT_EQ(app.m_pauseShown, 0) << what << ": resumed";
-            game.Step(20);
-            EXPECT_EQ(app.m_facing, 1) << what << ": left, held since the panel, does not turn the hero";
+            EXPECT_EQ(app.m_facing, -1) << what << ": left, held as the panel closes, turns the hero";
             game.host().KeyUp(kKeyArrowLeft);
             game.Step();
-            game.PressKey(kKeyArrowLeft);
-            EXPECT_EQ(app.m_facing, -1) << what << ": pressed again, it does";
         }
+    }
+}
+
+// A pause gives the keys back: keys held as the panel closes act as held from
+// the round's first update after it, the round runs through the panel's
+// slide-out, and the pause key closes the panel whatever else is held.
+TEST_F(WorldRules, APauseGivesTheKeysBack) {
+    constexpr int kGrip = kKeyZ;
+    const Rule overSpikes = {"", {"01S10", "55555", "22222"}, "", "", 2, 1, Under(kTileGripBar)};
+    const Rule onFloor = {"", kWide, "", "", 2, 1};
+    const auto escape = [&] {
+        game.host().KeyDown(kKeyEscape);
+        game.Step();
+        game.host().KeyUp(kKeyEscape);
+    };
+    const auto clickResume = [&] { game.Click(320.0f, static_cast<float>(app.m_pauseY)); };
+    const struct {
+        const char* what;
+        const Rule& scene;
+        std::vector<int> held;            // down before the pause and through it, or pressed in the panel
+        bool inPanel;
+        std::function<void()> close;      // with the panel open and in place
+        int updatesAfter;                 // round updates once the panel is closing
+        std::function<bool(c_MyApp&)> holds;
+    } rows[] = {
+        {"hanging from a bar over spikes, grip held: still hanging after the pause key resumes", overSpikes,
+         {kGrip}, false, escape, 40,
+         [](c_MyApp& a) { return a.m_playerY == kOriginY && a.m_playerState == 0 && a.m_animCounter == 80; }},
+        {"the same, resumed with a click", overSpikes, {kGrip}, false, clickResume, 40,
+         [](c_MyApp& a) { return a.m_playerY == kOriginY && a.m_playerState == 0; }},
+        {"the pause key closes the panel while grip is held", overSpikes, {kGrip}, false, escape, 0,
+         [](c_MyApp& a) { return a.m_pauseDir == -1; }},
+        {"a held direction walks from the first update after the panel (the click's second)", onFloor, {kKeyArrowRight},
+         true, clickResume, 0,
+         [](c_MyApp& a) { return a.m_playerState == 1 && a.m_playerSubX == 2; }},
+        {"the round runs in the panel's slide-out", onFloor, {kKeyArrowRight}, true, clickResume, 7,
+         [](c_MyApp& a) { return a.m_pauseShown == 1 && a.m_playerX == kOriginX + 1; }},
+        {"the action key that resumes grips at once: he hangs on", overSpikes, {kGrip}, false,
+         [&] {
+             game.host().KeyUp(kGrip);   // let go in the panel, then the action key resumes and stays down
+             game.Step(2);
+             game.host().KeyDown(kGrip);
+             game.Step();
+         },
+         30, [](c_MyApp& a) { return a.m_playerY == kOriginY && a.m_playerState == 0 && a.m_pauseShown == 0; }},
+        {"the panel's keys do nothing in its slide-out (up, then the action key on quit)", onFloor, {}, false,
+         [&] {
+             clickResume();
+             game.host().KeyDown(kKeyArrowUp);
+             game.Step();
+             game.host().KeyUp(kKeyArrowUp);
+             game.PressKey(kGrip);
+         },
+         20, [](c_MyApp& a) { return a.m_quitGame == 0 && a.m_pauseShown == 0; }},
+    };
+    for (const auto& row : rows) {
+        BuildMap(row.scene);
+        if (!row.inPanel) for (int key : row.held) game.host().KeyDown(key);
+        game.Step(3);
+        escape();
+        if (row.inPanel) for (int key : row.held) game.host().KeyDown(key);
+        game.Step(20);
+        ASSERT_EQ(app.m_pauseShown, 1) << row.what << ": paused";
+        const int levelTime = app.m_levelUpdates;
+        row.close();
+        for (int i = 0; i < row.updatesAfter; ++i) game.Step();
+        EXPECT_TRUE(row.holds(app)) << row.what;
+        if (row.updatesAfter > 0) EXPECT_GT(app.m_levelUpdates, levelTime) << row.what << ": the round runs";
+        EXPECT_NE(app.m_playerState, 9) << row.what << ": alive";
+        for (int key : row.held) game.host().KeyUp(key);
+        for (int i = 0; i < 30 && app.m_pauseShown == 1; ++i) game.Step();
     }
 }

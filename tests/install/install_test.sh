@@ -83,11 +83,30 @@ EOF
     rp_check "uninstall keeps the player's save" test -s "$RP_WORK/home/.local/share/glimmer/.zephyrstate"
 }
 
+# The score server's own package: its files only, none of the game's.
+server_package() {
+    local deb=$1
+    [ -f "$deb" ] && [ "$deb" != "$(tail -n 1 "$RP_WORK/packages")" ] || rp_die "scripts/package.sh made no server package"
+    rp_check "the server package holds the server, its service, manual page and notices" test \
+        "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort | tr '\n' ' ')" = \
+        "./lib/systemd/system/glimmer-scores.service ./usr/bin/glimmer-scores ./usr/share/doc/glimmer-scores/changelog.gz ./usr/share/doc/glimmer-scores/copyright ./usr/share/man/man8/glimmer-scores.8.gz "
+    rp_check "the server package is glimmer-scores" test "$(dpkg-deb -f "$deb" Package)" = glimmer-scores
+    rp_check "dpkg-shlibdeps found the server's libraries" grep -q 'libcpp-httplib.*libpq5.*libsqlite3' <<<"$(dpkg-deb -f "$deb" Depends)"
+    rp_check "lintian reports no error or warning on the server package" lintian --fail-on error,warning "$deb"
+    dpkg-deb -x "$deb" "$RP_WORK/server"
+    rp_check "the server's manual page renders with no warning" test -z "$(cd "$RP_WORK/server/usr/share/man/man8" &&
+        zcat glimmer-scores.8.gz | groff -ww -man -z 2>&1; MANWIDTH=80 man --warnings -l glimmer-scores.8.gz 2>&1 >/dev/null)"
+    rp_check "the service starts the packaged server" grep -q '^ExecStart=/usr/bin/glimmer-scores serve$' \
+        "$RP_WORK/server/lib/systemd/system/glimmer-scores.service"
+}
+
 package() {
     local deb tree="$RP_WORK/tree" state="$RP_WORK/xdg/glimmer/.zephyrstate"
     rp_need dpkg dpkg-deb lintian appstreamcli groff man xlogo
-    deb=$(bash "$(dirname "$0")/../../scripts/package.sh" "$build" 2>"$RP_WORK/package.log" | tail -n 1)
+    bash "$(dirname "$0")/../../scripts/package.sh" "$build" >"$RP_WORK/packages" 2>"$RP_WORK/package.log"
+    deb=$(tail -n 1 "$RP_WORK/packages")
     [ -f "$deb" ] || rp_die "scripts/package.sh made no package: $(tail -n 20 "$RP_WORK/package.log")"
+    server_package "$(head -n 1 "$RP_WORK/packages")"
     check_files "the package" "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||')"
     rp_check "the package is in section games" test "$(dpkg-deb -f "$deb" Section)" = games
     rp_check "dpkg-shlibdeps found the libraries" grep -q 'libglfw3.*libopenal1' <<<"$(dpkg-deb -f "$deb" Depends)"

@@ -9,10 +9,12 @@
 #include <cmath>
 #include <complex>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "audio/audio_data.h"
 #include "audio/audio_device.h"
 #include "audio/sound.h"
 #include "game/music/sg_player.h"
@@ -184,6 +186,24 @@ TEST(Music, SwitchedOffNothingLoadsNoChannelIsTouchedAndGameOverStopsNothing) {
     for (int t = 0; t < kTracks; ++t) EXPECT_EQ(kp_audio_device->ChannelState(ChannelOf(t)), kChannelPlaying) << t;
 }
 
+// The song's pitched instruments loop for as long as a note lasts: the step
+// from a sample's last value back to its first is no bigger than the largest
+// step inside it, so the loop makes no click.
+TEST(Music, TheLoopedInstrumentsWrapWithoutAClick) {
+    for (const char* name : {"data/inst/lead1.wav", "data/inst/accompany1.wav", "data/inst/bass1.wav"}) {
+        const std::string bytes = ReadFile(name);
+        int length = 0, channels = 0, format = 0, hertz = 0;
+        unsigned char* data = LoadWAVMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &length,
+                                            &channels, &format, &hertz);
+        ASSERT_TRUE(data && format == 2 && channels == 1 && length > 1) << name;
+        const int16_t* samples = reinterpret_cast<const int16_t*>(data);
+        int largest = 0;
+        for (int i = 1; i < length; ++i) largest = std::max(largest, std::abs(samples[i] - samples[i - 1]));
+        EXPECT_LE(std::abs(samples[0] - samples[length - 1]), largest) << name << ": the loop's seam";
+        std::free(data);
+    }
+}
+
 TEST(DisplayMusic, TheDecodedSongIsThePatternImage) {
     Music music(true);
     music.FinishLoading();
@@ -253,6 +273,81 @@ TEST(DisplayMusic, TheRecordedOutputCarriesTheSongsRhythm) {
     std::printf("pulse strength at 84 ms rows %.3f, at 100 ms rows %.3f, median %.3f\n", song, wrong, median);
     EXPECT_GT(song, 3 * median);
     EXPECT_GT(song, 2 * wrong);
+}
+
+// The song as a player chooses it on the Options screen (the program's switch
+// off): it plays, the pause panel holds it silent, and after the window was
+// away it goes on at its own pace, not racing through the rows it missed;
+// judged from what the wave backend recorded, phase by phase, in real time.
+TEST(DisplayMusic, TheChosenSongHoldsWhilePausedAndKeepsItsPaceAfterTheWindowWasAway) {
+    Music music(true, false);
+    c_MyApp& app = music.game->app();
+    app.m_playerSettings.music = true;
+    app.p_ApplyPlayerSettings();
+    ASSERT_EQ(kp_Glimmer_HasMusic, 1) << "choosing the music sets the song up";
+    const auto opened = std::chrono::steady_clock::now();
+    music.FinishLoading();
+    const auto start = std::chrono::steady_clock::now();
+    const double startMillis = music.game->host().ClockMillis();
+    struct Phase {
+        const char* what;
+        std::function<void()> begin;
+        bool heard;
+        double from = 0, to = 0;
+        int rows = 0;
+    };
+    std::vector<Phase> phases = {
+        {"playing", [] {}, true},
+        {"paused", [&] { app.m_pauseShown = 1; }, false},
+        {"resumed", [&] { app.m_pauseShown = 0; }, true},
+        {"away", [&] { music.game->host().Suspend(); }, false},
+        {"back", [&] { music.game->host().Resume(); }, true},
+    };
+    double now = 0;
+    for (Phase& phase : phases) {
+        // The host's clock is the wall clock's, also for the suspend and the resume.
+        now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        music.game->host().SetClockMillis(startMillis + now * 1000);
+        phase.begin();
+        phase.from = now;
+        for (const double end = now + 2.0; now < end;
+             now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()) {
+            const int row = music.m().m_row;
+            music.game->host().SetClockMillis(startMillis + now * 1000);
+            music.game->host().Update();
+            phase.rows += (music.m().m_row - row + kSGRows) % kSGRows;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        phase.to = now;
+    }
+    music.CloseDevice();
+    const std::string wave = ReadFile(kWave);
+    const size_t data = wave.find("data") + 8, hertz = 44100;
+    const double lead = std::chrono::duration<double>(start - opened).count();
+    // Loudness of the recording over a phase, 0.4 s in from each end (the mixer may lag a little).
+    const auto loudness = [&](const Phase& p) {
+        const size_t first = data + 2 * static_cast<size_t>((lead + p.from + 0.4) * hertz);
+        const size_t last = std::min(wave.size(), data + 2 * static_cast<size_t>((lead + p.to - 0.4) * hertz));
+        double sum = 0;
+        size_t count = 0;
+        for (size_t i = first; i + 1 < last; i += 2, ++count) {
+            sum += std::pow(static_cast<int16_t>((wave[i] & 0xff) | (wave[i + 1] << 8)) / 32768.0, 2);
+        }
+        return count > 0 ? std::sqrt(sum / count) : -1.0;
+    };
+    for (const Phase& p : phases) {
+        const double level = loudness(p);
+        std::printf("%s: %d rows, loudness %.4f\n", p.what, p.rows, level);
+        if (p.heard) {
+            EXPECT_GT(level, 0.01) << p.what;
+            // A row every 84 ms: about 24 in two seconds, not the rows missed while away.
+            EXPECT_NEAR(p.rows, 24, 4) << p.what;
+        } else {
+            EXPECT_GE(level, 0.0) << p.what << ": recorded";
+            EXPECT_LT(level, 0.001) << p.what << ": silent";
+            EXPECT_EQ(p.rows, 0) << p.what;
+        }
+    }
 }
 
 }  // namespace

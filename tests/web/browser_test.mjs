@@ -13,11 +13,16 @@
 // the menu, none lost or doubled nor seen as mouse clicks, the first
 // unlocking sound; the pause panel opened by a second finger while the first
 // holds the pad, closed by a tap; level 1 completed by one finger held on the
-// pad and slid from left to right; upright, the page asks to be turned. Then
+// pad and slid from left to right; upright, the page asks to be turned; a
+// #level= link's proof plays with the desktop's verdict and the level plays
+// by touch. Then
 // the faults: a save the browser abandons (the page says so, the game goes
 // on, the next save is stored), the page in a sandboxed frame with no storage
 // at all (it plays, says so once, and no save fails), and a shader that does
-// not compile (the game stops with the compiler's log). Prints "ok:"/"FAIL:"
+// not compile (the game stops with the compiler's log). The page's live
+// region says the menu item chosen, the level caption and the pause panel's
+// choice, and a system asking for reduced motion starts the game with calm
+// effects. Prints "ok:"/"FAIL:"
 // lines and a count; fails when anything, the browser included, is missing.
 //
 // Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder>
@@ -160,7 +165,18 @@ const sounded = await page.waitForFunction(() => window.played.length > 0, { tim
 const after = await states();
 check(after.length > 0 && after.every((s) => s === 'running'), 'the first key unlocks sound', JSON.stringify(after));
 check(sounded !== null, 'the key plays a sound');
+// What a screen reader follows: the page's live region says the menu item chosen.
+const spoken = (p = page) => p.evaluate(() => {
+  const region = document.getElementById('announce');
+  return region.getAttribute('aria-live') === 'polite' ? region.textContent : 'no polite live region';
+});
+const speaks = async (re, p = page) => {
+  for (const end = Date.now() + 5000; Date.now() < end; await sleep(100)) if (re.test(await spoken(p))) return true;
+  return false;
+};
+check(await speaks(/^Main menu: Help: on\. Sound on\.$/), 'the live region says the menu item chosen', await spoken());
 await page.keyboard.press('ArrowLeft', hold);
+check(await speaks(/^Main menu: Play\./), 'and the next one', await spoken());
 
 // The sound button: a click turns sound off (its icon changes) and the
 // setting comes back from IndexedDB after a reload.
@@ -193,6 +209,7 @@ await page.setViewport({ width: 640, height: 480 });
 await reachMenu(null, 'back at 640 x 480');
 await page.keyboard.press('KeyZ', hold);
 await sleep(1500);
+check(await speaks(/^Level 1 of 15$/), 'the live region says the level caption', await spoken());
 
 // Another tab in front hides the page: the game pauses (the pause panel, as
 // when the window loses the focus) and escape resumes it.
@@ -207,6 +224,7 @@ const panelOrange = [178, 108, 12];
 const panelShown = (img) => near(pixel(img, 260, 230), panelOrange, 24);
 await hide(page);
 check(await waitPicture(panelShown, 5000) !== null, 'a hidden page pauses the game: the pause panel shows on return');
+check(await speaks(/^Paused, Level 1 of 15: Resume$/), 'the live region says the pause panel\'s choice', await spoken());
 await page.keyboard.press('Escape', hold);
 check(await waitPicture((img) => !panelShown(img), 5000) !== null, 'escape resumes the game');
 
@@ -346,6 +364,68 @@ await phone.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, isMobil
 check(await phone.waitForFunction(() => getComputedStyle(document.getElementById('turn')).display !== 'none',
   { timeout: 5000 }).catch(() => null) !== null, 'phone: held upright, the page asks to be turned');
 await phone.close();
+
+// A level link opened on a phone: the page plays the level's proof again
+// with the verdict the desktop's glimmer-level gives, shows the proof, then
+// the list of levels, where a tap on the level plays it by touch to its exit.
+const levelTool = path.join(path.dirname(path.dirname(replayTool)), 'level', 'glimmer-level');
+const levelFile = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-level-')), 'one.glimmer-level');
+execFileSync(levelTool, ['export', '--proof', path.join(solutions, 'level01.keys'), '1', levelFile]);
+const levelLink = execFileSync(levelTool, ['link', levelFile], { encoding: 'utf8' }).trim();
+const levelVerdict = execFileSync(levelTool, ['verify', levelFile], { encoding: 'utf8' }).trim();
+const linkPhone = await browser.newPage();
+await linkPhone.setViewport({ width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+const linkLines = [];
+linkPhone.on('console', (m) => (m.type() === 'error' ? errors : linkLines).push(m.text()));
+linkPhone.on('pageerror', (e) => errors.push(e.message));
+const linkTouch = await linkPhone.createCDPSession();
+const fingers = (type, ...places) => linkTouch.send('Input.dispatchTouchEvent',
+  { type, touchPoints: places.map((place, id) => ({ ...at(place), id })) });
+const said = async (re, ms) => {
+  for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) {
+    const line = linkLines.find((l) => re.test(l));
+    if (line) return line;
+  }
+  return '';
+};
+check(levelLink.length < 2000 && /^#level=[A-Za-z0-9_-]+$/.test(levelLink), 'glimmer-level link prints a short #level= link',
+  `${levelLink.length} characters`);
+await linkPhone.goto(`${home}?trace=1${levelLink}`);
+const levelLine = await said(/^Level: /, 60000);
+const verdict = (line) => line.slice(line.indexOf('proved: '));
+check(/ completes the level in state [0-9a-f]{8}$/.test(levelLine) && verdict(levelLine) === verdict(levelVerdict),
+  'phone: a level link\'s proof plays again in the page with the desktop\'s verdict', `${levelLine} | ${levelVerdict}`);
+check(/completes the level/.test(await said(/^Replay: /, 10000)), 'phone: the level\'s proof is shown');
+check(await said(/ levels_frame$/, 60000) !== '', 'phone: the list of levels follows the proof');
+await sleep(500);
+await fingers('touchStart', [200, 136]);   // the level's row, chosen by the link: a tap plays it
+await fingers('touchEnd');
+await sleep(1500);
+await fingers('touchStart', [38, 209]);
+await sleep(4000);
+await fingers('touchMove', [134, 209]);
+check(await said(/ player_level_cleared$/, 20000) !== '', 'phone: the linked level plays by touch to its exit');
+await fingers('touchEnd');
+await linkPhone.close();
+
+// A system that asks for reduced motion: a first start (a profile of its own)
+// has calm effects on, as the Options screen says (Options is the menu's
+// fifth choice, calm effects its fourth row).
+const calmContext = await browser.createBrowserContext();
+const calm = await calmContext.newPage();
+await calm.setViewport({ width: 640, height: 480 });
+await calm.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+await calm.goto(`${home}?trace=1`);
+calm.on('console', (m) => (m.type() === 'error' ? errors : consoleLines).push(m.text()));
+await calm.waitForFunction(() => /^Main menu: Play/.test(document.getElementById('announce').textContent),
+  { timeout: 60000 }).catch(() => null);
+for (const key of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter', 'ArrowDown', 'ArrowDown', 'ArrowDown']) {
+  await calm.keyboard.press(key, hold);
+  await sleep(150);
+}
+check(await speaks(/^Options: Calm effects: On\./, calm), 'reduced motion asked for: calm effects start on',
+  await spoken(calm));
+await calmContext.close();
 
 check(errors.length === 0, 'no console errors', errors.join(' | '));
 

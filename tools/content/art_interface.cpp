@@ -1,6 +1,7 @@
 // Interface pictures: buttons, icons, key hints, the controller pictures, the tutorial's
 // speech bubble and the exit star. Pictures the game tints are drawn in whites and greys.
 #include <cmath>
+#include <utility>
 
 #include "tools/content/sheets.h"
 #include "tools/content/symbols.h"
@@ -50,7 +51,8 @@ void buttonFrame(int frame, Painter& p) {
 }
 
 // Icons: 0 home, 1 quit, 2 pause, 3 resume, 4 sound on, 5 sound off, 6 highlight, 7 help,
-// 8 music, 9 star, 10 trophy, 11 back, 12 restart, 13 tick, 14 snowflake, 15 heart.
+// 8 music, 9 star, 10 trophy, 11 back, 12 restart, 13 tick, 14 snowflake, 15 heart,
+// 16 options (a gear), 17 controls (a gamepad), 18 hand (the grip toggled on), 19 ring.
 void iconFrame(int frame, Painter& p) {
     const float c = 16, r = 13.5f;
     if (frame == 6) {   // highlight
@@ -60,11 +62,12 @@ void iconFrame(int frame, Painter& p) {
         return;
     }
     roundFace(p, c, c, r);
-    const Symbol symbols[16] = {Symbol::Home, Symbol::Cross, Symbol::Pause, Symbol::Play, Symbol::Speaker,
+    const Symbol symbols[20] = {Symbol::Home, Symbol::Cross, Symbol::Pause, Symbol::Play, Symbol::Speaker,
                                 Symbol::SpeakerOff, Symbol::Ring, Symbol::Question, Symbol::Note, Symbol::Star,
                                 Symbol::Trophy, Symbol::Back, Symbol::Restart, Symbol::Tick, Symbol::Snowflake,
-                                Symbol::Heart};
-    drawSymbol(p, symbols[frame], frame == 3 ? c + 1 : c, c, 15, kInk, kInk);
+                                Symbol::Heart, Symbol::Gear, Symbol::Gamepad, Symbol::Hand, Symbol::Ring};
+    // The gamepad's cross and buttons show light on its dark body.
+    drawSymbol(p, symbols[frame], frame == 3 ? c + 1 : c, c, 15, kInk, frame == 17 ? rgb(250, 250, 255) : kInk);
 }
 
 // A light key cap seen from above, for key and direction hints.
@@ -190,9 +193,20 @@ void bubbleFrame(int, Painter& p) {
 }
 
 // The exit star: white, so the game's yellow, orange and blue tints show; a soft halo
-// and a gentle grey at the points give it shape under the tint.
-void exitStarFrame(int, Painter& p) {
+// and a gentle grey at the points give it shape under the tint. Frame 1 is the
+// open exit's mark, a ring of eight dashes with a dark edge, so that an open exit
+// is told by its shape and not by its brightness alone.
+void exitStarFrame(int frame, Painter& p) {
     const float c = 64;
+    if (frame == 1) {
+        for (const auto& [width, colour] : {std::pair{11.0f, rgb(30, 24, 50)}, std::pair{6.0f, rgb(255, 255, 255)}}) {
+            for (int dash = 0; dash < 8; ++dash) {
+                const float a = dash * kPi / 4;
+                arc(p, c, c, 56, a - 0.22f - width * 0.004f, a + 0.22f + width * 0.004f, width, colour);
+            }
+        }
+        return;
+    }
     p.glow({0, 0, 128, 128}, [=](float x, float y) { return sdCircle(x, y, c, c, 20); }, rgb(255, 255, 255, 90), 42);
     const auto star = starPoints({c, c}, 54, 24, 5, 0);
     p.polygon(star, [=](float x, float y) {
@@ -212,7 +226,7 @@ SheetDef buttonSheet() {
 }
 
 SheetDef iconSheet() {
-    SheetSpec spec{"common/icons", 32, 32, 16, 4};
+    SheetSpec spec{"common/icons", 32, 32, 20, 4};
     return {spec, [spec](int level) { return vectorAtlas(spec, level, iconFrame); }};
 }
 
@@ -232,7 +246,7 @@ SheetDef bubbleSheet() {
 }
 
 SheetDef exitStarSheet() {
-    SheetSpec spec{"circle", 128, 128, 1, 1};
+    SheetSpec spec{"circle", 128, 128, 2, 2};
     return {spec, [spec](int level) { return vectorAtlas(spec, level, exitStarFrame); }};
 }
 

@@ -239,6 +239,24 @@ void drawSymbol(Painter& p, Symbol sym, float cx, float cy, float size, Rgba ink
     case Symbol::Ring:
         p.ring(cx, cy, 0.8f * s, 0.14f * s, ink);
         break;
+    case Symbol::Gear:   // eight teeth round a ring with a hole
+        p.fill({cx - s, cy - s, cx + s, cy + s},
+               [=](float x, float y) {
+                   const float u = (x - cx) / s, v = (y - cy) / s;
+                   const float r = std::hypot(u, v), a = std::atan2(v, u);
+                   const float tooth = std::cos(8 * a) > 0.2f ? 0.85f : 0.62f;
+                   return std::max(r - tooth, 0.28f - r) * s;
+               },
+               ink);
+        break;
+    case Symbol::Gamepad: {   // a pad's body with a cross at the left and two buttons at the right
+        p.rect(cx - 0.9f * s, cy - 0.45f * s, 1.8f * s, 0.9f * s, ink, 0.4f * s);
+        p.rect(cx - 0.62f * s, cy - 0.08f * s, 0.5f * s, 0.16f * s, accent);
+        p.rect(cx - 0.45f * s, cy - 0.25f * s, 0.16f * s, 0.5f * s, accent);
+        p.circle(cx + 0.35f * s, cy + 0.08f * s, 0.11f * s, accent);
+        p.circle(cx + 0.6f * s, cy - 0.12f * s, 0.11f * s, accent);
+        break;
+    }
     }
 }
 

@@ -8,7 +8,7 @@ namespace content {
 enum class Symbol {
     Play, Pause, Cross, Speaker, SpeakerOff, Question, Note, Star, Tree, Bell, Present,
     Snowflake, Bauble, CandyCane, Heart, Home, Back, Restart, Tick, Trophy, Snowman,
-    Stocking, Candle, Holly, Moon, Gingerbread, Arrow, Hand, Ring,
+    Stocking, Candle, Holly, Moon, Gingerbread, Arrow, Hand, Ring, Gear, Gamepad,
 };
 
 // Draws symbol s centred on (cx, cy), fitting a square of side `size` design units.

@@ -48,14 +48,4 @@ c_MyApp* kpMusicDemoBoot() {
     return static_cast<c_MyApp*>(kp_app__app);
 }
 
-void kpMusicDemoConfigure(c_SGPlayer* music, int songSeed) {
-    music->m_songImagePath = String(kMusicDemoSongPath);
-    music->m_kitNumbers[1] = kMusicDemoKit;
-    music->m_kitNumbers[2] = kMusicDemoJingleKit;
-    music->m_kitNumbers[3] = kMusicDemoKit;
-    music->m_kitNumbers[4] = kMusicDemoKit;
-    music->m_kitNumbers[5] = kMusicDemoKit;
-    music->m_songSeed = songSeed;
-    music->m_state = kSGPlaying;
-    music->m_loadingStep = 1;
-}
+void kpMusicDemoConfigure(c_SGPlayer* music, int songSeed) { kp_Glimmer_ConfigureSong(music, songSeed); }

@@ -11,10 +11,10 @@ class c_MyApp;
 class c_SGPlayer;
 struct GLFWwindow;
 
-// Song image and kit numbers of the demonstration song (files under ./data/).
-constexpr const char* kMusicDemoSongPath = "music/demo_song.png";
-constexpr int kMusicDemoKit = 1;        // inst/d1-*.wav, lead1, accompany1, bass1
-constexpr int kMusicDemoJingleKit = 2;  // inst/d2-*.wav
+#include "game/shell/song.h"
+
+// Song image of the demonstration song, the game's own (game/shell/song.h).
+constexpr const char* kMusicDemoSongPath = kSongImagePath;
 
 // The headless host with an optional hidden GLFW window as its graphics context.
 class KpMusicDemoHost : public KpHeadlessGame {

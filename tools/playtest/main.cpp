@@ -1,14 +1,18 @@
 // glimmer-playtest: the game in its real window, for playing one level by hand.
 //
-//   glimmer-playtest [--level N] [--trace]
+//   glimmer-playtest [--level N] [--trace] [--tiles [--lit]]
 //
 // The game runs as the player gets it (menu, keys, sound, saves), except that
 // a new game started from the menu begins on level N (as the exit of level
 // N - 1 would build it) and that status lines on standard output tell what
 // happened: when the menu is ready, when the level is built, each death with
 // the hero's tile, and the completion with its time. With --trace, also the
-// hero's tile each time it changes and the shots near him as they move. Run it
-// from the build folder (./data/).
+// hero's tile each time it changes and the shots near him as they move. With
+// --tiles, the hazards and states a player must tell apart are laid out above
+// the hero's start (every spike, both flip blocks, a running plunger, trees
+// unlit and lit, a launcher with its shots, the exit), for looking at them as
+// they are drawn (docs/accessibility.md); --lit lights every tree of the
+// level as well, so that the exit is open. Run it from the build folder (./data/).
 #include <GLFW/glfw3.h>
 
 #include <cstdarg>
@@ -24,20 +28,27 @@
 namespace {
 
 constexpr int kUpdatesPerSecond = 60;
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
 constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
 
 constexpr const char* kUsage =
-    "usage: glimmer-playtest [--level N] [--trace]\n"
+    "usage: glimmer-playtest [--level N] [--trace] [--tiles [--lit]]\n"
     "The game in its window; a new game from the menu starts on level N (1-15).\n"
     "Status lines on standard output: menu ready, level built, deaths, completion;\n"
-    "with --trace also the hero's tile and the shots near him. Run it from the build folder.\n";
+    "with --trace also the hero's tile and the shots near him. --tiles lays the hazards\n"
+    "and states out above the hero; --lit lights every tree, so the exit is open.\n"
+    "Run it from the build folder.\n";
+
+// What --tiles lays out above the hero's start, row by row, two tiles apart.
+constexpr int kShowRows[2][7] = {
+    {5, 6, 7, 8, kTileFlipEven, kTileFlipOdd, kTilePlunger},
+    {kTileTreeUnlit, kTileTreeLit, kTileLauncherRight, 0, 0, 0, kTileExit},
+};
+constexpr int kRunningPlunger = 480;   // the laid-out plunger just pressed: the flip blocks swapped
 
 // The window host, watching the game after every update.
 class PlaytestHost : public KpGlfwGame {
 public:
-    PlaytestHost(int level, bool trace) : level_(level), trace_(trace) {}
+    PlaytestHost(int level, bool trace, bool tiles, bool lit) : level_(level), trace_(trace), tiles_(tiles), lit_(lit) {}
 
     void UpdateGame() override {
         KpGlfwGame::UpdateGame();
@@ -57,6 +68,7 @@ public:
                 app->p_BeginLevel(level_);   // as the exit does: its time and run start here
             }
             updates_ = deaths_ = 0;
+            if (tiles_) LayOut(*app);
             Say("level %d built", level_);
         }
         if (app->m_level != level_) return;
@@ -80,6 +92,25 @@ public:
     }
 
 private:
+    void LayOut(c_MyApp& app) {
+        const int x0 = app.m_playerX - 6, y0 = app.m_playerY - 4;
+        for (int row = 0; row < 2; ++row) {
+            for (int column = 0; column < 7; ++column) {
+                const int tile = kShowRows[row][column];
+                const int timer = tile == kTilePlunger ? kRunningPlunger : 0;
+                app.p_PutBlock(x0 + 2 * column, y0 + 2 * row, tile, 0, 0, timer);
+            }
+        }
+        if (!lit_) return;
+        for (int y = 0; y < app.m_mapHeight; ++y) {
+            for (int x = 0; x < app.m_mapWidth; ++x) {
+                const int tile = app.p_Tile(x, y);
+                if (tile == kTileTreeUnlit) app.p_PutBlock(x, y, kTileTreeLit, 0, 0, 0);
+                if (tile == kTileCountedPickup) app.p_PutBlock(x, y, kTileEmpty, 0, 0, 0);
+            }
+        }
+    }
+
     // Shots near the hero, each time one enters a new tile: what a player
     // watches on the screen.
     void TraceShots(c_MyApp& app) {
@@ -108,7 +139,7 @@ private:
     }
 
     int level_;
-    bool trace_;
+    bool trace_, tiles_, lit_;
     bool menuReady_ = false;
     bool entered_ = false;
     int updates_ = 0, deaths_ = 0;
@@ -120,7 +151,7 @@ private:
 
 int main(int argc, char** argv) {
     int level = 1;
-    bool trace = false;
+    bool trace = false, tiles = false, lit = false;
     ToolCommandLine commandLine(argc, argv, kUsage);
     while (commandLine.NextOption()) {
         if (commandLine.Is("--level")) {
@@ -128,6 +159,10 @@ int main(int argc, char** argv) {
             if (level < 1 || level > kLevelCount) commandLine.Refuse("the level must be 1 to 15");
         } else if (commandLine.Is("--trace")) {
             trace = true;
+        } else if (commandLine.Is("--tiles")) {
+            tiles = true;
+        } else if (commandLine.Is("--lit")) {
+            lit = true;
         } else {
             commandLine.RefuseOption();
         }
@@ -137,7 +172,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "glimmer-playtest: no display\n");
         return 1;
     }
-    PlaytestHost* host = new PlaytestHost(level, trace);
+    if (lit && !tiles) commandLine.Refuse("--lit goes with --tiles");
+    PlaytestHost* host = new PlaytestHost(level, trace, tiles, lit);
     kp_std_main(0, nullptr);
     if (host->Delegate()) host->Run();
     glfwTerminate();

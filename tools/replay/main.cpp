@@ -1,11 +1,14 @@
 // glimmer-replay: replay files checked, made and linked without a window.
 //
-//   glimmer-replay verify FILE...            each run played again on these levels
-//   glimmer-replay record LEVEL SCRIPT OUT   a solver script (levelNN.keys) as a replay file
+//   glimmer-replay verify FILE...            each run played again on these levels; a level file
+//                                            among them is the level of the player's-level runs after it
+//   glimmer-replay record [--scheme 1|2] [--speed PERCENT] LEVEL SCRIPT OUT
+//                                            a solver script (levelNN.keys) as a replay file
 //   glimmer-replay link FILE                 the text of a "#replay=" link to the run
 //
 // verify prints one line per file: its level, jump scheme and time, and
-// whether it completes the level with its recorded final state; a file made
+// whether it completes the level with its recorded final state (a run made
+// with the game-speed assist says so, with its speed); a file made
 // on another version of its level, a truncated, edited or random one, a
 // folder or anything larger than a replay can be is refused with the reason.
 // Status 0 when every file is valid, 1 when any is not, 2 for a usage error.
@@ -18,8 +21,12 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
 #include "framework/program.h"
 #include "game/shell/my_app.h"
+#include "game/world/level_file.h"
+#include "game/world/level_map.h"
 #include "host/headless/game.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/input_script.h"
@@ -28,12 +35,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: glimmer-replay verify FILE...\n"
-    "       glimmer-replay record [--scheme 1|2] LEVEL SCRIPT OUT\n"
+    "       glimmer-replay record [--scheme 1|2] [--speed PERCENT] LEVEL SCRIPT OUT\n"
     "       glimmer-replay link FILE\n"
     "verify plays each replay again without a window and says whether it completes\n"
-    "its level with its recorded final state (status 0 all valid, 1 any not, 2 usage).\n"
+    "its level with its recorded final state (status 0 all valid, 1 any not, 2 usage);\n"
+    "the runs of a player's level follow its level file.\n"
     "record writes the replay of a solver script (levelNN.keys) from the level's start\n"
-    "to its exit; link prints the replay as the text of a #replay= link.\n";
+    "to its exit, played at a game speed of 50 to 100 percent (below 100 an assisted\n"
+    "run); link prints the replay as the text of a #replay= link.\n";
 
 // Reads a file of at most the largest replay's size; a folder, a device
 // that never ends or a larger file is refused without reading more.
@@ -94,8 +103,23 @@ int Verify(const std::vector<std::string>& files) {
         std::vector<unsigned char> bytes;
         Replay replay;
         bool valid = false;
+        LevelFile level;
         std::string why;
-        const std::string line = ReadBytes(file, &bytes, &why)
+        const bool read = ReadBytes(file, &bytes, &why);
+        if (read && bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, "GLLV")) {
+            // A player's level: the runs of level 0 after it are played on its map.
+            if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, &why)) {
+                std::printf("%s: refused: %s\n", file.c_str(), why.c_str());
+                status = 1;
+                continue;
+            }
+            game.app().m_playerMap = level.map;
+            game.app().m_playerPlay.hash = kp_level_Hash(level.map);
+            std::printf("%s: the level \"%s\" (%08x) for the runs after it\n", file.c_str(), level.name.c_str(),
+                        game.app().m_playerPlay.hash);
+            continue;
+        }
+        const std::string line = read
                                      ? game.app().p_CheckReplay(bytes, &replay, &valid).ToUtf8()
                                      : "refused: " + why;
         std::printf("%s: %s\n", file.c_str(), line.c_str());
@@ -104,7 +128,7 @@ int Verify(const std::vector<std::string>& files) {
     return status;
 }
 
-int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::string>& operands) {
+int Record(ToolCommandLine& commandLine, int scheme, int speed, const std::vector<std::string>& operands) {
     const int level = std::atoi(operands[1].c_str());
     if (level < 1 || level > kReplayLevels) commandLine.Refuse("LEVEL must be 1..15");
     InputScript script;
@@ -117,6 +141,7 @@ int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::stri
     Replay recorded;
     recorded.level = level;
     recorded.scheme = scheme;
+    recorded.speed = speed;
     for (const ScriptRun& run : script.Runs()) recorded.Append(run.keys, run.updates);
     if (!game.app().p_RecordReplay(&recorded)) {
         std::fprintf(stderr, "glimmer-replay: %s does not reach level %d's exit\n", operands[2].c_str(), level);
@@ -128,7 +153,9 @@ int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::stri
         std::fprintf(stderr, "glimmer-replay: cannot write %s\n", operands[3].c_str());
         return 1;
     }
-    std::printf("%s: level %d, %d updates, %zu bytes\n", operands[3].c_str(), level, recorded.updates, bytes.size());
+    std::printf("%s: level %d, %d updates%s, %zu bytes\n", operands[3].c_str(), level, recorded.updates,
+                speed < kReplayNormalSpeed ? (", assisted at " + std::to_string(speed) + " % speed").c_str() : "",
+                bytes.size());
     return 0;
 }
 
@@ -136,11 +163,14 @@ int Record(ToolCommandLine& commandLine, int scheme, const std::vector<std::stri
 
 int main(int argc, char** argv) {
     ToolCommandLine commandLine(argc, argv, kUsage);
-    int scheme = 1;
+    int scheme = 1, speed = kReplayNormalSpeed;
     while (commandLine.NextOption()) {
         if (commandLine.Is("--scheme")) {
             scheme = std::atoi(commandLine.Value().c_str());
             if (scheme != 1 && scheme != 2) commandLine.Refuse("--scheme must be 1 or 2");
+        } else if (commandLine.Is("--speed")) {
+            speed = std::atoi(commandLine.Value().c_str());
+            if (!kp_replay_KnownSpeed(speed)) commandLine.Refuse("--speed must be 50, 60, 70, 80, 90 or 100");
         } else {
             commandLine.RefuseOption();
         }
@@ -153,7 +183,7 @@ int main(int argc, char** argv) {
     }
     if (command == "record") {
         if (operands.size() != 4) commandLine.Refuse("record needs LEVEL, SCRIPT and OUT");
-        return Record(commandLine, scheme, operands);
+        return Record(commandLine, scheme, speed, operands);
     }
     if (command == "link") {
         if (operands.size() != 2) commandLine.Refuse("link needs one FILE");

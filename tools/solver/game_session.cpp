@@ -85,6 +85,18 @@ int GameSession::BaselineTile(int x, int y, int layer) const {
     return baseline_[(layer == 9 ? kCells : 0) + y * kLevelSide + x];
 }
 
+std::vector<int> RoundDecides(const RoundState& round) {
+    std::vector<int> v;
+    RoundState copy = round;
+    copy.ForEachField([&](auto& field, RoundField role) {
+        if constexpr (!std::is_same_v<std::decay_t<decltype(field)>, Array<int>>) {
+            const void* const at = &field;
+            if (role == RoundField::kDecides && at != &copy.m_roundSeed) v.push_back(static_cast<int>(field));
+        }
+    });
+    return v;
+}
+
 // Every field of the round by assignment; its map and movers as the visitor names them.
 GameSnapshot GameSession::Save() const {
     c_MyApp& a = *app_;

@@ -20,6 +20,11 @@ struct GameSnapshot {
     unsigned keys = 0;
 };
 
+// The round's fields that decide what happens next but its random seed
+// (which only drives the look of falls and snow), as ints, in the visitor's
+// order: two rounds with equal views and maps play on alike.
+std::vector<int> RoundDecides(const RoundState& round);
+
 // Presses and releases keys on the host so that, of the script keys, exactly
 // `keys` are held where `held` were.
 void HoldScriptKeys(KpHeadlessGame& host, unsigned held, unsigned keys);

@@ -2,6 +2,8 @@
 //
 //   glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG] [--maps-only] [--jobs N]
 //   glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]
+//   glimmer-solve --fairness [--scripts DIR] [--levels ...] [--csv] [--jobs N]
+//   glimmer-solve --plan --levels N [--scripts DIR]
 //
 // For each level it prints the shortest completion found, in updates and
 // seconds, writes DIR/levelNN.keys (replayed by the tests) and, with --maps,
@@ -14,6 +16,18 @@
 // tightest input slack, then the variety rules each level from 4 on breaks;
 // with --verbose first the route of each level as a person holds the keys.
 // Exit status 0 when every script completes its level.
+//
+// With --fairness it reads the most forgiving route of each level,
+// DIR/levelNN.fair.keys (or DIR/levelNN.keys where there is none), and prints
+// its timing windows (fairness.h): the smallest window and where, the timed
+// inputs and how many of their cues are out of view, then the goals each
+// level breaks; with --csv only the lines
+// level,smallest_window_updates,where,timed_inputs,cues_out_of_view.
+// With --plan it prints what a person following the level's most forgiving
+// route watches for and presses (human_plan.h), for tools/playtest/human_play.py.
+// With --fair it searches each level's most forgiving route from its fastest,
+// DIR/levelNN.keys (forgiving_route.h), and writes it to DIR/levelNN.fair.keys
+// when it differs.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +44,10 @@
 #include <vector>
 
 #include "tools/cli/command_line.h"
+#include "tools/solver/fairness.h"
+#include "tools/solver/forgiving_route.h"
 #include "tools/solver/game_session.h"
+#include "tools/solver/human_plan.h"
 #include "tools/solver/level_solver.h"
 #include "tools/solver/map_view.h"
 #include "tools/solver/route_report.h"
@@ -43,9 +60,15 @@ constexpr const char* kUsage =
     "usage: glimmer-solve [--levels A-B|N,...] [--scripts DIR] [--maps DIR] [--tiles PNG]\n"
     "                     [--maps-only] [--jobs N] [--max-states N] [--verbose] [--trace]\n"
     "       glimmer-solve --report [--scripts DIR] [--levels ...] [--markdown] [--no-slack] [--jobs N]\n"
+    "       glimmer-solve --fairness [--scripts DIR] [--levels ...] [--csv] [--jobs N]\n"
+    "       glimmer-solve --fair [--scripts DIR] [--levels ...] [--jobs N]\n"
+    "       glimmer-solve --plan --levels N [--scripts DIR]\n"
     "Proves levels completable (default 1-15), writes DIR/levelNN.keys for each\n"
     "and, with --maps, pictures of the maps drawn with the tile sheet PNG.\n"
-    "With --report, measures the scripts in DIR instead (the variety report).\n";
+    "With --report, measures the scripts in DIR instead (the variety report);\n"
+    "with --fairness, the timing windows of the most forgiving routes in DIR;\n"
+    "with --fair, searches the most forgiving routes from the fastest ones in DIR\n"
+    "and writes DIR/levelNN.fair.keys where they differ.\n";
 
 constexpr int kFirstVariedLevel = 4;
 
@@ -62,6 +85,10 @@ struct Options {
     bool report = false;
     bool markdown = false;
     bool slack = true;
+    bool fairness = false;
+    bool csv = false;
+    bool fair = false;
+    bool plan = false;
 };
 
 bool ParseLevels(const std::string& text, std::vector<int>* out) {
@@ -216,6 +243,101 @@ int Report(const Options& options) {
     return allRead ? 0 : 1;
 }
 
+// Searches the most forgiving route of each level from its fastest and writes
+// DIR/levelNN.fair.keys where it differs (and removes a stale one where not).
+int Forgive(const Options& options) {
+    return ForEachLevel(options, [&](int level, std::string*) {
+        GameSession& session = GameSession::Instance();
+        if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) return false;
+        InputScript fastest;
+        std::string error;
+        if (!fastest.Load(LevelFile(options.scripts, level, "keys"), &error)) {
+            std::printf("level %2d: %s\n", level, error.c_str());
+            return false;
+        }
+        std::string log;
+        const InputScript route = MostForgivingRoute(session, level, fastest, &log);
+        const FairnessReport report = MeasureFairness(session, level, route);
+        const std::string fair = LevelFile(options.scripts, level, "fair.keys");
+        if (route.ToText() == fastest.ToText()) {
+            std::remove(fair.c_str());
+        } else {
+            route.Save(fair);
+        }
+        std::printf("%slevel %2d: smallest window %d updates (%s)%s\n", log.c_str(), level, report.SmallestWindow(),
+                    report.Where().c_str(), route.ToText() == fastest.ToText() ? ", the fastest route" : "");
+        std::fflush(stdout);
+        return report.completed;
+    }) ? 0 : 1;
+}
+
+// The most forgiving route of a level: DIR/levelNN.fair.keys, or DIR/levelNN.keys.
+std::string ForgivingRoute(const Options& options, int level) {
+    const std::string fair = LevelFile(options.scripts, level, "fair.keys");
+    return access(fair.c_str(), R_OK) == 0 ? fair : LevelFile(options.scripts, level, "keys");
+}
+
+// The plans of the levels' most forgiving routes, one after the other.
+int Plan(const Options& options) {
+    GameSession& session = GameSession::Instance();
+    if (!session.StartGameFromMenu()) return 1;
+    for (int level : options.levels) {
+        InputScript script;
+        std::string error;
+        if (!script.Load(ForgivingRoute(options, level), &error)) {
+            std::fprintf(stderr, "level %d: %s\n", level, error.c_str());
+            return 1;
+        }
+        std::fputs(HumanPlan(session, level, script).c_str(), stdout);
+    }
+    return 0;
+}
+
+// The fairness table of the most forgiving routes in options.scripts.
+int Fairness(const Options& options) {
+    std::map<int, std::string> texts;
+    const bool allRead = ForEachLevel(options, [&](int level, std::string* text) {
+        GameSession& session = GameSession::Instance();
+        if (session.app().m_screen != kScreenPlaying && !session.StartGameFromMenu()) return false;
+        FairnessReport report;
+        report.level = level;
+        InputScript script;
+        if (!script.Load(ForgivingRoute(options, level), &report.error)) {
+            *text = FairnessToLine(report);
+            return false;
+        }
+        report = MeasureFairness(session, level, script);
+        *text = FairnessToLine(report);
+        return report.error.empty();
+    }, &texts);
+    std::vector<FairnessReport> reports;
+    std::vector<std::string> faults;
+    for (int level : options.levels) {
+        FairnessReport report;
+        report.level = level;
+        if (!FairnessFromLine(texts[level], &report)) report.error = "not measured";
+        reports.push_back(report);
+        for (const std::string& f : FairnessFaults(report)) faults.push_back(f);
+    }
+    std::fputs(FairnessTable(reports, options.csv).c_str(), stdout);
+    if (options.verbose) {
+        for (const FairnessReport& r : reports) {
+            for (const InputWindow& w : r.inputs) {
+                if (w.Width() > 2 * kWindowSide && !w.timed) continue;
+                std::printf("level %2d  %5.1f s  (%2d %2d)  keys %3u  window %2d (-%d/+%d)  %s%s\n", r.level,
+                            w.update / 60.0, w.x, w.y, w.keys, w.Width(), w.earlier, w.later,
+                            w.timed ? (w.clock == WindowClock::kPlunger ? "plunger" : "launcher") : "-",
+                            w.timed && !w.cueInView ? ", cue out of view" : "");
+            }
+        }
+    }
+    if (!options.csv) {
+        std::printf("fairness goals: %s\n", faults.empty() ? "all kept" : "broken");
+        for (const std::string& f : faults) std::printf("  %s\n", f.c_str());
+    }
+    return allRead ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,6 +360,14 @@ int main(int argc, char** argv) {
             options.report = true;
         } else if (commandLine.Is("--markdown")) {
             options.markdown = true;
+        } else if (commandLine.Is("--fairness")) {
+            options.fairness = true;
+        } else if (commandLine.Is("--csv")) {
+            options.csv = true;
+        } else if (commandLine.Is("--plan")) {
+            options.plan = true;
+        } else if (commandLine.Is("--fair")) {
+            options.fair = true;
         } else if (commandLine.Is("--no-slack")) {
             options.slack = false;
         } else if (commandLine.Is("--maps-only")) {
@@ -254,6 +384,9 @@ int main(int argc, char** argv) {
     if (options.levels.empty()) ParseLevels("1-15", &options.levels);
 
     if (options.report) return Report(options);
+    if (options.fairness) return Fairness(options);
+    if (options.plan) return Plan(options);
+    if (options.fair) return Forgive(options);
     mkdir(options.scripts.c_str(), 0755);
     if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);
     const bool allProved = ForEachLevel(options, [&](int level, std::string*) { return SolveOne(level, options); });

@@ -19,14 +19,7 @@ constexpr int kLauncherPeriod = 120;
 // snow), and the map's changes. Without the clocks, also without the
 // launchers' phases and their shots.
 std::vector<int> GameView(const GameSnapshot& s, const std::vector<bool>& launcherCell, bool clocks) {
-    std::vector<int> v;
-    RoundState round = s.round;
-    round.ForEachField([&](auto& field, RoundField role) {
-        if constexpr (!std::is_same_v<std::decay_t<decltype(field)>, Array<int>>) {
-            const void* const at = &field;
-            if (role == RoundField::kDecides && at != &round.m_roundSeed) v.push_back(static_cast<int>(field));
-        }
-    });
+    std::vector<int> v = RoundDecides(s.round);
     for (size_t i = 0; i + 1 < s.tileChanges.size(); i += 2) {
         const int at = s.tileChanges[i];
         if (!clocks && at >= kCells && launcherCell[at - kCells]) continue;

@@ -1,0 +1,75 @@
+// What a screen reader says: in the browser the page keeps an ARIA live
+// region (host/web/shell.html), and the game hands it one line whenever
+// what is chosen or shown changes: the selected menu item with its state,
+// the level caption, and the status lines on screen (a refusal, a note, a
+// new highscore). The line is made from the game's state after each update,
+// so no screen needs code of its own to be followed.
+#include <algorithm>
+#include <cstdio>
+
+#include "game/shell/my_app.h"
+#include "game/shell/settings_file.h"
+#include "host/game_host.h"
+
+namespace {
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+}  // namespace
+
+std::string c_MyApp::p_SpokenText() {
+    if (m_loadStep > 0) return "Loading";
+    switch (m_screen) {
+        case kScreenMenu: {
+            if (m_creditsOpen == 1) return "Credits. Press back to close them.";
+            static const char* const kItems[] = {"Play", "Help", "Jump controls", "Controls", "Options", "Records", "My levels"};
+            std::string item = m_menuSel >= 0 && m_menuSel < 7 ? kItems[m_menuSel] : "";
+            if (m_menuSel == 1) item += ": " + OnOff(m_settings.Get(kSettingHelpOff) == 0);
+            if (m_menuSel == 2) item += m_settings.Get(kSettingScheme) == 2 ? ": 2-Button-Jump" : ": 1-Button-Jump";
+            return "Main menu: " + item + ". Sound " + OnOff(m_settings.Get(kSettingSound) != 0) + ".";
+        }
+        case kScreenPlaying: {
+            if (m_quitGame > 0) return m_rank > 0 ? "Game over. New highscore: " + p_MyNth().ToUtf8() : "Game over";
+            if (m_watching) return "Replay of level " + std::to_string(m_watched.level) + ". Any key stops it.";
+            const std::string level = "Level " + std::to_string(std::min(m_level, kLevelCount)) + " of 15";
+            if (m_pauseShown == 1) {
+                static const char* const kPause[] = {"Quit", "Resume", "Sound", "Controls", "Options"};
+                const int at = m_pauseSel + 1;
+                std::string item = at >= 0 && at < 5 ? kPause[at] : "";
+                if (m_pauseSel == 1) item += " " + OnOff(m_settings.Get(kSettingSound) != 0);
+                return "Paused, " + level + ": " + item;
+            }
+            return level;
+        }
+        case kScreenBackToMenu:
+            return m_rank > 0 ? "Game over. New highscore: " + p_MyNth().ToUtf8() : "Game over";
+        case kScreenEnding:
+            return "Merry Christmas! Congratulations, you turned on all the lights.";
+        case kScreenPreparing:
+            return "Preparing replay";
+        case kScreenRecords: {
+            const bool assisted = m_recordsColumn == 1;
+            const LevelRecord& r = (assisted ? m_records.assisted : m_records.levels)[m_recordsSel];
+            std::string line = "Records: level " + std::to_string(m_recordsSel + 1) + (assisted ? ", assisted" : "") +
+                               ": best time " + (r.bestUpdates > 0 ? kp_replay_TimeText(r.bestUpdates) : "none");
+            if (assisted && r.bestUpdates > 0) line += " at " + std::to_string(r.speed) + " % speed";
+            if (r.fewestDeaths >= 0) line += ", fewest deaths " + std::to_string(r.fewestDeaths);
+            if (m_recordsNoteTimer > 0) line += ". " + m_recordsNote.ToUtf8();
+            return line;
+        }
+        case kScreenOptions:
+        case kScreenControls:
+            return m_spokenSettings;
+        default:
+            return std::string();
+    }
+}
+
+void c_MyApp::p_Announce() {
+    std::string text = p_SpokenText();
+    // Trim the leading spaces the screens draw before their texts.
+    while (!text.empty() && text[0] == ' ') text.erase(0, 1);
+    if (text == m_spoken || text.empty()) return;
+    m_spoken = text;
+    if (KpGame::_game) KpGame::_game->Announce(text);
+}

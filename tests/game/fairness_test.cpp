@@ -1,0 +1,69 @@
+// The most forgiving route of every level, as committed, measured as
+// glimmer-solve --fairness measures it: its smallest timing window, the cues
+// of its timed inputs, the start and the replay a late death costs keep the
+// goals (tools/solver/fairness.h). One level a test: ctest runs them side by side.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "tools/solver/fairness.h"
+
+namespace {
+
+// Levels whose maps still miss a goal (docs/levels.md says which and why),
+// held where they stand: their smallest window no narrower, no more cues out
+// of view. A level that comes to keep every goal must leave this list.
+struct StillShort {
+    int level;
+    int smallestWindow;   // updates, at least
+    int cuesOutOfView;    // at most
+};
+constexpr StillShort kStillShort[] = {
+    {8, 7, 0},     // the third gallery: a chain of shot jumps over spikes, no place to wait between
+    {12, 22, 1},   // the step off the start comes before the first shot was ever seen
+    {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
+    {14, 8, 0},    // the tunnel home: shots from behind with spike pairs, no place to wait
+    {15, 14, 0},   // the firing range: the fastest route jumps the shots and never stops in a dip
+};
+
+class Fairness : public testing::TestWithParam<int> {};
+
+TEST_P(Fairness, TheMostForgivingRouteKeepsTheGoals) {
+    const int level = GetParam();
+    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
+    ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
+    char name[32];
+    std::snprintf(name, sizeof name, "/level%02d.fair.keys", level);
+    std::string path = folder + std::string(name);
+    if (access(path.c_str(), R_OK) != 0) {
+        std::snprintf(name, sizeof name, "/level%02d.keys", level);   // the fastest route is the most forgiving
+        path = folder + std::string(name);
+    }
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.Load(path, &error)) << error;
+    GameSession& session = GameSession::Instance();
+    ASSERT_TRUE(session.app().m_screen == kScreenPlaying || session.StartGameFromMenu());
+    const FairnessReport report = MeasureFairness(session, level, script);
+    ASSERT_TRUE(report.completed) << path << ": " << report.error;
+    EXPECT_FALSE(report.inputs.empty());
+    const std::vector<std::string> faults = FairnessFaults(report);
+    for (const StillShort& known : kStillShort) {
+        if (known.level != level) continue;
+        EXPECT_FALSE(faults.empty()) << "level " << level << " keeps every goal now: take it off kStillShort";
+        EXPECT_GE(report.SmallestWindow(), known.smallestWindow) << report.Where();
+        EXPECT_LE(report.cuesOutOfView, known.cuesOutOfView);
+        EXPECT_FALSE(report.startInFire);
+        EXPECT_LE(report.lastTimedUpdate, kFairReplayUpdates);
+        return;
+    }
+    for (const std::string& fault : faults) ADD_FAILURE() << fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, Fairness, testing::Range(1, 16));
+
+}  // namespace
