@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr int kSettingScheme = 1;
-constexpr int kSettingHelpOff = 3;
-constexpr int kSettingSound = 5;
-constexpr int kLastLevel = 15;
-
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 }  // namespace
@@ -39,7 +34,7 @@ std::string c_MyApp::p_SpokenText() {
             if (m_watching) return "Replay of level " + std::to_string(m_watched.level) + ". Any key stops it.";
             // A player's level is told by its name, as its caption shows it.
             const std::string level = m_level == 0 ? m_playerPlay.name + (m_playerPlay.testing ? ", a test" : "")
-                                                   : "Level " + std::to_string(std::min(m_level, kLastLevel)) + " of 15";
+                                                   : "Level " + std::to_string(std::min(m_level, kLevelCount)) + " of 15";
             if (m_pauseShown == 1) {
                 static const char* const kPause[] = {"Quit", "Resume", "Sound", "Controls", "Options"};
                 const int at = m_pauseSel + 1;
