@@ -9,7 +9,7 @@
 
 #include "game/shell/my_app.h"
 #include "game/world/level_map.h"
-#include "host/app.h"
+#include "framework/app.h"
 
 namespace {
 
