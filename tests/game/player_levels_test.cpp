@@ -28,7 +28,8 @@ constexpr int kPanelRise = 15;
 constexpr int kBackWithin = 200;   // updates: the exit sequence or a death, then the editor
 constexpr int kKeyR = 'R', kKeySpace = 32;
 constexpr int kSolverWaitSeconds = 120;   // the solver's start and its route through level 1, on a busy machine
-constexpr int kLongWait = 30000;          // updates standing still before a route: a proof of over eight minutes
+constexpr int kLongWait = 30000;
+constexpr float kBackToolX = 20, kBackToolY = 438;   // the first of the tools along the bottom, at 640 x 480          // updates standing still before a route: a proof of over eight minutes
 
 InputScript Script(int level) {
     const char* folder = std::getenv("GLIMMER_SOLUTIONS");
@@ -271,6 +272,7 @@ TEST_F(PlayerLevels, TheSolversRouteProvesTheLevelOnceTheGamePlaysItAgain) {
 // an edit, escape and leaving the editor stop it at once. The solver is gone after each.
 TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
     const LevelFile level = StoredLevel(15);   // far more than a minute's search
+    game.host().SetWindowSize(640, 480);
     const struct {
         const char* what;
         std::function<void()> stop;
@@ -287,7 +289,13 @@ TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
          "the map changed"},
         {"escape", [&] { game.PressKey(kKeyEscape); }, "The search stopped"},
         {"R again", [&] { game.PressKey(kKeyR); }, "The search stopped"},
-        {"the editor left", [&] { game.PressKey(kKeyEscape); game.PressKey(kKeyEscape); }, ""},
+        {"the editor left by its Back button",
+         [&] {
+             game.Click(kBackToolX, kBackToolY);
+             game.Step();
+             EXPECT_EQ(app.m_screen, kScreenLevels) << "Back clicked";
+         },
+         ""},
     };
     for (const auto& row : rows) {
         app.p_OpenEditor(level, "search.glimmer-level");
