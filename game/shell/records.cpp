@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_hash.h"
 #include "game/world/level_store.h"
-#include "host/app.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
@@ -28,18 +28,13 @@ constexpr int kParFactor = 4;
 constexpr int kScorePerSecond = 10;
 constexpr int kUpdatesPerSecond = 60;
 
-constexpr int kKeyUp = 0, kKeyDown = 8, kKeyEscape = 99;
-constexpr int kActionKeys[] = {10, 11, 12, 13};
-constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyT = 84;
-constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
-constexpr int kSfxConfirm = 98;
+constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr float kRowHeight = 18.0f;
 constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
 constexpr float kRowWidth = 370.0f;          // a level's row: its records and its assisted records
 constexpr float kAssistedColumn = 262.0f;    // where the assisted records start in it
 constexpr float kSpeedMarkAt = 80.0f;        // an assisted time's mark, after the time
-constexpr int kKeyLeft = 3, kKeyRight = 5;
 
 // An assisted time's mark: the speed it was played at ("70%").
 String SpeedMark(int speed) { return String((std::to_string(speed) + "%").c_str()); }
@@ -160,7 +155,11 @@ void c_MyApp::p_OpenStartLink() {
 void c_MyApp::p_WatchRecord(int index) {
     const LevelRecord& record = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[index];
     if (p_WatchReplay(record.replay, kScreenRecords)) return;
-    m_recordsNote = String(" This run does not play the same on this version of the game");
+    p_RecordsNote(String(" This run does not play the same on this version of the game"));
+}
+
+void c_MyApp::p_RecordsNote(const String& text) {
+    m_recordsNote = text;
     m_recordsNoteTimer = kNoteUpdates;
 }
 
@@ -170,7 +169,7 @@ int c_MyApp::p_RecordsScreen() {
     p_Alpha(0.4f);
     m_rot = 45;
     p_SetSize(4);
-    p_DrawImg(99, w / 2, h / 2, 1);
+    p_DrawImg(kImageMenu, w / 2, h / 2, 1);
     p_ResetDraw();
     p_AddSnow();
 
@@ -243,8 +242,8 @@ int c_MyApp::p_RecordsScreen() {
         return hit;
     };
     const float switchesY = top + 14 * kRowHeight;
-    const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kHostKeyT) > 0;
-    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kHostKeyG) > 0;
+    const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kKeyT) > 0;
+    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kKeyG) > 0;
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;
@@ -280,37 +279,35 @@ int c_MyApp::p_RecordsScreen() {
     const LevelRecord& selected = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[m_recordsSel];
     bool action = false;
     for (int key : kActionKeys) action = action || p_PlayKey(key);
-    if (backClicked || (p_PlayKey(kKeyEscape) && m_keyLatch == 0)) {
+    if (backClicked || (p_PlayKey(kGameKeyBack) && m_keyLatch == 0)) {
         m_keyLatch = m_clickLatch = 1;
         m_screen = kScreenMenu;
         m_menuSlide = -32;
         p_PlaySFX2(kSfxConfirm, 0.5f);
-    } else if (p_PlayKey(kKeyUp) && m_keyLatch == 0 && m_recordsSel > 0) {
+    } else if (p_PlayKey(kGameKeyUp) && m_keyLatch == 0 && m_recordsSel > 0) {
         m_keyLatch = 1;
         m_recordsSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, 0.5f, 0);
-    } else if (p_PlayKey(kKeyDown) && m_keyLatch == 0 && m_recordsSel < kRecordLevels - 1) {
+    } else if (p_PlayKey(kGameKeyDown) && m_keyLatch == 0 && m_recordsSel < kRecordLevels - 1) {
         m_keyLatch = 1;
         m_recordsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
-    } else if ((p_PlayKey(kKeyLeft) || p_PlayKey(kKeyRight)) && m_keyLatch == 0) {
+    } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight)) && m_keyLatch == 0) {
         m_keyLatch = 1;
-        m_recordsColumn = p_PlayKey(kKeyRight) ? 1 : 0;
+        m_recordsColumn = p_PlayKey(kGameKeyRight) ? 1 : 0;
         p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
     } else if (action && m_keyLatch == 0 && !selected.replay.empty()) {
         m_keyLatch = m_clickLatch = 1;
         p_WatchRecord(m_recordsSel);
-    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kHostKeyE) > 0) {
+    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyE) > 0) {
         char name[64];
         std::snprintf(name, sizeof name, "glimmer-level%02d%s%s", m_recordsSel + 1, m_recordsColumn == 1 ? "-assisted" : "",
                       kReplayExtension);
         KpGame::_game->OfferDownload(name, selected.replay);
-        m_recordsNote = Text(std::string(" Saved as ") + name);
-        m_recordsNoteTimer = kNoteUpdates;
-    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kHostKeyH) > 0) {
+        p_RecordsNote(Text(std::string(" Saved as ") + name));
+    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
         KpGame::_game->OfferLink(kLinkKey + kp_replay_LinkText(selected.replay));
-        m_recordsNote = String(" The link to this run is in the address bar");
-        m_recordsNoteTimer = kNoteUpdates;
+        p_RecordsNote(String(" The link to this run is in the address bar"));
     } else if (m_pointerDown != 0 && m_clickLatch == 0) {
         // A click on a level's row watches its run.
         const int row = static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);

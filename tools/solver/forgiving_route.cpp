@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "game/game_ids.h"
 #include "game/world/tiles.h"
 #include "tools/solver/fairness.h"
 #include "tools/solver/level_solver.h"
 
 namespace {
 
-constexpr int kStand = 0;
-constexpr int kDying = 9;
 constexpr int kSide = 64;
 constexpr int kLauncherPeriod = 120;
 constexpr int kAfterWorst = 120;     // updates after the worst input whose windows count too
@@ -86,7 +85,7 @@ Played Play(GameSession& session, int level, const std::vector<unsigned>& keys) 
         if (app.m_playerState == kDying) break;
     }
     p.before.push_back(session.Save());
-    p.completed = app.m_playerState == 10 && app.m_lightsLeft == 0 && p.before.size() == keys.size() + 1;
+    p.completed = app.m_playerState == kLeaving && app.m_lightsLeft == 0 && p.before.size() == keys.size() + 1;
     session.SetKeys(0);
     return p;
 }
