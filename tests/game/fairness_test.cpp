@@ -29,7 +29,6 @@ constexpr StillShort kStillShort[] = {
     {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
     {14, 8, 6},    // the tunnel home: shots from behind with spike pairs, no place to wait; its
                    // timing is set on the bar at the top, out of sight of the tunnel's launcher
-    {15, 14, 0},   // the firing range: the fastest route jumps the shots and never stops in a dip
 };
 
 class Fairness : public testing::TestWithParam<int> {};
