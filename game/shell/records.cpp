@@ -26,9 +26,7 @@ constexpr const char* kLinkKey = "replay=";
 constexpr int kScoreFinish = 1000;
 constexpr int kParFactor = 4;
 constexpr int kScorePerSecond = 10;
-constexpr int kUpdatesPerSecond = 60;
 
-constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr float kRowHeight = 18.0f;
 constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
