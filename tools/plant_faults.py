@@ -491,6 +491,11 @@ FAULTS = {
         "if (header.speed != kReplayNormalSpeed) {",
         "if (false) {",
         "the world boards rank assisted runs with the others"),
+    "cue-shot-behind-launcher": (
+        "tools/solver/fairness.cpp",
+        "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
+        "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
+        "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
 }
 
 

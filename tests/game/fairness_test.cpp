@@ -15,19 +15,20 @@
 namespace {
 
 // Levels whose maps still miss a goal (docs/levels.md says which and why),
-// held where they stand: their smallest window no narrower, no more cues out
-// of view. A level that comes to keep every goal must leave this list.
+// held where they stand, as measured: a route made better must be entered
+// here again, and a level that comes to keep every goal must leave the list.
+// Exact figures, so that a measure that misses a cue out of view shows too.
 struct StillShort {
     int level;
-    int smallestWindow;   // updates, at least
-    int cuesOutOfView;    // at most
+    int smallestWindow;   // updates
+    int cuesOutOfView;
 };
 constexpr StillShort kStillShort[] = {
     {8, 7, 0},     // the third gallery: a chain of shot jumps over spikes, no place to wait between
-    {12, 22, 1},   // the step off the start comes before the first shot was ever seen
+    {12, 22, 3},   // the step off the start, two hops on the shaft: their launchers off the view
     {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
-    {14, 8, 0},    // the tunnel home: shots from behind with spike pairs, no place to wait
-    {15, 14, 0},   // the firing range: the fastest route jumps the shots and never stops in a dip
+    {14, 8, 6},    // the tunnel home: shots from behind with spike pairs, no place to wait; its
+                   // timing is set on the bar at the top, out of sight of the tunnel's launcher
 };
 
 class Fairness : public testing::TestWithParam<int> {};
@@ -55,8 +56,8 @@ TEST_P(Fairness, TheMostForgivingRouteKeepsTheGoals) {
     for (const StillShort& known : kStillShort) {
         if (known.level != level) continue;
         EXPECT_FALSE(faults.empty()) << "level " << level << " keeps every goal now: take it off kStillShort";
-        EXPECT_GE(report.SmallestWindow(), known.smallestWindow) << report.Where();
-        EXPECT_LE(report.cuesOutOfView, known.cuesOutOfView);
+        EXPECT_EQ(report.SmallestWindow(), known.smallestWindow) << report.Where();
+        EXPECT_EQ(report.cuesOutOfView, known.cuesOutOfView);
         EXPECT_FALSE(report.startInFire);
         EXPECT_LE(report.lastTimedUpdate, kFairReplayUpdates);
         return;

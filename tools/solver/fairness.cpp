@@ -365,23 +365,25 @@ int LauncherColumn(GameSession& session, int row, int direction, int x) {
     return -1;
 }
 
-// Whether the launchers' beat was on the view during the second before
-// update u (what the person reacts to): a launcher's tile or a shot in flight.
-// Every launcher of a level fires in the same update, every two seconds, so
-// any of them shows the beat of all.
-bool BeatSeen(const Recorded& r, int u) {
+// Whether the beat of the launcher at `cell` was on the view during the second
+// before update u (what the person reacts to): its tile, or one of its shots
+// in flight (a shot on its row, going its way, with no other launcher of that
+// way between them). Each launcher keeps its own phase (set by its place on
+// the map), so only the one that decides the window shows when to go.
+bool BeatSeen(GameSession& session, const Recorded& r, int u, int cell) {
     constexpr float kCentre = 8.0f;   // half a tile, in tile pixels
+    const int lx = cell % kSide, ly = cell / kSide;
+    const int tile = session.BaselineTile(lx, ly, 0);
+    const int direction = tile == kTileLauncherRight ? 1 : -1;
+    const int shotType = direction > 0 ? kTileMoverRight : kTileMoverLeft;
     for (int v = std::max(0, u - kCueLookBack); v <= u; ++v) {
-        for (int at : r.launcherCells) {
-            if (InView(r, v, 16.0f * (at % kSide) + kCentre, 16.0f * (at / kSide) + kCentre)) return true;
-        }
+        if (InView(r, v, 16.0f * lx + kCentre, 16.0f * ly + kCentre)) return true;
         const GameSnapshot& s = r.before[v + 1];   // the shots drawn in update v
         for (size_t m = 0; m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
-            const int type = s.movers[m + 1];
-            if (type != kTileMoverRight && type != kTileMoverLeft) continue;
-            if (InView(r, v, 16.0f * s.movers[m + 2] + s.movers[m + 4] + kCentre, 16.0f * s.movers[m + 3] + kCentre)) {
-                return true;
-            }
+            if (s.movers[m + 1] != shotType || s.movers[m + 3] != ly) continue;
+            const int sx = s.movers[m + 2];
+            if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;
+            if (InView(r, v, 16.0f * sx + s.movers[m + 4] + kCentre, 16.0f * ly + kCentre)) return true;
         }
     }
     return false;
@@ -396,7 +398,7 @@ void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWin
         w->clockX = LauncherColumn(session, f.row, f.direction, w->x);
         // While a plunger runs, its countdown (always in view) tells when its
         // flip blocks let the shots through.
-        w->cueInView = f.plungerRan || BeatSeen(r, u);
+        w->cueInView = f.plungerRan || (w->clockX >= 0 && BeatSeen(session, r, u, w->clockY * kSide + w->clockX));
         return;
     }
     if (f.launcherPhase) {
@@ -409,7 +411,7 @@ void FindCue(GameSession& session, const Recorded& r, const Failure& f, InputWin
             const int d = std::abs(at % kSide - w->x) + std::abs(at / kSide - w->y);
             if (d < bestDistance) bestDistance = d, w->clockX = at % kSide, w->clockY = at / kSide;
         }
-        w->cueInView = BeatSeen(r, u);
+        w->cueInView = BeatSeen(session, r, u, w->clockY * kSide + w->clockX);
         return;
     }
     if (f.plungerRan) {
@@ -460,7 +462,8 @@ std::string FairnessReport::Where() const {
     return Format("%s at %.1f s, (%d %d)", KeyNames(w.keys).c_str(), w.update / 60.0, w.x, w.y);
 }
 
-FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script, int from, int to) {
+FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script, int from, int to,
+                               int stopBelow) {
     FairnessReport report;
     report.level = level;
     report.updates = script.Updates();
@@ -538,6 +541,7 @@ FairnessReport MeasureFairness(GameSession& session, int level, const InputScrip
             report.smallest = static_cast<int>(report.inputs.size());
         }
         report.inputs.push_back(w);
+        if (w.Width() < stopBelow) break;
     }
     session.SetKeys(0);
     return report;

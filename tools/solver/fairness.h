@@ -94,9 +94,10 @@ InputScript CarefulForm(GameSession& session, int level, const InputScript& scri
 
 // Measures a route (a script in the solver's form) of level n in the
 // session's running game (which must be on the game screen).
-// Only the inputs from update `from` to update `to` are measured.
+// Only the inputs from update `from` to update `to` are measured, and the
+// measure stops at the first window narrower than `stopBelow`.
 FairnessReport MeasureFairness(GameSession& session, int level, const InputScript& script, int from = 0,
-                               int to = 1 << 30);
+                               int to = 1 << 30, int stopBelow = 0);
 
 // The goals each report breaks, one message each.
 std::vector<std::string> FairnessFaults(const FairnessReport& report);

@@ -329,16 +329,25 @@ bool FloorTile(int tile, bool odd) {
            (tile == kTileFlipEven && !odd) || (tile == kTileFlipOdd && odd);
 }
 
+// Where a search ends: the exit with every tree lit, or (goal set) the hero
+// at rest on the goal's tile, facing its way, holding grip as it does, with
+// the same trees lit.
+struct Goal {
+    bool wayPoint = false;
+    int x = 0, y = 0, facing = 0;
+    bool grip = false;
+    uint64_t lit = 0;
+    bool anyTrees = false;
+};
 
-}  // namespace
-
-SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options) {
+// The search itself, from the game as the session holds it (at rest, the
+// level's map the baseline) at update `rootTime` of the level. The script it
+// returns holds only the moves.
+SolveResult Search(GameSession& session, const LevelFacts& facts, int rootTime, const Goal& target,
+                   const SolverOptions& options) {
     SolveResult result;
     c_MyApp& app = session.app();
-    InputScript prefix;
-    const int dropIn = EnterAndDropIn(session, level, &prefix);
-    session.SetMapBaseline();
-    const LevelFacts facts = ReadFacts(session);
+    const int dropIn = rootTime;
     result.trees = static_cast<int>(facts.treeCells.size());
     const StaticMap map{&session};
     std::vector<int> treeIndexOfCell(kLevelSide * kLevelSide, -1);
@@ -378,13 +387,19 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     std::vector<int> treeToExit;
     for (int at : facts.treeCells) treeToExit.push_back(exitCell < 0 ? 0 : distance(at, exitCell));
     auto estimate = [&](const Node& n) {
-        if (exitCell < 0 || n.completion) return 0;
+        if (n.completion) return 0;
         const int here = n.snapshot.round.m_playerY * kLevelSide + n.snapshot.round.m_playerX;
+        if (target.wayPoint) return distance(here, target.y * kLevelSide + target.x);
+        if (exitCell < 0) return 0;
         int bound = distance(here, exitCell);
         for (size_t k = 0; k < facts.treeCells.size(); ++k) {
             if (!(n.lit & (1ULL << k))) bound = std::max(bound, distance(here, facts.treeCells[k]) + treeToExit[k]);
         }
         return bound;
+    };
+    const auto reached = [&](int x, int y, int facing, bool grip, uint64_t lit) {
+        return target.wayPoint && x == target.x && y == target.y && (target.facing == 0 || facing == target.facing) &&
+               grip == target.grip && (target.anyTrees || lit == target.lit);
     };
     using Entry = std::pair<int, int>;   // time + bound, node
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
@@ -494,6 +509,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 child.time = t;
                 child.lit = lit;
                 child.calm = true;
+                child.completion = reached(o.x, o.y, o.facing, (o.keys & kReplayGrip) != 0, lit);
                 push(std::move(child));
                 continue;
             }
@@ -571,6 +587,8 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
             child.lit = LitMask(app, facts);
             child.calm = calmAfter;
             child.clocked = UnderFire(app, facts) || PlungerRunning(app, facts);
+            child.completion = reached(app.m_playerX, app.m_playerY, app.m_facing,
+                                       (session.Keys() & kReplayGrip) != 0, child.lit);
             push(std::move(child));
         }
     }
@@ -584,18 +602,57 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
     // The moves back from the completion, then their keys in order.
     std::vector<int> path;
     for (int at = goal; at > 0; at = nodes[at].parent) path.push_back(at);
-    result.script = prefix;
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
         AppendMoveKeys(result.script, moves[nodes[*it].move], nodes[*it].moveUpdates);
     }
     result.solved = true;
+    result.end = nodes[goal].snapshot;
+    if (options.verbose) {
+        std::fprintf(stderr, "%d states, %zu nodes, %zu outcomes kept\n", result.statesExpanded, nodes.size(),
+                     outcomes.size());
+    }
+    return result;
+}
+
+}  // namespace
+
+SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options) {
+    InputScript prefix;
+    const int dropIn = EnterAndDropIn(session, level, &prefix);
+    session.SetMapBaseline();
+    const LevelFacts facts = ReadFacts(session);
+    SolveResult result = Search(session, facts, dropIn, Goal{}, options);
+    if (!result.solved) return result;
+    prefix.AppendScript(result.script);
+    result.script = prefix;
     result.updates = result.script.Updates();
     std::string why;
     result.verified = ReplayLevelScript(session, level, result.script, &why);
     if (!result.verified) result.message = "replay failed: " + why;
-    if (options.verbose) {
-        std::fprintf(stderr, "level %d: %d states, %zu nodes, %zu outcomes kept\n", level, result.statesExpanded,
-                     nodes.size(), outcomes.size());
-    }
+    return result;
+}
+
+SolveResult SolveToWayPoint(GameSession& session, int level, const GameSnapshot& from, int fromUpdate,
+                            const GameSnapshot& to, bool exact, const SolverOptions& options) {
+    // The level's facts as it was built (the trees lit since do not count as lit there).
+    session.SetKeys(0);
+    EnterAndDropIn(session, level, nullptr);
+    session.SetMapBaseline();
+    const LevelFacts facts = ReadFacts(session);
+    session.Restore(to);
+    c_MyApp& app = session.app();
+    Goal target;
+    target.wayPoint = true;
+    target.x = app.m_playerX;
+    target.y = app.m_playerY;
+    target.facing = exact ? app.m_facing : 0;
+    target.grip = (to.keys & kReplayGrip) != 0;
+    target.lit = LitMask(app, facts);
+    target.anyTrees = !exact;
+    session.Restore(from);
+    SolveResult result = Search(session, facts, fromUpdate, target, options);
+    result.updates = result.script.Updates();
+    result.verified = result.solved;
+    session.SetKeys(0);
     return result;
 }

@@ -34,6 +34,7 @@ struct SolveResult {
     int trees = 0;               // trees (and counted pick-ups) in the level
     int statesExpanded = 0;
     InputScript script;          // starts with the first update after the build
+    GameSnapshot end;            // the game where the search ended (SolveToWayPoint)
     std::string message;
 };
 
@@ -41,6 +42,14 @@ struct SolveResult {
 // screen); level 0 is the player's level whose map the game was given
 // (m_playerMap, with its hash in m_playerPlay).
 SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& options);
+
+// The fastest way from the game `from` (at rest, at update `fromUpdate` of
+// level n) to the place of the game `to`: the hero at rest on its tile,
+// holding grip as it does and, when `exact`, facing its way with the same
+// trees lit. The script holds the moves from `from` on; `end` is the game
+// when he gets there. Snapshots are told against the level as built.
+SolveResult SolveToWayPoint(GameSession& session, int level, const GameSnapshot& from, int fromUpdate,
+                            const GameSnapshot& to, bool exact, const SolverOptions& options);
 
 // Plays a level's script from a fresh build; true when the hero is leaving
 // through the exit with every tree lit after exactly the script's updates.
