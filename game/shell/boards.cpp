@@ -86,6 +86,8 @@ void c_MyApp::p_SwitchPosting() {
         m_naming = true;
         m_nameTyped = player.name;
         m_nameProblem.clear();
+        while (kp_input_GetChar() != 0) {   // the key that asked is not the name's first letter
+        }
         return;
     } else {
         player.posting = Posting::kOn;

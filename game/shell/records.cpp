@@ -209,10 +209,10 @@ int c_MyApp::p_RecordsScreen() {
         const float y = top + row * i;
         if (i == m_recordsSel) {
             p_SetCol(255, 255, 255, 0.18f);
-            p_Rect(left - 6 * k, y - row / 2, l.rowWidth, row);
+            p_Rect(l.rowLeft, y - row / 2, l.rowWidth, row);
             p_SetCol(255, 255, 255, 0.1f);
-            if (m_recordsColumn == 0) p_Rect(left - 6 * k, y - row / 2, l.assistedColumn, row);
-            else if (m_recordsColumn == 1) p_Rect(left - 6 * k + l.assistedColumn, y - row / 2, l.rowWidth - l.assistedColumn, row);
+            if (m_recordsColumn == 0) p_Rect(l.rowLeft, y - row / 2, l.assistedColumn, row);
+            else if (m_recordsColumn == 1) p_Rect(l.rowLeft + l.assistedColumn, y - row / 2, l.rowWidth - l.assistedColumn, row);
         }
         char text[64];
         std::snprintf(text, sizeof text, " %2d    %-9s  %s", i + 1,
@@ -229,7 +229,7 @@ int c_MyApp::p_RecordsScreen() {
     p_SetSize(rowSize);
     p_SetCol(150, 200, 255, 1);
     if (!m_recordsHighscores) {
-        p_Text(right, top - 22 * k, Text("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
+        p_Text(right, l.panelTop - 22 * k, Text("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
         p_DrawWorldBoard(right, l.panelTop, row, k);
     } else {
         const float panelTop = l.panelTop;
@@ -283,15 +283,7 @@ int c_MyApp::p_RecordsScreen() {
     }
 
     // Hints, in as many lines as the screen's width needs.
-    std::string hints;
-    if (m_recordsColumn == 2) {
-        hints = "Up and down choose a world run   Z watch it   R race it as a ghost   Left back to your runs   Esc back";
-    } else if (browser) {
-        hints = "Arrows choose   Z watch   E save the run as a file   H link to it   Esc back";
-    } else {
-        hints = "Arrows choose a level, its assisted run or a world run   Z watch it   Esc back";
-    }
-    hints += "   P post my best runs   N my name   W world board or highscores";
+    const std::string hints = kp_records_Hints(m_recordsColumn, browser);
     p_SetSize(1.0f * k);
     p_SetCol(200, 200, 220, 1);
     const std::vector<std::string> lines = kp_records_HintLines(l, hints);
@@ -388,10 +380,10 @@ int c_MyApp::p_RecordsScreen() {
         const float x = static_cast<float>(m_touchX[0]), y = static_cast<float>(m_touchY[0]);
         const int level = static_cast<int>(std::floor((y - top + row / 2) / row));
         const int place = static_cast<int>(std::floor((y - l.panelTop + row / 2) / row));
-        if (x >= left - 6 * k && x < left - 6 * k + l.rowWidth && level >= 0 && level < kRecordLevels) {
+        if (x >= l.rowLeft && x < l.rowLeft + l.rowWidth && level >= 0 && level < kRecordLevels) {
             m_clickLatch = 1;
             m_recordsSel = level;
-            m_recordsColumn = x >= left - 6 * k + l.assistedColumn ? 1 : 0;
+            m_recordsColumn = x >= l.rowLeft + l.assistedColumn ? 1 : 0;
             if (!(m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[level].replay.empty()) p_WatchRecord(level);
         } else if (x >= right - 4 * k && x < right + 216 * k && place >= 0 && place < worldRuns) {
             m_clickLatch = 1;

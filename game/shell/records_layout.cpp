@@ -1,6 +1,7 @@
 #include "game/shell/records_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -49,15 +50,17 @@ constexpr float kWideHeight = 480, kTallHeight = 760;
 RecordsLayout Placed(RecordsLayout l, float k, float x0, float y0) {
     const auto x = [&](float v) { return x0 + v * k; };
     const auto y = [&](float v) { return y0 + v * k; };
+    // Rows fall on whole virtual pixels, so that a press on a pixel is in one row.
     l.k = k;
     l.titleY = y(l.titleY);
-    l.left = x(l.left);
-    l.top = y(l.top);
-    l.row *= k;
-    l.rowWidth *= k;
-    l.assistedColumn *= k;
+    l.row = std::floor(l.row * k);
+    l.rowLeft = std::round(x(l.left - 6));
+    l.left = l.rowLeft + std::round(6 * k);
+    l.top = std::round(y(l.top) - l.row / 2) + l.row / 2;
+    l.rowWidth = std::round(l.rowWidth * k);
+    l.assistedColumn = std::round(l.assistedColumn * k);
     l.panelX = x(l.panelX);
-    l.panelTop = y(l.panelTop);
+    l.panelTop = std::round(y(l.panelTop) - l.row / 2) + l.row / 2;
     l.panelWidth *= k;
     const float firstSwitch = l.stacked ? 30 : 60;
     for (int i = 0; i < kRecordsSwitches; ++i) l.switchX[i] = x(firstSwitch + i * l.switchStep);
@@ -92,8 +95,8 @@ std::vector<LayoutBox> kp_records_LayoutBoxes(const RecordsLayout& l) {
     boxes.push_back({"title", middle - titleWidth / 2, l.titleY - titleHalf, middle + titleWidth / 2, l.titleY + titleHalf});
     boxes.push_back({"back", kRecordsBackAt - kBackHalf * k, kRecordsBackAt - kBackHalf * k, kRecordsBackAt + kBackHalf * k, kRecordsBackAt + kBackHalf * k});
     // The column headers sit a row and a bit above the first row.
-    boxes.push_back({"levels", l.left - 6 * k, l.top - 22 * k - kLineHeight * kRowTextSize * k / 2,
-                     l.left - 6 * k + l.rowWidth, l.top + 14 * l.row + rowHalf});
+    boxes.push_back({"levels", l.rowLeft, l.top - 22 * k - kLineHeight * kRowTextSize * k / 2, l.rowLeft + l.rowWidth,
+                     l.top + 14 * l.row + rowHalf});
     boxes.push_back({"board", l.panelX, l.panelTop - 22 * k - kLineHeight * kRowTextSize * k / 2, l.panelX + l.panelWidth,
                      l.panelTop + (kWorldRows - 1) * l.row + kLineHeight * kPanelTextSize * k / 2});
     static const char* const kSwitchNames[kRecordsSwitches] = {"timer switch", "ghost switch", "posting switch"};
@@ -129,4 +132,16 @@ std::vector<std::string> kp_records_HintLines(const RecordsLayout& layout, const
         }
     }
     return lines;
+}
+
+std::string kp_records_Hints(int column, bool browser) {
+    std::string hints;
+    if (column == 2) {
+        hints = "Up, down: a world run   Z watch it   R race its ghost   Left: your runs   Esc back";
+    } else if (browser) {
+        hints = "Arrows choose   Z watch   E save the run as a file   H link to it   Esc back";
+    } else {
+        hints = "Arrows: a level, its assisted run or a world run   Z watch it   Esc back";
+    }
+    return hints + "   P post my best runs   N my name   W world board or highscores";
 }

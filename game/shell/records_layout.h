@@ -18,7 +18,8 @@ struct RecordsLayout {
     float k = 1;                           // the design's scale: text sizes and steps are multiplied by it
     float width = 640;                     // the design's width, in virtual pixels at scale 1
     float titleY = 36;
-    float left = 20, top = 96, row = 18;   // the levels: first row's middle
+    float left = 20, top = 96, row = 18;   // the levels: their text's left, first row's middle, the step
+    float rowLeft = 14;                    // a level row's highlight and pointer target start here
     float rowWidth = 370, assistedColumn = 262;
     float panelX = 410, panelTop = 96;     // the board (or the highscores): first row's middle
     float panelWidth = 220;
@@ -40,5 +41,7 @@ struct LayoutBox {
 RecordsLayout kp_records_Layout(float screenW, float screenH);
 // The parts' boxes as laid out, for checking that they fit and stay apart.
 std::vector<LayoutBox> kp_records_LayoutBoxes(const RecordsLayout& layout);
+// The screen's hints for the chosen column (0 the runs, 1 the assisted runs, 2 a world run).
+std::string kp_records_Hints(int column, bool browser);
 // The hints broken into lines of the layout's width, at their gaps of three spaces.
 std::vector<std::string> kp_records_HintLines(const RecordsLayout& layout, const std::string& hints);

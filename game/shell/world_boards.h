@@ -103,6 +103,12 @@ public:
     void Fetch(uint32_t levelHash);
     // Fetches a run's replay to watch or race; Replay() holds it once in.
     void FetchReplay(long long run);
+    // A board as if it had just been read (the pictures of the screen show one without a server).
+    void Shown(uint32_t levelHash, const WorldTop& top) {
+        top_ = top;
+        shownHash_ = levelHash;
+        state_ = BoardState::kShown;
+    }
     void RetryNow() { retryIn_ = 0; }
     // Takes what has come in; sends the next run of the outbox when posting is on.
     void Update();
