@@ -443,6 +443,36 @@ FAULTS = {
         "if (header.speed != kReplayNormalSpeed) {",
         "if (false) {",
         "the world boards rank assisted runs with the others"),
+    "board-rank-off-by-one": (
+        "game/shell/world_boards.cpp",
+        'out->rank = static_cast<int>(Number(json, "rank"));',
+        'out->rank = static_cast<int>(Number(json, "rank")) + 1;',
+        "the world board's places are read one too low"),
+    "outbox-lost-on-failure": (
+        "game/shell/world_boards.cpp",
+        "if (status == 200 || status == 201) {",
+        "if (status == 200 || status == 201 || status >= 500) {",
+        "a post the server could not take (503) is taken for posted and leaves the outbox"),
+    "outbox-not-written": (
+        "game/shell/world_boards.cpp",
+        "    outbox_.push_back(replay);\n    SaveOutbox();\n",
+        "    outbox_.push_back(replay);\n",
+        "a run queued for posting is kept in memory only, lost if the game ends before it is posted"),
+    "board-of-another-level": (
+        "game/shell/records.cpp",
+        "m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel + 1));",
+        "m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel));",
+        "the Records screen asks for the board of the level before the one chosen"),
+    "records-rows-overlap-switches": (
+        "game/shell/records_layout.cpp",
+        "    l.row = std::floor(l.row * k);",
+        "    l.row = std::round(l.row * k);",
+        "the Records screen's level rows, rounded up on a 16:9 window, reach over the switches"),
+    "name-key-typed": (
+        "game/shell/boards.cpp",
+        "        while (kp_input_GetChar() != 0) {   // the key that asked is not the name's first letter\n        }\n",
+        "",
+        "the P that opens the name entry becomes the name's first letter"),
 }
 
 
