@@ -473,6 +473,11 @@ FAULTS = {
         "        while (kp_input_GetChar() != 0) {   // the key that asked is not the name's first letter\n        }\n",
         "",
         "the P that opens the name entry becomes the name's first letter"),
+    "race-without-ghost": (
+        "game/world/replay_run.cpp",
+        "    if (race) best = &m_raceGhost;\n",
+        "",
+        "a world run raced from the Records screen brings no ghost (only the player's own best, if any)"),
 }
 
 

@@ -1,8 +1,8 @@
 // The Records screen against a real glimmer-scores on loopback (started here
 // on SQLite in a scratch folder, on a free port): the board read is the
 // chosen level's, the posting switch asks for a name typed once and keeps
-// the choice in the player file, and the level's best run is then posted and
-// shown as the player's own place.
+// the choice in the player file, the level's best run is then posted and
+// shown as the player's own place, and a world run is raced as a ghost.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kKeyP = 80, kKeyEnter = 13;
+constexpr int kKeyP = 80, kKeyR = 82, kKeyEnter = 13, kKeyRight = 39;
 
 // glimmer-scores serve on a free port of 127.0.0.1, until destroyed.
 class ScoresProcess {
@@ -124,6 +124,20 @@ TEST(WorldBoards, TheRecordsScreenReadsTheChosenLevelsBoardAndPostsWithTheNameTy
     EXPECT_EQ(app.m_boards.Top().runs[0].name, "Holly");
     EXPECT_TRUE(app.m_boards.Top().playerPlaced);
     EXPECT_EQ(app.m_boards.Top().player.rank, 1);
+
+    // The world's run raced: right arrow into the board's runs, R fetches the
+    // run and starts its level with the run's ghost, checked and then shown.
+    app.m_records.levels[2] = LevelRecord();   // no run of the player's own for a ghost
+    app.m_recordsColumn = 1;
+    game.PressKey(kKeyRight);
+    ASSERT_EQ(app.m_recordsColumn, 2) << "the board's runs are a column of their own";
+    game.PressKey(kKeyR);
+    ASSERT_TRUE(StepUntil(game, [&] { return app.m_screen == kScreenPlaying; })) << "the race starts";
+    EXPECT_EQ(app.m_raceLevel, 3);
+    EXPECT_EQ(app.m_level, 3);
+    EXPECT_TRUE(StepUntil(game, [&] { return !app.m_ghostTrack.empty(); })) << "the world run's ghost runs beside Pipkin";
+    app.m_raceLevel = 0;
+    app.m_raceGhost.clear();
 
     // Back to a game with no server, as the other tests expect.
     unsetenv("GLIMMER_SCORES_URL");
