@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "audio/vorbis_decode.h"
-#include "host/game_host.h"
 
 namespace {
 
@@ -44,41 +43,6 @@ private:
     const unsigned char* bytes_;
     size_t size_;
     size_t pos_ = 0;
-};
-
-class FileSource : public ByteSource {
-public:
-    explicit FileSource(FILE* file) : file_(file) {
-        long start = std::ftell(file);
-        if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
-            long end = std::ftell(file);
-            if (end >= start) remaining_ = static_cast<size_t>(end - start);
-            std::fseek(file, start, SEEK_SET);
-        }
-    }
-    bool Read(void* out, size_t n) override {
-        if (n > remaining_) return false;
-        if (std::fread(out, 1, n, file_) != n) {
-            remaining_ = 0;
-            return false;
-        }
-        remaining_ -= n;
-        return true;
-    }
-    bool Skip(size_t n) override {
-        if (n > remaining_) return false;
-        if (std::fseek(file_, static_cast<long>(n), SEEK_CUR) != 0) {
-            remaining_ = 0;
-            return false;
-        }
-        remaining_ -= n;
-        return true;
-    }
-    size_t Remaining() const override { return remaining_; }
-
-private:
-    FILE* file_;
-    size_t remaining_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -239,14 +203,6 @@ unsigned char* DecodeOGG(const unsigned char* bytes, size_t size, int* length, i
     return reinterpret_cast<unsigned char*>(samples);
 }
 
-// Reads what is left of the file into memory, refusing files past the decode limit.
-bool ReadWhole(FILE* file, std::vector<unsigned char>* out) {
-    FileSource in(file);
-    if (in.Remaining() > kMaxAudioBytes) return false;
-    out->resize(in.Remaining());
-    return in.Read(out->data(), out->size());
-}
-
 }  // namespace
 
 unsigned int OggPageChecksum(const unsigned char* page, size_t size) {
@@ -330,44 +286,13 @@ bool CheckOggVorbis(const unsigned char* bytes, size_t size, OggVorbisInfo* info
     return true;
 }
 
-unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz) {
-    FileSource in(file);
-    return ParseWAV(in, length, channels, format, hertz);
-}
-
 unsigned char* LoadWAVMemory(const unsigned char* bytes, size_t size, int* length, int* channels, int* format,
                              int* hertz) {
     MemorySource in(bytes, size);
     return ParseWAV(in, length, channels, format, hertz);
 }
 
-unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz) {
-    std::vector<unsigned char> bytes;
-    if (!ReadWhole(file, &bytes)) return nullptr;
-    return DecodeOGG(bytes.data(), bytes.size(), length, channels, format, hertz);
-}
-
 unsigned char* LoadOGGMemory(const unsigned char* bytes, size_t size, int* length, int* channels, int* format,
                              int* hertz) {
     return DecodeOGG(bytes, size, length, channels, format, hertz);
-}
-
-// A sound asked for as a wave file may be shipped compressed, as an Ogg
-// Vorbis file of the same name (the web build's data does so).
-unsigned char* KpGame::LoadAudioData(const String& path, int* length, int* channels, int* format, int* hertz) {
-    FILE* file = OpenFile(path, "rb");
-    String lower = path.ToLower();
-    if (!file && lower.EndsWith(".wav")) {
-        lower = lower.Slice(0, lower.Length() - 4) + String(".ogg");
-        file = OpenFile(path.Slice(0, path.Length() - 4) + String(".ogg"), "rb");
-    }
-    if (!file) return nullptr;
-    unsigned char* data = nullptr;
-    if (lower.EndsWith(".wav")) {
-        data = LoadWAV(file, length, channels, format, hertz);
-    } else if (lower.EndsWith(".ogg")) {
-        data = LoadOGG(file, length, channels, format, hertz);
-    }
-    std::fclose(file);
-    return data;
 }

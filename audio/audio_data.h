@@ -1,5 +1,5 @@
 // Sound file decoding for the audio device: RIFF WAVE (uncompressed 8- and
-// 16-bit PCM) and Ogg Vorbis, each readable from an open file or from memory.
+// 16-bit PCM) and Ogg Vorbis, from the bytes of a file (which the host reads).
 //
 // Every loader returns a malloc'd block of interleaved samples owned by the
 // caller (released with free) and fills length (sample frames), channels
@@ -9,19 +9,16 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 // Limits on what one sound may decode to.
 constexpr int kMaxAudioSeconds = 10 * 60;
 constexpr size_t kMaxAudioBytes = size_t{256} * 1024 * 1024;
 
 // RIFF WAVE with uncompressed PCM; the samples are returned as stored.
-unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* format, int* hertz);
 unsigned char* LoadWAVMemory(const unsigned char* bytes, size_t size, int* length, int* channels, int* format,
                              int* hertz);
 
 // Ogg Vorbis, checked page by page and header by header, then decoded whole to 16-bit samples.
-unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* format, int* hertz);
 unsigned char* LoadOGGMemory(const unsigned char* bytes, size_t size, int* length, int* channels, int* format,
                              int* hertz);
 

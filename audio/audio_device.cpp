@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "audio/audio_data.h"
 #include "host/game_host.h"
 #include "runtime/errors.h"
 
@@ -115,12 +116,28 @@ int gxtkAudio::Resume() {
     return 0;
 }
 
+// Reads a sound file through the host and decodes it by its name's ending. A
+// sound asked for as a wave file may be shipped compressed, as an Ogg Vorbis
+// file of the same name (the web build's data does so).
 gxtkSample* gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
+    std::vector<unsigned char> bytes;
+    String file = path;
+    const bool wave = path.ToLower().EndsWith(".wav");
+    if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes) && wave) {
+        file = path.Slice(0, path.Length() - 4) + String(".ogg");
+        if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes)) return nullptr;
+    }
     int length = 0;
     int numChannels = 0;
     int format = 0;
     int hertz = 0;
-    unsigned char* data = KpGame::_game->LoadAudioData(path, &length, &numChannels, &format, &hertz);
+    const String name = file.ToLower();
+    unsigned char* data = nullptr;
+    if (name.EndsWith(".wav")) {
+        data = LoadWAVMemory(bytes.data(), bytes.size(), &length, &numChannels, &format, &hertz);
+    } else if (name.EndsWith(".ogg")) {
+        data = LoadOGGMemory(bytes.data(), bytes.size(), &length, &numChannels, &format, &hertz);
+    }
     if (!data) return nullptr;
     ALuint buffer = 0;
     alGenBuffers(1, &buffer);

@@ -30,7 +30,7 @@ set_target_properties(PkgConfig::STB PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(PkgConfig::OPENAL INTERFACE IMPORTED)
 set_target_properties(PkgConfig::OPENAL PROPERTIES INTERFACE_LINK_OPTIONS -lopenal)
 
-foreach(dir runtime host graphics audio input game/shell game/world game/music)
+foreach(dir runtime host graphics audio input framework game/music game)
   add_subdirectory(${dir})
 endforeach()
 include(host/platform.cmake)
@@ -84,9 +84,8 @@ add_executable(glimmer-web-replay
   tools/bench/web/floor_renderer.cpp
   tools/bench/recorded_frames.cpp
   tools/bench/figures.cpp
-  tools/testhost/headless_game.cpp
 )
-target_link_libraries(glimmer-web-replay PRIVATE host_program game_shell)
+target_link_libraries(glimmer-web-replay PRIVATE host_headless framework_program game)
 set_target_properties(glimmer-web-replay PROPERTIES
   SUFFIX ".html"
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench

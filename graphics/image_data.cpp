@@ -5,10 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifndef GLIMMER_IMAGE_DECODE_ONLY
-#include "host/game_host.h"
-#endif
-
 // The decoder is built here only, for PNG only: every other format reader of
 // this stb_image version is left out of the program.
 #define STB_IMAGE_IMPLEMENTATION
@@ -147,50 +143,3 @@ unsigned char* kpDecodeImage(const unsigned char* bytes, size_t length, int* wid
     *depth = n;
     return pixels;
 }
-
-// The fuzzer builds the checks and the decoder alone, without the host.
-#ifndef GLIMMER_IMAGE_DECODE_ONLY
-
-// Reads the whole file through the host (so data paths resolve as for every
-// other asset), then checks and decodes it from memory.
-unsigned char* KpGame::LoadImageData(const String& path, int* width, int* height, int* depth) {
-    FILE* file = OpenFile(path, String("rb"));
-    if (!file) return nullptr;
-    constexpr size_t kReadStep = 64 * 1024;
-    unsigned char* buffer = nullptr;
-    size_t size = 0;
-    size_t capacity = 0;
-    bool ok = true;
-    for (;;) {
-        if (capacity - size < kReadStep) {
-            const size_t grown = capacity ? capacity * 2 : kReadStep;
-            if (grown > size_t(kMaxImageFileBytes) + kReadStep) {
-                ok = false;
-                break;
-            }
-            unsigned char* bigger = static_cast<unsigned char*>(std::realloc(buffer, grown));
-            if (!bigger) {
-                ok = false;
-                break;
-            }
-            buffer = bigger;
-            capacity = grown;
-        }
-        const size_t got = std::fread(buffer + size, 1, capacity - size, file);
-        size += got;
-        if (got == 0) {
-            ok = !std::ferror(file);
-            break;
-        }
-        if (size > size_t(kMaxImageFileBytes)) {
-            ok = false;
-            break;
-        }
-    }
-    std::fclose(file);
-    unsigned char* pixels = ok ? kpDecodeImage(buffer, size, width, height, depth) : nullptr;
-    std::free(buffer);
-    return pixels;
-}
-
-#endif  // GLIMMER_IMAGE_DECODE_ONLY

@@ -2,9 +2,8 @@
 //
 // Only PNG files are accepted. Before anything is decoded the bytes must pass
 // CheckPngBytes, which verifies every chunk's CRC up to IEND and bounds every
-// length and size the decoder would trust;
-// KpGame::LoadImageData (declared in host/game_host.h) reads a file through the
-// host and uses the two functions below.
+// length and size the decoder would trust. Bytes only: the host reads files
+// (KpGame::LoadFileBytes), the renderer's surfaces decode them here.
 #pragma once
 
 #include <cstddef>

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics/gl_pipeline.h"
 #include "graphics/misuse.h"
 #include "graphics/surface.h"
 #include "host/game_host.h"
+#include "host/gl_pipeline.h"
 
 namespace {
 

@@ -5,22 +5,12 @@
 
 #include <cstdint>
 
+#include "host/gl_pipeline.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/string.h"
 
 class gxtkSurface;
-
-// One batched vertex: position, texture coordinate and premultiplied colour
-// (bytes R, G, B, A in memory order). The client arrays step 20 bytes.
-struct gxtkVertex {
-    float x;
-    float y;
-    float u;
-    float v;
-    uint32_t color;
-};
-static_assert(sizeof(gxtkVertex) == 20, "client arrays expect 20-byte vertices");
 
 // What the renderer sent to GL during one frame.
 struct gxtkFrameStats {
@@ -36,9 +26,9 @@ struct gxtkFrameStats {
 // The renderer. One instance lives for the whole program.
 class gxtkGraphics : public Object {
 public:
-    static constexpr int kMaxVertices = 1024;
+    static constexpr int kMaxVertices = kGlBatchVertices;
     static constexpr int kMaxQuads = kMaxVertices / 4;
-    static constexpr int kQuadIndexCount = kMaxQuads * 6;
+    static constexpr int kQuadIndexCount = kGlQuadIndices;
 
     gxtkGraphics();
 

@@ -4,6 +4,7 @@
 #include <GL/glext.h>  // GL_CLAMP_TO_EDGE where gl.h stops at OpenGL 1.1
 
 #include <cstdlib>
+#include <vector>
 
 #include "graphics/image_data.h"
 #include "graphics/misuse.h"
@@ -189,12 +190,15 @@ gxtkSurface* gxtkGraphics::LoadSurface(const String& path) {
 
 gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, const String& path) {
     if (!surface || !KpGame::_game) return nullptr;
+    std::vector<unsigned char> bytes;
+    if (!KpGame::_game->LoadFileBytes(path, kMaxImageFileBytes, &bytes)) return nullptr;
     int w = 0;
     int h = 0;
     int d = 0;
-    unsigned char* pixels = KpGame::_game->LoadImageData(path, &w, &h, &d);
+    unsigned char* pixels = kpDecodeImage(bytes.data(), bytes.size(), &w, &h, &d);
     if (!pixels) return nullptr;
     surface->SetData(pixels, w, h, d);
+    surface->path = path;
     return surface;
 }
 

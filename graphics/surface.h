@@ -3,6 +3,7 @@
 #pragma once
 
 #include "runtime/object.h"
+#include "runtime/string.h"
 
 // An image the renderer can draw: CPU pixels plus a texture for the current window.
 class gxtkSurface : public Object {
@@ -16,6 +17,7 @@ public:
     unsigned int texture = 0;       // GL texture name
     float uscale = 0;               // 1 / texture width
     float vscale = 0;               // 1 / texture height
+    String path;                    // the file it was read from; empty for one made in memory
 
     ~gxtkSurface() override;
 

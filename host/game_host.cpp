@@ -1,5 +1,6 @@
 #include "host/game_host.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -17,6 +18,7 @@ KpGame* KpGame::_game = nullptr;
 namespace {
 
 constexpr int kReadBlock = 4096;
+constexpr size_t kMaxDataBytes = 0x7fffffff;   // the length is reported as an int
 constexpr int kDateFields = 7;
 
 // Runs the delegate call of a guarded entry: an exception escaping it ends
@@ -116,38 +118,30 @@ FILE* KpGame::OpenFile(const String& path, const String& mode) {
     return kp_platform_OpenFile(filePath, mode);
 }
 
-unsigned char* KpGame::LoadData(const String& path, int* length) {
+bool KpGame::LoadFileBytes(const String& path, size_t limit, std::vector<unsigned char>* bytes) {
+    bytes->clear();
     FILE* file = OpenFile(path, String("rb"));
-    if (!file) return nullptr;
-    // Read in blocks until a short read: no size query, so pipes and files
-    // that change size while being read work too.
-    size_t size = 0;
-    size_t capacity = kReadBlock;
-    unsigned char* data = static_cast<unsigned char*>(std::malloc(capacity));
-    for (;;) {
-        if (!data) break;
-        if (capacity - size < static_cast<size_t>(kReadBlock)) {
-            capacity *= 2;
-            unsigned char* grown = static_cast<unsigned char*>(std::realloc(data, capacity));
-            if (!grown) {
-                std::free(data);
-                data = nullptr;
-                break;
-            }
-            data = grown;
-        }
-        size_t n = std::fread(data + size, 1, kReadBlock, file);
-        size += n;
-        if (n < static_cast<size_t>(kReadBlock)) break;
-        // The length is reported as an int: larger files cannot be returned.
-        if (size > static_cast<size_t>(0x7fffffff) - kReadBlock) {
-            std::free(data);
-            data = nullptr;
-            break;
-        }
+    if (!file) return false;
+    unsigned char block[kReadBlock];
+    bool fits = true;
+    for (size_t n; fits && (n = std::fread(block, 1, sizeof block, file)) > 0;) {
+        fits = n <= limit - bytes->size();
+        if (fits) bytes->insert(bytes->end(), block, block + n);
     }
+    const bool read = fits && std::ferror(file) == 0;
     std::fclose(file);
-    if (data) *length = static_cast<int>(size);
+    if (!read) bytes->clear();
+    return read;
+}
+
+// The same as a malloc'd block with an int length, as the data buffers take it.
+unsigned char* KpGame::LoadData(const String& path, int* length) {
+    std::vector<unsigned char> bytes;
+    if (!LoadFileBytes(path, kMaxDataBytes, &bytes)) return nullptr;
+    unsigned char* data = static_cast<unsigned char*>(std::malloc(bytes.empty() ? 1 : bytes.size()));
+    if (!data) return nullptr;
+    std::copy(bytes.begin(), bytes.end(), data);
+    *length = static_cast<int>(bytes.size());
     return data;
 }
 

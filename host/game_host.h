@@ -44,6 +44,13 @@ public:
     virtual void DiscardGraphics() {}
 };
 
+// A picture for the window's icon: RGBA rows, top first.
+struct KpIcon {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+};
+
 // Platform-neutral base of the host object. Exactly one exists; `_game` points at it.
 class KpGame {
 public:
@@ -115,10 +122,14 @@ public:
     virtual void MotionEvent(int event, int data, float x, float y, float z);
     virtual void DiscardGraphics();
 
-    // Media decoding, shared by every host. Both return malloc'd blocks owned
-    // by the caller, or null when the file cannot be opened or decoded.
-    virtual unsigned char* LoadImageData(const String& path, int* width, int* height, int* depth);
-    virtual unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* format, int* hertz);
+    // The bytes of a whole file through the data paths, for the media
+    // decoders above (images, sounds): false when it cannot be read or holds
+    // more than `limit` bytes, which are never read.
+    virtual bool LoadFileBytes(const String& path, size_t limit, std::vector<unsigned char>* bytes);
+    // The pictures the window shows as its icon where the platform has one
+    // (the desktop), kept for every window the host opens; the framework
+    // hands them over at start.
+    virtual void SetWindowIcons(const std::vector<KpIcon>& icons) { (void)icons; }
 
     // The drawable window: its size in pixels, and whether an OpenGL context
     // is current so that the renderer may issue GL calls.
@@ -132,6 +143,11 @@ protected:
     bool started_ = false;
     bool suspended_ = false;
 };
+
+// The program above the platform, started by each platform's program entry
+// (framework/program.cpp): runtime initialisation, the module globals and the
+// application object, which hands its delegate to the host.
+int kp_std_main(int argc, const char** argv);
 
 // Counts the GL contexts the host has made: incremented every time it opens
 // (or reopens) its window or is given a new GL context, so that surfaces and

@@ -7,6 +7,7 @@
 #   Windows    host/glfw                        host/win32
 #   browser    host/web                         host/posix for files and the state file
 #                                               (emscripten's file system); host/web for the rest
+#   any        host/headless (library host_headless: no window, the caller's clock; tests and tools)
 #
 # HTTP (host/http_client.h): libcurl (host/posix) on Linux and WinHTTP
 # (host/win32) on Windows, each run by the worker thread of
@@ -27,11 +28,13 @@ set(system_backend ${PROJECT_SOURCE_DIR}/host/${GLIMMER_SYSTEM_BACKEND})
 # Files, the clock, the data folder and the state file's system calls.
 target_sources(host PRIVATE ${system_backend}/system.cpp ${system_backend}/state_file_io.cpp)
 # The host with its window, main loop and input; the renderer's GL pipeline.
-target_sources(host PRIVATE ${window_backend}/game.cpp ${window_backend}/input.cpp)
-target_sources(graphics PRIVATE ${window_backend}/gl_pipeline.cpp)
+target_sources(host PRIVATE ${window_backend}/game.cpp ${window_backend}/input.cpp ${window_backend}/gl_pipeline.cpp)
+# The windowless host of the tests and tools.
+add_library(host_headless STATIC ${PROJECT_SOURCE_DIR}/host/headless/game.cpp)
+target_link_libraries(host_headless PUBLIC host)
 # The program: its entry creates the backend's host.
 add_executable(glimmer ${window_backend}/main.cpp)
-target_link_libraries(glimmer PRIVATE host_program host graphics audio input services game_shell game_world game_music)
+target_link_libraries(glimmer PRIVATE framework_program game)
 
 # Ogg Vorbis through the reference decoder (audio/vorbis_decode.cpp): the
 # system's on the desktop, the one scripts/web.sh builds in the browser.
@@ -47,7 +50,7 @@ if(GLIMMER_WINDOW_BACKEND STREQUAL web)
     ${GLIMMER_WEB_VORBIS}/lib/libogg.a)
   target_sources(host PRIVATE ${window_backend}/http_client.cpp)
   target_link_options(host PUBLIC -sFETCH=1)
-  add_library(services STATIC ${window_backend}/threads.cpp)
+  add_library(services STATIC ${PROJECT_SOURCE_DIR}/services/thread_none.cpp)
   target_link_libraries(services PUBLIC runtime)
   return()
 endif()
@@ -65,7 +68,6 @@ target_sources(services PRIVATE ${system_backend}/sockets.cpp)
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
 target_link_libraries(audio PUBLIC PkgConfig::VORBISFILE)
 target_link_libraries(host PUBLIC PkgConfig::GLFW3 OpenGL::GL)
-target_link_libraries(graphics PUBLIC PkgConfig::GLFW3 OpenGL::GL)
 # The game runs from the build folder, beside the data folder the content tool writes.
 set_target_properties(glimmer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

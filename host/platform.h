@@ -5,16 +5,22 @@
 //
 //   Supply                            Declared in             Linux       Windows     Browser
 //   window, main loop, input, the     host/loop_game.h        host/glfw   host/glfw   host/web
-//     buffer swap, program entry
-//   GL pipeline                       graphics/gl_pipeline.h  host/glfw   host/glfw   host/web
+//     buffer swap, program entry      (key codes: host/key_codes.h)
+//   GL pipeline                       host/gl_pipeline.h      host/glfw   host/glfw   host/web
 //   audio: OpenAL, Vorbis decoding    audio/vorbis_decode.h   system libraries        emscripten's OpenAL;
 //                                                                                     libvorbis built for it
 //   files, local time, data folder,   here                    host/posix  host/win32  host/posix, and
 //     the state file's system calls                                                   host/web keeps saves
 //   opening URLs                      here                    host/posix  host/win32  host/web
 //   sockets                           here                    host/posix  host/win32  (none)
-//   threads                           services/thread.h       std::thread (services)  host/web (none run)
+//   threads                           services/thread.h       std::thread (services)  services/thread_none.cpp
 //   fault handlers                    runtime/errors.h        host/posix  host/win32  host/web (none)
+//
+// A windowless host for the tests and tools, on the system backend's files,
+// is host/headless (the library host_headless): the caller's clock, no GL
+// context. Nothing under host/ includes a header of the layers above it
+// (the engine, the framework, the game); the program's start-up above is
+// reached through kp_std_main (host/game_host.h).
 //
 // A backend folder names each file for the supply it implements, the same
 // name in every folder (system.cpp, url_opener.cpp, state_file_io.cpp,

@@ -3,30 +3,17 @@
 // hit counts, a queue of typed characters, pointer and accelerometer
 // positions, and four joystick states polled from the host.
 //
-// Key codes: 1-3 mouse buttons, keyboard keys by their translated code,
-// 256 + 32u + b joystick u button b, 384 + n touch finger n, 416 back,
-// 432 close. Hits and characters are visible only during the update in
-// which they arrived.
+// Key codes are host/key_codes.h's. Hits and characters are visible only
+// during the update in which they arrived.
 #pragma once
 
+#include "host/key_codes.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 
-// Sizes of the key space and the queues.
-constexpr int kKeyCount = 512;
+// Sizes of the queues.
 constexpr int kKeyHitQueueLength = 33;
 constexpr int kCharQueueLength = 32;
-constexpr int kJoystickCount = 4;
-constexpr int kJoyButtonCount = 32;
-constexpr int kJoyStickCount = 2;
-constexpr int kTouchFingerCount = 32;
-
-// Special key codes.
-constexpr int kKeyMouseLeft = 1;
-constexpr int kKeyJoyBase = 256;
-constexpr int kKeyTouchBase = 384;
-constexpr int kKeyBack = 416;
-constexpr int kKeyClose = 432;
 
 // One joystick's two sticks (element 0 first stick, 1 second) and its buttons,
 // as last polled from the host.

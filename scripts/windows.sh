@@ -121,7 +121,8 @@ echo "== glimmer.exe built ($((SECONDS - start)) s)"
 if [ "$tests" = 1 ]; then
   # The suites that run under Wine (tests/windows/wine_suites.sh), with the
   # game's data where the game suite looks for it, and the replay checker.
-  cross_build "$out/tests" ON runtime_tests host_tests services_tests audio_tests game_tests unix_command windows_edges_test \
+  cross_build "$out/tests" ON runtime_tests host_tests framework_tests services_tests audio_tests game_tests unix_command \
+    windows_edges_test \
     glimmer-replay
   ln -sfn ../native/data "$out/tests/data"
   echo "== test suites built ($((SECONDS - start)) s)"

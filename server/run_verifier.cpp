@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_hash.h"
-#include "host/program.h"
+#include "host/headless/game.h"
 #include "runtime/gc.h"
 #include "server/board_key.h"
-#include "tools/testhost/headless_game.h"
 
 #ifndef GLIMMER_SCORES_BUILD
 #define GLIMMER_SCORES_BUILD "unknown"
@@ -52,7 +52,7 @@ const char* kp_scores_BuildId() { return "glimmer-scores " GLIMMER_SCORES_BUILD;
 
 RunVerifier::RunVerifier() {
     Game();
-    for (int n = 1; n <= kStoredLevels; ++n) levelHashes_.push_back(kp_Glimmer_LevelHash(n));
+    for (int n = 1; n <= kLevelCount; ++n) levelHashes_.push_back(kp_Glimmer_LevelHash(n));
 }
 
 c_MyApp& RunVerifier::App() { return *Game().app; }

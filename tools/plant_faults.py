@@ -28,8 +28,8 @@ FAULTS = {
         "a move to the right carries the hero one pixel past his tile"),
     "swapped-stick": (
         "game/shell/controls.cpp",
-        "case 0: return sy > kStickThreshold;",
-        "case 0: return sy < -kStickThreshold;",
+        "case kGameKeyUp: return sy > kStickThreshold;",
+        "case kGameKeyUp: return sy < -kStickThreshold;",
         "the stick pushed down works the up key"),
     "checksum-weight": (
         "game/shell/save_data.cpp",
@@ -68,7 +68,7 @@ FAULTS = {
         "pointer and touch x positions are not scaled to the virtual screen"),
     "pause-runs-on": (
         "game/world/game_round.cpp",
-        "bool c_MyApp::p_RoundFrozen() { return m_pauseShown == 1 || m_quitGame > 0; }",
+        "bool c_MyApp::p_RoundFrozen() { return (m_pauseShown == 1 && m_pauseDir != -1) || m_quitGame > 0; }",
         "bool c_MyApp::p_RoundFrozen() { return m_quitGame > 0; }",
         "the round goes on behind the pause panel"),
     "pause-snow-draws": (
@@ -125,7 +125,7 @@ FAULTS = {
         "records of an earlier level set are dropped although their levels did not change"),
     "replay-played-at-once": (
         "game/world/replay_run.cpp",
-        "!p_StepHiddenRun(kHiddenRunSlice)) return;",
+        "!p_StepHiddenRun(kHiddenRunSlice, kHiddenRunMillis)) return;",
         "!p_StepHiddenRun(kReplayMaxUpdates)) return;",
         "a replay being watched, the ghost or a link is played through in one update, freezing the window"),
     "round-not-restarted": (
@@ -153,6 +153,16 @@ FAULTS = {
         "    if (m_screen != kScreenPlaying) {",
         "    if (m_screen < kScreenPlaying) {",
         "a focus lost on the Records screen or the ending sets the pause flag"),
+    "window-icons-not-given": (
+        "framework/app.cpp",
+        "void c_GameDelegate::StartGame() {\n    GiveWindowIcons();\n",
+        "void c_GameDelegate::StartGame() {\n",
+        "the framework no longer hands the host the window's icons"),
+    "shipped-ogg-not-found": (
+        "audio/audio_device.cpp",
+        "if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes) && wave) {",
+        "if (!KpGame::_game->LoadFileBytes(file, kMaxAudioBytes, &bytes) && false) {",
+        "a sound asked for as a wave file is not looked for as the Ogg Vorbis file shipped in its place"),
     "verify-reads-a-folder": (
         "tools/replay/main.cpp",
         "    if (std::filesystem::is_directory(path, error)) {",
@@ -190,7 +200,7 @@ FAULTS = {
         "the level caption touches the window's right edge"),
     "plunger-cue-hidden": (
         "game/world/game_round.cpp",
-        "            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);\n",
+        "            p_DrawImg(kImageTiles, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);\n",
         "",
         "the running plunger is no longer drawn beside the pause button"),
     "unchecked-crc": (
@@ -255,8 +265,8 @@ FAULTS = {
         "a run refused by reverification stays on its board"),
     "tile-not-drawn": (
         "game/world/scenery.cpp",
-        "if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);",
-        "if (tile >= 1 && tile <= 64 && tile != kTileLadder) p_DrawImg(kTileImage, sx, sy, frame);",
+        "if (tile >= 1 && tile <= 64) p_DrawImg(kImageTiles, sx, sy, frame);",
+        "if (tile >= 1 && tile <= 64 && tile != kTileLadder) p_DrawImg(kImageTiles, sx, sy, frame);",
         "ladders are not drawn, though Pipkin still climbs them"),
     "time-without-hundredths": (
         "game/world/replay_file.cpp",
@@ -305,8 +315,8 @@ FAULTS = {
         "a run played without a picture (the ghost's) plays its sounds"),
     "hidden-run-unmarked": (
         "game/world/replay_run.cpp",
-        "    m_simulating = true;\n    m_watching = true;\n",
-        "    m_watching = true;\n",
+        "    game.m_simulating = true;\n    game.m_watching = true;\n",
+        "    game.m_watching = true;\n",
         "a run played without a picture (the ghost's) is not marked as such"),
     "verify-last-status": (
         "tools/replay/main.cpp",

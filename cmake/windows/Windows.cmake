@@ -30,8 +30,8 @@ set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 # Wine (tests/windows); they take the POSIX calls they use from a
 # force-included header. No install rules: the zip and installer are made
 # by scripts/windows.sh.
-set(GLIMMER_TOOL_FOLDERS tools/cli tools/testhost tools/solver tools/replay)
-set(GLIMMER_TEST_FOLDERS testhost runtime host services audio game windows)
+set(GLIMMER_TOOL_FOLDERS tools/cli tools/solver tools/replay)
+set(GLIMMER_TEST_FOLDERS lib testhost runtime host services audio framework game windows)
 if(GLIMMER_TESTS)
   set(GLIMMER_TOOL_COMPILE_OPTIONS "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/tests/windows/posix_compat.h>")
 endif()

@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr int kSettingScheme = 1;
-constexpr int kSettingHelpOff = 3;
-constexpr int kSettingSound = 5;
-constexpr int kLastLevel = 15;
-
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 }  // namespace
@@ -37,7 +32,7 @@ std::string c_MyApp::p_SpokenText() {
         case kScreenPlaying: {
             if (m_quitGame > 0) return m_rank > 0 ? "Game over. New highscore: " + p_MyNth().ToUtf8() : "Game over";
             if (m_watching) return "Replay of level " + std::to_string(m_watched.level) + ". Any key stops it.";
-            const std::string level = "Level " + std::to_string(std::min(m_level, kLastLevel)) + " of 15";
+            const std::string level = "Level " + std::to_string(std::min(m_level, kLevelCount)) + " of 15";
             if (m_pauseShown == 1) {
                 static const char* const kPause[] = {"Quit", "Resume", "Sound", "Controls", "Options"};
                 const int at = m_pauseSel + 1;

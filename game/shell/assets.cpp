@@ -8,7 +8,6 @@ namespace {
 constexpr int kFontFrames = 128;
 constexpr int kFontCell = 16;
 constexpr int kSfxChannels = 24;          // effects cycle over channel indices 0..23
-constexpr int kSettingSound = 5;
 constexpr int kHdThreshold = 630;         // a side above this loads the "-hd" files
 constexpr int kHd2Threshold = 1230;       // a side above this loads the "-hd2" files
 
@@ -36,8 +35,8 @@ int c_MyApp::p_Reload() {
     m_clsBlue = 0.0f;
     m_clsAlpha = 1.0f;
     p_ChooseResolution();
-    p_LoadImg(93, String("common/ZOLTLogo"), 256, 256, 1, kImageMidHandle);
-    p_LoadFont(90, String("fonts/editundo"), 7, 10);
+    p_LoadImg(kImageStudioLogo, String("common/ZOLTLogo"), 256, 256, 1, kImageMidHandle);
+    p_LoadFont(kImageFont, String("fonts/editundo"), 7, 10);
     m_loadStep = 1;
     return 0;
 }
@@ -46,29 +45,29 @@ int c_MyApp::p_Loader() {
     p_ChooseResolution();
     const int step = m_loadStep;
     switch (step) {
-        case 1: p_LoadImg(97, String("common/icons"), 32, 32, 20, kImageMidHandle); break;
-        case 2: p_LoadImg(95, String("common/Buttons"), 64, 64, 16, kImageMidHandle); break;
-        case 3: p_LoadImg(94, String("common/dpad"), 32, 32, 16, kImageMidHandle); break;
-        case 4: p_LoadImg(92, String("common/icade"), 64, 64, 2, kImageMidHandle); break;
+        case 1: p_LoadImg(kImageIcons, String("common/icons"), 32, 32, 20, kImageMidHandle); break;
+        case 2: p_LoadImg(kImageButtons, String("common/Buttons"), 64, 64, 16, kImageMidHandle); break;
+        case 3: p_LoadImg(kImageDpad, String("common/dpad"), 32, 32, 16, kImageMidHandle); break;
+        case 4: p_LoadImg(kImageICade, String("common/icade"), 64, 64, 2, kImageMidHandle); break;
         case 5:
-            p_LoadImg(93, String("common/ZOLTLogo"), 256, 256, 1, kImageMidHandle);
-            p_LoadImg(91, String("common/Testcard_Circle"), 256, 256, 1, kImageMidHandle);
+            p_LoadImg(kImageStudioLogo, String("common/ZOLTLogo"), 256, 256, 1, kImageMidHandle);
+            p_LoadImg(kImageTestcard, String("common/Testcard_Circle"), 256, 256, 1, kImageMidHandle);
             break;
-        case 6: p_LoadFont(90, String("fonts/editundo"), 7, 10); break;
+        case 6: p_LoadFont(kImageFont, String("fonts/editundo"), 7, 10); break;
         case 7: p_LoadSFX(1); break;
         case 8: p_LoadSFX(95); break;
         case 9: p_LoadSFX(98); break;
         case 10: p_LoadSFX(99); break;
-        case 11: p_LoadImg(99, String("menu"), 256, 256, 4, kImageMidHandle); break;
-        case 12: p_LoadImg(98, String("logo"), 256, 128, 1, kImageMidHandle); break;
-        case 13: p_LoadImg(96, String("parts"), 8, 8, 256, kImageMidHandle); break;
-        case 14: p_LoadImg(80, String("BadgesA"), 64, 64, 64, kImageMidHandle); break;
-        case 15: p_LoadImg(1, String("plat"), 32, 32, 64, kImageMidHandle); break;
-        case 16: p_LoadImg(2, String("nme"), 32, 32, 64, kImageMidHandle); break;
-        case 17: p_LoadImg(3, String("gfx1"), 32, 32, 64, kImageMidHandle); break;
+        case 11: p_LoadImg(kImageMenu, String("menu"), 256, 256, 4, kImageMidHandle); break;
+        case 12: p_LoadImg(kImageLogo, String("logo"), 256, 128, 1, kImageMidHandle); break;
+        case 13: p_LoadImg(kImageParts, String("parts"), 8, 8, 256, kImageMidHandle); break;
+        case 14: p_LoadImg(kImageBadges, String("BadgesA"), 64, 64, 64, kImageMidHandle); break;
+        case 15: p_LoadImg(kImageHero, String("plat"), 32, 32, 64, kImageMidHandle); break;
+        case 16: p_LoadImg(kImageMovers, String("nme"), 32, 32, 64, kImageMidHandle); break;
+        case 17: p_LoadImg(kImageTiles, String("gfx1"), 32, 32, 64, kImageMidHandle); break;
         case 31: p_LoadSFX(28); break;
-        case 32: p_LoadImg(9, String("circle"), 128, 128, 2, kImageMidHandle); break;
-        case 33: p_LoadImg(8, String("bubble"), 128, 64, 1, kImageMidHandle); break;
+        case 32: p_LoadImg(kImageStar, String("circle"), 128, 128, 2, kImageMidHandle); break;
+        case 33: p_LoadImg(kImageBubble, String("bubble"), 128, 64, 1, kImageMidHandle); break;
         default:
             if (step >= 18 && step <= 30) {
                 // Two sounds per step: 2 and 3 on step 18, ..., 26 and 27 on step 30.

@@ -13,7 +13,7 @@
 #include "game/shell/records_layout.h"
 #include "game/world/level_map.h"
 #include "game/world/level_hash.h"
-#include "host/input_translation.h"
+#include "host/key_codes.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
@@ -25,7 +25,6 @@ constexpr const char* kOutboxFile = ".zephyroutbox";
 // tests, and a player trying a server once.
 constexpr const char* kAddressVariable = "GLIMMER_SCORES_URL";
 constexpr int kNoteUpdates = 300;
-constexpr int kSfxConfirm = 98;
 
 String Text(const std::string& text) { return String(text.c_str()); }
 

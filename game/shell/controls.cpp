@@ -5,28 +5,29 @@
 
 namespace {
 constexpr float kStickThreshold = 0.4f;   // a stick counts only beyond this, strictly
-constexpr int kTouchSlots = 10;
 constexpr int kMaxKeysPerGameKey = 4;
+constexpr int kMaxButtonsPerGameKey = 3;
+constexpr int kNone = -1;                  // ends a list
 
-// Keyboard keys and joystick buttons feeding one game key; -1 ends a list.
+// Keyboard keys and gamepad buttons feeding one game key.
 struct GameKeySources {
     int gameKey;
     int keys[kMaxKeysPerGameKey];
-    int buttons[3];
+    int buttons[kMaxButtonsPerGameKey];
 };
 
 constexpr GameKeySources kGameKeys[] = {
-    {0, {38, 87, -1, -1}, {9, -1, -1}},       // up: up arrow, W
-    {3, {37, 65, -1, -1}, {8, -1, -1}},       // left: left arrow, A
-    {5, {39, 68, -1, -1}, {10, -1, -1}},      // right: right arrow, D
-    {8, {40, 83, -1, -1}, {11, -1, -1}},      // down: down arrow, S
-    {10, {90, 74, 32, 13}, {0, -1, -1}},      // hold / confirm: Z, J, space, enter
-    {11, {88, 75, 17, -1}, {1, -1, -1}},      // first jump: X, K, control
-    {12, {67, 76, 16, -1}, {2, -1, -1}},      // second jump: C, L, shift
-    {13, {86, 73, -1, -1}, {3, -1, -1}},      // V, I
-    {14, {66, 85, -1, -1}, {4, -1, -1}},      // B, U
-    {15, {78, 79, -1, -1}, {5, -1, -1}},      // credits: N, O
-    {99, {27, 46, 8, -1}, {6, 7, 14}},        // back: escape, delete, backspace
+    {kGameKeyUp, {kKeyArrowUp, kKeyW, kNone, kNone}, {kPadUp, kNone, kNone}},
+    {kGameKeyLeft, {kKeyArrowLeft, kKeyA, kNone, kNone}, {kPadLeft, kNone, kNone}},
+    {kGameKeyRight, {kKeyArrowRight, kKeyD, kNone, kNone}, {kPadRight, kNone, kNone}},
+    {kGameKeyDown, {kKeyArrowDown, kKeyS, kNone, kNone}, {kPadDown, kNone, kNone}},
+    {kGameKeyAction, {kKeyZ, kKeyJ, kKeySpace, kKeyEnter}, {kPadA, kNone, kNone}},
+    {kGameKeyJump1, {kKeyX, kKeyK, kKeyControl, kNone}, {kPadB, kNone, kNone}},
+    {kGameKeyJump2, {kKeyC, kKeyL, kKeyShift, kNone}, {kPadX, kNone, kNone}},
+    {kGameKeyAction4, {kKeyV, kKeyI, kNone, kNone}, {kPadY, kNone, kNone}},
+    {kGameKeyAction5, {kKeyB, kKeyU, kNone, kNone}, {kPadLeftShoulder, kNone, kNone}},
+    {kGameKeyCredits, {kKeyN, kKeyO, kNone, kNone}, {kPadRightShoulder, kNone, kNone}},
+    {kGameKeyBack, {kKeyEscape, kKeyDelete, kKeyBackspace, kNone}, {kPadBack, kPadStart, kPadGuide}},
 };
 
 const GameKeySources* FindGameKey(int key) {
@@ -45,14 +46,14 @@ bool c_MyApp::p_PlayKey2(int key, int useStick, int unit) {
     const GameKeySources* sources = FindGameKey(key);
     if (sources == nullptr) return false;
     for (int code : sources->keys) {
-        if (code >= 0 && kp_input_KeyDown(code)) return true;
+        if (code != kNone && kp_input_KeyDown(code)) return true;
     }
-    const int joyBase = kKeyJoyBase + 32 * unit;
+    const int joyBase = kKeyJoyBase + kJoyButtonCount * unit;
     for (int button : sources->buttons) {
-        if (button >= 0 && kp_input_KeyDown(joyBase + button)) return true;
+        if (button != kNone && kp_input_KeyDown(joyBase + button)) return true;
     }
-    if (key == 99) {
-        if (m_keys[16] != 0 || m_keys[17] != 0 || m_keys[19] != 0) return true;
+    if (key == kGameKeyBack) {
+        if (m_keys[kVirtualBackA] != 0 || m_keys[kVirtualBackB] != 0 || m_keys[kVirtualKeyBack] != 0) return true;
     } else if (m_keys[key] != 0) {
         return true;
     }
@@ -60,10 +61,10 @@ bool c_MyApp::p_PlayKey2(int key, int useStick, int unit) {
         const float sx = kp_input_JoyX(0, unit);
         const float sy = kp_input_JoyY(0, unit);
         switch (key) {
-            case 0: return sy > kStickThreshold;
-            case 3: return sx < -kStickThreshold;
-            case 5: return sx > kStickThreshold;
-            case 8: return sy < -kStickThreshold;
+            case kGameKeyUp: return sy > kStickThreshold;
+            case kGameKeyLeft: return sx < -kStickThreshold;
+            case kGameKeyRight: return sx > kStickThreshold;
+            case kGameKeyDown: return sy < -kStickThreshold;
             default: break;
         }
     }
@@ -96,11 +97,11 @@ int c_MyApp::p_Button(int slot, float x, float y, int frame) {
 }
 
 int c_MyApp::p_Button95(float x, float y, int frame) {
-    return p_Button(95, x, y, frame);
+    return p_Button(kImageButtons, x, y, frame);
 }
 
 int c_MyApp::p_Button97(float x, float y, int frame) {
-    return p_Button(97, x, y, frame);
+    return p_Button(kImageIcons, x, y, frame);
 }
 
 bool c_MyApp::p_Button0(int slot, float x, float y, int frame) {

@@ -13,12 +13,6 @@
 #include "input/input_device.h"
 
 namespace {
-
-constexpr int kKeyUp = 0, kKeyLeft = 3, kKeyRight = 5, kKeyDown = 8;
-constexpr int kKeyConfirm = 10, kKeyBackGame = 99;
-constexpr int kSlotIcons = 97;
-constexpr int kIconBack = 11;
-constexpr int kSfxConfirm = 98;
 constexpr float kMenuVolume = 0.5f;
 constexpr int kWaitUpdates = 5 * 60;     // a binding waits five seconds for its key
 constexpr int kNoteUpdates = 300;
@@ -26,8 +20,6 @@ constexpr int kColumns = 3;              // key 1, key 2, gamepad
 constexpr int kResetRow = kBindActions;  // the row after the actions
 
 // Keys that keep their meaning here whatever is bound, and keys the game keeps for itself.
-constexpr int kHostUp = 38, kHostDown = 40, kHostLeft = 37, kHostRight = 39, kHostEnter = 13, kHostEscape = 27;
-constexpr int kHostF10 = 121, kHostF11 = 122;
 constexpr int kFirstKeyboardKey = 4;     // after the mouse buttons
 
 struct TableLayout {
@@ -139,7 +131,7 @@ int c_MyApp::p_ControlsScreen() {
 
     p_SetSize(1.5f);
     p_SetCol(255, 255, 255);
-    const bool backClicked = p_Button(kSlotIcons, 24, 24, kIconBack) == 1 && m_clickLatch == 0;
+    const bool backClicked = p_Button(kImageIcons, 24, 24, kIconBack) == 1 && m_clickLatch == 0;
     p_ResetDraw();
 
     const auto say = [this](const std::string& text) {
@@ -176,8 +168,8 @@ int c_MyApp::p_ControlsScreen() {
         m_bindWaiting = 0;
         m_keyLatch = 1;
         const int conflict = kp_settings_ConflictOf(m_playerSettings, m_controlsRow, code);
-        if (code == kHostF10 || code == kHostF11) {
-            say(kp_settings_KeyName(code) + " is the game's own (" + (code == kHostF11 ? "full screen" : "debug text") +
+        if (code == kKeyF10 || code == kKeyF11) {
+            say(kp_settings_KeyName(code) + " is the game's own (" + (code == kKeyF11 ? "full screen" : "debug text") +
                 "): choose another key");
         } else if (conflict >= 0) {
             say(kp_settings_KeyName(code) + " is already " + kp_settings_ActionTitle(conflict) +
@@ -203,7 +195,7 @@ int c_MyApp::p_ControlsScreen() {
         m_controlsColumn = column;
         p_PlaySFX(kSfxConfirm, rate, kMenuVolume, 0);
     };
-    if (backClicked || hit(kKeyBackGame, kHostEscape)) {
+    if (backClicked || hit(kGameKeyBack, kKeyEscape)) {
         p_LeaveSettingsScreen();
     } else if (clickedRow >= 0) {
         m_clickLatch = 1;
@@ -211,15 +203,15 @@ int c_MyApp::p_ControlsScreen() {
         m_controlsColumn = clickedColumn;
         if (clickedRow == kResetRow) reset(); else m_bindWaiting = kWaitUpdates;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
-    } else if (hit(kKeyUp, kHostUp) && m_controlsRow > 0) {
+    } else if (hit(kGameKeyUp, kKeyArrowUp) && m_controlsRow > 0) {
         move(m_controlsRow - 1, m_controlsColumn, 0.8f);
-    } else if (hit(kKeyDown, kHostDown) && m_controlsRow < kResetRow) {
+    } else if (hit(kGameKeyDown, kKeyArrowDown) && m_controlsRow < kResetRow) {
         move(m_controlsRow + 1, m_controlsColumn, 1.2f);
-    } else if (hit(kKeyLeft, kHostLeft) && m_controlsColumn > 0) {
+    } else if (hit(kGameKeyLeft, kKeyArrowLeft) && m_controlsColumn > 0) {
         move(m_controlsRow, m_controlsColumn - 1, 0.8f);
-    } else if (hit(kKeyRight, kHostRight) && m_controlsColumn < kColumns - 1) {
+    } else if (hit(kGameKeyRight, kKeyArrowRight) && m_controlsColumn < kColumns - 1) {
         move(m_controlsRow, m_controlsColumn + 1, 1.2f);
-    } else if (hit(kKeyConfirm, kHostEnter)) {
+    } else if (hit(kGameKeyAction, kKeyEnter)) {
         m_keyLatch = 1;
         if (m_controlsRow == kResetRow) reset(); else m_bindWaiting = kWaitUpdates;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kSlideFull = 30;
 constexpr int kTickerLines = 38;   // the lines before the closing "End"
-constexpr int kSfxCredits = 99;
 
 }  // namespace
 
@@ -54,11 +53,11 @@ int c_MyApp::p_CreditBox() {
     const float drop = 24.0f * (kSlideFull - slide);
     p_SetCol(255, 255, 255, alpha);
     p_SetSize(0.5f);
-    p_DrawImg(93, 0.25f * w, 0.35f * h - drop, 0);
+    p_DrawImg(kImageStudioLogo, 0.25f * w, 0.35f * h - drop, 0);
     p_SetSize(0.3f);
-    p_DrawImg(91, 0.25f * w, 0.7f * h + drop, 0);
+    p_DrawImg(kImageTestcard, 0.25f * w, 0.7f * h + drop, 0);
     p_SetSize(1);
-    p_DrawImg(95, 0.25f * w + 70, 0.7f * h + drop, 0);
+    p_DrawImg(kImageButtons, 0.25f * w + 70, 0.7f * h + drop, 0);
     const float baubles[3][3] = {{255, 60, 60}, {60, 200, 90}, {255, 210, 60}};
     for (int k = 0; k < 3; ++k) {
         p_SetCol(baubles[k][0], baubles[k][1], baubles[k][2], alpha);

@@ -9,11 +9,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_map.h"
 #include "game/world/tiles.h"
-#include "host/app.h"
 #include "host/input_translation.h"
 #include "host/platform.h"
 #include "input/input_device.h"
@@ -31,23 +31,18 @@ constexpr int kPaletteColumns = 2;
 constexpr float kZooms[] = {6.0f, 12.0f, 16.0f, 24.0f, 32.0f};   // tile pixels; the smallest shows the map's runs as colour
 constexpr int kZoomCount = 5;
 constexpr float kRunView = 8.0f;          // below this many pixels a tile a picture would not show
-constexpr int kTileImage = 3;
-constexpr int kHeroImage = 1;
 constexpr int kHeroStanding = 0;
-constexpr int kStarImage = 9;
 constexpr float kStarPixels = 128.0f;
 constexpr int kRepeatDelay = 14;
 constexpr int kRepeatEvery = 3;
 constexpr int kSaveAfter = 60;            // updates after a change before it is written
 constexpr int kNoteUpdates = 300;
-constexpr int kSfxConfirm = 98;
 constexpr float kMenuVolume = 0.5f;
-constexpr int kKeyUp = 0, kKeyLeft = 3, kKeyRight = 5, kKeyDown = 8;
 
 // Gamepad buttons of joystick 0, read as they are: the game keys they feed
 // in play also answer to letters the editor uses otherwise.
-enum PadButton { kPadPlace = 0, kPadErase = 1, kPadPrevious = 2, kPadNext = 3, kPadZoomOut = 4, kPadZoomIn = 5,
-                 kPadBack = 6, kPadTest = 7 };
+constexpr int kPadPlace = kPadA, kPadErase = kPadB, kPadPrevious = kPadX, kPadNext = kPadY;
+constexpr int kPadZoomOut = kPadLeftShoulder, kPadZoomIn = kPadRightShoulder, kPadTest = kPadStart;
 
 enum Tool { kToolBack, kToolUndo, kToolRedo, kToolZoomOut, kToolZoomIn, kToolSelect, kToolFill, kToolClear,
             kToolCopy, kToolPaste, kToolMove, kToolTest, kToolTestHere, kToolCount };
@@ -175,15 +170,15 @@ static void DrawEditorTile(c_MyApp& app, char c, float x, float y, float px) {
     const int value = kp_Tiles_Ascii2Val(c);
     if (c == 'S') {
         app.p_SetSize(px / 16.0f);
-        app.p_DrawImg(kHeroImage, x, y, kHeroStanding);
+        app.p_DrawImg(kImageHero, x, y, kHeroStanding);
     } else if (c == 'X') {
         app.p_SetCol(255, 230, 60, 1);
         app.p_SetSize(px * 1.2f / kStarPixels);
-        app.p_DrawImg(kStarImage, x, y, 0);
+        app.p_DrawImg(kImageStar, x, y, 0);
         app.p_SetCol(255, 255, 255, 1);
     } else if (value >= 1 && value <= 64) {
         app.p_SetSize(px / 16.0f);
-        app.p_DrawImg(kTileImage, x, y, value - 1);
+        app.p_DrawImg(kImageTiles, x, y, value - 1);
     }
 }
 
@@ -568,10 +563,10 @@ int c_MyApp::p_Editor() {
 
     // The cursor: arrow keys, the gamepad's pad and stick; held keys repeat.
     int dx = 0, dy = 0;
-    if (p_PlayKey(kKeyLeft)) dx -= 1;
-    if (p_PlayKey(kKeyRight)) dx += 1;
-    if (p_PlayKey(kKeyUp)) dy -= 1;
-    if (p_PlayKey(kKeyDown)) dy += 1;
+    if (p_PlayKey(kGameKeyLeft)) dx -= 1;
+    if (p_PlayKey(kGameKeyRight)) dx += 1;
+    if (p_PlayKey(kGameKeyUp)) dy -= 1;
+    if (p_PlayKey(kGameKeyDown)) dy += 1;
     if (dx != 0 || dy != 0) {
         const bool move = e.repeatTimer == 0 || (e.repeatTimer >= kRepeatDelay && (e.repeatTimer - kRepeatDelay) % kRepeatEvery == 0);
         e.repeatTimer += 1;

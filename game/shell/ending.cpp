@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kHeroImage = 1;
-constexpr int kMenuImage = 99;
 constexpr int kPromoTimer = 320;
 constexpr int kPoseMillis = 750;
 
@@ -32,7 +30,7 @@ int c_MyApp::p_XmasGameOver() {
     p_SetSize(4, 4);
     p_Alpha(0.5f);
     p_SetRot(-45);
-    p_DrawImg(kMenuImage, 0.5f * w, 0.5f * h, 1);
+    p_DrawImg(kImageMenu, 0.5f * w, 0.5f * h, 1);
     p_SetRot(0);
 
     // The pose changes every 750 ms: the seed comes from the clock.
@@ -42,9 +40,9 @@ int c_MyApp::p_XmasGameOver() {
     if (pose == 7) pose = static_cast<int>(std::floor(kp_random_Rnd2(0, 6.99f)));
     p_Alpha(1);
     p_SetSize(4, 4);
-    p_DrawImg(kHeroImage, 32, 0.5f * h, pose);
+    p_DrawImg(kImageHero, 32, 0.5f * h, pose);
     p_SetSize(-4, 4);
-    p_DrawImg(kHeroImage, w - 32, 0.5f * h, pose);
+    p_DrawImg(kImageHero, w - 32, 0.5f * h, pose);
 
     m_endingTimer -= 1;
     if (m_endingTimer < 0) {

@@ -1,6 +1,7 @@
 // The game's module globals and the credit lines shown in the credits box.
 #include "game/shell/globals.h"
 
+#include "framework/program.h"
 #include "runtime/gc.h"
 
 float kp_Glimmer_jscrw = 640.0f;
@@ -28,6 +29,10 @@ void kp_Glimmer_InitGlobals() {
     kp_Glimmer_iCadeControls = 0;
     gc_assign(kp_Glimmer_CreditText, kp_Glimmer_MakeCreditText());
 }
+
+void kpInitGameGlobals() { kp_Glimmer_InitGlobals(); }
+
+void kpMarkGameRoots() { gc_mark_q(kp_Glimmer_CreditText); }
 
 Array<String> kp_Glimmer_MakeCreditText() {
     // The ticker shows every line but the last; "End" only marks the end of the list.

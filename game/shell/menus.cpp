@@ -7,47 +7,17 @@
 #include "input/input_device.h"
 
 namespace {
-constexpr int kSlotStudioLogo = 93;
-constexpr int kSlotDpad = 94;
-constexpr int kSlotButtons = 95;
-constexpr int kSlotIcons = 97;
-constexpr int kSlotLogo = 98;
-constexpr int kSlotMenu = 99;
 
 constexpr int kFramePlay = 0;
 constexpr int kFrameRound = 10;          // the round help and jump-controls buttons
 constexpr int kFrameHighlight = 15;      // the menu's selection ring
-constexpr int kIconQuit = 1;
-constexpr int kIconResume = 3;
-constexpr int kIconSoundOn = 4;
-constexpr int kIconSoundOff = 5;
-constexpr int kIconHighlight = 6;
-constexpr int kIconTrophy = 10;
-constexpr int kHostKeyR = 82;
-constexpr int kHostKeyE = 69;
-constexpr int kSlotTiles = 3;
 constexpr int kTileLadderFrame = 2;      // the editor's button shows a tile of the game's own
 constexpr int kDpadJumpLeft = 8;         // key-hint pictures: jump arcs and a gripping hand
 constexpr int kDpadJumpRight = 9;
 constexpr int kDpadHand = 10;
 
-constexpr int kSettingJump = 1;
-constexpr int kSettingHelpOff = 3;
-constexpr int kSettingSound = 5;
 
-constexpr int kSfxConfirm = 98;
-constexpr int kSfxCredits = 99;
 constexpr float kMenuVolume = 0.5f;
-
-constexpr int kKeyUp = 0;
-constexpr int kKeyLeft = 3;
-constexpr int kKeyRight = 5;
-constexpr int kKeyDown = 8;
-constexpr int kKeyAction = 10;
-constexpr int kKeyJump1 = 11;
-constexpr int kKeyJump2 = 12;
-constexpr int kKeyAction4 = 13;
-constexpr int kKeyCredits = 15;
 
 constexpr int kPauseSlide = 24;
 constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels
@@ -72,11 +42,11 @@ int c_MyApp::p_Menu() {
     p_Alpha(0.7f);
     m_rot = 45.0f;
     p_SetSize(4.0f, 4.0f);
-    p_DrawImg(kSlotMenu, w / 2, h / 2, 1);
+    p_DrawImg(kImageMenu, w / 2, h / 2, 1);
     p_Alpha(1.0f);
     p_SetRot(0.0f);
     p_SetSize(1.5f, 1.5f);
-    p_DrawImg2(kSlotLogo, w / 2, 12.0f * s + 90.0f);
+    p_DrawImg2(kImageLogo, w / 2, 12.0f * s + 90.0f);
 
     p_ResetDraw();
     p_AddSnow();
@@ -113,7 +83,7 @@ int c_MyApp::p_Menu() {
     if (m_menuSel == 1) {
         p_SetSize(2.0f);
         p_Alpha(0.75f);
-        p_DrawImg(kSlotButtons, helpX, sideY, kFrameHighlight);
+        p_DrawImg(kImageButtons, helpX, sideY, kFrameHighlight);
     }
 
     // Jump-controls switch, with a hint of the keys the chosen scheme uses.
@@ -125,10 +95,10 @@ int c_MyApp::p_Menu() {
         m_keyLatch = 1;
         m_gameType = 1;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
-        m_settings[kSettingJump] += 1;
+        m_settings[kSettingScheme] += 1;
     }
-    if (m_settings[kSettingJump] < 1 || m_settings[kSettingJump] > 2) m_settings[kSettingJump] = 1;
-    const bool twoButtons = m_settings[kSettingJump] == 2;
+    if (m_settings[kSettingScheme] < 1 || m_settings[kSettingScheme] > 2) m_settings[kSettingScheme] = 1;
+    const bool twoButtons = m_settings[kSettingScheme] == 2;
     // The caption keeps the colour of the key letters.
     p_DrawJumpHint(jumpX, sideY, twoButtons);
     p_SetSize(1.5f);
@@ -136,7 +106,7 @@ int c_MyApp::p_Menu() {
     if (m_menuSel == 2) {
         p_SetSize(2.0f);
         p_Alpha(0.75f);
-        p_DrawImg(kSlotButtons, jumpX, sideY, kFrameHighlight);
+        p_DrawImg(kImageButtons, jumpX, sideY, kFrameHighlight);
     }
 
     // Play.
@@ -152,33 +122,33 @@ int c_MyApp::p_Menu() {
     }
     if (m_menuSel == 0) {
         p_Alpha(0.75f);
-        p_DrawImg(kSlotButtons, w / 2, playY, kFrameHighlight);
+        p_DrawImg(kImageButtons, w / 2, playY, kFrameHighlight);
     }
 
     p_ResetDraw();
     m_gameType = 1;
 
     // Keyboard and joystick: move the selection, then act on it.
-    if ((p_PlayKey(kKeyUp) || p_PlayKey(kKeyLeft)) && m_menuSel >= 1 && m_keyLatch == 0 && !creditsOpen) {
+    if ((p_PlayKey(kGameKeyUp) || p_PlayKey(kGameKeyLeft)) && m_menuSel >= 1 && m_keyLatch == 0 && !creditsOpen) {
         m_keyLatch = 1;
         m_menuSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
     }
-    if ((p_PlayKey(kKeyDown) || p_PlayKey(kKeyRight)) && m_menuSel < kMenuChoices - 1 && m_keyLatch == 0 &&
+    if ((p_PlayKey(kGameKeyDown) || p_PlayKey(kGameKeyRight)) && m_menuSel < kMenuChoices - 1 && m_keyLatch == 0 &&
         !creditsOpen) {
         m_keyLatch = 1;
         m_menuSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
     }
     const bool actionKey =
-        p_PlayKey(kKeyAction) || p_PlayKey(kKeyJump1) || p_PlayKey(kKeyJump2) || p_PlayKey(kKeyAction4);
+        p_PlayKey(kGameKeyAction) || p_PlayKey(kGameKeyJump1) || p_PlayKey(kGameKeyJump2) || p_PlayKey(kGameKeyAction4);
     if (actionKey && m_keyLatch == 0 && !creditsOpen) {
         if (m_menuSel == 0) {
             m_screen = kScreenNewGame;
         } else if (m_menuSel == 1) {
             m_settings[kSettingHelpOff] += 1;
         } else if (m_menuSel == 2) {
-            m_settings[kSettingJump] += 1;
+            m_settings[kSettingScheme] += 1;
         } else if (p_MenuExtraAction()) {
             return 0;
         }
@@ -186,7 +156,7 @@ int c_MyApp::p_Menu() {
         m_clickLatch = 1;
         p_PlaySFX(kSfxConfirm, 1.0f, kMenuVolume, 0.0f);
     }
-    if (p_PlayKey(kKeyCredits) && m_keyLatch == 0 && !creditsOpen) {
+    if (p_PlayKey(kGameKeyCredits) && m_keyLatch == 0 && !creditsOpen) {
         m_keyLatch = 1;
         p_PlaySFX(kSfxCredits, 1.0f, 1.0f, 0.0f);
         m_creditsOpen = 1;
@@ -199,7 +169,7 @@ int c_MyApp::p_Menu() {
     p_ResetDraw();
     p_SetSize(1.0f);
     p_Text(w - 32.0f, 60.0f + 4.0f * s, String(" Records"), 1.0f, 1.0f);
-    if (!creditsOpen && (recordsClicked || (kp_input_KeyHit(kHostKeyR) > 0 && m_keyLatch == 0))) {
+    if (!creditsOpen && (recordsClicked || (kp_input_KeyHit(kKeyR) > 0 && m_keyLatch == 0))) {
         m_clickLatch = 1;
         m_keyLatch = 1;
         m_screen = kScreenRecords;
@@ -212,11 +182,11 @@ int c_MyApp::p_Menu() {
     const float levelsX = 44.0f, levelsY = 32.0f + 4.0f * s;
     const bool levelsClicked = p_Button95(levelsX, levelsY, kFrameRound) == 1 && m_clickLatch == 0;
     p_SetSize(1.5f);
-    p_DrawImg(kSlotTiles, levelsX, levelsY, kTileLadderFrame);
+    p_DrawImg(kImageTiles, levelsX, levelsY, kTileLadderFrame);
     p_ResetDraw();
     p_SetSize(1.0f);
     p_Text(levelsX, 60.0f + 4.0f * s, String(" My levels"), 1.0f, 1.0f);
-    if (!creditsOpen && (levelsClicked || (kp_input_KeyHit(kHostKeyE) > 0 && m_keyLatch == 0))) {
+    if (!creditsOpen && (levelsClicked || (kp_input_KeyHit(kKeyE) > 0 && m_keyLatch == 0))) {
         m_clickLatch = 1;
         m_keyLatch = 1;
         m_screen = kScreenLevels;
@@ -230,7 +200,7 @@ int c_MyApp::p_Menu() {
     // The studio logo opens the credits too.
     p_SetSize(0.5f);
     p_SetCol(255.0f, 255.0f, 255.0f);
-    if (p_Button(kSlotStudioLogo, w - 70.0f, h - 40.0f - 4.0f * s, 0) == 1 && m_clickLatch == 0 && !creditsOpen) {
+    if (p_Button(kImageStudioLogo, w - 70.0f, h - 40.0f - 4.0f * s, 0) == 1 && m_clickLatch == 0 && !creditsOpen) {
         m_clickLatch = 1;
         p_PlaySFX(kSfxCredits, 1.0f, 1.0f, 0.0f);
         m_creditsOpen = 1;
@@ -259,7 +229,7 @@ void c_MyApp::p_DrawJumpHint(float x, float y, bool twoButtons) {
         const bool twoLines = label.Contains(String("\\n"));
         p_SetSize(0.8f);
         p_SetCol(70.0f, 70.0f, 110.0f);
-        p_DrawImg(kSlotDpad, x - 38.0f, rowY, hints[i].picture);
+        p_DrawImg(kImageDpad, x - 38.0f, rowY, hints[i].picture);
         p_SetCol(40.0f, 40.0f, 70.0f);
         p_Text(x - 20.0f, twoLines ? rowY - 4.0f : rowY, label, 0.0f, 1.0f);
         p_SetSize(2.0f);
@@ -331,7 +301,7 @@ int c_MyApp::p_PauseMenu() {
     const auto highlight = [this](float hx, float hy) {
         p_SetSize(2.5f);
         p_SetCol(255.0f, 255.0f, 100.0f);
-        p_DrawImg(kSlotIcons, hx, hy, kIconHighlight);
+        p_DrawImg(kImageIcons, hx, hy, kIconHighlight);
     };
 
     // Resume, in the middle.
@@ -340,14 +310,14 @@ int c_MyApp::p_PauseMenu() {
     if (p_Button97(w / 2, y, kIconResume) == 1 && m_clickLatch == 0) resume(0);
     if (m_pauseSel == 0) {
         highlight(w / 2, y);
-        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+        if (p_PlayKey(kGameKeyAction) && m_keyLatch == 0) {
             m_keyLatch = 1;
             resume(0);   // the action key is grip: holding on sets nothing off, so it is never withheld
-        } else if ((p_PlayKey(kKeyUp) || p_PlayKey(kKeyLeft)) && m_keyLatch == 0) {
+        } else if ((p_PlayKey(kGameKeyUp) || p_PlayKey(kGameKeyLeft)) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = -1;
             p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
-        } else if (p_PlayKey(kKeyRight) && m_keyLatch == 0) {
+        } else if (p_PlayKey(kGameKeyRight) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = 1;
             p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0.0f);
@@ -359,13 +329,13 @@ int c_MyApp::p_PauseMenu() {
     const float sideY = landscape ? y - 64.0f : y - 96.0f;
     p_SetSize(2.0f);
     p_SetCol(255.0f, 50.0f, 50.0f);
-    if (p_Button97(quitX, sideY, kIconQuit) == 1 && m_clickLatch == 0) quit();
+    if (p_Button97(quitX, sideY, kIconCross) == 1 && m_clickLatch == 0) quit();
     if (m_pauseSel == -1) {
         highlight(quitX, sideY);
-        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+        if (p_PlayKey(kGameKeyAction) && m_keyLatch == 0) {
             m_keyLatch = 1;
             quit();
-        } else if ((p_PlayKey(kKeyRight) || p_PlayKey(kKeyDown)) && m_keyLatch == 0) {
+        } else if ((p_PlayKey(kGameKeyRight) || p_PlayKey(kGameKeyDown)) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = 0;
             p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);
@@ -383,10 +353,10 @@ int c_MyApp::p_PauseMenu() {
     }
     if (m_pauseSel == 1) {
         highlight(soundX, sideY);
-        if (p_PlayKey(kKeyAction) && m_keyLatch == 0) {
+        if (p_PlayKey(kGameKeyAction) && m_keyLatch == 0) {
             m_keyLatch = 1;
             toggleSound();
-        } else if ((p_PlayKey(kKeyLeft) || p_PlayKey(kKeyDown)) && m_keyLatch == 0) {
+        } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyDown)) && m_keyLatch == 0) {
             m_keyLatch = 1;
             m_pauseSel = 0;
             p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0.0f);

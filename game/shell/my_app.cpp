@@ -2,15 +2,11 @@
 #include "game/shell/my_app.h"
 
 #include "audio/sound.h"
+#include "framework/program.h"
 #include "game/music/sg_player.h"
 #include "graphics/graphics_module.h"
-#include "host/program.h"
 
 namespace {
-constexpr int kTouchSlots = 10;
-constexpr int kSettingCount = 25;
-constexpr int kImageSlots = 100;
-constexpr int kSoundSlots = 100;
 constexpr int kChannelMapSize = 33;
 constexpr int kTutorialLines = 4;
 constexpr int kBadgeCount = 256;

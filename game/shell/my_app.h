@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/app.h"
+#include "game/game_ids.h"
 #include "game/shell/player_levels.h"
 #include "game/shell/records_file.h"
 #include "game/shell/settings_file.h"
 #include "game/shell/world_boards.h"
 #include "game/world/replay_file.h"
 #include "game/world/round_state.h"
-#include "host/app.h"
 #include "runtime/array.h"
 #include "runtime/string.h"
 
@@ -29,7 +30,6 @@ class c_SGPlayer;
 
 // Marks a drawing helper argument as "not given".
 constexpr float NO_VALUE = -3717.0f;
-constexpr int kVirtualKeyCount = 20;   // m_keys
 
 // Screen numbers.
 enum GameScreen {
@@ -53,10 +53,6 @@ constexpr float kDrawOval = -3716.0f;
 constexpr int kDrawRecordFloats = 15;
 constexpr int kDrawListFloats = 37500;
 
-// Key codes the shell reads.
-constexpr int KEY_BACK = 416;
-constexpr int KEY_CLOSE = 432;
-constexpr int KEY_F10 = 121;
 
 // Tile map geometry: 10 int layers per cell, row stride 100 cells.
 constexpr int kMapLayers = 10;
@@ -83,10 +79,12 @@ struct ReplayOutcome {
     Replay header;             // no runs: the version, level, level hash and scheme a run of it records
 };
 
-// Round updates of a hidden run per update of the game: about 5 ms of the
-// 16.7 ms an update may take on a busy two-core machine (glimmer-bench
-// --sections replay measures it), so an hour's run is ready in nine seconds.
+// A hidden run's slice in each update of the game: at most 400 round updates
+// (about 5 ms of thread time on a two-core machine, glimmer-bench --sections
+// replay; an hour's run is ready in nine seconds), and fewer once 4 ms of the
+// host's clock have gone, so that a busy machine keeps the window's updates.
 constexpr int kHiddenRunSlice = 400;
+constexpr int kHiddenRunMillis = 4;
 
 // What a replay is played in the replay game for.
 enum HiddenPurpose { kHiddenNone, kHiddenCheck, kHiddenGhost, kHiddenWatch };
@@ -352,7 +350,7 @@ public:
     // Hidden runs: replays played in the replay game.
     c_MyApp& p_ReplayGame();                       // made at start (p_OnCreate), or when first needed
     bool p_StartHiddenRun(const std::vector<unsigned char>& bytes, HiddenPurpose purpose, String* refusal);
-    bool p_StepHiddenRun(int updates);             // true once done
+    bool p_StepHiddenRun(int updates, int millis = 0);   // true once done; `millis` of the host's clock at most
     void p_StepHiddenRuns();                       // an update's slice, and what a finished run leads to
     void p_StopHiddenRun();
     void p_BeginHiddenPlay(const Replay& header);
@@ -381,6 +379,7 @@ public:
     void p_KeepGameRecord();                       // a finished game's time
     int p_RecordsScreen();
     void p_WatchRecord(int index);                 // the best run of level index + 1, from the Records screen
+    void p_RecordsNote(const String& text);        // a line at the foot of the Records screen for a few seconds
     void p_OpenStartLink();                        // plays the replay of the page's #replay= link
     void p_DrawAssistedTime(float x, float y, const LevelRecord& record, float size);
 

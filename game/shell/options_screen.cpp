@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/app.h"
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/shell/song.h"
-#include "host/app.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
@@ -21,14 +21,10 @@ namespace {
 
 constexpr const char* kSettingsFile = ".zephyrsettings";
 constexpr int kMusicBaseChannel = 32;   // the song's tracks play on channels 31 down to 27, above the effects
-
-constexpr int kKeyUp = 0, kKeyLeft = 3, kKeyRight = 5, kKeyDown = 8;
-constexpr int kKeyConfirm = 10, kKeyBackGame = 99;
-constexpr int kSlotDpad = 94;
-constexpr int kSlotIcons = 97;
-constexpr int kFrameArrowRight = 1, kFrameArrowLeft = 3;
-constexpr int kIconHighlight = 6, kIconTrophy = 10, kIconBack = 11, kIconOptions = 16, kIconControls = 17;
-constexpr int kSfxConfirm = 98;
+constexpr int kFrameArrowRight = 1;
+constexpr int kFrameArrowLeft = 3;
+constexpr int kIconOptions = 16;
+constexpr int kIconControls = 17;
 constexpr float kMenuVolume = 0.5f;
 constexpr float kLabelGap = 40;
 constexpr float kArrowCell = 32;        // the arrow key cap's cell
@@ -174,20 +170,20 @@ void c_MyApp::p_MenuExtras(float slide) {
     for (const Extra& e : extras) {
         p_SetSize(1.5f);
         p_SetCol(150, 220, 255);
-        const bool hit = p_Button(kSlotIcons, e.x, e.y, e.icon) == 1 && m_clickLatch == 0 && !creditsOpen;
+        const bool hit = p_Button(kImageIcons, e.x, e.y, e.icon) == 1 && m_clickLatch == 0 && !creditsOpen;
         p_ResetDraw();
         p_Text(e.x, e.y + 28, String(e.caption), 1.0f, 1.0f);
         if (m_menuSel == e.choice) {
             p_SetSize(1.9f);
             p_SetCol(255, 255, 100);
-            p_DrawImg(kSlotIcons, e.x, e.y, kIconHighlight);
+            p_DrawImg(kImageIcons, e.x, e.y, kIconHighlight);
         }
         if (hit) p_OpenSettingsScreen(e.screen);
     }
     if (m_menuSel == kMenuRecords || m_menuSel == kMenuLevels) {
         p_SetSize(1.9f);
         p_SetCol(255, 255, 100);
-        p_DrawImg(kSlotIcons, m_menuSel == kMenuRecords ? w - 32 : kLevelsButtonX, 32 + 4 * slide, kIconHighlight);
+        p_DrawImg(kImageIcons, m_menuSel == kMenuRecords ? w - 32 : kLevelsButtonX, 32 + 4 * slide, kIconHighlight);
     }
     p_ResetDraw();
 }
@@ -217,11 +213,11 @@ void c_MyApp::p_PauseExtras(float y, bool landscape) {
     const auto button = [&](float x, int icon, int choice) {
         p_SetSize(2.0f);
         p_SetCol(150, 220, 255);
-        const bool hit = p_Button(kSlotIcons, x, bottom, icon) == 1 && m_clickLatch == 0;
+        const bool hit = p_Button(kImageIcons, x, bottom, icon) == 1 && m_clickLatch == 0;
         if (m_pauseSel == choice) {
             p_SetSize(2.5f);
             p_SetCol(255, 255, 100);
-            p_DrawImg(kSlotIcons, x, bottom, kIconHighlight);
+            p_DrawImg(kImageIcons, x, bottom, kIconHighlight);
         }
         return hit;
     };
@@ -234,17 +230,17 @@ void c_MyApp::p_PauseExtras(float y, bool landscape) {
         m_pauseSel = to;
         p_PlaySFX(kSfxConfirm, rate, kMenuVolume, 0.0f);
     };
-    if (controls || (keys && m_pauseSel == kPauseControls && p_PlayKey(kKeyConfirm))) {
+    if (controls || (keys && m_pauseSel == kPauseControls && p_PlayKey(kGameKeyAction))) {
         p_OpenSettingsScreen(kScreenControls);
-    } else if (options || (keys && m_pauseSel == kPauseOptions && p_PlayKey(kKeyConfirm))) {
+    } else if (options || (keys && m_pauseSel == kPauseOptions && p_PlayKey(kGameKeyAction))) {
         p_OpenSettingsScreen(kScreenOptions);
-    } else if (keys && m_pauseSel == 0 && p_PlayKey(kKeyDown)) {
+    } else if (keys && m_pauseSel == 0 && p_PlayKey(kGameKeyDown)) {
         move(kPauseControls, 1.2f);
-    } else if (keys && m_pauseSel >= kPauseControls && p_PlayKey(kKeyUp)) {
+    } else if (keys && m_pauseSel >= kPauseControls && p_PlayKey(kGameKeyUp)) {
         move(0, 0.8f);
-    } else if (keys && m_pauseSel == kPauseControls && p_PlayKey(kKeyRight)) {
+    } else if (keys && m_pauseSel == kPauseControls && p_PlayKey(kGameKeyRight)) {
         move(kPauseOptions, 1.2f);
-    } else if (keys && m_pauseSel == kPauseOptions && p_PlayKey(kKeyLeft)) {
+    } else if (keys && m_pauseSel == kPauseOptions && p_PlayKey(kGameKeyLeft)) {
         move(kPauseControls, 0.8f);
     }
 }
@@ -281,8 +277,8 @@ int c_MyApp::p_OptionsScreen() {
         if (row.setting) {
             p_SetSize(std::min(l.size * 0.6f, (l.step - 2) / kArrowCell));   // the arrows of two rows never meet
             p_SetCol(255, 255, 255, 0.9f);
-            const bool down = p_Button(kSlotDpad, l.valueX - l.arrowOffset, y, kFrameArrowLeft) == 1;
-            const bool up = p_Button(kSlotDpad, l.valueX + l.arrowOffset, y, kFrameArrowRight) == 1;
+            const bool down = p_Button(kImageDpad, l.valueX - l.arrowOffset, y, kFrameArrowLeft) == 1;
+            const bool up = p_Button(kImageDpad, l.valueX + l.arrowOffset, y, kFrameArrowRight) == 1;
             if ((down || up) && m_clickLatch == 0) {
                 clicked = i;
                 stepped = down ? -1 : 1;
@@ -309,13 +305,13 @@ int c_MyApp::p_OptionsScreen() {
 
     p_SetSize(1.5f);
     p_SetCol(255, 255, 255);
-    const bool backClicked = p_Button(kSlotIcons, 24, 24, kIconBack) == 1 && m_clickLatch == 0;
+    const bool backClicked = p_Button(kImageIcons, 24, 24, kIconBack) == 1 && m_clickLatch == 0;
     p_ResetDraw();
 
     // What the keys or the pointer ask: leave, choose a row, change its value.
     int change = 0;   // -1, +1, or 2 for confirm (a switch flips, a number steps up and wraps)
     const bool keys = m_keyLatch == 0;
-    if (backClicked || (keys && p_PlayKey(kKeyBackGame))) {
+    if (backClicked || (keys && p_PlayKey(kGameKeyBack))) {
         p_LeaveSettingsScreen();
         return 0;
     }
@@ -323,18 +319,18 @@ int c_MyApp::p_OptionsScreen() {
         m_clickLatch = 1;
         m_optionsSel = clicked;
         change = stepped != 0 ? stepped : 2;
-    } else if (keys && p_PlayKey(kKeyUp) && m_optionsSel > 0) {
+    } else if (keys && p_PlayKey(kGameKeyUp) && m_optionsSel > 0) {
         m_keyLatch = 1;
         m_optionsSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0);
-    } else if (keys && p_PlayKey(kKeyDown) && m_optionsSel < kRowCount - 1) {
+    } else if (keys && p_PlayKey(kGameKeyDown) && m_optionsSel < kRowCount - 1) {
         m_keyLatch = 1;
         m_optionsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0);
-    } else if (keys && (p_PlayKey(kKeyLeft) || p_PlayKey(kKeyRight))) {
+    } else if (keys && (p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight))) {
         m_keyLatch = 1;
-        change = p_PlayKey(kKeyRight) ? 1 : -1;
-    } else if (keys && p_PlayKey(kKeyConfirm)) {
+        change = p_PlayKey(kGameKeyRight) ? 1 : -1;
+    } else if (keys && p_PlayKey(kGameKeyAction)) {
         m_keyLatch = 1;
         change = 2;
     }

@@ -6,33 +6,25 @@
 #include <cstdio>
 #include <map>
 
+#include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
-#include "host/app.h"
-#include "host/trace.h"
 #include "host/platform.h"
+#include "host/trace.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
 namespace {
-
-constexpr int kSfxConfirm = 98;
 constexpr float kMenuVolume = 0.5f;
-constexpr int kKeyUp = 0, kKeyLeft = 3, kKeyRight = 5, kKeyDown = 8, kKeyBackGame = 99;
-constexpr int kActionKeys[] = {10, 11, 12, 13};
-constexpr int kIconBack = 11;
-constexpr int kKeyE = 'E', kKeyF = 'F', kKeyH = 'H';
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
+constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr int kDeathUpdates = 120;
 constexpr int kDeathShown = 40;          // of a death in a test, before the editor is back
 constexpr float kRowHeight = 22.0f;
 constexpr float kListTop = 92.0f;
 constexpr int kActionRows = 2;           // "New level" and "Copy of level N" come first
 constexpr int kNoteUpdates = 300;
-constexpr int kStoredLevels = 15;
 
 String Text(const std::string& text) { return String(text.c_str()); }
 
@@ -376,22 +368,22 @@ int c_MyApp::p_LevelsScreen() {
             }
         }
     };
-    if (backClicked || (p_PlayKey(kKeyBackGame) && m_keyLatch == 0)) {
+    if (backClicked || (p_PlayKey(kGameKeyBack) && m_keyLatch == 0)) {
         m_keyLatch = m_clickLatch = 1;
         m_screen = kScreenMenu;
         m_menuSlide = -32;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
-    } else if (p_PlayKey(kKeyUp) && m_keyLatch == 0 && m_levelsSel > 0) {
+    } else if (p_PlayKey(kGameKeyUp) && m_keyLatch == 0 && m_levelsSel > 0) {
         m_keyLatch = 1;
         m_levelsSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, kMenuVolume, 0);
-    } else if (p_PlayKey(kKeyDown) && m_keyLatch == 0 && m_levelsSel < rows - 1) {
+    } else if (p_PlayKey(kGameKeyDown) && m_keyLatch == 0 && m_levelsSel < rows - 1) {
         m_keyLatch = 1;
         m_levelsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, kMenuVolume, 0);
-    } else if ((p_PlayKey(kKeyLeft) || p_PlayKey(kKeyRight)) && m_keyLatch == 0 && m_levelsSel == 1) {
+    } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight)) && m_keyLatch == 0 && m_levelsSel == 1) {
         m_keyLatch = 1;
-        m_levelsCopy = (m_levelsCopy + (p_PlayKey(kKeyLeft) ? kStoredLevels - 2 : 0)) % kStoredLevels + 1;
+        m_levelsCopy = (m_levelsCopy + (p_PlayKey(kGameKeyLeft) ? kLevelCount - 2 : 0)) % kLevelCount + 1;
         p_PlaySFX2(kSfxConfirm, kMenuVolume);
     } else if (action && m_keyLatch == 0) {
         open(m_levelsSel);
@@ -413,7 +405,7 @@ int c_MyApp::p_LevelsScreen() {
             row >= first && row < rows && row < first + visible) {
             m_clickLatch = 1;
             if (row == 1 && m_touchX[0] > left + rowWidth - 120) {
-                m_levelsCopy = m_levelsCopy % kStoredLevels + 1;   // the copy's number, tapped along
+                m_levelsCopy = m_levelsCopy % kLevelCount + 1;   // the copy's number, tapped along
             } else if (row == m_levelsSel) {
                 open(row);
             } else {

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/shell/records_layout.h"
 #include "game/world/level_hash.h"
 #include "game/world/level_store.h"
-#include "host/app.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
@@ -30,15 +30,9 @@ constexpr int kParFactor = 4;
 constexpr int kScorePerSecond = 10;
 constexpr int kUpdatesPerSecond = 60;
 
-constexpr int kKeyUp = 0, kKeyDown = 8, kKeyEscape = 99;
-constexpr int kActionKeys[] = {10, 11, 12, 13};
-constexpr int kHostKeyE = 69, kHostKeyG = 71, kHostKeyH = 72, kHostKeyN = 78, kHostKeyP = 80, kHostKeyR = 82,
-              kHostKeyT = 84, kHostKeyW = 87;
-constexpr int kIconBack = 11, kIconTick = 13, kIconCross = 1;
-constexpr int kSfxConfirm = 98;
+constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr int kNoteUpdates = 240;
 constexpr float kSpeedMarkAt = 80.0f;        // an assisted time's mark, after the time
-constexpr int kKeyLeft = 3, kKeyRight = 5;
 
 // An assisted time's mark: the speed it was played at ("70%").
 String SpeedMark(int speed) { return String((std::to_string(speed) + "%").c_str()); }
@@ -161,7 +155,11 @@ void c_MyApp::p_OpenStartLink() {
 void c_MyApp::p_WatchRecord(int index) {
     const LevelRecord& record = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[index];
     if (p_WatchReplay(record.replay, kScreenRecords)) return;
-    m_recordsNote = String(" This run does not play the same on this version of the game");
+    p_RecordsNote(String(" This run does not play the same on this version of the game"));
+}
+
+void c_MyApp::p_RecordsNote(const String& text) {
+    m_recordsNote = text;
     m_recordsNoteTimer = kNoteUpdates;
 }
 
@@ -171,7 +169,7 @@ int c_MyApp::p_RecordsScreen() {
     p_Alpha(0.4f);
     m_rot = 45;
     p_SetSize(4);
-    p_DrawImg(99, w / 2, h / 2, 1);
+    p_DrawImg(kImageMenu, w / 2, h / 2, 1);
     p_ResetDraw();
     p_AddSnow();
 
@@ -267,10 +265,10 @@ int c_MyApp::p_RecordsScreen() {
         return hit;
     };
     const bool typing = m_naming;
-    const bool timer = toggle(0, "Timer (T)", m_records.timerShown) || (!typing && kp_input_KeyHit(kHostKeyT) > 0);
-    const bool ghost = toggle(1, "Ghost (G)", m_records.ghostShown) || (!typing && kp_input_KeyHit(kHostKeyG) > 0);
+    const bool timer = toggle(0, "Timer (T)", m_records.timerShown) || (!typing && kp_input_KeyHit(kKeyT) > 0);
+    const bool ghost = toggle(1, "Ghost (G)", m_records.ghostShown) || (!typing && kp_input_KeyHit(kKeyG) > 0);
     const bool post = toggle(2, "Post (P)", m_boards.Player().posting == Posting::kOn) ||
-                      (!typing && kp_input_KeyHit(kHostKeyP) > 0);
+                      (!typing && kp_input_KeyHit(kKeyP) > 0);
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;
@@ -327,54 +325,53 @@ int c_MyApp::p_RecordsScreen() {
     };
     bool action = false;
     for (int key : kActionKeys) action = action || p_PlayKey(key);
-    if (backClicked || (p_PlayKey(kKeyEscape) && m_keyLatch == 0)) {
+    if (backClicked || (p_PlayKey(kGameKeyBack) && m_keyLatch == 0)) {
         m_keyLatch = m_clickLatch = 1;
         m_screen = kScreenMenu;
         m_menuSlide = -32;
         p_PlaySFX2(kSfxConfirm, 0.5f);
-    } else if (kp_input_KeyHit(kHostKeyN) > 0) {
+    } else if (kp_input_KeyHit(kKeyN) > 0) {
         m_naming = true;
         m_nameTyped = m_boards.Player().name;
         m_nameProblem.clear();
         while (kp_input_GetChar() != 0) {
         }
-    } else if (kp_input_KeyHit(kHostKeyW) > 0) {
+    } else if (kp_input_KeyHit(kKeyW) > 0) {
         m_recordsHighscores = !m_recordsHighscores;
         if (m_recordsColumn == 2) m_recordsColumn = 0;
         p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
-    } else if (p_PlayKey(kKeyUp) && m_keyLatch == 0 && (m_recordsColumn == 2 ? m_worldSel > 0 : m_recordsSel > 0)) {
+    } else if (p_PlayKey(kGameKeyUp) && m_keyLatch == 0 && (m_recordsColumn == 2 ? m_worldSel > 0 : m_recordsSel > 0)) {
         m_keyLatch = 1;
         if (m_recordsColumn == 2) m_worldSel -= 1; else m_recordsSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, 0.5f, 0);
-    } else if (p_PlayKey(kKeyDown) && m_keyLatch == 0 &&
+    } else if (p_PlayKey(kGameKeyDown) && m_keyLatch == 0 &&
                (m_recordsColumn == 2 ? m_worldSel < worldRuns - 1 : m_recordsSel < kRecordLevels - 1)) {
         m_keyLatch = 1;
         if (m_recordsColumn == 2) m_worldSel += 1; else m_recordsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
-    } else if ((p_PlayKey(kKeyLeft) || p_PlayKey(kKeyRight)) && m_keyLatch == 0) {
+    } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight)) && m_keyLatch == 0) {
         m_keyLatch = 1;
-        const int step = p_PlayKey(kKeyRight) ? 1 : -1;
+        const int step = p_PlayKey(kGameKeyRight) ? 1 : -1;
         m_recordsColumn = std::max(0, std::min(worldRuns > 0 ? 2 : 1, m_recordsColumn + step));
         p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
     } else if (m_recordsColumn == 2 && action && m_keyLatch == 0) {
         m_keyLatch = m_clickLatch = 1;
         fetchWorldRun(1);
-    } else if (m_recordsColumn == 2 && kp_input_KeyHit(kHostKeyR) > 0) {
+    } else if (m_recordsColumn == 2 && kp_input_KeyHit(kKeyR) > 0) {
         fetchWorldRun(2);
     } else if (m_recordsColumn < 2 && action && m_keyLatch == 0 && !selected.replay.empty()) {
         m_keyLatch = m_clickLatch = 1;
         p_WatchRecord(m_recordsSel);
-    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kHostKeyE) > 0) {
+    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kKeyE) > 0) {
         char name[64];
         std::snprintf(name, sizeof name, "glimmer-level%02d%s%s", m_recordsSel + 1, m_recordsColumn == 1 ? "-assisted" : "",
                       kReplayExtension);
         KpGame::_game->OfferDownload(name, selected.replay);
         m_recordsNote = Text(std::string(" Saved as ") + name);
         m_recordsNoteTimer = kNoteUpdates;
-    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kHostKeyH) > 0) {
+    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
         KpGame::_game->OfferLink(kLinkKey + kp_replay_LinkText(selected.replay));
-        m_recordsNote = String(" The link to this run is in the address bar");
-        m_recordsNoteTimer = kNoteUpdates;
+        p_RecordsNote(String(" The link to this run is in the address bar"));
     } else if (m_pointerDown != 0 && m_clickLatch == 0) {
         // A click on a level's row watches its run; one on a world run watches that.
         const float x = static_cast<float>(m_touchX[0]), y = static_cast<float>(m_touchY[0]);

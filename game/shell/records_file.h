@@ -46,8 +46,10 @@
 #include <string>
 #include <vector>
 
+#include "game/game_ids.h"
+
 constexpr int kRecordsFormat = 3;
-constexpr int kRecordLevels = 15;
+constexpr int kRecordLevels = kLevelCount;
 constexpr int kNoDeathsRecord = -1;
 
 struct LevelRecord {

@@ -13,12 +13,10 @@
 
 namespace {
 
-constexpr int kSettings = 25;
 constexpr int kBadgeWords = 8;
 constexpr int kTables = 3;
 constexpr int kTableSize = 10;
 constexpr int kLastOffset = 30;   // the last-ten lists follow the three best-ten tables
-constexpr int kSoundSetting = 5;
 
 // Checksums use 32-bit wrapping arithmetic.
 inline int32_t wrap_add(int32_t a, int64_t b) {
@@ -45,7 +43,7 @@ private:
 int c_MyApp::p_Save() {
     TextBuilder out;
     int32_t c1 = 0;
-    for (int n = 0; n < kSettings; ++n) {
+    for (int n = 0; n < kSettingCount; ++n) {
         out.add(m_settings.Get(n));
         c1 = wrap_add(c1, wrap_mul(m_settings.Get(n), n));
     }
@@ -95,21 +93,21 @@ int c_MyApp::p_Load() {
     auto value = [&](int i) { return fields.Get(i).ToInt(); };
 
     int p = 0;
-    if (count >= kSettings + 1) {
+    if (count >= kSettingCount + 1) {
         int32_t c1 = 0;
-        for (int n = 0; n < kSettings; ++n) {
+        for (int n = 0; n < kSettingCount; ++n) {
             m_settings[n] = value(n);
             c1 = wrap_add(c1, wrap_mul(m_settings.Get(n), n));
         }
-        p = kSettings;
+        p = kSettingCount;
         bool ok = c1 == value(p);
         p += 1;
         if (ok) {
             kpPrint(String("Settings Loaded"));
         } else {
             kpPrint(String("Settings Checksum Invalid"));
-            for (int n = 0; n < kSettings; ++n) m_settings[n] = 0;
-            m_settings[kSoundSetting] = 1;
+            for (int n = 0; n < kSettingCount; ++n) m_settings[n] = 0;
+            m_settings[kSettingSound] = 1;
         }
     }
 

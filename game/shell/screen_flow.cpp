@@ -14,12 +14,8 @@
 namespace {
 constexpr int kUpdateRate = 60;
 constexpr int kSuspendedUpdateRate = 5;
-constexpr int kTouchSlots = 10;
-constexpr int kVirtualKeysCleared = 19;   // keys 0..18 are one-update presses
-constexpr int kVirtualKeyBack = 19;
 constexpr int kSnowFloatsPerFlake = 10;
 constexpr int kCreditsSlideMax = 30;
-constexpr int kSettingSound = 5;
 constexpr int kBadgesClearedAtCreate = 128;    // the first half of the badge flags
 constexpr int kHiScoresClearedAtCreate = 31;   // the best tens and the first last-ten entry
 constexpr float kDegToRad = 0.0174532924f;
@@ -28,7 +24,9 @@ constexpr int kSpinStep = 16;       // degrees per update; a quarter of it with 
 constexpr int kCalmSpinStep = 4;
 
 // Game keys whose being down keeps the key latch set.
-constexpr int kLatchKeys[] = {0, 3, 5, 8, 10, 11, 12, 13, 14, 15, 16, 17, 99};
+constexpr int kLatchKeys[] = {kGameKeyUp,      kGameKeyLeft,    kGameKeyRight,   kGameKeyDown,
+                              kGameKeyAction,  kGameKeyJump1,   kGameKeyJump2,   kGameKeyAction4,
+                              kGameKeyAction5, kGameKeyCredits, kVirtualBackA,   kVirtualBackB,  kGameKeyBack};
 
 float SinDeg(float degrees) { return static_cast<float>(std::sin(degrees * kDegToRad)); }
 float CosDeg(float degrees) { return static_cast<float>(std::cos(degrees * kDegToRad)); }
@@ -92,12 +90,12 @@ int c_MyApp::p_OnCreate() {
 }
 
 int c_MyApp::p_OnUpdate() {
-    m_keys[kVirtualKeyBack] = kp_input_KeyHit(KEY_BACK);
-    if (kp_input_KeyHit(KEY_CLOSE) > 0) {
+    m_keys[kVirtualKeyBack] = kp_input_KeyHit(kKeyBack);
+    if (kp_input_KeyHit(kKeyClose) > 0) {
         p_KeepEditorWork();   // a level being made is never lost, whatever ends the game
         kpError(String());
     }
-    if (kp_input_KeyHit(KEY_F10) > 0) kp_Glimmer_DebugMode = 1 - kp_Glimmer_DebugMode;
+    if (kp_input_KeyHit(kKeyF10) > 0) kp_Glimmer_DebugMode = 1 - kp_Glimmer_DebugMode;
     kp_asyncevent_UpdateAsyncEvents();
     MeasureRate(kp_app_Millisecs(), m_updateMs, m_updateFps, m_updateFpsAvg);
     if (kp_Glimmer_HasMusic == 1) {
@@ -144,7 +142,7 @@ int c_MyApp::p_OnUpdate() {
     bool anyKey = false;
     for (int key : kLatchKeys) anyKey = anyKey || p_PlayKey(key);
     if (!anyKey) m_keyLatch = 0;
-    if (m_keyLatch == 0 && m_clickLatch == 0 && p_PlayKey(99) && m_screen == kScreenMenu && m_creditsOpen == 1) {
+    if (m_keyLatch == 0 && m_clickLatch == 0 && p_PlayKey(kGameKeyBack) && m_screen == kScreenMenu && m_creditsOpen == 1) {
         m_creditsOpen = 0;
         m_keyLatch = 1;
         m_clickLatch = 1;

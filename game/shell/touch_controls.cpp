@@ -16,13 +16,9 @@
 #include "input/input_device.h"
 
 namespace {
-constexpr int kTouchSlots = 10;
-constexpr int kKeyUp = 0, kKeyLeft = 3, kKeyRight = 5, kKeyDown = 8;
-constexpr int kKeyGrip = 10, kKeyJump1 = 11, kKeyJump2 = 12;
-constexpr int kControlKeys[] = {kKeyUp, kKeyLeft, kKeyRight, kKeyDown, kKeyGrip, kKeyJump1, kKeyJump2};
+constexpr int kControlKeys[] = {kGameKeyUp, kGameKeyLeft, kGameKeyRight, kGameKeyDown, kGameKeyAction, kGameKeyJump1, kGameKeyJump2};
 constexpr int kKeyHeld = 2;
 constexpr int kKeyPressedOnce = 1;     // a tap already lifted: down for this update only
-constexpr int kSettingJumps = 1;       // 1: one jump button, 2: jump left and jump right
 
 constexpr float kDesignButton = 48.0f;  // virtual pixels, the size on a desktop-sized screen
 constexpr float kButtonMillimetres = 10.0f;  // thumb-sized (at least 9 mm) on the device's screen
@@ -32,10 +28,10 @@ constexpr float kDiagonal = 0.414f;     // tan 22.5 degrees: eight directions of
 constexpr float kButtonReach = 0.8f;    // of a button's size: how far from its centre a finger presses it
 
 constexpr float kPressedLift = 0.4f;    // a held control shows this much more opaque
-constexpr int kSlotDpad = 94;           // "common/dpad"
-constexpr int kSlotButtons = 95;        // "common/Buttons"
 constexpr int kFrameArrowUp = 0;        // then right, down, left
-constexpr int kFrameJumpLeft = 8, kFrameJumpRight = 9, kFrameHand = 10;
+constexpr int kFrameJumpLeft = 8;
+constexpr int kFrameJumpRight = 9;
+constexpr int kFrameHand = 10;
 constexpr int kFramePlainFace = 10;
 constexpr float kFaceCell = 54.0f;      // the round face's diameter in its 64-pixel cell
 constexpr float kPadCell = 26.0f;       // a key cap's width in its 32-pixel cell
@@ -66,13 +62,13 @@ Layout MakeLayout(float w, float h, float scale, int jumpScheme, const PlayerSet
     l.padX = margin + 1.5f * s;
     l.padY = h - margin - 1.5f * s;
     if (jumpScheme == 2) {
-        l.buttons[0] = {kKeyJump1, w - margin - 1.75f * s, h - margin - 1.6f * s, kFrameJumpLeft};
-        l.buttons[1] = {kKeyJump2, w - margin - 0.5f * s, h - margin - 1.6f * s, kFrameJumpRight};
-        l.buttons[2] = {kKeyGrip, w - margin - 1.125f * s, h - margin - 0.5f * s, kFrameHand};
+        l.buttons[0] = {kGameKeyJump1, w - margin - 1.75f * s, h - margin - 1.6f * s, kFrameJumpLeft};
+        l.buttons[1] = {kGameKeyJump2, w - margin - 0.5f * s, h - margin - 1.6f * s, kFrameJumpRight};
+        l.buttons[2] = {kGameKeyAction, w - margin - 1.125f * s, h - margin - 0.5f * s, kFrameHand};
         l.buttonCount = 3;
     } else {
-        l.buttons[0] = {kKeyJump1, w - margin - 0.5f * s, h - margin - 1.3f * s, kFrameJumpRight};
-        l.buttons[1] = {kKeyGrip, w - margin - 1.8f * s, h - margin - 0.6f * s, kFrameHand};
+        l.buttons[0] = {kGameKeyJump1, w - margin - 0.5f * s, h - margin - 1.3f * s, kFrameJumpRight};
+        l.buttons[1] = {kGameKeyAction, w - margin - 1.8f * s, h - margin - 0.6f * s, kFrameHand};
         l.buttonCount = 2;
     }
     if (player.leftHanded) {
@@ -93,7 +89,7 @@ void c_MyApp::p_TouchControls() {
     kp_Glimmer_OnScreenControls = kp_input_TouchMode() ? 1 : 0;
     int pressed[kVirtualKeyCount] = {};
     if (ControlsActive(m_screen, m_pauseShown, m_quitGame)) {
-        const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingJumps),
+        const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme),
                                     m_playerSettings);
         const float dead = kPadDeadZone * l.size;
         bool consumed = false;
@@ -106,10 +102,10 @@ void c_MyApp::p_TouchControls() {
             if (OnPadSide(x, kp_Glimmer_jscrw, m_playerSettings)) {
                 const float dx = x - l.padX, dy = y - l.padY;
                 if (std::fabs(dx) > dead && std::fabs(dx) > kDiagonal * std::fabs(dy)) {
-                    pressed[dx < 0 ? kKeyLeft : kKeyRight] = std::max(pressed[dx < 0 ? kKeyLeft : kKeyRight], value);
+                    pressed[dx < 0 ? kGameKeyLeft : kGameKeyRight] = std::max(pressed[dx < 0 ? kGameKeyLeft : kGameKeyRight], value);
                 }
                 if (std::fabs(dy) > dead && std::fabs(dy) > kDiagonal * std::fabs(dx)) {
-                    pressed[dy < 0 ? kKeyUp : kKeyDown] = std::max(pressed[dy < 0 ? kKeyUp : kKeyDown], value);
+                    pressed[dy < 0 ? kGameKeyUp : kGameKeyDown] = std::max(pressed[dy < 0 ? kGameKeyUp : kGameKeyDown], value);
                 }
             } else {
                 // The nearest button within reach: between two buttons the press follows the finger.
@@ -140,27 +136,27 @@ void c_MyApp::p_TouchControls() {
 
 void c_MyApp::p_DrawTouchControls() {
     if (!ControlsActive(m_screen, m_pauseShown, m_quitGame)) return;
-    const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingJumps),
+    const Layout l = MakeLayout(kp_Glimmer_jscrw, kp_Glimmer_jscrh, m_scaleX, m_settings.Get(kSettingScheme),
                                 m_playerSettings);
     // The player's opacity while idle; brighter while held.
     const float idle = m_playerSettings.touchOpacity / 100.0f;
     const float held = std::min(1.0f, idle + kPressedLift);
     p_ResetDraw();
     // The pad: an arrow key cap on each arm (up, right, down, left), brighter while held.
-    constexpr int kArms[] = {kKeyUp, kKeyRight, kKeyDown, kKeyLeft};
+    constexpr int kArms[] = {kGameKeyUp, kGameKeyRight, kGameKeyDown, kGameKeyLeft};
     constexpr float kArmX[] = {0, 1, 0, -1}, kArmY[] = {-1, 0, 1, 0};
     p_SetSize(l.size / kPadCell);
     for (int arm = 0; arm < 4; ++arm) {
         p_Alpha(m_keys[kArms[arm]] != 0 ? held : idle);
-        p_DrawImg(kSlotDpad, l.padX + kArmX[arm] * l.size, l.padY + kArmY[arm] * l.size, kFrameArrowUp + arm);
+        p_DrawImg(kImageDpad, l.padX + kArmX[arm] * l.size, l.padY + kArmY[arm] * l.size, kFrameArrowUp + arm);
     }
     for (int b = 0; b < l.buttonCount; ++b) {
         const TouchButton& button = l.buttons[b];
         p_Alpha(m_keys[button.key] != 0 ? held : idle);
         p_SetSize(l.size / kFaceCell);
-        p_DrawImg(kSlotButtons, button.x, button.y, kFramePlainFace);
+        p_DrawImg(kImageButtons, button.x, button.y, kFramePlainFace);
         p_SetSize(kSymbolScale * l.size / kPadCell);
-        p_DrawImg(kSlotDpad, button.x, button.y, button.symbol);
+        p_DrawImg(kImageDpad, button.x, button.y, button.symbol);
     }
     p_ResetDraw();
 }

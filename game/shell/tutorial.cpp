@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kBubbleImage = 8;
 constexpr float kBubbleOpen = 2.5f;
 constexpr float kBubbleStep = 0.4f;
 
@@ -108,7 +107,7 @@ int c_MyApp::p_TutorialStuff() {
         m_blend = 1;
         p_SetSize(s);
         p_Alpha(0.8f);
-        p_DrawImg(kBubbleImage, static_cast<float>(m_tutX), static_cast<float>(m_tutY), 0);
+        p_DrawImg(kImageBubble, static_cast<float>(m_tutX), static_cast<float>(m_tutY), 0);
         p_Alpha(1);
         p_SetSize(0.75f * s);
         const float offsets[4] = {-19, -6, 6, 19};

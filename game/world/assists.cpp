@@ -23,7 +23,6 @@
 #include "game/shell/my_app.h"
 
 namespace {
-constexpr int kSlotIcons = 97;
 constexpr int kIconHand = 18;
 constexpr float kHudTop = 40;   // below the pause button
 }  // namespace
@@ -57,7 +56,7 @@ void c_MyApp::p_DrawAssistHud() {
     if (m_playerSettings.gripToggled && m_gripOn) {
         p_SetSize(1.0f);
         p_SetCol(255, 230, 120, 0.9f);
-        p_DrawImg(kSlotIcons, 16, y, kIconHand);
+        p_DrawImg(kImageIcons, 16, y, kIconHand);
         p_Text(30, y, String(" Grip on"), 0.0f, 1.0f);
         y += 24;
     }

@@ -20,16 +20,9 @@
 #include "runtime/random.h"
 
 namespace {
-
-constexpr int kLastLevel = 15;
 constexpr int kEndingTimer = 320;
-constexpr int kSfxBurst = 24;
-constexpr int kSfxConfirm = 98;
-constexpr int kKeyPause = 99;
 constexpr int kGameOverUpdates = 90;
-constexpr int kLeaving = 10;
 constexpr float kHudSize = 1.5f;
-constexpr int kTileImage = 3;
 constexpr int kPlungerFrame = 11;          // the running plunger's frames: 11 + its whole seconds of four left / 2
 constexpr int kPlungerWindow = 480;
 constexpr float kPlungerHudX = 52.0f, kPlungerHudY = 16.0f;   // right of the pause button
@@ -39,9 +32,11 @@ struct RoundKey {
     int gameKey;
     unsigned bit;
 };
-constexpr RoundKey kRoundKeys[] = {{0, kReplayUp},     {3, kReplayLeft},   {5, kReplayRight},  {8, kReplayDown},
-                                   {10, kReplayGrip},  {11, kReplayJump1}, {12, kReplayJump2}, {13, kReplayOther},
-                                   {14, kReplayOther}, {15, kReplayOther}, {99, kReplayOther}};
+constexpr RoundKey kRoundKeys[] = {
+    {kGameKeyUp, kReplayUp},         {kGameKeyLeft, kReplayLeft},      {kGameKeyRight, kReplayRight},
+    {kGameKeyDown, kReplayDown},     {kGameKeyAction, kReplayGrip},    {kGameKeyJump1, kReplayJump1},
+    {kGameKeyJump2, kReplayJump2},   {kGameKeyAction4, kReplayOther},  {kGameKeyAction5, kReplayOther},
+    {kGameKeyCredits, kReplayOther}, {kGameKeyBack, kReplayOther}};
 
 const char* const kRankTexts[] = {"1st!", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th"};
 
@@ -89,7 +84,7 @@ void c_MyApp::p_DrawFrozenRound() {
 // Pressed in the open panel it closes it, whatever other keys are held (the
 // menu latch waits for all of them), and the round runs in that update.
 void c_MyApp::p_TakePauseKey() {
-    const bool pauseDown = p_PlayKey(kKeyPause);
+    const bool pauseDown = p_PlayKey(kGameKeyBack);
     const bool pressed = pauseDown && !m_pauseKeyHeld;
     m_pauseKeyHeld = pauseDown;
     if (!pressed || m_quitGame > 0 || m_watching) return;
@@ -175,7 +170,7 @@ int c_MyApp::p_Game() {
                 m_keyLatch = m_clickLatch = 1;
                 return 0;
             }
-            if (m_level <= kLastLevel) {
+            if (m_level <= kLevelCount) {
                 p_BeginLevel(m_level);
             } else {
                 p_KeepGameRecord();
@@ -190,7 +185,7 @@ int c_MyApp::p_Game() {
     p_SetCol(100, 255, 100, 0.8f);
     p_SetSize(1.5f, 1.5f);
     p_SetRot(0);
-    int shown = std::min(m_level, kLastLevel);
+    int shown = std::min(m_level, kLevelCount);
     const String caption = m_level == 0 ? String((" " + m_playerPlay.name).c_str())
                                         : String(" Level ") + String(shown) + String("/15");
     p_Text(kp_Glimmer_jscrw - 8, 20, caption, 2.0f, 1.0f);
@@ -221,7 +216,7 @@ void c_MyApp::p_DrawRunHud() {
             }
         }
         if (left > 0) {
-            p_DrawImg(kTileImage, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);
+            p_DrawImg(kImageTiles, kPlungerHudX, kPlungerHudY, kPlungerFrame + left / 120);
             p_SetCol(255, 220, 80, 0.9f);
             p_Rect(kPlungerHudX - 12, kPlungerHudY + 14, 24.0f * left / kPlungerWindow, 3);
             p_SetCol(255, 255, 255, 1);
@@ -262,7 +257,7 @@ int c_MyApp::p_InGame() {
     m_menuSlide = -32;
     if (m_watching) {
         // Any key or click stops a replay being watched.
-        for (int key = 1; key < KEY_CLOSE; ++key) {
+        for (int key = 1; key < kKeyClose; ++key) {
             if (kp_input_KeyHit(key) > 0) {
                 p_EndWatch();
                 break;
@@ -271,7 +266,7 @@ int c_MyApp::p_InGame() {
         return 0;
     }
     // The on-screen pause button in the top-left corner (icon frame 2).
-    if (p_Button97(16, 16, 2) != 0 && (m_pauseShown == 0 || m_pauseDir == -1) && m_clickLatch == 0) {
+    if (p_Button97(16, 16, kIconPause) != 0 && (m_pauseShown == 0 || m_pauseDir == -1) && m_clickLatch == 0) {
         m_pauseShown = 1;
         m_pauseDir = 1;
         m_clickLatch = 1;

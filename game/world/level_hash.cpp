@@ -25,7 +25,7 @@ uint32_t AddText(uint32_t hash, const String& text) {
 // with: the set's hash, then each level's.
 struct EarlierSet {
     uint32_t set;
-    uint32_t levels[kStoredLevels];
+    uint32_t levels[kLevelCount];
 };
 constexpr EarlierSet kEarlierSets[] = {
     // The first build keeping records: levels 4-15 before their redesign.
@@ -43,18 +43,18 @@ constexpr EarlierSet kEarlierSets[] = {
 uint32_t kp_Glimmer_LevelTextHash(const String& text) { return AddText(kFnvBasis, text); }
 
 uint32_t kp_Glimmer_LevelHash(int n) {
-    if (n < 1 || n > kStoredLevels) return 0;
+    if (n < 1 || n > kLevelCount) return 0;
     return kp_Glimmer_LevelTextHash(kp_Levels_FetchLevel(n));
 }
 
 uint32_t kp_Glimmer_LevelSetHash() {
     uint32_t hash = kFnvBasis;
-    for (int n = 1; n <= kStoredLevels; ++n) hash = AddText(hash, kp_Levels_FetchLevel(n));
+    for (int n = 1; n <= kLevelCount; ++n) hash = AddText(hash, kp_Levels_FetchLevel(n));
     return hash;
 }
 
 bool kp_Glimmer_EarlierLevelHash(uint32_t levelSet, int n, uint32_t* hash) {
-    if (n < 1 || n > kStoredLevels) return false;
+    if (n < 1 || n > kLevelCount) return false;
     if (levelSet == kp_Glimmer_LevelSetHash()) {
         *hash = kp_Glimmer_LevelHash(n);
         return true;

@@ -5,9 +5,8 @@
 
 #include <cstdint>
 
+#include "game/game_ids.h"
 #include "runtime/string.h"
-
-constexpr int kStoredLevels = 15;
 
 uint32_t kp_Glimmer_LevelTextHash(const String& text);   // any level's text as stored (coded)
 uint32_t kp_Glimmer_LevelHash(int n);                     // level n of 1..15; 0 for any other number

@@ -254,7 +254,9 @@ std::string kp_level_NewMap() {
     }
     for (int x = 1; x < kLevelSide - 1; ++x) set(x, kLevelSpikeRow, static_cast<char>('5' + (x - 1) % 4));
     // A floor in the middle of the map with the start, a tree and the exit on it.
-    constexpr int kFloorRow = 20, kFloorFrom = 24, kFloorTo = 40;
+    constexpr int kFloorRow = 20;
+    constexpr int kFloorFrom = 24;
+    constexpr int kFloorTo = 40;
     for (int x = kFloorFrom; x <= kFloorTo; ++x) set(x, kFloorRow, kWall);
     set(28, kFloorRow - 1, kStart);
     set(32, kFloorRow - 1, kTree);

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-constexpr int kLevelSide = 64;
+#include "game/game_ids.h"
+
 constexpr int kLevelTiles = kLevelSide * kLevelSide;
 constexpr int kLevelSpikeRow = kLevelSide - 2;      // the row of spikes above the bottom wall
 

@@ -3,16 +3,15 @@
 #include <cmath>
 #include <vector>
 
+#include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_store.h"
 #include "game/world/tiles.h"
-#include "host/app.h"
 #include "runtime/random.h"
 
 namespace {
 
-constexpr int kLevelSide = 64;         // the stored texts are 64 x 64 tiles, stride 64
 constexpr int kLauncherPeriod = 120;
 
 // Count letters: "A".."Z" mean 1..26, "a".."z" 27..52; the six codes between them count code - 70.

@@ -9,18 +9,11 @@
 
 namespace {
 
-constexpr int kSfxPlungerTick = 9;
-constexpr int kSfxFlip = 10;
-constexpr int kSfxLaunch = 14;
-constexpr int kSfxHazardBreak = 15;
-constexpr int kSfxLastTree = 17;
-constexpr int kSfxDeath = 6;
 
 constexpr int kLockedSpin = 270;
 constexpr int kLauncherLast = 119;
 constexpr int kMoverStep = 4;
 constexpr int kProximityRange = 160;
-constexpr int kTileImage = 3;
 constexpr int kMoverFrameRight = 26;
 constexpr int kMoverFrameLeft = 27;
 
@@ -32,7 +25,6 @@ inline int wrap(int v, int size) {
 // From b to a on a ring of `size`, the short way round: -size/2 .. size/2 - 1.
 inline int ring_distance(int a, int b, int size) { return wrap(a - b + size / 2, size) - size / 2; }
 
-constexpr int kTilePixels = 16;
 constexpr int kHitHalfWidth = 12;    // tile pixels: a mover and the hero closer than this collide
 constexpr int kHitHalfHeight = 8;
 
@@ -105,7 +97,7 @@ int c_MyApp::p_Background() {
 
     if (m_flipCount != m_flipCountPrev) p_PlaySFX(kSfxFlip, 1.0f, 1.0f, 0);
     if (m_lightsCounting == 0 && m_lightsLeft > 0) p_PlaySFX(kSfxLastTree, 1.0f, 1.0f, 0);
-    if (m_playerState == 10) p_DrawExitBurst();
+    if (m_playerState == kLeaving) p_DrawExitBurst();
     return 0;
 }
 
@@ -141,9 +133,9 @@ int c_MyApp::p_Objects() {
                                          kTilePixels * m_mapWidth);
             const int dy = ring_distance(kTilePixels * rec[2] + rec[4], m_heroHitY,
                                          kTilePixels * m_mapHeight);
-            if (std::abs(dx) < kHitHalfWidth && std::abs(dy) < kHitHalfHeight && m_playerState != 9 &&
-                m_playerState != 10) {
-                m_playerState = 9;
+            if (std::abs(dx) < kHitHalfWidth && std::abs(dy) < kHitHalfHeight && m_playerState != kDying &&
+                m_playerState != kLeaving) {
+                m_playerState = kDying;
                 m_stateTimer = 120;
                 p_PlaySFX(kSfxDeath, 1.0f, 1.0f, 0);
                 rec[0] -= 2;
@@ -157,7 +149,7 @@ int c_MyApp::p_Objects() {
             rec[1] += 1;
         }
         if (x >= -128 && x <= kp_Glimmer_jscrw + 128 && y >= -128 && y <= kp_Glimmer_jscrh + 128) {
-            p_DrawImg(kTileImage, x, y, frame);
+            p_DrawImg(kImageTiles, x, y, frame);
         }
     }
     return 0;

@@ -11,38 +11,8 @@
 
 namespace {
 
-// Hero states.
-enum PlayerState {
-    kStand = 0,
-    kWalk = 1,
-    kFall = 2,
-    kClimbUp = 3,
-    kClimbDown = 4,
-    kTurn = 5,
-    kJump1 = 6,
-    kJump2 = 7,
-    kJump3 = 8,
-    kDying = 9,
-    kLeaving = 10,
-};
 
-// Game keys read by the hero.
-constexpr int kKeyUp = 0;
-constexpr int kKeyLeft = 3;
-constexpr int kKeyRight = 5;
-constexpr int kKeyDown = 8;
 
-// Sound effects.
-constexpr int kSfxFootstep = 2;
-constexpr int kSfxJump = 3;
-constexpr int kSfxPickup = 4;
-constexpr int kSfxClimb = 5;
-constexpr int kSfxDeath = 6;
-constexpr int kSfxShuffle = 7;
-constexpr int kSfxExit = 20;
-constexpr int kSfxDropIn = 23;
-
-constexpr int kTilePixels = 16;
 constexpr int kTurnPause = 30;       // key latch counted down by the speed: 15 updates
 constexpr int kDeathUpdates = 120;
 constexpr int kExitUpdates = 120;
@@ -125,11 +95,11 @@ int c_MyApp::p_Player() {
     m_canJumpRight = !p_isSolid(n2) && !p_isSolid(n3);
 
     // Climbing.
-    if (p_RoundKey(kKeyUp) && m_canClimbUp && m_playerState == kStand) {
+    if (p_RoundKey(kGameKeyUp) && m_canClimbUp && m_playerState == kStand) {
         m_playerState = kClimbUp;
         m_turnLatch = 0;
     }
-    if (p_RoundKey(kKeyDown) && m_canClimbDown && m_playerState == kStand) {
+    if (p_RoundKey(kGameKeyDown) && m_canClimbDown && m_playerState == kStand) {
         m_playerState = kClimbDown;
         m_turnLatch = 0;
     }
@@ -140,8 +110,8 @@ int c_MyApp::p_Player() {
     const bool j1 = p_RoundKey(m_jumpLeftButton);
     const bool j2 = p_RoundKey(m_jumpRightButton);
     if (!j1 && !j2) m_jumpLatch = 0;
-    const bool left = p_RoundKey(kKeyLeft);
-    const bool right = p_RoundKey(kKeyRight);
+    const bool left = p_RoundKey(kGameKeyLeft);
+    const bool right = p_RoundKey(kGameKeyRight);
     const bool oneButton = m_settings.Get(1) == 1;
     auto startJump = [&]() {
         m_jumpLatch = 1;

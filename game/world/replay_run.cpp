@@ -32,16 +32,8 @@
 
 namespace {
 
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
-constexpr int kSettingScheme = 1;
-constexpr int kSettingHelpOff = 3;
-constexpr int kSettingSound = 5;
-constexpr int kLevelSide = 64;
 constexpr int kMoverWords = 5;
-constexpr int kHeroImage = 1;
 constexpr float kGhostAlpha = 0.4f;
-constexpr int kNoteUpdates = 240;
 
 // FNV-1a over 32-bit values.
 class Hash {
@@ -249,14 +241,17 @@ void c_MyApp::p_StopHiddenRun() {
     m_hidden.done = false;
 }
 
-// Plays up to `updates` round updates of the hidden run; true once it is done
+// Plays up to `updates` round updates of the hidden run, stopping early once
+// `millis` of the host's clock have gone (0: no limit); true once it is done
 // (the exit reached, the run's updates played, or its key runs found damaged).
-bool c_MyApp::p_StepHiddenRun(int updates) {
+bool c_MyApp::p_StepHiddenRun(int updates, int millis) {
     if (m_hidden.purpose == kHiddenNone || m_hidden.done) return m_hidden.done;
     c_MyApp& game = p_ReplayGame();
     Replay& replay = m_hidden.replay;
     const bool keepTrack = m_hidden.purpose == kHiddenGhost;
+    const int start = kp_app_Millisecs();
     for (int i = 0; i < updates && !game.m_levelDone && m_hidden.played < replay.updates; ++i) {
+        if (millis > 0 && kp_app_Millisecs() - start >= millis) break;
         // The keys of the next update, read as they are needed.
         if (m_hidden.reader && m_hidden.reader->Updates() <= m_hidden.played) {
             ReplayRun run;
@@ -363,7 +358,7 @@ String c_MyApp::p_CheckReplay(const std::vector<unsigned char>& bytes, Replay* r
 // The update's slice of the hidden run, and what a finished one leads to:
 // the ghost's track, or the watch it was preparing.
 void c_MyApp::p_StepHiddenRuns() {
-    if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice)) return;
+    if (m_hidden.purpose == kHiddenNone || !p_StepHiddenRun(kHiddenRunSlice, kHiddenRunMillis)) return;
     bool valid = false;
     const String line = p_HiddenVerdict(&valid);
     if (m_hidden.purpose == kHiddenGhost) {
@@ -420,10 +415,7 @@ void c_MyApp::p_LeaveWatch(bool refused) {
     m_menuSlide = -32;
     m_keyLatch = 1;
     m_clickLatch = 1;
-    if (refused && m_watchReturn == kScreenRecords) {
-        m_recordsNote = String(" This run does not play the same on this version of the game");
-        m_recordsNoteTimer = kNoteUpdates;
-    }
+    if (refused && m_watchReturn == kScreenRecords) p_RecordsNote(String(" This run does not play the same on this version of the game"));
 }
 
 void c_MyApp::p_EndWatch() {
@@ -462,7 +454,7 @@ int c_MyApp::p_PreparingScreen() {
     p_Text(w / 2, h / 2 + 36, String(" any key stops it"), 1.0f, 1.0f);
     p_ResetDraw();
     bool stop = m_pointerDown != 0 && m_clickLatch == 0;
-    for (int key = 1; key < KEY_CLOSE && !stop; ++key) stop = kp_input_KeyHit(key) > 0;
+    for (int key = 1; key < kKeyClose && !stop; ++key) stop = kp_input_KeyHit(key) > 0;
     if (stop) p_EndWatch();
     return 0;
 }
@@ -478,6 +470,6 @@ void c_MyApp::p_DrawGhost() {
     if (y < -128) y += m_worldHeight;
     p_SetCol(160, 210, 255, kGhostAlpha);
     p_SetSize(z * pose.facing, z);
-    p_DrawImg(kHeroImage, x + z * pose.facing, y, pose.anim / 4);
+    p_DrawImg(kImageHero, x + z * pose.facing, y, pose.anim / 4);
     p_SetCol(255, 255, 255, 1);
 }

@@ -11,13 +11,7 @@
 #include "runtime/random.h"
 
 namespace {
-
-constexpr int kHeroImage = 1;
-constexpr int kTileImage = 3;
-constexpr int kStarImage = 9;
 constexpr int kOpenRingFrame = 1;   // the open exit's ring of dashes
-constexpr int kSnowImage = 96;
-constexpr int kBackdropImage = 99;
 constexpr int kGlowFrame = 20;
 constexpr float kCull = 160.0f;
 constexpr float kDegrees = 0.0174532925f;
@@ -62,7 +56,7 @@ int c_MyApp::p_Backdrop() {
             if (bx < 0) bx += 1536;
             float by = std::fmod(std::floor(-0.7f * m_camY) + 512 * j, 1536.0f);
             if (by < 0) by += 1536;
-            p_DrawImg(kBackdropImage, bx - 512, by - 512, 0);
+            p_DrawImg(kImageMenu, bx - 512, by - 512, 0);
         }
     }
     return 0;
@@ -90,7 +84,7 @@ int c_MyApp::p_AddSnowFrom(int& seed) {
         if (f[2] < -8) f[2] += h + 16;
         if (f[2] > h + 8) f[2] -= h + 16;
         p_SetRot(f[5]);
-        p_DrawImg(kSnowImage, f[1], f[2], static_cast<int>(f[0]));
+        p_DrawImg(kImageParts, f[1], f[2], static_cast<int>(f[0]));
     }
     // Each flake's angle is its own; what follows draws upright, and at the
     // snow's colour and alpha 0.5 until it sets its own.
@@ -110,7 +104,7 @@ void c_MyApp::p_DrawTile(int x, int y, int cell) {
     if (sx < -kCull || sx > kp_Glimmer_jscrw + kCull || sy < -kCull || sy > kp_Glimmer_jscrh + kCull) return;
 
     if (tile == kTileExit) {
-        if (m_playerState == 10 && x == m_playerX % m_mapWidth && y == m_playerY % m_mapHeight) {
+        if (m_playerState == kLeaving && x == m_playerX % m_mapWidth && y == m_playerY % m_mapHeight) {
             m_exitScreenX = sx - 2 * z;
             m_exitScreenY = sy;
         }
@@ -124,12 +118,12 @@ void c_MyApp::p_DrawTile(int x, int y, int cell) {
     }
     const int timer = m_map.Get(cell + 9);
     if (tile == kTilePlunger && timer > 0) frame = 10 + timer / 120 + 1;
-    if (tile >= 1 && tile <= 64) p_DrawImg(kTileImage, sx, sy, frame);
+    if (tile >= 1 && tile <= 64) p_DrawImg(kImageTiles, sx, sy, frame);
     if (tile == kTileTreeLit) {
         p_Alpha(0.1f);
         for (float s : {2.2f, 1.8f, 1.4f}) {
             p_SetSize(s * z, s * z);
-            p_DrawImg(kTileImage, sx, sy, kGlowFrame);
+            p_DrawImg(kImageTiles, sx, sy, kGlowFrame);
         }
         p_Alpha(1);
         p_SetSize(z, z);
@@ -162,14 +156,14 @@ void c_MyApp::p_DrawExitStar(float x, float y) {
         p_SetCol(c.r, c.g, c.b, open ? 1.0f : c.alpha);
         p_SetSize(c.size * 0.3f * z * c.sx, c.size * 0.3f * z * c.sy);
         p_SetRot(s > 0 ? c.turn * s * (calm ? kCalmTurn : 1.0f) : 0);
-        p_DrawImg(kStarImage, x, y, 0);
+        p_DrawImg(kImageStar, x, y, 0);
     }
     // The open exit is told by a shape too, not by its brightness alone: a ring round it.
     if (open) {
         p_SetCol(255, 255, 255, 0.9f);
         p_SetSize(0.3f * z, 0.3f * z);
         p_SetRot(0);
-        p_DrawImg(kStarImage, x, y, kOpenRingFrame);
+        p_DrawImg(kImageStar, x, y, kOpenRingFrame);
     }
     p_SetSize(z, z);
     p_SetCol(255, 255, 255, 1);
@@ -180,20 +174,20 @@ void c_MyApp::p_DrawHero() {
     p_DrawGhost();
     const float z = m_zoom;
     float a = 1, b = 1;
-    if (m_playerState == 10 && m_stateTimer < 13) b = std::max((m_stateTimer - 12) / 12.0f + 1, 0.05f);
+    if (m_playerState == kLeaving && m_stateTimer < 13) b = std::max((m_stateTimer - 12) / 12.0f + 1, 0.05f);
     if (m_dropIn < 0) a = 1 - m_dropIn / 50;
     const float x = m_playerScreenX + z * m_facing;
     const float y = m_playerScreenY;
     const int frame = m_animCounter / 4;
     p_SetSize(z * m_facing * b, z * b * a);
-    p_DrawImg(kHeroImage, x, y + m_dropIn, frame);
+    p_DrawImg(kImageHero, x, y + m_dropIn, frame);
     // Calm effects: he drops in alone, without the copies closing in round him.
     if (m_dropIn < 0 && !p_Calm()) {
         // Four copies close in on the start tile from above, below, left and right.
-        p_DrawImg(kHeroImage, x, y - m_dropIn, frame);
+        p_DrawImg(kImageHero, x, y - m_dropIn, frame);
         p_SetSize(z * m_facing * b * a, z * b);
-        p_DrawImg(kHeroImage, x + m_dropIn, y, frame);
-        p_DrawImg(kHeroImage, x - m_dropIn, y, frame);
+        p_DrawImg(kImageHero, x + m_dropIn, y, frame);
+        p_DrawImg(kImageHero, x - m_dropIn, y, frame);
     }
     p_SetSize(z, z);
 }
@@ -215,13 +209,13 @@ void c_MyApp::p_DrawExitBurst() {
     p_Alpha(1);
     p_SetCol(255, 255, 0);
     p_SetSize(0.8f * 0.3f * z * f1);
-    p_DrawImg(kStarImage, m_exitScreenX, m_exitScreenY, 0);
+    p_DrawImg(kImageStar, m_exitScreenX, m_exitScreenY, 0);
     p_SetCol(255, 125, 0);
     p_SetSize(0.7f * 0.3f * z * f2);
-    p_DrawImg(kStarImage, m_exitScreenX, m_exitScreenY, 0);
+    p_DrawImg(kImageStar, m_exitScreenX, m_exitScreenY, 0);
     p_SetCol(0, 125, 255);
     p_SetSize(0.6f * 0.3f * z * f3);
-    p_DrawImg(kStarImage, m_exitScreenX, m_exitScreenY, 0);
+    p_DrawImg(kImageStar, m_exitScreenX, m_exitScreenY, 0);
     p_SetSize(z, z);
     p_SetCol(255, 255, 255, 1);
     p_SetRot(0);

@@ -29,28 +29,6 @@ int SwapInterval() {
     return value && std::strcmp(value, "0") == 0 ? 0 : 1;
 }
 
-// The window's icon, written into the data folder by the icon tool; a
-// missing or unusable file leaves the window manager's default icon.
-constexpr const char* kWindowIconFiles[] = {"zephyr://data/icon/glimmer-48.png",
-                                             "zephyr://data/icon/glimmer-32.png"};
-constexpr int kIconDepth = 4;
-
-void SetWindowIcon(KpGame& game, GLFWwindow* window) {
-    GLFWimage images[std::size(kWindowIconFiles)] = {};
-    int count = 0;
-    for (const char* file : kWindowIconFiles) {
-        int width = 0, height = 0, depth = 0;
-        unsigned char* pixels = game.LoadImageData(String(file), &width, &height, &depth);
-        if (pixels && depth == kIconDepth) {
-            images[count++] = GLFWimage{width, height, pixels};
-        } else {
-            std::free(pixels);
-        }
-    }
-    if (count > 0) glfwSetWindowIcon(window, count, images);
-    for (int i = 0; i < count; ++i) std::free(images[i].pixels);
-}
-
 KpGlfwVideoMode* NewVideoMode(const GLFWvidmode& mode) {
     KpGlfwVideoMode* out = new KpGlfwVideoMode();
     out->width = mode.width;
@@ -67,6 +45,18 @@ KpGlfwGame::KpGlfwGame() { _glfwGame = this; }
 
 KpGlfwGame::~KpGlfwGame() {
     if (_glfwGame == this) _glfwGame = nullptr;
+}
+
+void KpGlfwGame::SetWindowIcons(const std::vector<KpIcon>& icons) {
+    icons_ = icons;
+    if (window_) ShowIcons();
+}
+
+void KpGlfwGame::ShowIcons() {
+    if (icons_.empty()) return;
+    std::vector<GLFWimage> images;
+    for (KpIcon& icon : icons_) images.push_back(GLFWimage{icon.width, icon.height, icon.rgba.data()});
+    glfwSetWindowIcon(window_, static_cast<int>(images.size()), images.data());
 }
 
 int KpGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * 1000.0); }
@@ -136,13 +126,13 @@ void KpGlfwGame::SetGlfwWindow(int width, int height, int red, int green, int bl
     glfwWindowHint(GLFW_STENCIL_BITS, stencil);
     if (fullscreen && monitor) {
         window_ = OpenGlfwWindow(width, height, monitor);
-        if (window_) SetWindowIcon(*this, window_);
+        if (window_) ShowIcons();
     } else {
         // Shown only once centred, so it never appears at a default place first.
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
         window_ = OpenGlfwWindow(width, height, nullptr);
         if (window_) {
-            SetWindowIcon(*this, window_);
+            ShowIcons();
             if (desktop) glfwSetWindowPos(window_, (desktop->width - width) / 2, (desktop->height - height) / 2);
             glfwShowWindow(window_);
         }

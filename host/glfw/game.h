@@ -37,6 +37,7 @@ public:
     void RenderGame() override;
     void WindowSize(int* width, int* height) override;
     bool HasGraphicsContext() override;
+    void SetWindowIcons(const std::vector<KpIcon>& icons) override;
 
     KpGlfwVideoMode* GetGlfwDesktopMode();
     Array<KpGlfwVideoMode*> GetGlfwVideoModes();
@@ -75,7 +76,11 @@ private:
     // No window could be made: the program ends as a failed start does.
     [[noreturn]] void EndWithoutWindow();
 
+    // Gives the window the icons, where the window manager shows them.
+    void ShowIcons();
+
     GLFWwindow* window_ = nullptr;
+    std::vector<KpIcon> icons_;
     bool fullscreen_ = false;
     bool fullscreenToggleRequested_ = false;
     int windowedWidth_ = kWindowWidth;    // size to return to when leaving fullscreen

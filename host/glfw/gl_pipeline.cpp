@@ -1,13 +1,12 @@
 // The renderer's batches on OpenGL 1.x in a GLFW window: client arrays point
 // into the batch, the fixed-function matrices hold only the window's
 // orthographic projection. The host shows each frame (KpGlfwGame::RenderGame).
-#include "graphics/gl_pipeline.h"
+#include "host/gl_pipeline.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>  // OpenGL 1.2 and later names where gl.h stops at 1.1 (Windows)
 #include <GLFW/glfw3.h>
 
-#include "graphics/renderer.h"
 #include "host/game_host.h"
 
 namespace {

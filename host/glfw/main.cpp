@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "host/glfw/game.h"
-#include "host/program.h"
 #include "host/trace.h"
+#include "runtime/errors.h"
 
 void KpZephyrGame::Main(int argc, const char** argv) {
     if (!glfwInit()) {

@@ -2,14 +2,13 @@
 // what the fixed-function pipeline does in the GLFW window (one unit per
 // pixel with y down, vertex colour times texture), one buffer the batch is
 // copied into before each draw and one buffer of the quad indices.
-#include "graphics/gl_pipeline.h"
+#include "host/gl_pipeline.h"
 
 #include <GLES2/gl2.h>
 
 #include <cstddef>
 #include <string>
 
-#include "graphics/renderer.h"
 #include "host/game_host.h"
 #include "runtime/errors.h"
 
@@ -119,10 +118,10 @@ void CreatePipeline(const uint16_t* quadIndices) {
 
     glGenBuffers(1, &pipeline.vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, pipeline.vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(gxtkVertex) * gxtkGraphics::kMaxVertices, nullptr, GL_DYNAMIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(gxtkVertex) * kGlBatchVertices, nullptr, GL_DYNAMIC_DRAW);
     glGenBuffers(1, &pipeline.indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, pipeline.indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint16_t) * gxtkGraphics::kQuadIndexCount, quadIndices,
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint16_t) * kGlQuadIndices, quadIndices,
                  GL_STATIC_DRAW);
 }
 

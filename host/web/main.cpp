@@ -1,6 +1,6 @@
 // Entry of the web build: the browser host in place of the GLFW one.
-#include "host/program.h"
 #include "host/trace.h"
+#include "runtime/errors.h"
 #include "host/web/game.h"
 
 int main(int argc, char** argv) {

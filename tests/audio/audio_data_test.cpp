@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/game_host.h"
 #include "tests/audio/audio_test_support.h"
 #include "tests/audio/ogg_pages.h"
 
@@ -26,12 +25,12 @@ Bytes ReadFileBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Writes the bytes as ScratchDir()/name and loads them through the host, as
-// the game does (the extension picks the decoder); returns the out values.
+// Decodes the bytes of a file by its name's ending, as the device does
+// (gxtkAudio::LoadSample); returns the out values.
 Layout Load(const std::string& name, const Bytes& bytes, Bytes* data = nullptr) {
-    std::ofstream(ScratchDir() + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     Layout out(4, -7);  // -7: untouched
-    unsigned char* p = KpGame::_game->LoadAudioData(String((ScratchDir() + "/" + name).c_str()), &out[0], &out[1], &out[2], &out[3]);
+    const bool ogg = String(name.c_str()).ToLower().EndsWith(".ogg");
+    unsigned char* p = (ogg ? LoadOGGMemory : LoadWAVMemory)(bytes.data(), bytes.size(), &out[0], &out[1], &out[2], &out[3]);
     if (p && data) data->assign(p, p + out[0] * out[1] * out[2]);
     std::free(p);
     return out;
@@ -77,7 +76,10 @@ TEST(AudioData, WavFilesLoadAsStored) {
         EXPECT_EQ(Load(name, bytes, &data), (Layout{1000, 1, 2, 8000})) << name;
         EXPECT_EQ(data, samples) << name;
     }
-    EXPECT_EQ(Load("plain.raw", plain), kRefused) << "the same bytes under another extension are not a sound";
+    std::ofstream(ScratchDir() + "/plain.raw", std::ios::binary).write(reinterpret_cast<const char*>(plain.data()),
+                                                                    static_cast<std::streamsize>(plain.size()));
+    EXPECT_EQ(Device()->LoadSample(String((ScratchDir() + "/plain.raw").c_str())), nullptr)
+        << "the same bytes under another extension are not a sound";
     for (const Layout& l : {Layout{2205, 2, 1, 44100}, Layout{2205, 2, 2, 22050}}) {
         const Bytes file = ReadFileBytes(MakeTone("layout.wav", l[3], 8 * l[2], l[1], "2205s sine 440"));
         Bytes data;
@@ -118,11 +120,11 @@ TEST(AudioData, OggStreamsDecodeOrAreRefused) {
     for (size_t i = 4; i + 1 < pcm.size(); i += 4) crossings += ((pcm[i - 3] & 0x80) != 0) != ((pcm[i + 1] & 0x80) != 0);
     EXPECT_NEAR(crossings, 880, 10);
     EXPECT_EQ(Load("ogg_named.wav", ReadFileBytes(ogg)), kRefused);
-    // A sound shipped compressed: asked for as a wave file that is absent, found as the .ogg beside it.
-    Load("shipped.ogg", ReadFileBytes(ogg));
-    Layout shipped(4, -7);
-    std::free(KpGame::_game->LoadAudioData(String((ScratchDir() + "/shipped.wav").c_str()), &shipped[0], &shipped[1], &shipped[2], &shipped[3]));
-    EXPECT_EQ(shipped, (Layout{44100, 2, 2, 44100}));
+    // A sound shipped compressed: asked of the device as a wave file that is
+    // absent, found as the .ogg beside it.
+    std::filesystem::copy_file(ogg, ScratchDir() + "/shipped.ogg");
+    EXPECT_NE(Device()->LoadSample(String((ScratchDir() + "/shipped.wav").c_str())), nullptr);
+    EXPECT_EQ(Device()->LoadSample(String((ScratchDir() + "/absent.wav").c_str())), nullptr);
 
     ASSERT_TRUE(Shell("oggenc -Q -o '" + ogg + "' '" + MakeTone("short.wav", 22050, 16, 1, "0.2 sine 440") + "'"));
     const Bytes good = ReadFileBytes(ogg);

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "audio/sound.h"
-#include "host/data_paths.h"
-#include "host/game_host.h"
+#include "host/headless/game.h"
 #include "runtime/gc.h"
+#include "tests/lib/test_files.h"
 
 namespace audio_test {
 namespace {
@@ -21,12 +21,7 @@ namespace {
 constexpr int kHertz = 44100;
 constexpr double kWrittenLag = 0.05;  // beyond a mixing period, before a span is read
 
-// Opens files through the data-path mapping, like the desktop host.
-class TestGame : public KpGame {
-public:
-    String PathToFilePath(const String& path) override { return kp_data_MapVirtualPath(path); }
-};
-
+ScratchFolder* folder = nullptr;
 std::string scratch;
 std::vector<gc_object*> kept;
 gxtkAudio* device = nullptr;
@@ -36,19 +31,19 @@ LPALCGETINTEGER64VSOFT getInteger64 = nullptr;
 class AudioEnvironment : public testing::Environment {
 public:
     void SetUp() override {
-        char pattern[] = "/tmp/glimmer-audio-XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern) && chdir(pattern) == 0 && Shell("mkdir data"));
-        scratch = pattern;
+        folder = new ScratchFolder("audio", true);
+        scratch = folder->Path();
+        ASSERT_TRUE(Shell("mkdir data"));
         std::ofstream(scratch + "/alsoft.conf") << "[general]\ndrivers = wave\nsample-type = int16\nchannels = stereo\n"
                                                    "frequency = 44100\n[wave]\nfile = " << scratch << "/device.wav\n";
         setenv("ALSOFT_CONF", (scratch + "/alsoft.conf").c_str(), 1);
-        new TestGame();
+        new KpHeadlessGame();   // opens files through the data paths, as every host does
         gc_set_root_marker([] {
             gc_mark_q(kp_audio_device);
             for (gc_object* obj : kept) gc_mark_q(obj);
         });
     }
-    void TearDown() override { Shell("rm -rf '" + scratch + "'"); }
+    void TearDown() override { delete folder; }
 };
 
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new AudioEnvironment());

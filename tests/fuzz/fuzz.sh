@@ -32,7 +32,7 @@ build_loader() {
         *) sources=("$root/tests/audio/fuzz/${name}_fuzzer.cpp" "$root/audio/audio_data.cpp" "$root/audio/vorbis_decode.cpp"
                     $(ls "$root"/runtime/*.cpp | grep -v _win32) $(pkg-config --libs vorbisfile)) ;;
     esac
-    clang++-14 -std=c++17 $sanitize -fsanitize=fuzzer -fno-sanitize=vptr -DGLIMMER_IMAGE_DECODE_ONLY -I"$root" \
+    clang++-14 -std=c++17 $sanitize -fsanitize=fuzzer -fno-sanitize=vptr -I"$root" \
         $(pkg-config --cflags openal stb vorbisfile) "${sources[@]}" -o "$work/bin/$name"
 }
 

@@ -14,8 +14,6 @@
 #include "tests/testhost/test_game.h"
 
 namespace {
-
-constexpr int kSide = 64;
 String g_coded;
 
 void Check(bool condition, const std::string& what) {
@@ -46,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* bytes, size_t size) {
     Check(decoded == String(reinterpret_cast<const Char*>(expected.data()), static_cast<int>(expected.size())),
           "decoded " + std::to_string(decoded.Length()) + " units, expected " + std::to_string(expected.size()));
 
-    app.m_mapWidth = app.m_mapHeight = kSide;
+    app.m_mapWidth = app.m_mapHeight = kLevelSide;
     app.p_GetLevel(1);
     int startX = 16, startY = 15;
-    for (int x = 0; x < kSide; ++x) {
-        for (int y = 0; y < kSide; ++y) {
-            const size_t at = static_cast<size_t>(y * kSide + x);
+    for (int x = 0; x < kLevelSide; ++x) {
+        for (int y = 0; y < kLevelSide; ++y) {
+            const size_t at = static_cast<size_t>(y * kLevelSide + x);
             const int c = at < expected.size() ? expected[at] : '0';
             if (c == 'S') startX = x, startY = y;
             const int tile = c == 'S' ? kTileEmpty : c == 'X' ? kTileExit : kp_Tiles_Ascii2Val(c);

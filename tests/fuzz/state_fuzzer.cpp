@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kSettings = 25, kBadges = 256, kScores = 60, kFields = 98;
+constexpr int kBadges = 256, kScores = 60, kFields = 98;
 
 void Check(bool condition, const std::string& what) {
     if (condition) return;
@@ -24,12 +24,12 @@ void Check(bool condition, const std::string& what) {
 
 // Loads the state file over the given start values; returns what it holds then.
 std::vector<int> Load(c_MyApp& app, int setting, bool badge, int score) {
-    for (int i = 0; i < kSettings; ++i) app.m_settings[i] = setting + i;
+    for (int i = 0; i < kSettingCount; ++i) app.m_settings[i] = setting + i;
     for (int i = 0; i < kBadges; ++i) app.m_badges[i] = badge;
     for (int i = 0; i < kScores; ++i) app.m_hiScores[i] = score - i;
     app.p_Load();
     std::vector<int> values;
-    for (int i = 0; i < kSettings; ++i) values.push_back(app.m_settings.Get(i));
+    for (int i = 0; i < kSettingCount; ++i) values.push_back(app.m_settings.Get(i));
     for (int i = 0; i < kBadges; ++i) values.push_back(app.m_badges.Get(i));
     for (int i = 0; i < kScores; ++i) values.push_back(app.m_hiScores.Get(i));
     return values;

@@ -14,27 +14,24 @@
 #include "tools/solver/route_meter.h"
 
 namespace {
-
-constexpr int kSide = 64;
 constexpr int kSpikeRow = 62;
-constexpr int kLevels = 15;
 constexpr int kMaxTrees = 8;
 constexpr int kMaxPlungers = 2;   // two only where two running plungers cancel out
 constexpr int kFirstVariedLevel = 4;
-constexpr int kSchemeSetting = 1, kOneButtonScheme = 1;
+constexpr int kOneButtonScheme = 1;
 constexpr char kTileCharacters[] = "0123456789DdP$SXx)(}{Bb";
 
 std::string Decoded(int level) { return TestGame::Shared().app().p_Uncrunch(kp_Levels_FetchLevel(level)).ToUtf8(); }
 
 // Walls on all four edges, spikes along row 62 between them, known tiles only.
 void ExpectFrame(const std::string& map, const std::string& name) {
-    ASSERT_EQ(map.size(), static_cast<size_t>(kSide * kSide)) << name;
-    for (int i = 0; i < kSide; ++i) {
-        for (int at : {i, (kSide - 1) * kSide + i, i * kSide, i * kSide + kSide - 1}) {
+    ASSERT_EQ(map.size(), static_cast<size_t>(kLevelSide * kLevelSide)) << name;
+    for (int i = 0; i < kLevelSide; ++i) {
+        for (int at : {i, (kLevelSide - 1) * kLevelSide + i, i * kLevelSide, i * kLevelSide + kLevelSide - 1}) {
             EXPECT_EQ(map[at], '2') << name << ": edge tile " << at;
         }
-        if (i > 0 && i < kSide - 1) {
-            const char spike = map[kSpikeRow * kSide + i];
+        if (i > 0 && i < kLevelSide - 1) {
+            const char spike = map[kSpikeRow * kLevelSide + i];
             EXPECT_TRUE(spike >= '5' && spike <= '8') << name << ": no spikes at column " << i << " of row 62";
         }
     }
@@ -49,7 +46,7 @@ std::map<char, int> Census(const std::string& map) {
 
 TEST(Levels, EachOfTheFifteenKeepsTheRulesOfEveryLevel) {
     std::map<std::string, int> seen;
-    for (int level = 1; level <= kLevels; ++level) {
+    for (int level = 1; level <= kLevelCount; ++level) {
         const std::string name = "level " + std::to_string(level), map = Decoded(level);
         ExpectFrame(map, name);
         std::map<char, int> n = Census(map);
@@ -69,10 +66,10 @@ TEST(Levels, VarietyRulesHoldOnTheCommittedRoutes) {
     ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
-    app.m_settings[kSchemeSetting] = kOneButtonScheme;   // as a new player's settings
+    app.m_settings[kSettingScheme] = kOneButtonScheme;   // as a new player's settings
     app.p_LoadGame();
     std::vector<RouteMeasures> measures;
-    for (int level = 1; level <= kLevels; ++level) {
+    for (int level = 1; level <= kLevelCount; ++level) {
         char name[32];
         std::snprintf(name, sizeof name, "/level%02d.keys", level);
         InputScript script;

@@ -15,10 +15,6 @@
 namespace {
 
 // Key codes by meaning: arrows, enter, space, escape, delete, backspace, shift, control, letters.
-constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
-constexpr int kEnter = 13, kSpace = 32, kEscape = 27, kDelete = 46, kBackspace = 8, kShift = 16, kCtrl = 17;
-constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
-constexpr int kConfirmSound = 98, kCreditsSound = 99;
 
 // The shared game on its main menu, the slide-in over, the first entry selected.
 TestGame& OnTheMenu() {
@@ -26,8 +22,8 @@ TestGame& OnTheMenu() {
     c_MyApp& app = game.app();
     app.m_screen = kScreenMenu;
     app.m_menuSel = app.m_creditsOpen = app.m_creditsSlide = app.m_pauseShown = 0;
-    app.m_settings[kSoundSetting] = 1;
-    app.m_settings[kHelpSetting] = 0;
+    app.m_settings[kSettingSound] = 1;
+    app.m_settings[kSettingHelpOff] = 0;
     game.Step(33);
     return game;
 }
@@ -40,7 +36,7 @@ TestGame& InAGame(int facing = 1, int scheme = 1) {
     game.app().m_pauseY = -64;  // the panel above the screen, as at start
     game.app().m_dropIn = 0;
     game.app().m_facing = facing;
-    game.app().m_settings[kSchemeSetting] = scheme;
+    game.app().m_settings[kSettingScheme] = scheme;
     game.Step();
     return game;
 }
@@ -89,33 +85,33 @@ TEST(Controls, EveryKeyAndGamepadInputDoesWhatTheControlsPromise) {
     };
     const Promise promises[] = {
         {"moves the selection up",
-         {Key(kUp), Key('W'), Key(kLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_UP), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT),
+         {Key(kKeyArrowUp), Key('W'), Key(kKeyArrowLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_UP), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT),
           Stick(0, -1), Stick(-1, 0), Stick(0, -0.41f), Stick(-0.41f, 0)},
          selected(1), [](c_MyApp& a) { return a.m_menuSel == 0; }},
         {"moves the selection down",
-         {Key(kDown), Key('S'), Key(kRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_DOWN),
+         {Key(kKeyArrowDown), Key('S'), Key(kKeyArrowRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_DOWN),
           Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(0, 1), Stick(1, 0), Stick(0, 0.41f), Stick(0.41f, 0)},
          OnTheMenu, [](c_MyApp& a) { return a.m_menuSel == 1; }},
         {"leaves the selection at the stick's threshold",
          {Stick(0, 0.4f), Stick(0.4f, 0), Stick(0, -0.4f), Stick(-0.4f, 0), Stick(0.3f, 0.3f)}, selected(1),
          [](c_MyApp& a) { return a.m_menuSel == 1; }},
         {"confirms on the main menu",
-         {Key('Z'), Key('J'), Key(kSpace), Key(kEnter), Key('X'), Key('K'), Key(kCtrl), Key('C'), Key('L'), Key(kShift),
+         {Key('Z'), Key('J'), Key(kKeySpace), Key(kKeyEnter), Key('X'), Key('K'), Key(kKeyControl), Key('C'), Key('L'), Key(kKeyShift),
           Key('V'), Key('I'), Pad(GLFW_GAMEPAD_BUTTON_A), Pad(GLFW_GAMEPAD_BUTTON_B), Pad(GLFW_GAMEPAD_BUTTON_X),
           Pad(GLFW_GAMEPAD_BUTTON_Y)},
          OnTheMenu, [](c_MyApp& a) { return a.m_screen == kScreenNewGame; }},
         {"opens the credits", {Key('N'), Key('O'), Pad(GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER)}, OnTheMenu,
          [](c_MyApp& a) { return a.m_creditsOpen == 1; }},
-        {"turns the hero left", {Key(kLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT), Stick(-1, 0)},
+        {"turns the hero left", {Key(kKeyArrowLeft), Key('A'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_LEFT), Stick(-1, 0)},
          [] () -> TestGame& { return InAGame(); }, [](c_MyApp& a) { return a.m_facing == -1; }},
-        {"turns the hero right", {Key(kRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(1, 0)},
+        {"turns the hero right", {Key(kKeyArrowRight), Key('D'), Pad(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Stick(1, 0)},
          [] () -> TestGame& { return InAGame(-1); }, [](c_MyApp& a) { return a.m_facing == 1 && a.m_playerState != 0; }},
-        {"jumps to the left with two buttons", {Key('X'), Key('K'), Key(kCtrl), Pad(GLFW_GAMEPAD_BUTTON_B)},
+        {"jumps to the left with two buttons", {Key('X'), Key('K'), Key(kKeyControl), Pad(GLFW_GAMEPAD_BUTTON_B)},
          [] () -> TestGame& { return InAGame(1, 2); }, [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == -1; }},
-        {"jumps to the right with two buttons", {Key('C'), Key('L'), Key(kShift), Pad(GLFW_GAMEPAD_BUTTON_X)},
+        {"jumps to the right with two buttons", {Key('C'), Key('L'), Key(kKeyShift), Pad(GLFW_GAMEPAD_BUTTON_X)},
          [] () -> TestGame& { return InAGame(-1, 2); }, [](c_MyApp& a) { return a.m_playerState == 6 && a.m_facing == 1; }},
         {"pauses the game",
-         {Key(kEscape), Key(kDelete), Key(kBackspace), Pad(GLFW_GAMEPAD_BUTTON_BACK), Pad(GLFW_GAMEPAD_BUTTON_START),
+         {Key(kKeyEscape), Key(kKeyDelete), Key(kKeyBackspace), Pad(GLFW_GAMEPAD_BUTTON_BACK), Pad(GLFW_GAMEPAD_BUTTON_START),
           Pad(GLFW_GAMEPAD_BUTTON_GUIDE)},
          [] () -> TestGame& { return InAGame(); }, [](c_MyApp& a) { return a.m_pauseShown == 1; }},
     };
@@ -190,9 +186,9 @@ TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
     const struct {
         int key, selection;
         float rate;  // 0: no sound
-    } steps[] = {{kUp, 0, 0},     {kDown, 1, 1.2f}, {kDown, 2, 1.2f}, {kDown, 3, 1.2f}, {kDown, 4, 1.2f},
-                 {kDown, 5, 1.2f}, {kDown, 6, 1.2f}, {kDown, 6, 0},    {kUp, 5, 0.8f},   {kUp, 4, 0.8f},
-                 {kUp, 3, 0.8f},   {kUp, 2, 0.8f},   {kUp, 1, 0.8f},   {kUp, 0, 0.8f}};
+    } steps[] = {{kKeyArrowUp, 0, 0},     {kKeyArrowDown, 1, 1.2f}, {kKeyArrowDown, 2, 1.2f}, {kKeyArrowDown, 3, 1.2f}, {kKeyArrowDown, 4, 1.2f},
+                 {kKeyArrowDown, 5, 1.2f}, {kKeyArrowDown, 6, 1.2f}, {kKeyArrowDown, 6, 0},    {kKeyArrowUp, 5, 0.8f},   {kKeyArrowUp, 4, 0.8f},
+                 {kKeyArrowUp, 3, 0.8f},   {kKeyArrowUp, 2, 0.8f},   {kKeyArrowUp, 1, 0.8f},   {kKeyArrowUp, 0, 0.8f}};
     TestGame& game = OnTheMenu();
     c_MyApp& app = game.app();
     for (const auto& s : steps) {
@@ -203,16 +199,16 @@ TEST(MainMenu, SelectionStopsAtTheEndsAndSoundsOnlyWhenItMoves) {
             EXPECT_EQ(app.m_sfxChannel, channel) << "no sound at the end of the range";
         } else {
             ASSERT_NE(app.m_sfxChannel, channel) << "key " << s.key;
-            EXPECT_EQ(game.SoundOn(app.m_sfxChannel), kConfirmSound);
+            EXPECT_EQ(game.SoundOn(app.m_sfxChannel), kSfxConfirm);
             EXPECT_FLOAT_EQ(ChannelPitch(app.m_sfxChannel), s.rate);
             EXPECT_FLOAT_EQ(ChannelGain(app.m_sfxChannel), 0.5f);
         }
     }
     // Both keys of one control held: one move; the latch clears when both are up.
-    game.host().KeyDown(kDown);
+    game.host().KeyDown(kKeyArrowDown);
     game.host().KeyDown('S');
     game.Step();
-    game.host().KeyUp(kDown);
+    game.host().KeyUp(kKeyArrowDown);
     game.Step();
     EXPECT_EQ(app.m_menuSel, 1) << "S still held";
     game.host().KeyUp('S');
@@ -225,12 +221,12 @@ TEST(MainMenu, TheActionKeyActsOnTheSelection) {
     c_MyApp& app = game.app();
     const struct {
         int selection, setting, before, after;
-    } cases[] = {{1, kHelpSetting, 0, 1}, {1, kHelpSetting, 1, 0}, {2, kSchemeSetting, 1, 2}, {2, kSchemeSetting, 2, 1},
-                 {1, kHelpSetting, 7, 1}, {2, kSchemeSetting, 0, 2}};  // out of range: mended first
+    } cases[] = {{1, kSettingHelpOff, 0, 1}, {1, kSettingHelpOff, 1, 0}, {2, kSettingScheme, 1, 2}, {2, kSettingScheme, 2, 1},
+                 {1, kSettingHelpOff, 7, 1}, {2, kSettingScheme, 0, 2}};  // out of range: mended first
     for (const auto& c : cases) {
         app.m_menuSel = c.selection;
         app.m_settings[c.setting] = c.before;
-        game.PressKey(kEnter);
+        game.PressKey(kKeyEnter);
         EXPECT_EQ(app.m_settings[c.setting], c.after) << "setting " << c.setting << " from " << c.before;
     }
 }
@@ -242,16 +238,16 @@ TEST(MainMenu, TheCreditsBlockTheMenuAndTheirClosingPressActsOnNothing) {
     c_MyApp& app = game.app();
     game.Click(640 - 70.0f, 480 - 40.0f);  // the studio logo
     ASSERT_EQ(app.m_creditsOpen, 1);
-    EXPECT_EQ(game.SoundOn(app.m_sfxChannel), kCreditsSound);
-    game.PressKey(kDown);
+    EXPECT_EQ(game.SoundOn(app.m_sfxChannel), kSfxCredits);
+    game.PressKey(kKeyArrowDown);
     EXPECT_EQ(app.m_menuSel, 0) << "the selection does not move";
     // Escape closes the box; enter held in the same update starts no game.
-    game.host().KeyDown(kEscape);
-    game.host().KeyDown(kEnter);
+    game.host().KeyDown(kKeyEscape);
+    game.host().KeyDown(kKeyEnter);
     game.Step();
     EXPECT_EQ(app.m_creditsOpen, 0);
-    game.host().KeyUp(kEscape);
-    game.host().KeyUp(kEnter);
+    game.host().KeyUp(kKeyEscape);
+    game.host().KeyUp(kKeyEnter);
     game.Step();
     EXPECT_EQ(app.m_screen, kScreenMenu);
     game.Click(320.0f, 480 * 0.6f);
@@ -263,22 +259,22 @@ TEST(MainMenu, TheCreditsBlockTheMenuAndTheirClosingPressActsOnNothing) {
 TEST(PausePanel, KeysAndClicksActOnItsButtons) {
     TestGame& game = InAGame();
     c_MyApp& app = game.app();
-    game.PressKey(kEscape);
+    game.PressKey(kKeyEscape);
     game.Step(15);
     EXPECT_EQ(app.m_pauseY, 248) << "risen by 24 an update to mid-screen";
-    for (const auto& [key, selection] : {std::pair{kRight, 1}, {kDown, 0}, {kUp, -1}, {kDown, 0}, {kRight, 1}}) {
+    for (const auto& [key, selection] : {std::pair{kKeyArrowRight, 1}, {kKeyArrowDown, 0}, {kKeyArrowUp, -1}, {kKeyArrowDown, 0}, {kKeyArrowRight, 1}}) {
         game.PressKey(key);
         EXPECT_EQ(app.m_pauseSel, selection) << "key " << key;
     }
-    game.PressKey(kEnter);
-    EXPECT_EQ(app.m_settings[kSoundSetting], 0) << "the sound button";
-    game.PressKey(kEscape);
+    game.PressKey(kKeyEnter);
+    EXPECT_EQ(app.m_settings[kSettingSound], 0) << "the sound button";
+    game.PressKey(kKeyEscape);
     game.Step(20);
     EXPECT_EQ(app.m_pauseShown, 0) << "back resumes: the panel slides out";
-    game.PressKey(kEscape);
+    game.PressKey(kKeyEscape);
     game.Step(15);
-    game.PressKey(kUp);
-    game.PressKey(kEnter);
+    game.PressKey(kKeyArrowUp);
+    game.PressKey(kKeyEnter);
     EXPECT_EQ(app.m_quitGame, 1) << "enter on quit";
     int updates = 0;
     for (; app.m_screen != kScreenMenu && updates < 200; ++updates) game.Step();
@@ -290,7 +286,7 @@ TEST(PausePanel, KeysAndClicksActOnItsButtons) {
 TEST(Presentation, WithHelpOffTheTutorialStaysQuiet) {
     TestGame& game = OnTheMenu();
     c_MyApp& app = game.app();
-    app.m_settings[kHelpSetting] = 1;
+    app.m_settings[kSettingHelpOff] = 1;
     app.p_LoadGame();
     game.Step(300);
     EXPECT_EQ(app.m_tutStep, 0);
@@ -303,14 +299,14 @@ TEST(Presentation, TheEndingWaitsForAFreshPress) {
     app.m_level = 15;
     app.m_playerState = 10;  // leaving level 15
     app.m_stateTimer = 0;
-    game.host().KeyDown(kEnter);  // held from the last level
+    game.host().KeyDown(kKeyEnter);  // held from the last level
     game.Step();
     ASSERT_EQ(app.m_screen, kScreenEnding);
     game.Step(30);
     EXPECT_EQ(app.m_screen, kScreenEnding) << "a key still held does nothing";
-    game.host().KeyUp(kEnter);
+    game.host().KeyUp(kKeyEnter);
     game.Step();
-    game.PressKey(kEnter);
+    game.PressKey(kKeyEnter);
     EXPECT_EQ(app.m_screen, kScreenMenu) << "a fresh press returns to the menu";
 }
 
@@ -327,16 +323,16 @@ TEST(Announcer, SaysTheChoiceTheCaptionAndTheRowAsTheyChange) {
         const char* says;
     } rows[] = {
         {"the menu", [](TestGame&) {}, "Main menu: Play. Sound on."},
-        {"down", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Help: on. Sound on."},
-        {"down again", [](TestGame& g) { g.PressKey(kDown); }, "Main menu: Jump controls: 1-Button-Jump. Sound on."},
+        {"down", [](TestGame& g) { g.PressKey(kKeyArrowDown); }, "Main menu: Help: on. Sound on."},
+        {"down again", [](TestGame& g) { g.PressKey(kKeyArrowDown); }, "Main menu: Jump controls: 1-Button-Jump. Sound on."},
         {"a game", [](TestGame& g) { InAGame(); g.Step(); }, "Level 1 of 15"},
-        {"paused", [](TestGame& g) { g.PressKey(kEscape); g.Step(10); }, "Paused, Level 1 of 15: Resume"},
-        {"the panel's options", [](TestGame& g) { g.PressKey(kDown); g.PressKey(kRight); },
+        {"paused", [](TestGame& g) { g.PressKey(kKeyEscape); g.Step(10); }, "Paused, Level 1 of 15: Resume"},
+        {"the panel's options", [](TestGame& g) { g.PressKey(kKeyArrowDown); g.PressKey(kKeyArrowRight); },
          "Paused, Level 1 of 15: Options"},
-        {"the Options screen", [](TestGame& g) { g.PressKey(kEnter); g.PressKey(kDown); },
+        {"the Options screen", [](TestGame& g) { g.PressKey(kKeyEnter); g.PressKey(kKeyArrowDown); },
          "Options: Grip: Held. Toggled: one press grips, the next lets go"},
         {"back to the panel, which the back key, held a moment, leaves up",
-         [](TestGame& g) { g.host().KeyDown(kEscape); g.Step(6); g.host().KeyUp(kEscape); g.Step(10); },
+         [](TestGame& g) { g.host().KeyDown(kKeyEscape); g.Step(6); g.host().KeyUp(kKeyEscape); g.Step(10); },
          "Paused, Level 1 of 15: Options"},
     };
     TestGame& game = OnTheMenu();

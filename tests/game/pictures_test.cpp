@@ -40,7 +40,7 @@ constexpr int kChannelTolerance = 16;
 constexpr int kDifferingPixels = 6;
 
 constexpr int kWidth = 640, kHeight = 480, kShrink = 2;
-constexpr int kKeyZ = 90, kKeyN = 78, kKeyR = 82, kKeyW = 87, kEscape = 27;
+constexpr int kEscape = 27;
 constexpr int kSchemeSetting = 1, kHelpSetting = 3;
 
 struct Picture {

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
-constexpr int kDying = 9;
 constexpr int kSlowStart = 200;  // updates waited before the slow run's script
 
 InputScript Level1Script() {

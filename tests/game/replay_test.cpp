@@ -16,17 +16,12 @@
 #include <vector>
 
 #include "game/world/tiles.h"
+#include "host/key_codes.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
-
-constexpr int kLastLevel = 15;
-constexpr int kSide = 64;
-constexpr int kLeaving = 10;
 constexpr int kExitSequenceLimit = 200;
-constexpr int kKeyZ = 90, kKeyEscape = 27, kKeyUp = 38;
 constexpr int kPanelRise = 15;  // updates
-constexpr int kSoundSetting = 5;
 
 // The steps other than 0 (the exit clears the step) run 1, 2, ..., last.
 bool StepsInOrder(const std::vector<int>& steps, int last) {
@@ -42,16 +37,16 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
     const char* folder = std::getenv("GLIMMER_SOLUTIONS");
     ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
     const char* levels = std::getenv("GLIMMER_REPLAY_LEVELS");
-    const int lastLevel = levels ? std::atoi(levels) : kLastLevel;
-    ASSERT_TRUE(lastLevel >= 1 && lastLevel <= kLastLevel) << "GLIMMER_REPLAY_LEVELS=" << levels;
+    const int lastLevel = levels ? std::atoi(levels) : kLevelCount;
+    ASSERT_TRUE(lastLevel >= 1 && lastLevel <= kLevelCount) << "GLIMMER_REPLAY_LEVELS=" << levels;
     TestGame game;
     c_MyApp& app = game.app();
     game.FinishLoading();
-    app.m_settings[kSoundSetting] = 0;  // as the solver plays
+    app.m_settings[kSettingSound] = 0;  // as the solver plays
     game.PressKey(kKeyZ);
     ASSERT_EQ(app.m_screen, kScreenPlaying) << "the action key on the menu starts a game";
-    std::vector<std::vector<int>> tutorial(kLastLevel + 1);
-    std::vector<InputScript> scripts(kLastLevel + 1);
+    std::vector<std::vector<int>> tutorial(kLevelCount + 1);
+    std::vector<InputScript> scripts(kLevelCount + 1);
     for (int level = 1; level <= lastLevel; ++level) {
         ASSERT_EQ(app.m_level, level);
         char name[32];
@@ -61,7 +56,7 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
         ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
         const auto census = [&app](int tile) {
             int n = 0;
-            for (int cell = 0; cell < kSide * kSide; ++cell) n += app.m_map.Get(app.p_CellIndex(cell % kSide, cell / kSide)) == tile;
+            for (int cell = 0; cell < kLevelSide * kLevelSide; ++cell) n += app.m_map.Get(app.p_CellIndex(cell % kLevelSide, cell / kLevelSide)) == tile;
             return n;
         };
         const int trees = census(kTileTreeUnlit), pickups = census(kTileCountedPickup), bonuses = census(kTileBonus);
@@ -76,11 +71,11 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
             << "level " << level << "'s points";
         for (int i = 0; i < kExitSequenceLimit && app.m_level == level; ++i) game.host().StepWithoutRender();
     }
-    if (lastLevel < kLastLevel) {
+    if (lastLevel < kLevelCount) {
         EXPECT_EQ(app.m_level, lastLevel + 1);
         game.PressKey(kKeyEscape);  // the pause panel's quit button
         game.Step(kPanelRise);
-        game.PressKey(kKeyUp);
+        game.PressKey(kKeyArrowUp);
         game.PressKey(kKeyZ);
     } else {
         EXPECT_EQ(app.m_screen, kScreenEnding) << "the screen after level 15";
@@ -122,7 +117,7 @@ TEST(WholeGame, ScriptsCompleteFifteenLevelsFromTheMenuToTheEnding) {
         const String line = app.p_CheckReplay(record.replay, &replay, &valid);
         EXPECT_TRUE(valid) << "level " << level << ": " << line.ToUtf8();
     }
-    EXPECT_EQ(app.m_records.bestGameUpdates, lastLevel == kLastLevel ? app.m_gameUpdates : 0) << "the whole game's time";
+    EXPECT_EQ(app.m_records.bestGameUpdates, lastLevel == kLevelCount ? app.m_gameUpdates : 0) << "the whole game's time";
     const std::string kept = ReadFile(game.host().BesideStatePath(".zephyrrecords"));
     GameRecords read;
     const RecordsRead result = kp_records_Decode(reinterpret_cast<const unsigned char*>(kept.data()), kept.size(), &read);

@@ -14,11 +14,10 @@
 #include "game/world/level_hash.h"
 #include "game/world/level_store.h"
 #include "game/world/tiles.h"
+#include "host/key_codes.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
-
-constexpr int kEscape = 27;
 using Bytes = std::vector<unsigned char>;
 
 InputScript Script(int level) {
@@ -387,12 +386,12 @@ TEST_F(Runs, AReplayIsCheckedASliceAtATimeBeforeItIsWatched) {
         testing::internal::CaptureStdout();
         int updates = 0;
         for (int played = 0; app.m_screen == kScreenPreparing && updates < 100; ++updates) {
-            if (row.keyPressed && updates == 1) game.host().KeyDown(kEscape);
+            if (row.keyPressed && updates == 1) game.host().KeyDown(kKeyEscape);
             game.Step();
             EXPECT_LE(app.m_hidden.played - played, kHiddenRunSlice) << row.what << ": update " << updates;
             played = app.m_hidden.played;
         }
-        game.host().KeyUp(kEscape);
+        game.host().KeyUp(kKeyEscape);
         const std::string said = testing::internal::GetCapturedStdout();
         EXPECT_EQ(updates, row.updates) << row.what;
         EXPECT_EQ(app.m_screen, row.screenAfter) << row.what;
@@ -474,7 +473,7 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
         if (update == pauseAt) {
             // Paused with the keys of the update held through the panel.
             hold(script.KeysAt(update));
-            game.PressKey(kEscape);
+            game.PressKey(kKeyEscape);
             game.Step(30);
             resume();
         } else if (update == 400) {

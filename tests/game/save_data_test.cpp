@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kSettings = 25, kBadges = 256, kScores = 60, kFields = 98;
+constexpr int kBadges = 256, kScores = 60, kFields = 98;
 constexpr int kBlocks = 5;  // settings, badges, highscore tables 0 to 2
 // The field holding each block's checksum.
 constexpr int kChecksumField[kBlocks] = {25, 34, 55, 76, 97};
@@ -42,7 +42,7 @@ protected:
     c_MyApp& app = game.app();
 
     void SetUp() override {
-        for (int i = 0; i < kSettings; ++i) app.m_settings[i] = 100 + 3 * i;
+        for (int i = 0; i < kSettingCount; ++i) app.m_settings[i] = 100 + 3 * i;
         app.m_settings[1] = 2;
         app.m_settings[3] = 1;
         app.m_settings[5] = 0;
@@ -59,7 +59,7 @@ protected:
     // The values of each block: settings; badges; each table's best and last ten.
     std::vector<std::vector<int>> Blocks() const {
         std::vector<std::vector<int>> blocks(kBlocks);
-        for (int i = 0; i < kSettings; ++i) blocks[0].push_back(app.m_settings.Get(i));
+        for (int i = 0; i < kSettingCount; ++i) blocks[0].push_back(app.m_settings.Get(i));
         for (int i = 0; i < kBadges; ++i) blocks[1].push_back(app.m_badges.Get(i));
         for (int t = 0; t < 3; ++t) {
             for (int j = 0; j < 10; ++j) blocks[2 + t].push_back(app.m_hiScores.Get(10 * t + j));
@@ -72,7 +72,7 @@ protected:
     std::string Described() const {
         std::ostringstream out;
         out << "settings";
-        for (int i = 0; i < kSettings; ++i) out << ' ' << app.m_settings.Get(i);
+        for (int i = 0; i < kSettingCount; ++i) out << ' ' << app.m_settings.Get(i);
         out << "\nbadges";
         for (int i = 0; i < kBadges; ++i) {
             if (app.m_badges.Get(i)) out << ' ' << i;
@@ -122,7 +122,7 @@ protected:
         if (text) {
             EXPECT_TRUE(WriteFile(game.stateFile(), *text));
         }
-        for (int i = 0; i < kSettings; ++i) app.m_settings[i] = i == 5;
+        for (int i = 0; i < kSettingCount; ++i) app.m_settings[i] = i == 5;
         for (int i = 0; i < kBadges; ++i) app.m_badges[i] = false;
         for (int i = 0; i < kScores; ++i) app.m_hiScores[i] = 0;
         testing::internal::CaptureStdout();

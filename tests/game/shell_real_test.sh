@@ -1,7 +1,7 @@
 #!/bin/bash
-# The real program as a player meets it: no display, then the window, the
-# loading screen and the menu at each picture resolution the window size
-# calls for, focus loss and iconifying (each saves), the menu's sounds heard
+# The real program as a player meets it: no display, then the window with
+# its icons, the loading screen and the menu at each picture resolution the
+# window size calls for, focus loss and iconifying (each saves), the menu's sounds heard
 # in OpenAL Soft's wave file, F11 to fullscreen and back, one resize, and the
 # close request. The test data tints each resolution's title its own colour:
 # green for the plain files, magenta "-hd", cyan "-hd2".
@@ -11,7 +11,7 @@ set -u
 GLIMMER=$(realpath "$1")
 DATA=$(realpath "$2")
 source "$(dirname "$0")/../lib/real_program.sh"
-rp_need convert import xwd xwininfo sox soxi python3
+rp_need convert import xwd xwininfo xprop sox soxi python3
 
 # catch_loading W H: lets the program run 20 ms at a time, stopped while its
 # window is captured, until a capture shows the menu after the loading
@@ -107,6 +107,8 @@ rp_focus || rp_fail "the window did not get the focus"
 geometry=$(xwininfo -id "$RP_WIN" | awk '/Absolute|Width|Height/ { printf "%s ", $NF }')
 [ "$geometry" = "640 300 640 480 " ] && rp_pass "window 640 x 480 centred" || rp_fail "window at x y w h: $geometry"
 menu_shows "#ff00ff" '"-hd"'
+has_icons() { xprop -id "$RP_WIN" _NET_WM_ICON | grep -q 'Icon (48 x 48)' && xprop -id "$RP_WIN" _NET_WM_ICON | grep -q 'Icon (32 x 32)'; }
+rp_check "the window has its 32 and 48 pixel icons" rp_wait_for 10 has_icons
 
 # Focus loss and iconifying suspend the game, which saves; getting the focus
 # back resumes it (the second save needs a resume in between, the menu's
@@ -132,6 +134,7 @@ menu_shows "#00ffff" '"-hd2"'
 rp_focus
 xdotool key F11
 rp_check "F11 again: 640 x 480 window" rp_wait_for 10 window_is 640 480
+rp_check "the window made again has its icons" rp_wait_for 10 has_icons
 
 # A resize to 600 x 450 restarts loading, for the plain pictures.
 xdotool windowsize "$RP_WIN" 600 450

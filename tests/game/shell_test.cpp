@@ -13,12 +13,7 @@
 #include "tests/testhost/test_game.h"
 
 namespace {
-
-constexpr float kFont = 90.0f;
-constexpr int kImageSlots = 100;
-constexpr int kSoundSetting = 5;
 constexpr int kSfxChannels = 24;
-constexpr int kConfirmSound = 98;
 
 // (The virtual screen at other window sizes: Pointer.EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside.)
 TEST(Shell, AWindowWithoutAreaKeepsTheLastVirtualScreenAndLoadsNothing) {
@@ -83,13 +78,13 @@ TEST(Shell, UpdateMeterKeepsItsValueWhenTheClockStands) {
 TEST(Shell, SoundEffectsTakeChannels1To23Then0) {
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
-    app.m_settings[kSoundSetting] = 1;
+    app.m_settings[kSettingSound] = 1;
     app.m_sfxChannel = 0;
     for (int n = 1; n <= kSfxChannels + 1; ++n) {
         const float rate = 0.5f + 0.01f * n;
-        app.p_PlaySFX(kConfirmSound, rate, 0.25f, 0.0f);
+        app.p_PlaySFX(kSfxConfirm, rate, 0.25f, 0.0f);
         ASSERT_EQ(app.m_sfxChannel, n % kSfxChannels) << "effect " << n;
-        EXPECT_EQ(game.SoundOn(n % kSfxChannels), kConfirmSound) << "effect " << n;
+        EXPECT_EQ(game.SoundOn(n % kSfxChannels), kSfxConfirm) << "effect " << n;
         EXPECT_FLOAT_EQ(ChannelPitch(n % kSfxChannels), rate) << "effect " << n;
         EXPECT_FLOAT_EQ(ChannelGain(n % kSfxChannels), 0.25f) << "effect " << n;
     }
@@ -105,11 +100,11 @@ TEST(Shell, SoundEffectsTakeChannels1To23Then0) {
 
     // The sound switch: 1 and 2 play, anything else touches no channel.
     for (const auto& [value, plays] : {std::pair{0, false}, {3, false}, {-1, false}, {2, true}}) {
-        app.m_settings[kSoundSetting] = value;
-        app.p_PlaySFX(kConfirmSound, 1.0f, 1.0f, 0.0f);
+        app.m_settings[kSettingSound] = value;
+        app.p_PlaySFX(kSfxConfirm, 1.0f, 1.0f, 0.0f);
         EXPECT_EQ(app.m_sfxChannel, plays ? 4 : 3) << "sound setting " << value;
     }
-    app.m_settings[kSoundSetting] = 1;
+    app.m_settings[kSettingSound] = 1;
 }
 
 TEST(Shell, TextLayout) {
@@ -140,7 +135,7 @@ TEST(Shell, TextLayout) {
         app.p_SetRot(c.rotation);
         const String text(reinterpret_cast<const Char*>(c.text.data()), static_cast<int>(c.text.size()));
         app.p_Text(100.0f, 50.0f, text, c.alignX, c.alignY);
-        const std::vector<DrawRecord> glyphs = game.Records(kFont);
+        const std::vector<DrawRecord> glyphs = game.Records(kImageFont);
         const std::string where = "\"" + text.ToUtf8() + "\" glyph " + std::to_string(c.index);
         ASSERT_EQ(glyphs.size(), c.glyphs) << where;
         if (c.glyphs == 0) continue;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/world/tiles.h"
+#include "host/key_codes.h"
 #include "runtime/random.h"
 #include "tests/testhost/test_game.h"
 #include "tools/solver/input_script.h"
@@ -18,9 +19,7 @@
 namespace {
 
 constexpr int kOriginX = 10, kOriginY = 20;  // where a row's map is drawn
-constexpr int kSide = 64;
 constexpr int kSfxChannels = 24;
-constexpr int kSoundSetting = 5, kSchemeSetting = 1, kHelpSetting = 3;
 
 using Setup = std::function<void(c_MyApp&)>;
 
@@ -52,13 +51,13 @@ protected:
     c_MyApp& app = game.app();
 
     void BuildMap(const Rule& rule) {
-        app.m_settings[kSoundSetting] = 1;  // effects reach the channels
-        app.m_settings[kHelpSetting] = 1;   // no tutorial
+        app.m_settings[kSettingSound] = 1;  // effects reach the channels
+        app.m_settings[kSettingHelpOff] = 1;   // no tutorial
         app.p_LoadGame();
-        app.m_settings[kSchemeSetting] = rule.scheme;
-        for (int y = 0; y < kSide; ++y) {
-            for (int x = 0; x < kSide; ++x) {
-                const bool edge = x == 0 || y == 0 || x == kSide - 1 || y == kSide - 1;
+        app.m_settings[kSettingScheme] = rule.scheme;
+        for (int y = 0; y < kLevelSide; ++y) {
+            for (int x = 0; x < kLevelSide; ++x) {
+                const bool edge = x == 0 || y == 0 || x == kLevelSide - 1 || y == kLevelSide - 1;
                 app.p_PutBlock(x, y, edge ? kTileWall : kTileEmpty, 0, 0, 0);
             }
         }
@@ -254,7 +253,6 @@ TEST_F(WorldRules, Objects) {
 // the panel reach the hero only once it closes (a key still held then acts as
 // held, APauseGivesTheKeysBack).
 TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
-    constexpr int kEscape = 27, kLeft = 37, kRight = 39, kUp = 38;
     using Probe = std::function<std::vector<float>(c_MyApp&)>;
     const auto cell = [](c_MyApp& a, int col, int row) { return a.m_map.Get(a.p_CellIndex(kOriginX + col, kOriginY + row) + 9); };
     // A shot in flight, its launcher counting, a plunger running, the hero walking; or leaving while dropping in.
@@ -285,30 +283,30 @@ TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
         for (const auto& row : rows) {
             const std::string what = std::string(row.what) + (focusLoss ? " (a focus loss)" : " (the pause key)");
             BuildMap(row.scene);
-            game.host().KeyDown(kRight);
+            game.host().KeyDown(kKeyArrowRight);
             game.Step(28);
             if (focusLoss) {
                 game.host().Suspend();
                 game.host().Resume();
             } else {
-                game.host().KeyDown(kEscape);
+                game.host().KeyDown(kKeyEscape);
                 game.Step();
-                game.host().KeyUp(kEscape);
+                game.host().KeyUp(kKeyEscape);
             }
-            game.host().KeyUp(kRight);
+            game.host().KeyUp(kKeyArrowRight);
             game.Step();
             const std::vector<float> before = row.probe(app);
-            for (int key : {kLeft, kUp}) game.host().KeyDown(key);  // the panel's selection keys, held
+            for (int key : {kKeyArrowLeft, kKeyArrowUp}) game.host().KeyDown(key);  // the panel's selection keys, held
             game.Step(60);
             EXPECT_EQ(app.m_pauseShown, 1) << what;
             EXPECT_EQ(row.probe(app) != before, row.moves) << what << (row.moves ? " moves on" : " stands still");
             EXPECT_FALSE(game.Records(3.0f).empty()) << what << ": the level is still drawn";
-            game.host().KeyUp(kUp);
+            game.host().KeyUp(kKeyArrowUp);
             game.Click(320.0f, static_cast<float>(app.m_pauseY));  // resume, left still held
             for (int i = 0; i < 20 && app.m_pauseShown == 1; ++i) game.Step();
             ASSERT_EQ(app.m_pauseShown, 0) << what << ": resumed";
             EXPECT_EQ(app.m_facing, -1) << what << ": left, held as the panel closes, turns the hero";
-            game.host().KeyUp(kLeft);
+            game.host().KeyUp(kKeyArrowLeft);
             game.Step();
         }
     }
@@ -318,13 +316,13 @@ TEST_F(WorldRules, WhilePausedTheRoundStandsStill) {
 // the round's first update after it, the round runs through the panel's
 // slide-out, and the pause key closes the panel whatever else is held.
 TEST_F(WorldRules, APauseGivesTheKeysBack) {
-    constexpr int kEscape = 27, kRight = 39, kUp = 38, kGrip = 90;
+    constexpr int kGrip = kKeyZ;
     const Rule overSpikes = {"", {"01S10", "55555", "22222"}, "", "", 2, 1, Under(kTileGripBar)};
     const Rule onFloor = {"", kWide, "", "", 2, 1};
     const auto escape = [&] {
-        game.host().KeyDown(kEscape);
+        game.host().KeyDown(kKeyEscape);
         game.Step();
-        game.host().KeyUp(kEscape);
+        game.host().KeyUp(kKeyEscape);
     };
     const auto clickResume = [&] { game.Click(320.0f, static_cast<float>(app.m_pauseY)); };
     const struct {
@@ -343,10 +341,10 @@ TEST_F(WorldRules, APauseGivesTheKeysBack) {
          [](c_MyApp& a) { return a.m_playerY == kOriginY && a.m_playerState == 0; }},
         {"the pause key closes the panel while grip is held", overSpikes, {kGrip}, false, escape, 0,
          [](c_MyApp& a) { return a.m_pauseDir == -1; }},
-        {"a held direction walks from the first update after the panel (the click's second)", onFloor, {kRight},
+        {"a held direction walks from the first update after the panel (the click's second)", onFloor, {kKeyArrowRight},
          true, clickResume, 0,
          [](c_MyApp& a) { return a.m_playerState == 1 && a.m_playerSubX == 2; }},
-        {"the round runs in the panel's slide-out", onFloor, {kRight}, true, clickResume, 7,
+        {"the round runs in the panel's slide-out", onFloor, {kKeyArrowRight}, true, clickResume, 7,
          [](c_MyApp& a) { return a.m_pauseShown == 1 && a.m_playerX == kOriginX + 1; }},
         {"the action key that resumes grips at once: he hangs on", overSpikes, {kGrip}, false,
          [&] {
@@ -359,9 +357,9 @@ TEST_F(WorldRules, APauseGivesTheKeysBack) {
         {"the panel's keys do nothing in its slide-out (up, then the action key on quit)", onFloor, {}, false,
          [&] {
              clickResume();
-             game.host().KeyDown(kUp);
+             game.host().KeyDown(kKeyArrowUp);
              game.Step();
-             game.host().KeyUp(kUp);
+             game.host().KeyUp(kKeyArrowUp);
              game.PressKey(kGrip);
          },
          20, [](c_MyApp& a) { return a.m_quitGame == 0 && a.m_pauseShown == 0; }},

@@ -5,20 +5,19 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 
 #include "graphics/renderer.h"
+#include "tests/lib/test_files.h"
 
 namespace {
 
+// The working folder of the whole program, with ./data/, removed at its end.
 const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/graphics_tests.XXXXXX";
-        const std::string d = mkdtemp(pattern) ? pattern : "/tmp";
-        if (std::system(("mkdir -p '" + d + "/data'").c_str()) != 0 || chdir(d.c_str()) != 0) ADD_FAILURE() << d;
-        return d;
-    }();
-    return dir;
+    static ScratchFolder folder("graphics", true);
+    static const bool made = std::filesystem::create_directory(folder.File("data"));
+    (void)made;
+    return folder.Path();
 }
 
 }  // namespace
@@ -44,12 +43,6 @@ std::string MakeImage(const std::string& args, const std::string& name) {
     const std::string path = ScratchDir() + "/data/" + name;
     const std::string command = "convert " + args + " '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return path;
-}
-
-std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = ScratchDir() + "/data/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/glfw/game.h"
+#include "tests/lib/test_files.h"
 
 class gxtkGraphics;
 
@@ -18,10 +19,8 @@ KpGlfwGame& Host();  // the one host, without a window until one is asked for
 bool OpenWindow(int width, int height, bool reuse = true);
 
 // Runs ImageMagick's convert with `args` (through the shell) to write
-// data/name (a failure fails the test); WriteFile writes raw bytes there.
-// Both return the full path.
+// data/name (a failure fails the test); returns the full path.
 std::string MakeImage(const std::string& args, const std::string& name);
-std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes);
 
 // Window pixels read through the renderer (which flushes first) as 0xRRGGBB.
 std::vector<unsigned> RgbRow(gxtkGraphics* g, int x, int y, int count);

@@ -1,6 +1,7 @@
-// Drives the real main loop with a fake clock and fake window states, so that
-// the schedule (updates per render, dropped backlog, suspend and resume) is
-// checked exactly, without a display and without timing.
+// Drives the real main loop in the hosts' own loop base with a fake clock
+// and fake window states, so that the schedule (updates per render, dropped
+// backlog, suspend and resume) is checked exactly, without a display and
+// without timing.
 #include "host/main_loop.h"
 
 #include <gtest/gtest.h>
@@ -8,32 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "host/loop_game.h"
+
 namespace {
 
 constexpr double kPeriod = 1.0 / 60;
 
-// Window system stand-in and game delegate in one: a clock that moves only
-// when told (an update costs `updateCost`, a wait for events half a second),
-// window states the test sets, and a log of every call.
-class FakeWindow : public KpGameDelegate, public KpLoopPlatform {  // the collected base first, at the block's start
+// The game and the window's states as a script sets them: a clock that
+// moves only when told (an update costs `updateCost`, a wait for events half
+// a second), window states the test sets, and a log of every call.
+class FakeWindow : public KpGameDelegate {
 public:
     double now = 0;
     bool open = true, iconified = false, focused = true;
-    double remadeAt = -kRefocusGrace;
+    double remadeAt = -KpLoopPlatform::kRefocusGrace;
     double updateCost = 0;
     int updates = 0;
     int zeroRateAtUpdate = 0;  // the update that sets the rate to 0 (0: none)
     KpGame* host = nullptr;
     std::string log;
 
-    double Now() override { return now; }
-    void Sleep(double seconds) override { Log("sleep", seconds); }
-    void PollEvents() override {}
-    void WaitEvents() override { Log("wait", 0.5); }
-    bool WindowOpen() override { return open; }
-    bool WindowIconified() override { return iconified; }
-    bool WindowFocused() override { return focused; }
-    double WindowRemadeAt() override { return remadeAt; }
     void StartGame() override {}
     void SuspendGame() override { Log("suspend"); }
     void ResumeGame() override { Log("resume"); }
@@ -48,16 +43,21 @@ public:
     }
 };
 
-// A host that owns the loop exactly as the GLFW host does.
-class LoopHost : public KpGame {
+// The hosts' own loop base, KpLoopGame, on a window the script plays.
+class LoopHost : public KpLoopGame {
 public:
     FakeWindow* window = new FakeWindow();
-    KpMainLoop loop{this, window};
+    KpMainLoop& loop = loop_;
 
-    void SetUpdateRate(int hertz) override {
-        KpGame::SetUpdateRate(hertz);
-        loop.SetUpdateRate(hertz);
-    }
+private:
+    double Now() override { return window->now; }
+    void Sleep(double seconds) override { window->Log("sleep", seconds); }
+    void PollEvents() override {}
+    void WaitEvents() override { window->Log("wait", 0.5); }
+    bool WindowOpen() override { return window->open; }
+    bool WindowIconified() override { return window->iconified; }
+    bool WindowFocused() override { return window->focused; }
+    double WindowRemadeAt() override { return window->remadeAt; }
 };
 
 // One step of a script: set the clock (when `now` >= 0), the window state and

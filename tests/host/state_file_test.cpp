@@ -25,7 +25,7 @@ const std::string kState = ".zephyrstate";
 const std::string kTemp = kp_state_TempName("./.zephyrstate");
 
 TEST(StateFileTest, SavedAsUtf8AndReadBack) {
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"host", true};
     KpGame host;
     const struct { std::u16string text; std::string bytes; } cases[] = {
         {u"\u00e9", "\xc3\xa9"},
@@ -35,7 +35,7 @@ TEST(StateFileTest, SavedAsUtf8AndReadBack) {
     for (const auto& c : cases) {
         ASSERT_EQ(host.SaveState(Utf16(c.text)), kStateSaved);
         ASSERT_TRUE(FileExists(kState));
-        EXPECT_EQ(ReadFileBytes(kState), c.bytes) << c.text.size() << " units";
+        EXPECT_EQ(ReadFile(kState), c.bytes) << c.text.size() << " units";
         EXPECT_TRUE(host.LoadState() == Utf16(c.text)) << c.text.size() << " units";
     }
     std::remove(kState.c_str());
@@ -53,7 +53,7 @@ int OneByteAtATime(int fd, const void* data, size_t size) { return kp_file_Write
 int FailingSync(int) { return errno = EIO, -1; }
 
 TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"host", true};
     KpGame host;
     const KpStateFileIo real = kp_state_DefaultIo();
     const struct { const char* name; KpStateFileIo io; int result; } cases[] = {
@@ -67,18 +67,18 @@ TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
         const KpStateFileIo previous = kp_state_SetIo(c.io);
         EXPECT_EQ(host.SaveState(String("new settings")), c.result) << c.name;
         kp_state_SetIo(previous);
-        EXPECT_EQ(ReadFileBytes(kState), c.result == kStateSaved ? "new settings" : "old settings") << c.name;
+        EXPECT_EQ(ReadFile(kState), c.result == kStateSaved ? "new settings" : "old settings") << c.name;
         EXPECT_FALSE(FileExists(kTemp)) << c.name;
     }
     // The temporary name is taken by a folder: the file cannot be created.
     ASSERT_EQ(mkdir(kTemp.c_str(), 0700), 0);
     EXPECT_EQ(host.SaveState(String("lost")), kStateCannotCreate);
-    EXPECT_EQ(ReadFileBytes(kState), "new settings");
+    EXPECT_EQ(ReadFile(kState), "new settings");
     rmdir(kTemp.c_str());
     // The state name is a folder with contents: the rename cannot replace it.
     std::remove(kState.c_str());
     ASSERT_EQ(mkdir(kState.c_str(), 0700), 0);
-    WriteFileBytes(kState + "/inside", "x");
+    WriteFile(kState + "/inside", "x");
     EXPECT_EQ(host.SaveState(String("lost")), kStateCannotCreate);
     EXPECT_FALSE(FileExists(kTemp));
 }
@@ -87,7 +87,7 @@ TEST(StateFileTest, FailedSavesKeepThePreviousFileAndRemoveTheTemporary) {
 // the replacement goes ahead. Either way the save stays whole and no
 // temporary file is left.
 TEST(StateFileTest, AFileHeldOpenKeepsAWholeSave) {
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"host", true};
     KpGame host;
     ASSERT_EQ(host.SaveState(String("old settings")), kStateSaved);
     FILE* held = std::fopen(kState.c_str(), "rb");
@@ -95,14 +95,14 @@ TEST(StateFileTest, AFileHeldOpenKeepsAWholeSave) {
     const int result = host.SaveState(String("new settings"));
     std::fclose(held);
     EXPECT_EQ(result, kHeldFilesCannotBeReplaced ? kStateCannotCreate : kStateSaved);
-    EXPECT_EQ(ReadFileBytes(kState), kHeldFilesCannotBeReplaced ? "old settings" : "new settings");
+    EXPECT_EQ(ReadFile(kState), kHeldFilesCannotBeReplaced ? "old settings" : "new settings");
     EXPECT_FALSE(FileExists(kTemp));
 }
 
 // A path that is not UTF-8 names no file: it is refused, never turned into
 // another name (which Windows would do by replacing the bad bytes).
 TEST(StateFileTest, PathsThatAreNotUtf8AreRefused) {
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"host", true};
     const char* const bad[] = {"save\xff", "save\xc3", "save\xc0\xaf", "save\xed\xa0\x80", "save\xf4\x90\x80\x80"};
     for (const char* path : bad) {
         EXPECT_EQ(kp_state_Save(path, String("settings")), kStateCannotCreate) << path;
@@ -131,7 +131,7 @@ void EndProcess(const PROCESS_INFORMATION& process) {
 #endif
 
 TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"host", true};
 #ifdef _WIN32
     const PROCESS_INFORMATION ended = SuspendedProcess(), running = SuspendedProcess();
     EndProcess(ended);
@@ -145,14 +145,14 @@ TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
     const std::string dead = kState + ".tmp." + std::to_string(child);
     const std::string kept[] = {kState + ".tmp." + std::to_string(parent),  // a process that still runs
                                 kState + ".tmp.notapid", kState + ".bak", "other.tmp.1"};
-    WriteFileBytes(kState, "settings");
-    WriteFileBytes(dead, "half a save");
-    for (const std::string& name : kept) WriteFileBytes(name, "x");
+    WriteFile(kState, "settings");
+    WriteFile(dead, "half a save");
+    for (const std::string& name : kept) WriteFile(name, "x");
     KpGame restarted;
     restarted.LoadState();
     EXPECT_FALSE(FileExists(dead)) << "left by a killed process";
     for (const std::string& name : kept) EXPECT_TRUE(FileExists(name)) << name;
-    EXPECT_EQ(ReadFileBytes(kState), "settings");
+    EXPECT_EQ(ReadFile(kState), "settings");
 #ifdef _WIN32
     EndProcess(running);
 #endif

@@ -6,19 +6,18 @@
 
 #include <vector>
 
-#include "host/game_host.h"
+#include "host/headless/game.h"
 
 namespace {
 
-// A host whose joysticks are scripted: `present` joysticks exist, each with
-// the buttons listed in `pressed[unit]` held down.
-class ScriptedJoystickGame : public KpGame {
-public:
+// Joysticks as a test scripts them: `present` joysticks exist, each with the
+// buttons listed in `pressed[unit]` held down; the ports polled are noted.
+struct ScriptedJoysticks {
     int present = 0;
     std::vector<std::vector<int>> pressed = std::vector<std::vector<int>>(kJoystickCount);
     std::vector<int> polled;  // ports asked for, in order
 
-    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float>, Array<bool> buttons) override {
+    bool Poll(int port, Array<float> joyx, Array<float> joyy, Array<bool> buttons) {
         polled.push_back(port);
         if (port >= present) return false;
         joyx[0] = 0.25f * (port + 1);
@@ -33,6 +32,9 @@ class InputDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         KpGame::_game = &game;
+        game.SetJoysticks([this](int port, Array<float> joyx, Array<float> joyy, Array<float>, Array<bool> buttons) {
+            return joysticks.Poll(port, joyx, joyy, buttons);
+        });
         kp_input_SetInputDevice(device);
     }
     void TearDown() override {
@@ -42,7 +44,8 @@ protected:
     void Key(int event, int key) { device->p_KeyEvent(event, key); }
 
     KpGame* previous = KpGame::_game;
-    ScriptedJoystickGame game;
+    ScriptedJoysticks joysticks;
+    KpHeadlessGame game;
     c_InputDevice* device = (new c_InputDevice())->m_new();
 };
 
@@ -85,18 +88,18 @@ TEST_F(InputDeviceTest, LeftButtonAndFirstFingerMirrorEachOther) {
 
 TEST_F(InputDeviceTest, JoystickPollingStopsAtTheFirstAbsentJoystick) {
     device->p_BeginUpdate();
-    EXPECT_EQ(game.polled, std::vector<int>{0}) << "no joystick: only port 0 is asked";
+    EXPECT_EQ(joysticks.polled, std::vector<int>{0}) << "no joystick: only port 0 is asked";
     for (int key = 256; key < 384; ++key) ASSERT_FALSE(kp_input_KeyDown(key)) << key;
-    game.polled.clear();
-    game.present = 2;
-    game.pressed[0] = {0, 31};
-    game.pressed[1] = {5};
+    joysticks.polled.clear();
+    joysticks.present = 2;
+    joysticks.pressed[0] = {0, 31};
+    joysticks.pressed[1] = {5};
     device->p_BeginUpdate();
-    EXPECT_EQ(game.polled, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(joysticks.polled, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ((std::vector<bool>{kp_input_KeyDown(256), kp_input_KeyDown(287), kp_input_KeyDown(293), kp_input_JoyDown(5, 1)}),
               (std::vector<bool>{true, true, true, true})) << "joystick u button b is code 256 + 32u + b";
     EXPECT_EQ((std::vector<float>{kp_input_JoyX(0, 0), kp_input_JoyX(0, 1), kp_input_JoyY(1, 1)}), (std::vector<float>{0.25f, 0.5f, -0.5f}));
-    game.pressed[0] = {0};
+    joysticks.pressed[0] = {0};
     device->p_BeginUpdate();
     EXPECT_EQ(kp_input_JoyHit(0, 0), 1) << "held across two polls in one update";
     EXPECT_FALSE(kp_input_KeyDown(287)) << "released";

@@ -12,12 +12,14 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "audio/audio_data.h"
 #include "audio/audio_device.h"
 #include "audio/sound.h"
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
+#include "graphics/image_data.h"
 #include "tests/testhost/test_game.h"
 #include "tools/music/music_demo_host.h"
 
@@ -207,7 +209,9 @@ TEST(DisplayMusic, TheDecodedSongIsThePatternImage) {
     music.FinishLoading();
     ASSERT_NE(music.m().m_songImage, nullptr);
     int w = 0, h = 0, depth = 0;
-    unsigned char* png = music.game->host().LoadImageData(String("zephyr://data/") + String(kMusicDemoSongPath), &w, &h, &depth);
+    std::vector<unsigned char> file;
+    ASSERT_TRUE(music.game->host().LoadFileBytes(String("zephyr://data/") + String(kMusicDemoSongPath), kMaxImageFileBytes, &file));
+    unsigned char* png = kpDecodeImage(file.data(), file.size(), &w, &h, &depth);
     ASSERT_NE(png, nullptr);
     int mismatches = 0, notes = 0;
     for (int p = 0; p < kSGPatternFrames - 1; ++p) {

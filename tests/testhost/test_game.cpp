@@ -13,7 +13,7 @@
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
-#include "host/program.h"
+#include "framework/program.h"
 #include "runtime/gc.h"
 #include "tools/solver/game_session.h"
 
@@ -21,7 +21,6 @@ namespace {
 
 constexpr double kStartClock = 1000.0;
 constexpr int kMaxLoadingUpdates = 400;
-constexpr int kSoundSlots = 100;
 [[maybe_unused]] constexpr int kFatalSignals[] = {SIGSEGV, SIGILL, SIGFPE};
 
 // Applications and hosts of earlier TestGames stay reachable for the life of
@@ -36,17 +35,6 @@ Graveyard& Kept() {
     static auto* kept = new Graveyard();
     return *kept;
 }
-
-// The default host: its joystick 0 is the test's gamepad, mapped as the desktop host maps one.
-class GamepadHost : public KpHeadlessGame {
-public:
-    TestGamepad pad;
-    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override {
-        if (port != 0 || !pad.present) return false;
-        kpMapGamepad(pad.axes, pad.buttons, joyx, joyy, joyz, buttons);
-        return true;
-    }
-};
 
 void MarkRootsAndGraveyard() {
     kpMarkRoots();
@@ -84,9 +72,15 @@ TestGame::TestGame(const TestGameOptions& options) {
     if (options.host) {
         host_ = options.host;
     } else {
-        auto* host = new GamepadHost();
-        gamepad_ = &host->pad;
-        host_ = host;
+        // Joystick 0 is the test's gamepad, mapped as the desktop host maps one.
+        auto* pad = new TestGamepad();
+        gamepad_ = pad;
+        host_ = new KpHeadlessGame();
+        host_->SetJoysticks([pad](int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) {
+            if (port != 0 || !pad->present) return false;
+            kpMapGamepad(pad->axes, pad->buttons, joyx, joyy, joyz, buttons);
+            return true;
+        });
     }
     Kept().hosts.push_back(host_);
     host_->SetWindowSize(options.width, options.height);
@@ -181,12 +175,3 @@ static float SourceValue(int channel, ALenum what) {
 float ChannelPitch(int channel) { return SourceValue(channel, AL_PITCH); }
 float ChannelGain(int channel) { return SourceValue(channel, AL_GAIN); }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out << bytes) && static_cast<bool>(out.flush());
-}

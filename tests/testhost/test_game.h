@@ -11,8 +11,9 @@
 
 #include "game/shell/my_app.h"
 #include "host/glfw/input.h"
+#include "host/headless/game.h"
+#include "tests/lib/test_files.h"
 #include "tools/solver/input_script.h"
-#include "tools/testhost/headless_game.h"
 
 // One draw record as the render replays it.
 struct DrawRecord {
@@ -84,5 +85,3 @@ private:
 float ChannelPitch(int channel);
 float ChannelGain(int channel);
 
-std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& bytes);

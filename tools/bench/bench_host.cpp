@@ -62,12 +62,6 @@ void BenchHost::WindowSize(int* width, int* height) {
 
 bool BenchHost::HasGraphicsContext() { return window_ != nullptr && glfwGetCurrentContext() == window_; }
 
-unsigned char* BenchHost::LoadImageData(const String& path, int* width, int* height, int* depth) {
-    unsigned char* pixels = KpHeadlessGame::LoadImageData(path, width, height, depth);
-    if (pixels) imageFiles_[pixels] = PathToFilePath(path).ToUtf8();
-    return pixels;
-}
-
 void BenchHost::gc_collect() {
     const double start = ThreadCpuSeconds();
     KpHeadlessGame::gc_collect();
@@ -81,7 +75,3 @@ void BenchHost::ResetCollectorFigures() {
     collectSteps_ = 0;
 }
 
-std::string BenchHost::ImageFileOf(const unsigned char* pixels) const {
-    auto it = imageFiles_.find(pixels);
-    return it == imageFiles_.end() ? std::string() : it->second;
-}

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/testhost/headless_game.h"
+#include "host/headless/game.h"
 
 struct GLFWwindow;
 
@@ -30,7 +30,6 @@ public:
     void RenderGame() override;  // renders, then shows the frame
     void WindowSize(int* width, int* height) override;
     bool HasGraphicsContext() override;
-    unsigned char* LoadImageData(const String& path, int* width, int* height, int* depth) override;
 
     // Every incremental collection step, timed in thread CPU time (so other
     // processes on the machine do not lengthen it).
@@ -39,12 +38,8 @@ public:
     double LongestCollectMicros() const { return longestCollectMicros_; }
     long long CollectSteps() const { return collectSteps_; }
 
-    // The file a surface's pixel block was decoded from ("" when unknown).
-    std::string ImageFileOf(const unsigned char* pixels) const;
-
 private:
     GLFWwindow* window_ = nullptr;
     double longestCollectMicros_ = 0;
     long long collectSteps_ = 0;
-    std::map<const unsigned char*, std::string> imageFiles_;
 };

@@ -19,7 +19,7 @@ void TakeImageTables(GameDriver& driver, Recording* out) {
         if (!image || !image->m_surface) continue;
         RecordedImage& r = out->images[slot];
         r.present = true;
-        r.file = driver.host().ImageFileOf(image->m_surface->data);
+        r.file = driver.host().PathToFilePath(image->m_surface->path).ToUtf8();
         r.surfaceWidth = image->m_surface->Width();
         r.surfaceHeight = image->m_surface->Height();
         r.width = image->m_width;

@@ -5,18 +5,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/app.h"
+#include "framework/program.h"
 #include "game/world/tiles.h"
-#include "host/app.h"
-#include "host/program.h"
+#include "host/key_codes.h"
 
 namespace {
 
 constexpr double kStartClock = 1000.0;
 constexpr int kMaxLoadingUpdates = 400;
-constexpr int kSettingSound = 5;
-constexpr int kConfirmKey = 90;   // Z
-constexpr int kLeftKey = 37;
-constexpr int kRightKey = 39;
 constexpr int kLauncherPeriod = 120;
 constexpr int kBenchLevel = 1;
 
@@ -69,9 +66,9 @@ int GameDriver::Resize(int width, int height) {
 bool GameDriver::StartGame() {
     HoldKeys(false, false);
     host_->StepWithoutRender(2);
-    host_->KeyDown(kConfirmKey);
+    host_->KeyDown(kKeyZ);
     host_->StepWithoutRender();
-    host_->KeyUp(kConfirmKey);
+    host_->KeyUp(kKeyZ);
     host_->StepWithoutRender();
     if (app_->m_screen != kScreenPlaying) return false;
     AddLaunchers();
@@ -92,8 +89,8 @@ void GameDriver::AddLaunchers() {
 }
 
 void GameDriver::HoldKeys(bool left, bool right) {
-    if (left != left_) left ? host_->KeyDown(kLeftKey) : host_->KeyUp(kLeftKey);
-    if (right != right_) right ? host_->KeyDown(kRightKey) : host_->KeyUp(kRightKey);
+    if (left != left_) left ? host_->KeyDown(kKeyArrowLeft) : host_->KeyUp(kKeyArrowLeft);
+    if (right != right_) right ? host_->KeyDown(kKeyArrowRight) : host_->KeyUp(kKeyArrowRight);
     left_ = left;
     right_ = right;
 }

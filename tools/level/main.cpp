@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_file.h"
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
-#include "host/program.h"
+#include "host/headless/game.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/input_script.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <GLFW/glfw3.h>
 
+#include "framework/program.h"
 #include "game/music/sg_player.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
 #include "host/glfw/game.h"
-#include "host/program.h"
 
 bool KpMusicDemoHost::OpenHiddenWindow(int width, int height) {
     static const bool ready = glfwInit() == GLFW_TRUE;

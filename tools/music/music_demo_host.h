@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tools/testhost/headless_game.h"
+#include "host/headless/game.h"
 
 class c_MyApp;
 class c_SGPlayer;

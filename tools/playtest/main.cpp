@@ -19,18 +19,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
 #include "game/world/tiles.h"
 #include "host/glfw/game.h"
-#include "host/program.h"
 #include "tools/cli/command_line.h"
 
 namespace {
 
 constexpr int kUpdatesPerSecond = 60;
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
-constexpr int kLastLevel = 15;
 constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
 
 constexpr const char* kUsage =
@@ -159,7 +156,7 @@ int main(int argc, char** argv) {
     while (commandLine.NextOption()) {
         if (commandLine.Is("--level")) {
             level = std::atoi(commandLine.Value().c_str());
-            if (level < 1 || level > kLastLevel) commandLine.Refuse("the level must be 1 to 15");
+            if (level < 1 || level > kLevelCount) commandLine.Refuse("the level must be 1 to 15");
         } else if (commandLine.Is("--trace")) {
             trace = true;
         } else if (commandLine.Is("--tiles")) {

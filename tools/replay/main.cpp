@@ -23,13 +23,13 @@
 
 #include <algorithm>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
 #include "game/world/level_file.h"
 #include "game/world/level_map.h"
-#include "host/program.h"
+#include "host/headless/game.h"
 #include "tools/cli/command_line.h"
 #include "tools/solver/input_script.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
 

@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "game/shell/my_app.h"
+#include "host/headless/game.h"
 #include "server/board_key.h"
 #include "server/database.h"
 #include "server/players.h"
 #include "server/score_store.h"
 #include "server/verification_queue.h"
 #include "tools/cli/command_line.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
 

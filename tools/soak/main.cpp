@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/program.h"
+#include "framework/program.h"
 #include "runtime/gc.h"
 #include "tools/cli/command_line.h"
 #include "tools/soak/soak_player.h"

@@ -2,24 +2,12 @@
 
 #include <cstdio>
 
+#include "host/key_codes.h"
 #include "tools/solver/input_script.h"
 
 namespace {
-
-constexpr int kKeyEscape = 27;
-constexpr int kKeyLeft = 37;
-constexpr int kKeyUp = 38;
-constexpr int kKeyRight = 39;
-constexpr int kKeyDown = 40;
-constexpr int kKeyZ = 90;
-constexpr int kKeyX = 88;
-constexpr int kKeyC = 67;
-constexpr int kKeyN = 78;
-constexpr int kRandomKeys[] = {kKeyLeft, kKeyUp, kKeyRight, kKeyDown, kKeyZ, kKeyX, kKeyC};
-constexpr int kMenuKeys[] = {kKeyLeft, kKeyUp, kKeyRight, kKeyDown, kKeyZ, kKeyZ, kKeyN, kKeyEscape};
-constexpr int kLastLevel = 15;
-constexpr int kSettingJump = 1;
-constexpr int kSettingHelpOff = 3;
+constexpr int kRandomKeys[] = {kKeyArrowLeft, kKeyArrowUp, kKeyArrowRight, kKeyArrowDown, kKeyZ, kKeyX, kKeyC};
+constexpr int kMenuKeys[] = {kKeyArrowLeft, kKeyArrowUp, kKeyArrowRight, kKeyArrowDown, kKeyZ, kKeyZ, kKeyN, kKeyEscape};
 constexpr int kExitSequenceLimit = 200;
 constexpr int kMenuWaitLimit = 400;
 constexpr float kDropInStart = -800.0f;
@@ -133,7 +121,7 @@ bool SoakPlayer::QuitToMenu() {
             if (app_.m_pauseShown == 0 && !Tap(kKeyEscape, 2, 30)) return false;
             // Down brings the selection to resume from either corner, up then selects
             // quit (left would also turn the hero, whose turn holds the key latch).
-            if (!Tap(kKeyDown) || !Tap(kKeyUp) || !Tap(kKeyZ)) return false;
+            if (!Tap(kKeyArrowDown) || !Tap(kKeyArrowUp) || !Tap(kKeyZ)) return false;
         } else {
             // The ending and the other screens: confirm, go back, click.
             if (!Tap(attempt % 2 ? kKeyEscape : kKeyZ, 2, 30)) return false;
@@ -155,12 +143,12 @@ bool SoakPlayer::QuitToMenu() {
 
 bool SoakPlayer::PrepareMenuForScripts() {
     // Credits closed, "play" selected, help on and one-button jumps, as the solver played.
-    if (!Tap(kKeyEscape) || !Tap(kKeyLeft) || !Tap(kKeyLeft) || !Tap(kKeyLeft)) return false;
+    if (!Tap(kKeyEscape) || !Tap(kKeyArrowLeft) || !Tap(kKeyArrowLeft) || !Tap(kKeyArrowLeft)) return false;
     for (int i = 0; i < 3 && app_.m_settings.Get(kSettingHelpOff) != 0; ++i) {
-        if (!Tap(kKeyRight) || !Tap(kKeyZ) || !Tap(kKeyLeft)) return false;
+        if (!Tap(kKeyArrowRight) || !Tap(kKeyZ) || !Tap(kKeyArrowLeft)) return false;
     }
-    for (int i = 0; i < 3 && app_.m_settings.Get(kSettingJump) != 1; ++i) {
-        if (!Tap(kKeyRight) || !Tap(kKeyRight) || !Tap(kKeyZ) || !Tap(kKeyLeft) || !Tap(kKeyLeft)) return false;
+    for (int i = 0; i < 3 && app_.m_settings.Get(kSettingScheme) != 1; ++i) {
+        if (!Tap(kKeyArrowRight) || !Tap(kKeyArrowRight) || !Tap(kKeyZ) || !Tap(kKeyArrowLeft) || !Tap(kKeyArrowLeft)) return false;
     }
     return true;
 }
@@ -168,7 +156,7 @@ bool SoakPlayer::PrepareMenuForScripts() {
 bool SoakPlayer::ScriptedRun() {
     if (!QuitToMenu() || !PrepareMenuForScripts() || !StartFromMenu()) return false;
     if (app_.m_screen != kScreenPlaying || app_.m_level != 1) return true;
-    const int last = Between(1, kLastLevel);
+    const int last = Between(1, kLevelCount);
     for (int level = 1; level <= last; ++level) {
         if (app_.m_level != level || app_.m_screen != kScreenPlaying) break;
         InputScript script;
@@ -178,7 +166,7 @@ bool SoakPlayer::ScriptedRun() {
         if (solutions_.empty() || !script.Load(solutions_ + name, &error)) {
             // No script: enter the next level as the exit would, after some random play.
             if (!RandomPlay()) return false;
-            if (app_.m_screen != kScreenPlaying || level == kLastLevel) break;
+            if (app_.m_screen != kScreenPlaying || level == kLevelCount) break;
             app_.p_BeginLevel(level + 1);
             ++counts_.levelsEntered;
             continue;

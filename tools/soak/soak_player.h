@@ -7,8 +7,8 @@
 #include <string>
 
 #include "game/shell/my_app.h"
+#include "host/headless/game.h"
 #include "tools/soak/soak_meter.h"
-#include "tools/testhost/headless_game.h"
 
 // The headless host with every collection step timed.
 class SoakHost : public KpHeadlessGame {

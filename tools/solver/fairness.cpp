@@ -10,10 +10,6 @@
 #include "game/world/tiles.h"
 
 namespace {
-
-constexpr int kStand = 0;
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
 constexpr int kSide = 64;
 constexpr int kMoverWords = 10;
 constexpr int kSnapMoverEntry = 6;      // a mover in a snapshot: record, type, x, y, x and y offsets

@@ -6,8 +6,6 @@
 #include "tools/solver/fairness.h"
 
 namespace {
-
-constexpr int kStand = 0;
 constexpr int kLauncherPeriod = 120;
 constexpr int kAfterWorst = 120;   // updates after the worst input whose windows count too
 

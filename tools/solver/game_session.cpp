@@ -5,17 +5,15 @@
 #include <type_traits>
 #include <unistd.h>
 
-#include "host/program.h"
+#include "framework/program.h"
+#include "host/key_codes.h"
 #include "tools/solver/input_script.h"
 
 namespace {
 constexpr double kStartClock = 1000.0;
 constexpr int kMaxLoadingUpdates = 400;
-constexpr int kSettingSound = 5;
-constexpr int kLevelSide = 64;
 constexpr int kMoverWords = 5;
 constexpr int kCells = kLevelSide * kLevelSide;
-constexpr int kActionKey = 90;   // Z, the hold / confirm key
 }  // namespace
 
 GameSession& GameSession::Instance() {
@@ -62,9 +60,9 @@ void GameSession::StepWithKeys(unsigned keys, int updates) {
 bool GameSession::StartGameFromMenu() {
     SetKeys(0);
     Step(2);
-    host_->KeyDown(kActionKey);
+    host_->KeyDown(kKeyZ);
     Step();
-    host_->KeyUp(kActionKey);
+    host_->KeyUp(kKeyZ);
     Step();
     return app_->m_screen == kScreenPlaying && app_->m_level == 1;
 }

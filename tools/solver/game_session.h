@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "game/shell/my_app.h"
-#include "tools/testhost/headless_game.h"
+#include "host/headless/game.h"
 
 // The round's state (game/world/round_state.h: the hero, the object
 // counters, latches, clocks and the random seed, with map layers 0 and 9 and

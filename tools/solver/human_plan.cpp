@@ -11,8 +11,6 @@ namespace {
 
 constexpr int kMoverWords = 10;
 
-constexpr int kDying = 9;
-
 bool SameGame(const GameSnapshot& a, const GameSnapshot& b) {
     if (RoundDecides(a.round) != RoundDecides(b.round)) return false;
     return a.tileChanges == b.tileChanges && a.movers == b.movers;

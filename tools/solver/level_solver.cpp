@@ -11,11 +11,6 @@
 #include "game/world/tiles.h"
 
 namespace {
-
-constexpr int kLevelSide = 64;
-constexpr int kStateStand = 0;
-constexpr int kStateDying = 9;
-constexpr int kStateLeaving = 10;
 constexpr int kMaxMoveUpdates = 600;     // a move that never comes to rest is dropped
 constexpr int kWalkUpdates = 8;          // the fastest ways across a column, up a row and down a row
 constexpr int kClimbUpdates = 8;
@@ -177,12 +172,12 @@ MoveEnd PlayMove(GameSession& session, const Move& move, int* updates, std::vect
     session.SetKeys(move.hold);
     for (;;) {
         const int state = app.m_playerState;
-        if (state == kStateDying) return MoveEnd::kDead;
-        if (state == kStateLeaving) {
+        if (state == kDying) return MoveEnd::kDead;
+        if (state == kLeaving) {
             *updates = n;
             return MoveEnd::kExit;
         }
-        if (state == kStateStand && n >= move.minUpdates) break;
+        if (state == kStand && n >= move.minUpdates) break;
         if (n >= kMaxMoveUpdates) return MoveEnd::kStuck;
         note();
         session.Step();
@@ -224,12 +219,12 @@ bool ReplayLevelScript(GameSession& session, int level, const InputScript& scrip
         for (int i = 0; i < run.updates; ++i) {
             session.StepWithKeys(run.keys);
             ++update;
-            if (app.m_playerState == kStateLeaving && update < total) {
+            if (app.m_playerState == kLeaving && update < total) {
                 if (why) *why = "reached the exit early, at update " + std::to_string(update);
                 session.SetKeys(0);
                 return false;
             }
-            if (app.m_playerState == kStateDying) {
+            if (app.m_playerState == kDying) {
                 if (why) *why = "the hero died at update " + std::to_string(update);
                 session.SetKeys(0);
                 return false;
@@ -237,7 +232,7 @@ bool ReplayLevelScript(GameSession& session, int level, const InputScript& scrip
         }
     }
     session.SetKeys(0);
-    if (app.m_playerState != kStateLeaving) {
+    if (app.m_playerState != kLeaving) {
         if (why) *why = "the script ended with the hero in state " + std::to_string(app.m_playerState);
         return false;
     }
@@ -468,7 +463,7 @@ SolveResult SolveLevel(GameSession& session, int level, const SolverOptions& opt
                 round.m_playerY = o.y;
                 round.m_playerSubX = 0;
                 round.m_playerSubY = 0;
-                round.m_playerState = kStateStand;
+                round.m_playerState = kStand;
                 round.m_facing = o.facing;
                 round.m_animCounter = o.animCounter;
                 round.m_jumpLatch = o.jumpLatch;

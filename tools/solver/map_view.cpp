@@ -13,8 +13,6 @@
 #include "game/world/tiles.h"
 
 namespace {
-
-constexpr int kLevelSide = 64;
 constexpr int kSheetColumns = 8;   // the tile sheet is 8 x 8 cells of equal size
 // Each cell holds its tile in the middle half (the game draws the cells at
 // twice the size, centred, one tile apart): that half is what the view shows.

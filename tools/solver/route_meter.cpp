@@ -8,8 +8,6 @@
 #include "game/world/tiles.h"
 
 namespace {
-
-constexpr int kSide = 64;
 constexpr int kPlayableWidth = 62;
 constexpr double kLongFloorFraction = 0.7;
 constexpr int kJumpableGap = 2;          // holes or spikes a three-tile jump clears
@@ -21,10 +19,6 @@ constexpr int kHitY = 8;                 // ...and this up or down kills
 constexpr int kDodgeReachY = 32;         // clear of a shot by less than two rows
 constexpr int kLateWindowTimer = 240;    // plunger timer (480 = 4 s) under which less than 2 s remain
 constexpr int kDropInDone = 0;
-
-// Hero states.
-enum { kStand = 0, kWalk = 1, kFall = 2, kClimbUp = 3, kClimbDown = 4, kTurn = 5, kJump1 = 6, kJump2 = 7,
-       kJump3 = 8 };
 
 bool IsJump(int state) { return state >= kJump1 && state <= kJump3; }
 bool IsSpikes(int tile) { return tile >= kTileSpikesFirst && tile <= kTileSpikesLast; }
@@ -100,12 +94,12 @@ struct RouteMeter::Impl {
 
     Impl(c_MyApp& a, int level) : app(a) {
         m.level = level;
-        for (int y = 0; y < kSide; ++y) {
-            for (int x = 0; x < kSide; ++x) {
+        for (int y = 0; y < kLevelSide; ++y) {
+            for (int x = 0; x < kLevelSide; ++x) {
                 const int tile = app.p_Tile(x, y);
-                if (IsLauncher(tile)) launchers.push_back(y * kSide + x);
-                if (tile == kTilePlunger) plungers.push_back(y * kSide + x);
-                if (tile == kTileCountedPickup) pickups.push_back(y * kSide + x);
+                if (IsLauncher(tile)) launchers.push_back(y * kLevelSide + x);
+                if (tile == kTilePlunger) plungers.push_back(y * kLevelSide + x);
+                if (tile == kTileCountedPickup) pickups.push_back(y * kLevelSide + x);
             }
         }
         prev = Read();
@@ -141,7 +135,7 @@ struct RouteMeter::Impl {
         int first = x0, last = x0;
         for (int dir : {-1, 1}) {
             int gap = 0;
-            for (int x = x0 + dir; x >= 1 && x <= kSide - 2; x += dir) {
+            for (int x = x0 + dir; x >= 1 && x <= kLevelSide - 2; x += dir) {
                 if (Solid(Tile(x, y))) break;
                 if (Standable(x, y)) {
                     gap = 0;
@@ -156,7 +150,7 @@ struct RouteMeter::Impl {
 
     bool InLineOfFire(int hx, int hy) const {
         for (int at : launchers) {
-            const int lx = at % kSide, ly = at / kSide;
+            const int lx = at % kLevelSide, ly = at / kLevelSide;
             if (ly != hy) continue;
             const int dir = Tile(lx, ly) == kTileLauncherRight ? 1 : -1;
             if ((hx - lx) * dir <= 0) continue;
@@ -185,7 +179,7 @@ struct RouteMeter::Impl {
     int RunningPlungers(int* timer) const {
         int n = 0;
         for (int at : plungers) {
-            const int t = app.m_map.Get(app.p_CellIndex(at % kSide, at / kSide) + 9);
+            const int t = app.m_map.Get(app.p_CellIndex(at % kLevelSide, at / kLevelSide) + 9);
             if (t > 0) {
                 ++n;
                 *timer = t;
@@ -278,7 +272,7 @@ struct RouteMeter::Impl {
 
         // Pick-ups.
         for (auto it = pickups.begin(); it != pickups.end();) {
-            if (Tile(*it % kSide, *it / kSide) != kTileCountedPickup) {
+            if (Tile(*it % kLevelSide, *it / kLevelSide) != kTileCountedPickup) {
                 Note("$");
                 it = pickups.erase(it);
             } else {
@@ -389,7 +383,6 @@ std::vector<std::string> VarietyFaults(const std::vector<RouteMeasures>& levels,
     constexpr double kMaxPlain = 0.5, kMaxLongFloor = 0.3;
     constexpr int kMinFeatures = 3;
     constexpr double kFirstMin = 7, kFirstMax = 15, kLastMin = 40, kLastMax = 70;
-    constexpr int kLastLevel = 15;
     std::vector<std::string> faults;
     auto fault = [&](int level, const std::string& what) {
         faults.push_back("level " + std::to_string(level) + ": " + what);
@@ -409,7 +402,7 @@ std::vector<std::string> VarietyFaults(const std::vector<RouteMeasures>& levels,
         if (m.level == first && (m.Seconds() < kFirstMin || m.Seconds() > kFirstMax)) {
             fault(m.level, "takes " + std::to_string(m.Seconds()) + " s");
         }
-        if (m.level == kLastLevel && (m.Seconds() < kLastMin || m.Seconds() > kLastMax)) {
+        if (m.level == kLevelCount && (m.Seconds() < kLastMin || m.Seconds() > kLastMax)) {
             fault(m.level, "takes " + std::to_string(m.Seconds()) + " s");
         }
         if (i > 0 && m.level > first && m.updates < levels[i - 1].updates) breather = true;

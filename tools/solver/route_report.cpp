@@ -11,13 +11,8 @@
 #include <unordered_set>
 
 namespace {
-
-constexpr int kStand = 0;
-constexpr int kDying = 9;
-constexpr int kLeaving = 10;
 constexpr int kUpdatesPerSecond = 60;
-constexpr int kSide = 64;
-constexpr int kCells = kSide * kSide;
+constexpr int kCells = kLevelSide * kLevelSide;
 constexpr int kLauncherPeriod = 120;
 // What decides the rest of the game in a snapshot: the round's fields that
 // decide it but the random seed (which only drives the look of falls and
@@ -81,7 +76,7 @@ RecordedRun Record(GameSession& session, int level, const std::vector<ScriptRun>
     c_MyApp& app = session.app();
     r.launcherCell.assign(kCells, false);
     for (int at = 0; at < kCells; ++at) {
-        const int tile = session.BaselineTile(at % kSide, at / kSide, 0);
+        const int tile = session.BaselineTile(at % kLevelSide, at / kLevelSide, 0);
         r.launcherCell[at] = tile == kTileLauncherLeft || tile == kTileLauncherRight;
         r.launchers = r.launchers || r.launcherCell[at];
     }

@@ -19,15 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "framework/program.h"
 #include "game/shell/my_app.h"
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
+#include "host/headless/game.h"
 #include "host/web/game.h"
-#include "host/program.h"
 #include "tools/bench/figures.h"
 #include "tools/bench/recorded_frames.h"
 #include "tools/bench/web/floor_renderer.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
 

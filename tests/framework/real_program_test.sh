@@ -7,7 +7,7 @@
 #   sound device and its context are closed before OpenAL's own clean-up,
 #   which would complain about a device left open).
 #
-# Usage: real_program_test.sh <host_test_app>
+# Usage: real_program_test.sh <framework_test_program>
 set -u
 APP=$(realpath "$1")
 source "$(dirname "$0")/../lib/real_program.sh"

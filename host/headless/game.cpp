@@ -1,4 +1,4 @@
-#include "tools/testhost/headless_game.h"
+#include "host/headless/game.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -6,13 +6,8 @@
 
 #include "host/data_paths.h"
 #include "host/input_translation.h"
+#include "host/key_codes.h"
 #include "host/platform.h"
-
-namespace {
-
-constexpr int kCloseKey = 432;
-
-}  // namespace
 
 KpHeadlessGame::KpHeadlessGame() : stateFile_(kStateFileName) {}
 
@@ -99,6 +94,6 @@ void KpHeadlessGame::MouseDown(int button, float x, float y) { MouseEvent(kEvent
 void KpHeadlessGame::MouseUp(int button, float x, float y) { MouseEvent(kEventMouseUp, button, x, y); }
 
 void KpHeadlessGame::CloseWindow() {
-    KeyEvent(kEventKeyDown, kCloseKey);
-    KeyEvent(kEventKeyUp, kCloseKey);
+    KeyEvent(kEventKeyDown, kKeyClose);
+    KeyEvent(kEventKeyUp, kKeyClose);
 }

@@ -1,8 +1,7 @@
-#include "host/program.h"
+#include "framework/program.h"
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
-#include "game/shell/globals.h"
 #include "graphics/graphics_module.h"
 #include "graphics/renderer.h"
 #include "input/input_device.h"
@@ -43,7 +42,7 @@ int kpInit() {
     kp_input_device = nullptr;
     kp_graphics_renderDevice = nullptr;
     // The game's own globals: the virtual screen, its switches, the credits.
-    kp_Glimmer_InitGlobals();
+    kpInitGameGlobals();
     kp_random_Seed = kInitialSeed;
     kp_app__updateRate = 0;
     kp_asyncevent__current = nullptr;
@@ -63,7 +62,7 @@ void kpMarkRoots() {
     gc_mark_q(kp_asyncevent__current);
     gc_mark_q(kp_asyncevent__sources);
     gc_mark_q(c_Stack::m_NIL);
-    gc_mark_q(kp_Glimmer_CreditText);
+    kpMarkGameRoots();
     // Runtime threads stay alive while their body runs.
     kpMarkRunningThreads();
 }

@@ -1,10 +1,13 @@
-#include "host/app.h"
+#include "framework/app.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
 #include "graphics/graphics_module.h"
+#include "graphics/image_data.h"
 #include "graphics/renderer.h"
 #include "host/state_file.h"
 #include "input/input_device.h"
@@ -25,6 +28,28 @@ constexpr int kDefaultFontFirstChar = 32;
 constexpr int kRenderNone = 0;
 constexpr int kRenderLoading = 2;
 
+// The window's icons, written into the data folder by the icon tool; a
+// missing or unusable file leaves the window manager's default icon.
+constexpr const char* kWindowIconFiles[] = {"zephyr://data/icon/glimmer-48.png", "zephyr://data/icon/glimmer-32.png"};
+constexpr int kIconDepth = 4;
+
+void GiveWindowIcons() {
+    std::vector<KpIcon> icons;
+    for (const char* file : kWindowIconFiles) {
+        std::vector<unsigned char> bytes;
+        if (!kp_app__game->LoadFileBytes(String(file), kMaxImageFileBytes, &bytes)) continue;
+        KpIcon icon;
+        int depth = 0;
+        unsigned char* pixels = kpDecodeImage(bytes.data(), bytes.size(), &icon.width, &icon.height, &depth);
+        if (pixels && depth == kIconDepth) {
+            icon.rgba.assign(pixels, pixels + static_cast<size_t>(icon.width) * icon.height * kIconDepth);
+            icons.push_back(icon);
+        }
+        std::free(pixels);
+    }
+    if (!icons.empty()) kp_app__game->SetWindowIcons(icons);
+}
+
 }  // namespace
 
 // ---- Application ----
@@ -44,6 +69,7 @@ int c_App::p_OnBack() { kp_app_EndApp(); }
 // ---- Delegate ----
 
 void c_GameDelegate::StartGame() {
+    GiveWindowIcons();
     gc_assign(m__graphics, new gxtkGraphics());
     kp_graphics_SetGraphicsDevice(m__graphics);
     kp_graphics_SetFont(nullptr, kDefaultFontFirstChar);

@@ -1,6 +1,6 @@
 // The application framework: start-up of the application, the delegate's
 // routing of host events, and the end of the program on the close and back keys.
-#include "host/app.h"
+#include "framework/app.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,34 +10,30 @@
 #include <string>
 
 #include "audio/sound.h"
+#include "framework/program.h"
 #include "graphics/graphics_module.h"
+#include "host/headless/game.h"
 #include "host/platform.h"
-#include "host/program.h"
 #include "host/state_file.h"
 #include "input/input_device.h"
+#include "tests/framework/test_app.h"
 #include "tests/host/host_test_support.h"
-#include "tests/host/test_app.h"
-#include "tools/testhost/headless_game.h"
 
 namespace {
-
-constexpr int kKeyA = 65;
-constexpr int kBackKey = 416;
-constexpr int kCloseKey = 432;
 
 // The whole program started on the headless host, in a private folder, with
 // OpenAL writing to a wave file instead of a sound card.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFileBytes("alsoft.conf", "[general]\ndrivers = wave\n[wave]\nfile = " + folder.Path() + "/out.wav\n");
+        WriteFile("alsoft.conf", "[general]\ndrivers = wave\n[wave]\nfile = " + folder.Path() + "/out.wav\n");
         setenv("ALSOFT_CONF", (folder.Path() + "/alsoft.conf").c_str(), 1);
         static const char* args[] = {"host_tests", nullptr};
         kp_std_main(1, args);
         app = static_cast<c_TestApp*>(kp_app__app);
     }
 
-    ScopedWorkFolder folder;
+    ScratchFolder folder{"framework", true};
     KpHeadlessGame host;
     c_TestApp* app = nullptr;
 };
@@ -55,14 +51,14 @@ TEST_F(ProgramTest, AFailedSaveIsToldAndTheNextSaveTriesAgain) {
     kp_state_SetIo(real);
     EXPECT_EQ(failed, kStateShortWrite);
     EXPECT_EQ(told, std::string(kSaveFailedLine) + "\n");
-    EXPECT_EQ(ReadFileBytes(".zephyrstate"), "old");
+    EXPECT_EQ(ReadFile(".zephyrstate"), "old");
     const int updates = app->m_updates;
     host.Step(1);
     EXPECT_EQ(app->m_updates, updates + 1) << "the program goes on";
     testing::internal::CaptureStdout();
     EXPECT_EQ(kp_app_SaveState(String("new")), kStateSaved);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a save that works says nothing";
-    EXPECT_EQ(ReadFileBytes(".zephyrstate"), "new");
+    EXPECT_EQ(ReadFile(".zephyrstate"), "new");
 }
 
 TEST_F(ProgramTest, HostEventsReachTheApplication) {
@@ -105,8 +101,8 @@ using ProgramDeathTest = ProgramTest;
 
 TEST_F(ProgramDeathTest, CloseAndBackKeysEndTheProgramWithStatusZero) {
     EXPECT_PROGRAM_EXIT((host.Start(), host.CloseWindow()), 0, "");
-    EXPECT_PROGRAM_EXIT((host.Start(), host.KeyDown(kBackKey)), 0, "");
-    EXPECT_PROGRAM_EXIT((host.Start(), host.KeyUp(kCloseKey), host.Step(1)), 7, "") << "a close key-up alone does nothing";
+    EXPECT_PROGRAM_EXIT((host.Start(), host.KeyDown(kKeyBack)), 0, "");
+    EXPECT_PROGRAM_EXIT((host.Start(), host.KeyUp(kKeyClose), host.Step(1)), 7, "") << "a close key-up alone does nothing";
     EXPECT_PROGRAM_EXIT((new c_App())->m_new(), kExitStatusMinusOne, "Zephyr Runtime Error : App has already been created");
 }
 

@@ -8,7 +8,20 @@
 
 #include <cstdint>
 
-struct gxtkVertex;
+// One batched vertex: position, texture coordinate and premultiplied colour
+// (bytes R, G, B, A in memory order). The client arrays step 20 bytes.
+struct gxtkVertex {
+    float x;
+    float y;
+    float u;
+    float v;
+    uint32_t color;
+};
+static_assert(sizeof(gxtkVertex) == 20, "client arrays expect 20-byte vertices");
+
+// The most vertices in one batch, and the quad indices that draw a full batch of quads.
+constexpr int kGlBatchVertices = 1024;
+constexpr int kGlQuadIndices = kGlBatchVertices / 4 * 6;
 
 // Vertices per primitive of a quad batch; batches of fewer are drawn as they
 // are, batches of more as triangle fans.

@@ -4,7 +4,7 @@
 // "Test failure" in its first update.
 #pragma once
 
-#include "host/app.h"
+#include "framework/app.h"
 
 class c_TestApp : public c_App {
 public:

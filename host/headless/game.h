@@ -8,6 +8,7 @@
 // creates the application), then Start() and Step() as often as needed.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "host/game_host.h"
@@ -55,6 +56,15 @@ public:
     int Updates() const { return updates_; }  // UpdateGame calls that ran
     int Renders() const { return renders_; }  // RenderGame calls that ran
 
+    // Joysticks as the caller plays them: `poll` answers PollJoystick (fills
+    // a port's sticks and buttons; false for no joystick there). None until set.
+    using JoystickPoll = std::function<bool(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz,
+                                            Array<bool> buttons)>;
+    void SetJoysticks(JoystickPoll poll) { joysticks_ = std::move(poll); }
+    bool PollJoystick(int port, Array<float> joyx, Array<float> joyy, Array<float> joyz, Array<bool> buttons) override {
+        return joysticks_ && joysticks_(port, joyx, joyy, joyz, buttons);
+    }
+
     // Input, as the window host would send it.
     void KeyDown(int key);           // key-down, plus the character a control key types
     void KeyUp(int key);
@@ -74,4 +84,5 @@ private:
     std::string stateFile_;
     int updates_ = 0;
     int renders_ = 0;
+    JoystickPoll joysticks_;
 };

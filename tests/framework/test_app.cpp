@@ -1,16 +1,15 @@
-#include "tests/host/test_app.h"
+#include "tests/framework/test_app.h"
 
 #include <cstring>
 
+#include "framework/program.h"
 #include "graphics/graphics_module.h"
-#include "host/program.h"
 #include "input/input_device.h"
 #include "runtime/errors.h"
 
 namespace {
 
 constexpr int kRate = 60;
-constexpr int kKeyA = 65;
 
 }  // namespace
 
