@@ -280,13 +280,13 @@ FAULTS = {
         "the tutorial tells the jump buttons of the other jump scheme"),
     "records-row-offset": (
         "game/shell/records.cpp",
-        "static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);",
-        "static_cast<int>((m_touchY[0] - top) / kRowHeight);",
+        "static_cast<int>(std::floor((y - top + row / 2) / row));",
+        "static_cast<int>(std::floor((y - top) / row));",
         "a click or tap on the Records screen selects the row half a row above"),
     "records-switches-overlap": (
-        "game/shell/records.cpp",
-        "constexpr float kSwitchStep = 40.0f;",
-        "constexpr float kSwitchStep = 26.0f;",
+        "game/shell/records_layout.cpp",
+        "x(firstSwitch + i * l.switchStep)",
+        "x(firstSwitch + i * 26)",
         "the Records screen's timer and ghost switches overlap"),
     "controls-under-pause": (
         "game/shell/touch_controls.cpp",
