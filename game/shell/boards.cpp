@@ -211,7 +211,7 @@ void c_MyApp::p_DrawWorldBoard(float x, float y, float row, float k) {
     const BoardState state = m_boards.State();
     if (state == BoardState::kNotSet) {
         line(0, "No server is set", 200, 200, 220);
-        line(1, "(see the README: World boards)", 150, 150, 170);
+        line(1, "(README: World boards)", 150, 150, 170);
     } else if (state == BoardState::kOffline) {
         line(0, "offline", 250, 150, 150);
         line(1, "no server answers", 150, 150, 170);
