@@ -85,6 +85,13 @@ constexpr int kIconTick = 13;
 // ---- Touch ----
 constexpr int kTouchSlots = 10;        // fingers the shell follows (m_touchX, m_touchY)
 
+// ---- Timing and the menus ----
+constexpr int kUpdatesPerSecond = 60;  // the game's fixed update rate
+constexpr int kDeathUpdates = 120;     // a death's animation before the level restarts
+constexpr float kMenuVolume = 0.5f;    // the menus' sounds
+// The keys a menu takes as confirm: grip and the jumps as well as the action key.
+constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
+
 // ---- The hero's states (m_playerState) ----
 enum HeroState : int {
     kStand = 0,

@@ -13,7 +13,6 @@
 #include "input/input_device.h"
 
 namespace {
-constexpr float kMenuVolume = 0.5f;
 constexpr int kWaitUpdates = 5 * 60;     // a binding waits five seconds for its key
 constexpr int kNoteUpdates = 300;
 constexpr int kColumns = 3;              // key 1, key 2, gamepad

@@ -37,7 +37,6 @@ constexpr int kRepeatDelay = 14;
 constexpr int kRepeatEvery = 3;
 constexpr int kSaveAfter = 60;            // updates after a change before it is written
 constexpr int kNoteUpdates = 300;
-constexpr float kMenuVolume = 0.5f;
 
 // Gamepad buttons of joystick 0, read as they are: the game keys they feed
 // in play also answer to letters the editor uses otherwise.

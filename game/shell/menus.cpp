@@ -17,7 +17,6 @@ constexpr int kDpadJumpRight = 9;
 constexpr int kDpadHand = 10;
 
 
-constexpr float kMenuVolume = 0.5f;
 
 constexpr int kPauseSlide = 24;
 constexpr int kMenuChoices = 7;          // play, help, jump scheme; then controls, options, records, my levels

@@ -25,7 +25,6 @@ constexpr int kFrameArrowRight = 1;
 constexpr int kFrameArrowLeft = 3;
 constexpr int kIconOptions = 16;
 constexpr int kIconControls = 17;
-constexpr float kMenuVolume = 0.5f;
 constexpr float kLabelGap = 40;
 constexpr float kArrowCell = 32;        // the arrow key cap's cell
 constexpr float kLevelsButtonX = 44;    // the main menu's My levels button (menus.cpp)         // between a row's label, which takes a click, and its left arrow

@@ -17,9 +17,6 @@
 #include "runtime/errors.h"
 
 namespace {
-constexpr float kMenuVolume = 0.5f;
-constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
-constexpr int kDeathUpdates = 120;
 constexpr int kDeathShown = 40;          // of a death in a test, before the editor is back
 constexpr float kRowHeight = 22.0f;
 constexpr float kListTop = 92.0f;

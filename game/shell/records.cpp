@@ -28,9 +28,7 @@ constexpr const char* kLinkKey = "replay=";
 constexpr int kScoreFinish = 1000;
 constexpr int kParFactor = 4;
 constexpr int kScorePerSecond = 10;
-constexpr int kUpdatesPerSecond = 60;
 
-constexpr int kActionKeys[] = {kGameKeyAction, kGameKeyJump1, kGameKeyJump2, kGameKeyAction4};
 constexpr int kNoteUpdates = 240;
 constexpr float kSpeedMarkAt = 80.0f;        // an assisted time's mark, after the time
 

@@ -14,7 +14,6 @@ namespace {
 
 
 constexpr int kTurnPause = 30;       // key latch counted down by the speed: 15 updates
-constexpr int kDeathUpdates = 120;
 constexpr int kExitUpdates = 120;
 constexpr int kPlungerTime = 480;
 constexpr int kJumpAnimStart = 192;  // frame 48

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "game/game_ids.h"
 #include "game/world/range_coder.h"
 
 namespace {
@@ -12,7 +13,6 @@ constexpr int kKeyBits = 8;
 constexpr int kMaxLengthBits = 18;        // a coded run is shorter than 2^18 updates (kReplayMaxRun)
 constexpr size_t kOverreadAllowed = 4;
 constexpr int kCrcBytes = 4;
-constexpr int kUpdatesPerSecond = 60;
 constexpr char kLinkAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
 // The predictions of the key-run coder, shared by encoding and decoding so

@@ -9,12 +9,20 @@
 
 ScratchFolder::ScratchFolder(const std::string& name, bool enter) {
     static int made = 0;
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-        ("glimmer-" + name + "-" + std::to_string(kp_process_Id()) + "-" + std::to_string(made++));
+    std::string root = std::filesystem::temp_directory_path().generic_string();
+#ifdef _WIN32
+    // Under Wine the suites hand files to Linux programs (sox, the reference
+    // tools), which cannot reach the Windows temporary folder: "/tmp" names
+    // the same folder on both sides when the drive is Wine's view of the root.
+    std::error_code missing;
+    if (std::filesystem::is_directory("/tmp", missing)) root = "/tmp";
+#endif
+    const std::filesystem::path path =
+        root + "/glimmer-" + name + "-" + std::to_string(kp_process_Id()) + "-" + std::to_string(made++);
     std::error_code error;
     std::filesystem::remove_all(path, error);
     if (!std::filesystem::create_directories(path, error)) throw std::runtime_error("no scratch folder " + path.string());
-    path_ = path.string();
+    path_ = path.generic_string();
     if (enter) {
         previous_ = std::filesystem::current_path().string();
         std::filesystem::current_path(path);
