@@ -8,6 +8,10 @@
 #   browser    host/web                         host/posix for files and the state file
 #                                               (emscripten's file system); host/web for the rest
 #   any        host/headless (library host_headless: no window, the caller's clock; tests and tools)
+#
+# HTTP (host/http_client.h): libcurl (host/posix) on Linux and WinHTTP
+# (host/win32) on Windows, each run by the worker thread of
+# host/http_worker.cpp; the page's fetch (host/web) in the browser.
 if(EMSCRIPTEN)
   set(GLIMMER_WINDOW_BACKEND web)
   set(GLIMMER_SYSTEM_BACKEND posix)
@@ -44,12 +48,21 @@ if(GLIMMER_WINDOW_BACKEND STREQUAL web)
   target_include_directories(audio PUBLIC ${GLIMMER_WEB_VORBIS}/include)
   target_link_libraries(audio PUBLIC ${GLIMMER_WEB_VORBIS}/lib/libvorbisfile.a ${GLIMMER_WEB_VORBIS}/lib/libvorbis.a
     ${GLIMMER_WEB_VORBIS}/lib/libogg.a)
+  target_sources(host PRIVATE ${window_backend}/http_client.cpp)
+  target_link_options(host PUBLIC -sFETCH=1)
   add_library(services STATIC ${PROJECT_SOURCE_DIR}/services/thread_none.cpp)
   target_link_libraries(services PUBLIC runtime)
   return()
 endif()
 
 target_sources(host PRIVATE ${system_backend}/url_opener.cpp ${system_backend}/tool_process.cpp)
+target_sources(host PRIVATE ${PROJECT_SOURCE_DIR}/host/http_worker.cpp ${system_backend}/http_exchange.cpp)
+find_package(Threads REQUIRED)
+target_link_libraries(host PUBLIC Threads::Threads)
+if(GLIMMER_SYSTEM_BACKEND STREQUAL posix)
+  pkg_check_modules(LIBCURL REQUIRED IMPORTED_TARGET libcurl)
+  target_link_libraries(host PUBLIC PkgConfig::LIBCURL)
+endif()
 target_sources(runtime PRIVATE ${system_backend}/fault_handlers.cpp)
 target_sources(services PRIVATE ${system_backend}/sockets.cpp)
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
@@ -59,7 +72,7 @@ target_link_libraries(host PUBLIC PkgConfig::GLFW3 OpenGL::GL)
 set_target_properties(glimmer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 if(GLIMMER_SYSTEM_BACKEND STREQUAL win32)
-  target_link_libraries(host PUBLIC shell32)
+  target_link_libraries(host PUBLIC shell32 winhttp)
   target_link_libraries(services PUBLIC ws2_32)
   # A window program: Explorer opens no console for it; redirected standard
   # output still receives the status lines.

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config
-  libglfw3-dev libgl-dev libopenal-dev libopenal1 libstb-dev libvorbis-dev
+  libglfw3-dev libgl-dev libopenal-dev libopenal1 libstb-dev libvorbis-dev libcurl4-openssl-dev
 )
 
 source scripts/install-packages.sh

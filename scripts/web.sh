@@ -34,7 +34,7 @@ done
 packages=(
   emscripten node-acorn chromium vorbis-tools zip unzip git ca-certificates
   build-essential cmake pkg-config ccache
-  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev libgtest-dev
+  libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev libcurl4-openssl-dev libgtest-dev
 )
 
 source scripts/install-packages.sh

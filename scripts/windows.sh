@@ -22,7 +22,7 @@ root=$(realpath "$(dirname "$0")/..")
 
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 nsis zip imagemagick git ca-certificates googletest
-  build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev
+  build-essential cmake pkg-config libglfw3-dev libgl-dev libopenal-dev libstb-dev libvorbis-dev libcurl4-openssl-dev
 )
 
 source "$root/scripts/install-packages.sh"

@@ -280,13 +280,13 @@ FAULTS = {
         "the tutorial tells the jump buttons of the other jump scheme"),
     "records-row-offset": (
         "game/shell/records.cpp",
-        "static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);",
-        "static_cast<int>((m_touchY[0] - top) / kRowHeight);",
+        "static_cast<int>(std::floor((y - top + row / 2) / row));",
+        "static_cast<int>(std::floor((y - top) / row));",
         "a click or tap on the Records screen selects the row half a row above"),
     "records-switches-overlap": (
-        "game/shell/records.cpp",
-        "constexpr float kSwitchStep = 40.0f;",
-        "constexpr float kSwitchStep = 26.0f;",
+        "game/shell/records_layout.cpp",
+        "x(firstSwitch + i * l.switchStep)",
+        "x(firstSwitch + i * 26)",
         "the Records screen's timer and ghost switches overlap"),
     "controls-under-pause": (
         "game/shell/touch_controls.cpp",
@@ -496,6 +496,41 @@ FAULTS = {
         "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
+    "board-rank-off-by-one": (
+        "game/shell/world_boards.cpp",
+        'out->rank = static_cast<int>(Number(json, "rank"));',
+        'out->rank = static_cast<int>(Number(json, "rank")) + 1;',
+        "the world board's places are read one too low"),
+    "outbox-lost-on-failure": (
+        "game/shell/world_boards.cpp",
+        "if (status == 200 || status == 201) {",
+        "if (status == 200 || status == 201 || status >= 500) {",
+        "a post the server could not take (503) is taken for posted and leaves the outbox"),
+    "outbox-not-written": (
+        "game/shell/world_boards.cpp",
+        "    outbox_.push_back(replay);\n    SaveOutbox();\n",
+        "    outbox_.push_back(replay);\n",
+        "a run queued for posting is kept in memory only, lost if the game ends before it is posted"),
+    "board-of-another-level": (
+        "game/shell/records.cpp",
+        "m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel + 1));",
+        "m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel));",
+        "the Records screen asks for the board of the level before the one chosen"),
+    "records-rows-overlap-switches": (
+        "game/shell/records_layout.cpp",
+        "    l.row = std::floor(l.row * k);",
+        "    l.row = std::round(l.row * k);",
+        "the Records screen's level rows, rounded up on a 16:9 window, reach over the switches"),
+    "name-key-typed": (
+        "game/shell/boards.cpp",
+        "        while (kp_input_GetChar() != 0) {   // the key that asked is not the name's first letter\n        }\n",
+        "",
+        "the P that opens the name entry becomes the name's first letter"),
+    "race-without-ghost": (
+        "game/world/replay_run.cpp",
+        "    if (race) best = &m_raceGhost;\n",
+        "",
+        "a world run raced from the Records screen brings no ghost (only the player's own best, if any)"),
 }
 
 

@@ -10,6 +10,7 @@
 #include "game/shell/my_app.h"
 #include "game/world/level_map.h"
 #include "game/shell/settings_file.h"
+#include "game/world/level_hash.h"
 #include "host/game_host.h"
 
 namespace {
@@ -57,6 +58,22 @@ std::string c_MyApp::p_SpokenText() {
                                ": best time " + (r.bestUpdates > 0 ? kp_replay_TimeText(r.bestUpdates) : "none");
             if (assisted && r.bestUpdates > 0) line += " at " + std::to_string(r.speed) + " % speed";
             if (r.fewestDeaths >= 0) line += ", fewest deaths " + std::to_string(r.fewestDeaths);
+            line += ". World board: ";
+            const uint32_t wanted = kp_Glimmer_LevelHash(m_recordsSel + 1);
+            switch (m_boards.State()) {
+                case BoardState::kNotSet: line += "no server is set"; break;
+                case BoardState::kOffline: line += "offline"; break;
+                case BoardState::kShown:
+                    if (m_boards.ShownHash() == wanted) {
+                        const WorldTop& top = m_boards.Top();
+                        if (top.runs.empty()) line += "no runs yet";
+                        else line += "1. " + top.runs[0].name + " " + top.runs[0].time;
+                        if (top.playerPlaced) line += "; you: " + std::to_string(top.player.rank) + ". " + top.player.time;
+                        break;
+                    }
+                    [[fallthrough]];
+                default: line += "fetching"; break;
+            }
             if (m_recordsNoteTimer > 0) line += ". " + m_recordsNote.ToUtf8();
             return line;
         }

@@ -18,6 +18,7 @@
 #include "game/shell/player_levels.h"
 #include "game/shell/records_file.h"
 #include "game/shell/settings_file.h"
+#include "game/shell/world_boards.h"
 #include "game/world/replay_file.h"
 #include "game/world/round_state.h"
 #include "runtime/array.h"
@@ -384,9 +385,35 @@ public:
 
     GameRecords m_records;
     int m_recordsSel = 0;
+    int m_worldSel = 0;                            // the chosen place of the world board, in its column (2)
+    bool m_recordsHighscores = false;              // the second panel shows the highscores, not the world board
+    bool m_recordsOpen = false;                    // the Records screen was shown in the last update
+    int m_boardAskedLevel = 0;                     // the level whose world board was last asked for
     int m_recordsColumn = 0;                       // the chosen kind: 0 the runs at normal speed, 1 the assisted
     String m_recordsNote;                          // the last export's message
     int m_recordsNoteTimer = 0;
+
+    // ---- The world boards: reading them, posting, watching and racing their runs (game/shell/boards.cpp) ----
+    void p_LoadBoards();                           // the player file and the outbox beside the save, and the server's address
+    void p_SaveBoardsPlayer();
+    void p_BoardsUpdate();                         // what has come in from the server, once an update
+    void p_QueueWorldRun(const std::vector<unsigned char>& replay);   // a new best run, when posting is on
+    void p_QueueBestRuns();                        // every best run of normal speed, when posting is switched on
+    void p_SwitchPosting();                        // on, off, or the name asked for first
+    bool p_NameEntry();                            // the name being typed; true while it takes the keys
+    void p_DrawWorldBoard(float x, float y, float row, float k);
+    void p_StartRace(int level, const std::vector<unsigned char>& ghost);
+
+    BoardsClient m_boards;
+    bool m_boardsServerSet = false;                // an address is known (the page's origin in a browser)
+    std::string m_boardsAddress;
+    bool m_naming = false;                         // the name is being typed
+    std::string m_nameTyped;
+    std::string m_nameProblem;
+    int m_worldFetch = 0;                          // a world run fetched: 1 to watch, 2 to race
+    int m_worldFetchLevel = 0;
+    int m_raceLevel = 0;                           // the level raced against a world run's ghost; 0 none
+    std::vector<unsigned char> m_raceGhost;
 
     // ---- The player's levels (game/shell/player_levels.cpp) and the editor (game/shell/editor.cpp) ----
     void p_LoadPlayerLevels();                     // the levels folder beside the save, read again

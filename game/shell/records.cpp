@@ -4,11 +4,13 @@
 // in a "replays" folder beside it. The Records screen lists them, watches a
 // best run, and in the browser hands a run over as a file or a link.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "framework/app.h"
 #include "game/shell/globals.h"
 #include "game/shell/my_app.h"
+#include "game/shell/records_layout.h"
 #include "game/world/level_hash.h"
 #include "game/world/level_store.h"
 #include "input/input_device.h"
@@ -27,11 +29,7 @@ constexpr int kScoreFinish = 1000;
 constexpr int kParFactor = 4;
 constexpr int kScorePerSecond = 10;
 
-constexpr float kRowHeight = 18.0f;
-constexpr float kSwitchStep = 40.0f;   // the switches' buttons (38.4 high) must not overlap
 constexpr int kNoteUpdates = 240;
-constexpr float kRowWidth = 370.0f;          // a level's row: its records and its assisted records
-constexpr float kAssistedColumn = 262.0f;    // where the assisted records start in it
 constexpr float kSpeedMarkAt = 80.0f;        // an assisted time's mark, after the time
 
 // An assisted time's mark: the speed it was played at ("70%").
@@ -117,6 +115,8 @@ void c_MyApp::p_KeepRecords() {
                          kp_replay_TimeText(m_levelUpdates) + ", a run longer than a replay holds"));
         } else {
             kp_app_SaveBeside(LevelFileName(m_level, assisted), record.replay);
+            // The boards take runs of normal speed only.
+            if (!assisted) p_QueueWorldRun(record.replay);
         }
         changed = true;
     }
@@ -172,109 +172,155 @@ int c_MyApp::p_RecordsScreen() {
     p_AddSnow();
 
     const bool browser = KpGame::_game && KpGame::_game->OffersFiles();
-    const float left = std::max(16.0f, w / 2 - 300);
-    const float right = w / 2 + 96;
-    const float top = 96;
+    const RecordsLayout l = kp_records_Layout(w, h);
+    const float k = l.k;
+    const float left = l.left, top = l.top, row = l.row;
+    const float right = l.panelX;
 
-    p_SetSize(3);
+    // The chosen level's board is read when the screen opens and when the
+    // level changes; the outbox is tried again at once.
+    if (!m_recordsOpen || m_boardAskedLevel != m_recordsSel + 1) {
+        if (!m_recordsOpen) m_boards.RetryNow();
+        m_recordsOpen = true;
+        m_boardAskedLevel = m_recordsSel + 1;
+        m_worldSel = 0;
+        m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel + 1));
+    }
+
+    p_SetSize(3 * k);
     p_SetCol(255, 230, 120);
-    p_Text(w / 2, 36, String(" Records"), 1.0f, 1.0f);
+    p_Text(left - 20 * k + l.width * k / 2, l.titleY, String(" Records"), 1.0f, 1.0f);
 
     // The levels: best time and fewest deaths, then the assisted runs' (kept
     // apart, each time marked with the speed it was played at); the selected
     // row highlighted, and in it the chosen kind.
-    p_SetSize(1.5f);
+    const float rowSize = 1.5f * k;
+    p_SetSize(rowSize);
     p_SetCol(150, 200, 255);
-    p_Text(left, top - 22, String("Level  Best time  Deaths"), 0.0f, 1.0f);
-    p_Text(left + kAssistedColumn, top - 22, String("Assisted"), 0.0f, 1.0f);
+    p_Text(left, top - 22 * k, String("Level  Best time  Deaths"), 0.0f, 1.0f);
+    p_Text(left + l.assistedColumn, top - 22 * k, String("Assisted"), 0.0f, 1.0f);
     for (int i = 0; i < kRecordLevels; ++i) {
         const LevelRecord& record = m_records.levels[i];
         const LevelRecord& assisted = m_records.assisted[i];
-        const float y = top + kRowHeight * i;
+        const float y = top + row * i;
         if (i == m_recordsSel) {
             p_SetCol(255, 255, 255, 0.18f);
-            p_Rect(left - 6, y - kRowHeight / 2, kRowWidth, kRowHeight);
+            p_Rect(l.rowLeft, y - row / 2, l.rowWidth, row);
             p_SetCol(255, 255, 255, 0.1f);
-            if (m_recordsColumn == 0) p_Rect(left - 6, y - kRowHeight / 2, kAssistedColumn, kRowHeight);
-            else p_Rect(left - 6 + kAssistedColumn, y - kRowHeight / 2, kRowWidth - kAssistedColumn, kRowHeight);
+            if (m_recordsColumn == 0) p_Rect(l.rowLeft, y - row / 2, l.assistedColumn, row);
+            else if (m_recordsColumn == 1) p_Rect(l.rowLeft + l.assistedColumn, y - row / 2, l.rowWidth - l.assistedColumn, row);
         }
-        char row[64];
-        std::snprintf(row, sizeof row, " %2d    %-9s  %s", i + 1,
+        char text[64];
+        std::snprintf(text, sizeof text, " %2d    %-9s  %s", i + 1,
                       record.bestUpdates > 0 ? kp_replay_TimeText(record.bestUpdates).c_str() : "-",
                       record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-");
+        p_SetSize(rowSize);
         if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(255, 255, 255, 1);
-        p_Text(left, y, Text(row), 0.0f, 1.0f);
-        if (assisted.bestUpdates > 0) p_DrawAssistedTime(left + kAssistedColumn, y, assisted, 1.5f);
+        p_Text(left, y, Text(text), 0.0f, 1.0f);
+        if (assisted.bestUpdates > 0) p_DrawAssistedTime(left + l.assistedColumn, y, assisted, rowSize);
     }
 
-    // The whole game (and an assisted game's, apart) and the highscores of the table in use.
+    // The second panel: the chosen level's world board, or the whole game's
+    // times (an assisted game's apart) and the highscores of the table in use.
+    p_SetSize(rowSize);
     p_SetCol(150, 200, 255, 1);
-    p_Text(right, top - 22, String("Whole game"), 0.0f, 1.0f);
-    p_SetCol(255, 255, 255, 1);
-    p_Text(right, top, m_records.bestGameUpdates > 0 ? Text(kp_replay_TimeText(m_records.bestGameUpdates))
-                                                     : String("-"), 0.0f, 1.0f);
-    if (m_records.bestAssistedGameUpdates > 0) {
-        LevelRecord game;
-        game.bestUpdates = m_records.bestAssistedGameUpdates;
-        game.speed = m_records.assistedGameSpeed;
-        game.replay.push_back(0);   // drawn as a time with its run
-        p_DrawAssistedTime(right, top + kRowHeight, game, 1.5f);
-    }
-    p_SetCol(150, 200, 255, 1);
-    p_Text(right, top + 2 * kRowHeight, String("Highscores"), 0.0f, 1.0f);
-    p_SetCol(255, 255, 255, 1);
-    for (int i = 0; i < 10; ++i) {
-        p_Text(right, top + (3 + i) * kRowHeight, p_rstr(2, i + 1, String(" ")) + String(". ") + String(m_hiScores.Get(i)),
-               0.0f, 1.0f);
+    if (!m_recordsHighscores) {
+        p_Text(right, l.panelTop - 22 * k, Text("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
+        p_DrawWorldBoard(right, l.panelTop, row, k);
+    } else {
+        const float panelTop = l.panelTop;
+        p_Text(right, panelTop - 22 * k, String("Whole game"), 0.0f, 1.0f);
+        p_SetCol(255, 255, 255, 1);
+        p_Text(right, panelTop, m_records.bestGameUpdates > 0 ? Text(kp_replay_TimeText(m_records.bestGameUpdates))
+                                                              : String("-"), 0.0f, 1.0f);
+        if (m_records.bestAssistedGameUpdates > 0) {
+            LevelRecord game;
+            game.bestUpdates = m_records.bestAssistedGameUpdates;
+            game.speed = m_records.assistedGameSpeed;
+            game.replay.push_back(0);   // drawn as a time with its run
+            p_DrawAssistedTime(right + 110 * k, panelTop, game, rowSize);
+        }
+        p_SetSize(rowSize);
+        p_SetCol(150, 200, 255, 1);
+        p_Text(right, panelTop + row, String("Highscores"), 0.0f, 1.0f);
+        p_SetCol(255, 255, 255, 1);
+        for (int i = 0; i < 10; ++i) {
+            p_Text(right, panelTop + (2 + i) * row, p_rstr(2, i + 1, String(" ")) + String(". ") + String(m_hiScores.Get(i)),
+                   0.0f, 1.0f);
+        }
     }
 
     // The switches, each a button and a key.
-    const auto toggle = [&](float y, const char* label, bool on) {
-        p_SetSize(1.2f);
+    const auto toggle = [&](int index, const char* label, bool on) {
+        p_SetSize(1.2f * k);
         p_SetCol(on ? 80.0f : 250.0f, on ? 230.0f : 90.0f, on ? 80.0f : 90.0f);
-        const bool hit = p_Button97(right + 10, y, on ? kIconTick : kIconCross) == 1 && m_clickLatch == 0;
-        p_SetSize(1.5f);
+        const bool hit = p_Button97(l.switchX[index], l.switchY, on ? kIconTick : kIconCross) == 1 && m_clickLatch == 0 &&
+                         !m_naming;
+        p_SetSize(rowSize);
         p_SetCol(255, 255, 255);
-        p_Text(right + 30, y, String(label), 0.0f, 1.0f);
+        p_Text(l.switchX[index] + 20 * k, l.switchY, String(label), 0.0f, 1.0f);
         if (hit) m_clickLatch = 1;
         return hit;
     };
-    const float switchesY = top + 14 * kRowHeight;
-    const bool timer = toggle(switchesY, "Timer (T)", m_records.timerShown) || kp_input_KeyHit(kKeyT) > 0;
-    const bool ghost = toggle(switchesY + kSwitchStep, "Ghost (G)", m_records.ghostShown) || kp_input_KeyHit(kKeyG) > 0;
+    const bool typing = m_naming;
+    const bool timer = toggle(0, "Timer (T)", m_records.timerShown) || (!typing && kp_input_KeyHit(kKeyT) > 0);
+    const bool ghost = toggle(1, "Ghost (G)", m_records.ghostShown) || (!typing && kp_input_KeyHit(kKeyG) > 0);
+    const bool post = toggle(2, "Post (P)", m_boards.Player().posting == Posting::kOn) ||
+                      (!typing && kp_input_KeyHit(kKeyP) > 0);
     if (timer || ghost) {
         if (timer) m_records.timerShown = !m_records.timerShown;
         if (ghost) m_records.ghostShown = !m_records.ghostShown;
         p_PlaySFX2(kSfxConfirm, 0.5f);
         p_SaveRecords();
     }
+    if (post) {
+        p_PlaySFX2(kSfxConfirm, 0.5f);
+        p_SwitchPosting();
+    }
 
-    // Hints.
-    p_SetSize(1.0f);
+    // Hints, in as many lines as the screen's width needs.
+    const std::string hints = kp_records_Hints(m_recordsColumn, browser);
+    p_SetSize(1.0f * k);
     p_SetCol(200, 200, 220, 1);
-    p_Text(w / 2, h - 40, String(browser ? " Arrows choose   Z watch   E save the run as a file   H link to it   Esc back"
-                                         : " Arrows choose a level or its assisted run   Z watch it   Esc back"), 1.0f, 1.0f);
-    p_Text(w / 2, h - 24, String(browser ? " Links play the run when opened"
-                                         : " The best runs are kept as files in the replays folder beside the save"),
-           1.0f, 1.0f);
-    // What the last export did; else a time kept without its run (one too long
+    const std::vector<std::string> lines = kp_records_HintLines(l, hints);
+    const float middle = left - 20 * k + l.width * k / 2;
+    for (size_t i = 0; i < lines.size() && i < static_cast<size_t>(l.hintLines); ++i) {
+        p_Text(middle, l.hintY + static_cast<float>(i) * l.hintStep, Text(" " + lines[i]), 1.0f, 1.0f);
+    }
+    // What the last export or post did; else a time kept without its run (one too long
     // for a replay) says so while its row is chosen.
     const LevelRecord& chosen = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[m_recordsSel];
     p_SetCol(255, 230, 120, 1);
     if (m_recordsNoteTimer > 0) {
         m_recordsNoteTimer -= 1;
-        p_Text(w / 2, h - 60, m_recordsNote, 1.0f, 1.0f);
-    } else if (chosen.bestUpdates > 0 && chosen.replay.empty()) {
-        p_Text(w / 2, h - 60, String(" No run kept for this time: it was too long to keep"), 1.0f, 1.0f);
+        p_Text(middle, l.noteY, m_recordsNote, 1.0f, 1.0f);
+    } else if (m_recordsColumn < 2 && chosen.bestUpdates > 0 && chosen.replay.empty()) {
+        p_Text(middle, l.noteY, String(" No run kept for this time: it was too long to keep"), 1.0f, 1.0f);
     }
 
     // Back.
-    p_SetSize(1.5f);
+    p_SetSize(1.5f * k);
     p_SetCol(255, 255, 255);
-    const bool backClicked = p_Button97(24, 24, kIconBack) == 1 && m_clickLatch == 0;
+    const bool backClicked = p_Button97(kRecordsBackAt, kRecordsBackAt, kIconBack) == 1 && m_clickLatch == 0 && !m_naming;
     p_ResetDraw();
 
+    // The name being typed takes every key.
+    if (p_NameEntry()) return 0;
+
+    const WorldTop& world = m_boards.Top();
+    const bool worldShown = !m_recordsHighscores && m_boards.State() == BoardState::kShown &&
+                            m_boards.ShownHash() == kp_Glimmer_LevelHash(m_recordsSel + 1);
+    const int worldRuns = worldShown ? static_cast<int>(std::min<size_t>(world.runs.size(), kBoardTopSize)) : 0;
+    if (m_recordsColumn == 2 && worldRuns == 0) m_recordsColumn = 1;
     const LevelRecord& selected = (m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[m_recordsSel];
+    const auto fetchWorldRun = [&](int purpose) {
+        if (m_worldFetch != 0 || m_worldSel >= worldRuns) return;
+        m_worldFetch = purpose;
+        m_worldFetchLevel = m_recordsSel + 1;
+        m_boards.FetchReplay(world.runs[static_cast<size_t>(m_worldSel)].run);
+        m_recordsNote = String(" Fetching the run...");
+        m_recordsNoteTimer = kNoteUpdates;
+    };
     bool action = false;
     for (int key : kActionKeys) action = action || p_PlayKey(key);
     if (backClicked || (p_PlayKey(kGameKeyBack) && m_keyLatch == 0)) {
@@ -282,39 +328,63 @@ int c_MyApp::p_RecordsScreen() {
         m_screen = kScreenMenu;
         m_menuSlide = -32;
         p_PlaySFX2(kSfxConfirm, 0.5f);
-    } else if (p_PlayKey(kGameKeyUp) && m_keyLatch == 0 && m_recordsSel > 0) {
+    } else if (kp_input_KeyHit(kKeyN) > 0) {
+        m_naming = true;
+        m_nameTyped = m_boards.Player().name;
+        m_nameProblem.clear();
+        while (kp_input_GetChar() != 0) {
+        }
+    } else if (kp_input_KeyHit(kKeyW) > 0) {
+        m_recordsHighscores = !m_recordsHighscores;
+        if (m_recordsColumn == 2) m_recordsColumn = 0;
+        p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
+    } else if (p_PlayKey(kGameKeyUp) && m_keyLatch == 0 && (m_recordsColumn == 2 ? m_worldSel > 0 : m_recordsSel > 0)) {
         m_keyLatch = 1;
-        m_recordsSel -= 1;
+        if (m_recordsColumn == 2) m_worldSel -= 1; else m_recordsSel -= 1;
         p_PlaySFX(kSfxConfirm, 0.8f, 0.5f, 0);
-    } else if (p_PlayKey(kGameKeyDown) && m_keyLatch == 0 && m_recordsSel < kRecordLevels - 1) {
+    } else if (p_PlayKey(kGameKeyDown) && m_keyLatch == 0 &&
+               (m_recordsColumn == 2 ? m_worldSel < worldRuns - 1 : m_recordsSel < kRecordLevels - 1)) {
         m_keyLatch = 1;
-        m_recordsSel += 1;
+        if (m_recordsColumn == 2) m_worldSel += 1; else m_recordsSel += 1;
         p_PlaySFX(kSfxConfirm, 1.2f, 0.5f, 0);
     } else if ((p_PlayKey(kGameKeyLeft) || p_PlayKey(kGameKeyRight)) && m_keyLatch == 0) {
         m_keyLatch = 1;
-        m_recordsColumn = p_PlayKey(kGameKeyRight) ? 1 : 0;
+        const int step = p_PlayKey(kGameKeyRight) ? 1 : -1;
+        m_recordsColumn = std::max(0, std::min(worldRuns > 0 ? 2 : 1, m_recordsColumn + step));
         p_PlaySFX(kSfxConfirm, 1.0f, 0.5f, 0);
-    } else if (action && m_keyLatch == 0 && !selected.replay.empty()) {
+    } else if (m_recordsColumn == 2 && action && m_keyLatch == 0) {
+        m_keyLatch = m_clickLatch = 1;
+        fetchWorldRun(1);
+    } else if (m_recordsColumn == 2 && kp_input_KeyHit(kKeyR) > 0) {
+        fetchWorldRun(2);
+    } else if (m_recordsColumn < 2 && action && m_keyLatch == 0 && !selected.replay.empty()) {
         m_keyLatch = m_clickLatch = 1;
         p_WatchRecord(m_recordsSel);
-    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyE) > 0) {
+    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kKeyE) > 0) {
         char name[64];
         std::snprintf(name, sizeof name, "glimmer-level%02d%s%s", m_recordsSel + 1, m_recordsColumn == 1 ? "-assisted" : "",
                       kReplayExtension);
         KpGame::_game->OfferDownload(name, selected.replay);
-        p_RecordsNote(Text(std::string(" Saved as ") + name));
-    } else if (browser && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
+        m_recordsNote = Text(std::string(" Saved as ") + name);
+        m_recordsNoteTimer = kNoteUpdates;
+    } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
         KpGame::_game->OfferLink(kLinkKey + kp_replay_LinkText(selected.replay));
         p_RecordsNote(String(" The link to this run is in the address bar"));
     } else if (m_pointerDown != 0 && m_clickLatch == 0) {
-        // A click on a level's row watches its run.
-        const int row = static_cast<int>((m_touchY[0] - top + kRowHeight / 2) / kRowHeight);
-        if (m_touchX[0] >= left - 6 && m_touchX[0] < left - 6 + kRowWidth && row >= 0 && row < kRecordLevels &&
-            m_touchY[0] >= top - kRowHeight / 2) {
+        // A click on a level's row watches its run; one on a world run watches that.
+        const float x = static_cast<float>(m_touchX[0]), y = static_cast<float>(m_touchY[0]);
+        const int level = static_cast<int>(std::floor((y - top + row / 2) / row));
+        const int place = static_cast<int>(std::floor((y - l.panelTop + row / 2) / row));
+        if (x >= l.rowLeft && x < l.rowLeft + l.rowWidth && level >= 0 && level < kRecordLevels) {
             m_clickLatch = 1;
-            m_recordsSel = row;
-            m_recordsColumn = m_touchX[0] >= left - 6 + kAssistedColumn ? 1 : 0;
-            if (!(m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[row].replay.empty()) p_WatchRecord(row);
+            m_recordsSel = level;
+            m_recordsColumn = x >= l.rowLeft + l.assistedColumn ? 1 : 0;
+            if (!(m_recordsColumn == 1 ? m_records.assisted : m_records.levels)[level].replay.empty()) p_WatchRecord(level);
+        } else if (x >= right - 4 * k && x < right + 216 * k && place >= 0 && place < worldRuns) {
+            m_clickLatch = 1;
+            m_recordsColumn = 2;
+            m_worldSel = place;
+            fetchWorldRun(1);
         }
     }
     return 0;

@@ -83,6 +83,7 @@ int c_MyApp::p_OnCreate() {
     p_Load();
     p_LoadRecords();
     p_LoadPlayerSettings();
+    p_LoadBoards();
     p_ReplayGame();   // made at start, so that the game's memory stays level while it plays
     for (int i = 0; i < m_channelMap.Length(); ++i) m_channelMap[i] = i;
     return 0;
@@ -151,7 +152,10 @@ int c_MyApp::p_OnUpdate() {
     if (m_loadStep == 0 && !m_startLinkChecked && m_screen == kScreenMenu) p_OpenStartLink();
     if (m_loadStep == 0 && !m_startLevelLinkChecked && m_screen == kScreenMenu) p_OpenStartLevelLink();
     if (m_loadStep == 0) p_StepHiddenRuns();
-    if (m_loadStep == 0) p_StepRouteSearch();
+    if (m_loadStep == 0) {
+        p_StepRouteSearch();
+        p_BoardsUpdate();
+    }
     if (m_loadStep == 0) p_DispatchScreen();
     if (m_loadStep > 0) p_Loader();
     if (m_loadStep == 0) p_DrawTouchControls();

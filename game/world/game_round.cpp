@@ -162,6 +162,14 @@ int c_MyApp::p_Game() {
                 p_EndWatch();
                 return 0;
             }
+            // A race against a world run is one level, from the Records screen and back to it.
+            if (m_raceLevel != 0) {
+                m_raceLevel = 0;
+                m_raceGhost.clear();
+                m_screen = kScreenRecords;
+                m_keyLatch = m_clickLatch = 1;
+                return 0;
+            }
             if (m_level <= kLevelCount) {
                 p_BeginLevel(m_level);
             } else {

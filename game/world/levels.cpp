@@ -113,6 +113,8 @@ int c_MyApp::p_LoadGame() {
     m_mapWidth = kLevelSide;
     m_mapHeight = kLevelSide;
     m_gameUpdates = 0;
+    m_raceLevel = 0;
+    m_raceGhost.clear();
     p_BeginLevel(1);
     return 0;
 }

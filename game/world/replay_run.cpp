@@ -101,7 +101,10 @@ void c_MyApp::p_BeginLevel(int n) {
     const LevelRecord* kind = m_playerSettings.speed < kReplayNormalSpeed ? m_records.assisted : m_records.levels;
     const std::vector<unsigned char>* best = n == 0 ? &m_playerPlay.ghost
                                            : n >= 1 && n <= kRecordLevels ? &kind[n - 1].replay : nullptr;
-    const bool wantGhost = p_LivePlay() && m_records.ghostShown && best && !best->empty();
+    // A world run raced from the Records screen is the ghost, whatever the switch says.
+    const bool race = m_raceLevel == n && n != 0 && !m_raceGhost.empty();
+    if (race) best = &m_raceGhost;
+    const bool wantGhost = p_LivePlay() && (m_records.ghostShown || race) && best && !best->empty();
     if (wantGhost) p_StartHiddenRun(*best, kHiddenGhost, nullptr);
     RestartRound();
     m_level = n;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "game/world/level_hash.h"
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
 #include "game/world/tiles.h"
@@ -39,7 +40,7 @@ constexpr int kChannelTolerance = 16;
 constexpr int kDifferingPixels = 6;
 
 constexpr int kWidth = 640, kHeight = 480, kShrink = 2;
-constexpr int kKeyZ = 90, kKeyN = 78, kKeyR = 82, kEscape = 27;
+constexpr int kEscape = 27;
 constexpr int kSchemeSetting = 1, kHelpSetting = 3;
 
 struct Picture {
@@ -260,7 +261,20 @@ TEST_F(Pictures, RecordsScreen) {
     game->Step(40);
     game->PressKey(kKeyR);
     app().m_recordsSel = 0;
-    game->Step(20);
+    game->Step(2);
+    // Level 1's world board as a server gives it, with the player's own place.
+    WorldTop top;
+    top.board = kp_boards_BoardText(kp_Glimmer_LevelHash(1));
+    const char* const names[] = {"Holly", "Ivy", "Nutcracker 3000", "Jingle", "Tinsel & Co", "Noel", "Frost",
+                                 "Pinecone", "Mistletoe", "Snowdrop"};
+    for (int i = 0; i < 10; ++i) {
+        const int updates = 118 + 7 * i * i;
+        top.runs.push_back({i + 1, names[i], updates, kp_replay_TimeText(updates), i + 1});
+    }
+    top.playerPlaced = true;
+    top.player = {27, "Pipkin", 480, kp_replay_TimeText(480), 40};
+    app().m_boards.Shown(kp_Glimmer_LevelHash(1), top);
+    game->Step(18);
     Expect("records");
     game->PressKey(kEscape);
 }
@@ -324,3 +338,16 @@ TEST_F(Pictures, CalmEffectsAndTheOpenExit) {
 }
 
 }  // namespace
+
+// The Records screen's second panel: the whole game's times and the highscores
+// (last, so that the screens above draw the same snow as before it).
+TEST_F(Pictures, RecordsHighscores) {
+    app().m_screen = kScreenMenu;
+    game->Step(40);
+    game->PressKey(kKeyR);
+    game->PressKey(kKeyW);
+    game->Step(20);
+    Expect("records-highscores");
+    game->PressKey(kKeyW);
+    game->PressKey(kEscape);
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/shell/globals.h"
+#include "game/shell/records_layout.h"
 #include "graphics/graphics_module.h"
 #include "game/world/level_map.h"
 #include "tests/testhost/test_game.h"
@@ -43,6 +44,7 @@ const Observed kObserved[] = {
     {"map", [](c_MyApp& a) { return static_cast<int>(kp_level_Hash(a.m_editor.edit.Map())); }},
     {"settings", [](c_MyApp& a) { return static_cast<int>(std::hash<std::string>()(kp_settings_Encode(a.m_playerSettings))); }},
     {"bind", [](c_MyApp& a) { return a.m_bindWaiting > 0 ? 1 : 0; }},
+    {"naming", [](c_MyApp& a) { return static_cast<int>(a.m_naming); }},
 };
 
 // A box in virtual pixels: an image's frame (open: a press must be strictly
@@ -90,6 +92,8 @@ TestGame& OnMenu(bool creditsOpen = false) {
     app.m_creditsSlide = creditsOpen ? 30 : 0;
     app.m_pauseShown = app.m_pauseDir = 0;
     app.m_bindWaiting = 0;
+    app.m_naming = false;
+    app.m_recordsColumn = 0;
     app.m_settings[kSoundSetting] = 1;
     game.Step();
     return game;
@@ -209,6 +213,12 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
     const auto menu = [] () -> TestGame& { return OnMenu(); };
     const auto records = [] () -> TestGame& { return OnRecords(); };
     const auto paused = [] () -> TestGame& { return InGame(true); };
+    const auto recordsSwitch = [](int index) {
+        return [=](TestGame& g, float w, float h) {
+            const RecordsLayout layout = kp_records_Layout(w, h);
+            return ImageBox(g, kIcons, -1, layout.switchX[index], layout.switchY);
+        };
+    };
     const auto options = [] () -> TestGame& { return OnSettings(kScreenOptions); };
     const auto controls = [] () -> TestGame& { return OnSettings(kScreenControls); };
     const auto optionRow = [](int row) { return [=](float h) { return 80 + std::min(30.0f, (h - 150) / 9) * row; }; };
@@ -221,9 +231,10 @@ TEST(Pointer, EveryTargetActsInsideItsEdgesAndNotOneVirtualPixelOutside) {
         {"menu: studio logo", menu, image(kStudioLogo, 0, part(1, -70), part(1, -40)), "credits", true, false},
         {"credits: anywhere closes them", [] () -> TestGame& { return OnMenu(true); }, whole, "credits"},
         {"records: back", records, image(kIcons, 11, at(24), at(24)), "screen"},
-        // The Records screen's switches sit below the edge of a 16:9 window (noticed, left as it is).
-        {"records: timer", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18)), "timer", false},
-        {"records: ghost", records, image(kIcons, -1, part(0.5f, 106), at(96 + 14 * 18 + 40)), "ghost", false},
+        // The Records screen's switches, where its layout puts them on each window.
+        {"records: timer", records, recordsSwitch(0), "timer"},
+        {"records: ghost", records, recordsSwitch(1), "ghost"},
+        {"records: posting asks for a name", records, recordsSwitch(2), "naming"},
         {"game: pause button", [] () -> TestGame& { return InGame(false); }, image(kIcons, 2, at(16), at(16)), "pause"},
         {"pause panel: resume", paused, image(kIcons, 3, part(0.5f), part(0.5f)), "pause"},
         {"pause panel: quit", paused, image(kIcons, 1, part(0.5f, -140), part(0.5f, -64)), "pause,quit"},

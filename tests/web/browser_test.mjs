@@ -25,9 +25,13 @@
 // effects. Prints "ok:"/"FAIL:"
 // lines and a count; fails when anything, the browser included, is missing.
 //
-// Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder>
-//   (scripts/web.sh --zip makes the zip; the desktop build's tool; tests/game/solutions)
-import { execFileSync } from 'child_process';
+// Last, the whole site from one command: glimmer-scores serving the page with
+// --web, the player choosing to post with a name typed once, level 1's run
+// posted to the page's own origin and seen on the Records screen's world board.
+//
+// Usage: node browser_test.mjs <glimmer-web.zip> <glimmer-replay> <solutions folder> <glimmer-scores>
+//   (scripts/web.sh --zip makes the zip; the desktop build's tools; tests/game/solutions)
+import { execFileSync, spawn } from 'child_process';
 import fs from 'fs';
 import os from 'os';
 import path from 'path';
@@ -81,7 +85,10 @@ await page.setViewport({ width: 640, height: 480 });
 
 const consoleLines = [];
 const errors = [];
-page.on('console', (m) => (m.type() === 'error' ? errors : consoleLines).push(m.text()));
+// A static host has no world board: its 404 on the board's routes is the
+// page's "offline", no error (the Records screen says so, checked below).
+const boardRoute = (m) => /\/api\//.test((m.location() || {}).url || '');
+page.on('console', (m) => (m.type() === 'error' && !boardRoute(m) ? errors : consoleLines).push(m.text()));
 page.on('pageerror', (e) => errors.push(e.message));
 page.on('requestfailed', (r) => errors.push(`request failed: ${r.url()}`));
 const seen = (re) => consoleLines.some((l) => re.test(l));
@@ -266,6 +273,7 @@ check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 2
   'the pause panel\'s quit leads back to the menu');
 await page.keyboard.press('KeyR', hold);
 await sleep(500);
+check(await speaks(/World board: offline/), 'a page without a board says offline on the Records screen', await spoken());
 await page.keyboard.press('KeyH', hold);
 const linked = await page.waitForFunction(() => /^#replay=[A-Za-z0-9_-]+$/.test(location.hash), { timeout: 5000 })
   .catch(() => null);
@@ -563,6 +571,74 @@ check(brokenStopped !== null && brokenLines.some((l) => /^Zephyr Runtime Error :
   await broken.evaluate(() => window.deletedShaders) > 0,
   'a broken shader stops the game with the compiler\'s log, and the shader is deleted', brokenLines.slice(-3).join(' | '));
 await broken.close();
+
+// The whole site from one command: glimmer-scores serves the page (--web)
+// beside its board, and the page reads and posts to its own origin. The
+// player chooses to post with a name, completes level 1 by keys, the run is
+// posted, and the Records screen shows it on the world board.
+const scoresTool = process.argv[5];
+const scoresWork = fs.mkdtempSync(path.join(os.tmpdir(), 'glimmer-scores-'));
+const scores = spawn(scoresTool, ['serve', '--address', '127.0.0.1', '--port', '0', '--database',
+  `sqlite:${path.join(scoresWork, 'scores.db')}`, '--web', path.join(site, 'games', 'glimmer')]);
+process.on('exit', () => { scores.kill('SIGKILL'); fs.rmSync(scoresWork, { recursive: true, force: true }); });
+let scoresLog = '';
+scores.stdout.on('data', (d) => { scoresLog += d; });
+scores.stderr.on('data', (d) => { scoresLog += d; });
+let scoresPort = 0;
+for (const end = Date.now() + 30000; !scoresPort && Date.now() < end; await sleep(100)) {
+  scoresPort = Number((/listening on 127\.0\.0\.1 port (\d+)/.exec(scoresLog) || [])[1] || 0);
+}
+check(scoresPort > 0, 'glimmer-scores serves the browser build with --web', scoresLog.slice(-300));
+const site2 = await browser.newPage();
+await site2.setViewport({ width: 640, height: 480 });
+const siteLines = [];
+site2.on('console', (m) => (m.type() === 'error' ? errors : siteLines).push(m.text()));
+site2.on('pageerror', (e) => errors.push(e.message));
+await site2.goto(`http://127.0.0.1:${scoresPort}/`);
+check(await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 60000, () => shot(site2)) !== null,
+  'the site: the page served by glimmer-scores reaches the menu');
+await sleep(500);
+await site2.keyboard.press('KeyR', hold);
+check(await speaks(/World board: no runs yet/, site2), 'the site: the Records screen reads the empty board of level 1',
+  await spoken(site2));
+// P asks for a name once; the name typed, enter switches posting on.
+await site2.keyboard.press('KeyP', hold);
+await sleep(300);
+await site2.keyboard.type('Holly Web', { delay: 60 });
+await site2.keyboard.press('Enter', hold);
+await sleep(300);
+const playerFile = await site2.evaluate(storedFile, '.zephyrboards');
+check(/\nname Holly Web\nposting on\n/.test(playerFile), 'the site: the name and the choice to post are kept',
+  JSON.stringify(playerFile.slice(0, 120)));
+await site2.keyboard.press('Escape', hold);
+await sleep(800);
+await site2.keyboard.press('KeyZ', hold);
+await sleep(1500);
+await site2.keyboard.down('ArrowLeft');
+await sleep(4000);
+await site2.keyboard.up('ArrowLeft');
+await site2.keyboard.down('ArrowRight');
+let postedLine = '';
+for (const end = Date.now() + 30000; !postedLine && Date.now() < end; await sleep(100)) {
+  postedLine = siteLines.find((l) => l.startsWith('Boards: ')) || '';
+}
+await site2.keyboard.up('ArrowRight');
+check(postedLine === 'Boards: Posted: level 1, place 1 on the world board', 'the site: level 1\'s new best run is posted',
+  postedLine || siteLines.slice(-3).join(' | '));
+const board = await (await fetch(`http://127.0.0.1:${scoresPort}/api/levels/1/top`)).json().catch(() => ({}));
+check((board.runs || []).length === 1 && board.runs[0].name === 'Holly Web', 'the site: the server\'s board holds the run',
+  JSON.stringify(board));
+for (const key of ['Escape', 'ArrowUp', 'KeyZ']) {
+  await site2.keyboard.press(key, hold);
+  await sleep(300);
+}
+await waitPicture((img) => near(pixel(img, 320, 288), playTriangle, 24), 20000, () => shot(site2));
+await site2.keyboard.press('KeyR', hold);
+const placed = board.runs && board.runs[0] ? board.runs[0].time : 'none';
+check(await speaks(new RegExp(`World board: 1\\. Holly Web ${placed.replace('.', '\\.')}; you: 1\\. `), site2),
+  'the site: the Records screen shows the run on the world board, the player\'s own', await spoken(site2));
+await site2.close();
+
 await browser.close();
 server.close();
 console.log(`${passed} passed, ${failed} failed`);

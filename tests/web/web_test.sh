@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 GLIMMER_NO_INSTALL=1 bash "$root/scripts/web.sh" --zip >"$work/build.log" 2>&1 ||
   { tail -30 "$work/build.log"; exit 1; }
 node "$root/tests/web/browser_test.mjs" "$root/glimmer-web.zip" "$(cd "$1" && pwd)/tools/replay/glimmer-replay" \
-  "$root/tests/game/solutions"
+  "$root/tests/game/solutions" "$(cd "$1" && pwd)/server/glimmer-scores"
 
 # At most 1 % of the pixels of a frame may differ by more than 8 levels in a channel
 # (edges of scaled pictures may round to the neighbouring texel).
