@@ -110,9 +110,9 @@ bool InLineOfFire(GameSession& session, int x, int y) {
 
 // Tiles out of every line of fire where the hero can stand still (a floor
 // below, or a ladder), near the stretch of the route from update `from` to
-// `to`, nearest to the route's hero at update `near` first; the route's own
+// `to`, nearest to the route's hero at update `nearUpdate` first; the route's own
 // rests are left out (waits there are tried on their own).
-std::vector<int> Refuges(GameSession& session, const Played& p, int from, int to, int near, size_t most) {
+std::vector<int> Refuges(GameSession& session, const Played& p, int from, int to, int nearUpdate, size_t most) {
     int x0 = kSide, x1 = -1, y0 = kSide, y1 = -1;
     for (int u = from; u <= to && u < static_cast<int>(p.heroX.size()); ++u) {
         x0 = std::min(x0, p.heroX[u]), x1 = std::max(x1, p.heroX[u]);
@@ -131,7 +131,7 @@ std::vector<int> Refuges(GameSession& session, const Played& p, int from, int to
             if (!rested) cells.push_back(y * kSide + x);
         }
     }
-    const int nx = p.heroX[near], ny = p.heroY[near];
+    const int nx = p.heroX[nearUpdate], ny = p.heroY[nearUpdate];
     std::sort(cells.begin(), cells.end(), [&](int a, int b) {
         return std::abs(a % kSide - nx) + std::abs(a / kSide - ny) < std::abs(b % kSide - nx) + std::abs(b / kSide - ny);
     });
@@ -236,9 +236,9 @@ InputScript MostForgivingRoute(GameSession& session, int level, const InputScrip
         const size_t starts = std::min<size_t>(places.size(), kForgivingDetourStarts);
         for (size_t s = places.size() - starts; s < places.size(); ++s) {
             const Rest& start = places[s];
-            const int near = std::min(target.update, static_cast<int>(played.heroX.size()) - 1);
+            const int nearUpdate = std::min(target.update, static_cast<int>(played.heroX.size()) - 1);
             const int last = rejoins.empty() ? target.update + kAfterWorst : rejoins.back().press;
-            for (int cell : Refuges(session, played, start.press, last, near, kForgivingRefuges)) {
+            for (int cell : Refuges(session, played, start.press, last, nearUpdate, kForgivingRefuges)) {
                 GameSnapshot there = played.before[start.press];
                 there.round.m_playerX = cell % kSide;
                 there.round.m_playerY = cell / kSide;
