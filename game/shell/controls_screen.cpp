@@ -45,13 +45,7 @@ int& Cell(PlayerSettings& s, int action, int column) {
 
 int c_MyApp::p_ControlsScreen() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
-    p_CLS2D(0, 0, 80, 1);
-    p_Alpha(0.4f);
-    m_rot = 45;
-    p_SetSize(4);
-    p_DrawImg(99, w / 2, h / 2, 1);
-    p_ResetDraw();
-    p_AddSnow();
+    p_DrawScreenBackdrop(w, h);
     p_SetSize(3);
     p_SetCol(255, 230, 120);
     p_Text(w / 2, 36, String(" Controls"), 1.0f, 1.0f);

@@ -228,3 +228,15 @@ void c_MyApp::p_ReplayDrawList() {
         }
     }
 }
+
+// The side screens (Records, Options, Controls, My levels) share one backdrop:
+// the menu's rays turned and dimmed on dark blue, with the snow over them.
+void c_MyApp::p_DrawScreenBackdrop(float w, float h) {
+    p_CLS2D(0, 0, 80, 1);
+    p_Alpha(0.4f);
+    m_rot = 45;
+    p_SetSize(4);
+    p_DrawImg(kImageMenu, w / 2, h / 2, 1);
+    p_ResetDraw();
+    p_AddSnow();
+}

@@ -293,6 +293,7 @@ public:
 
     // ---- Scenery (game/world/scenery.cpp) ----
     int p_AddSnow();                               // the snow, drawing from the program's sequence
+    void p_DrawScreenBackdrop(float w, float h);   // the dark menu backdrop and snow of the side screens
     int p_AddSnowFrom(int& seed);                  // the same from a sequence of its own (the round's)
     int p_SkyDrift();                              // background colour drift and clear colour
     int p_Backdrop();                              // the parallax backdrop

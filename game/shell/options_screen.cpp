@@ -248,13 +248,7 @@ void c_MyApp::p_PauseExtras(float y, bool landscape) {
 
 int c_MyApp::p_OptionsScreen() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
-    p_CLS2D(0, 0, 80, 1);
-    p_Alpha(0.4f);
-    m_rot = 45;
-    p_SetSize(4);
-    p_DrawImg(99, w / 2, h / 2, 1);
-    p_ResetDraw();
-    p_AddSnow();
+    p_DrawScreenBackdrop(w, h);
     p_SetSize(3);
     p_SetCol(255, 230, 120);
     p_Text(w / 2, 36, String(" Options"), 1.0f, 1.0f);

@@ -327,13 +327,7 @@ bool c_MyApp::p_PlayerLevelEnds() {
 
 int c_MyApp::p_LevelsScreen() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
-    p_CLS2D(0, 0, 80, 1);
-    p_Alpha(0.4f);
-    m_rot = 45;
-    p_SetSize(4);
-    p_DrawImg(99, w / 2, h / 2, 1);
-    p_ResetDraw();
-    p_AddSnow();
+    p_DrawScreenBackdrop(w, h);
 
     const bool browser = KpGame::_game && KpGame::_game->OffersFiles();
     const float left = std::max(16.0f, w / 2 - 290);

@@ -163,13 +163,7 @@ void c_MyApp::p_RecordsNote(const String& text) {
 
 int c_MyApp::p_RecordsScreen() {
     const float w = kp_Glimmer_jscrw, h = kp_Glimmer_jscrh;
-    p_CLS2D(0, 0, 80, 1);
-    p_Alpha(0.4f);
-    m_rot = 45;
-    p_SetSize(4);
-    p_DrawImg(kImageMenu, w / 2, h / 2, 1);
-    p_ResetDraw();
-    p_AddSnow();
+    p_DrawScreenBackdrop(w, h);
 
     const bool browser = KpGame::_game && KpGame::_game->OffersFiles();
     const RecordsLayout l = kp_records_Layout(w, h);
