@@ -496,6 +496,12 @@ FAULTS = {
         "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
+    "plan-release-from-moved-change": (
+        "tools/solver/human_plan.cpp",
+        "const int from = made[i - 1], p = changes[i - 1], c = made[i], q = made[i + 1];",
+        "const int from = changes[i - 1], p = changes[i - 1], c = made[i], q = made[i + 1];",
+        "the plan a person follows judges a release from the game where an earlier release used to be:"
+        " releases left at the edge of their range"),
     "board-rank-off-by-one": (
         "game/shell/world_boards.cpp",
         'out->rank = static_cast<int>(Number(json, "rank"));',

@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 #include <unistd.h>
 
 #include "tools/solver/fairness.h"
+#include "tools/solver/human_plan.h"
 
 namespace {
 
@@ -66,5 +68,69 @@ TEST_P(Fairness, TheMostForgivingRouteKeepsTheGoals) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, Fairness, testing::Range(1, 16));
+
+// The keys of a plan (glimmer-solve --plan), update by update.
+std::vector<unsigned> PlanKeys(const std::string& plan) {
+    std::vector<unsigned> keys;
+    std::istringstream lines(plan);
+    std::string word;
+    unsigned held = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        int update = 0;
+        if (!(words >> word >> update) || (word != "input" && word != "end")) continue;
+        keys.resize(update, held);
+        if (word == "input") words >> held;
+    }
+    return keys;
+}
+
+bool Completes(GameSession& session, int level, const std::vector<unsigned>& keys) {
+    session.SetKeys(0);
+    session.EnterLevel(level);
+    for (size_t u = 0; u < keys.size() + 120; ++u) {
+        session.StepWithKeys(u < keys.size() ? keys[u] : 0);
+        if (session.app().m_playerState == kLeaving) return true;
+        if (session.app().m_playerState == kDying) return false;
+    }
+    return false;
+}
+
+// A person lets go of a key a frame or two off: the plan puts every release
+// that ends a walk or a climb where two updates either way change nothing.
+TEST(HumanPlan, EveryLongReleaseLeavesTwoUpdatesEitherWay) {
+    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
+    ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
+    GameSession& session = GameSession::Instance();
+    ASSERT_TRUE(session.app().m_screen == kScreenPlaying || session.StartGameFromMenu());
+    for (int level : {2, 3}) {
+        InputScript script;
+        std::string error;
+        char name[32];
+        std::snprintf(name, sizeof name, "/level%02d.keys", level);
+        ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
+        const std::vector<unsigned> keys = PlanKeys(HumanPlan(session, level, script));
+        ASSERT_TRUE(Completes(session, level, keys)) << "level " << level;
+        std::vector<int> changes;
+        for (size_t u = 1; u < keys.size(); ++u) {
+            if (keys[u] != keys[u - 1]) changes.push_back(static_cast<int>(u));
+        }
+        int checked = 0;
+        for (size_t i = 1; i + 1 < changes.size(); ++i) {
+            const int c = changes[i];
+            if ((keys[c] & ~keys[c - 1]) != 0 || c - changes[i - 1] < 8 || changes[i + 1] - c < 4) continue;
+            for (int shift : {-2, 2}) {
+                std::vector<unsigned> moved = keys;
+                for (int u = std::min(c, c + shift); u < std::max(c, c + shift); ++u) {
+                    moved[u] = shift < 0 ? keys[c] : keys[c - 1];
+                }
+                EXPECT_TRUE(Completes(session, level, moved))
+                    << "level " << level << ": the release at update " << c << " moved by " << shift;
+            }
+            ++checked;
+        }
+        EXPECT_GE(checked, 5) << "level " << level;
+    }
+}
 
 }  // namespace

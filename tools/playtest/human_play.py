@@ -12,9 +12,13 @@ near him entering one, the level built) and how long after it the input
 comes. The driver reads that trace from the real game (scripts/playtest.sh,
 a private X server, real held keys through xdotool), waits for each event,
 then presses after the route's delay, never sooner than the reaction time,
-moved by a random jitter. A release ends the gesture its press began: it
-follows the press by the route's own length, with no jitter of its own. A death ends the
-attempt; each attempt is a fresh game. It prints each level's attempts and
+moved by a random jitter, one change after the other in the route's order.
+A quick release ends the gesture its press began (a tap): it follows the
+press by the route's own length, with no jitter of its own; a release later
+than the reaction time is answered like a press. Time is counted in the game's
+updates, read from the trace's stamps, not on the wall clock: a loaded
+machine runs the window slower than a person's eyes would see it. A death
+ends the attempt; each attempt is a fresh game. It prints each level's attempts and
 ends with status 0 when every level was finished within the attempts.
 Run it from anywhere after building (scripts/setup.sh).
 """
@@ -30,7 +34,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 BUILD = ROOT / "build"
 PLAYTEST = ROOT / "scripts" / "playtest.sh"
 UPDATE = 1.0 / 60
-MIN_GAP = 2 * UPDATE                                        # between two key changes
+MIN_GAP = 2                                                 # updates between two key changes
 KEY_NAMES = ["Left", "Right", "Up", "Down", "z", "x", "c"]   # the script keys' bits, in order
 
 
@@ -59,22 +63,22 @@ def read_plan(level):
             else:
                 anchor = ("built", "built", 1)
                 delay = int(words[4])
-            inputs.append({"update": update, "keys": keys, "anchor": anchor, "delay": delay, "changes": []})
+            window = (int(words[-2]), int(words[-1])) if words[-3] == "window" else None
+            inputs.append({"update": update, "keys": keys, "anchor": anchor, "delay": delay, "window": window,
+                           "changes": []})
         elif words[0] == "keys":
             inputs[-1]["changes"].append((int(words[1]), int(words[2])))
     return inputs
 
 
-def nth(lines, text, count, start=0):
-    """Index of the line, from `start` on, holding `text` for the count-th time (from the start)."""
-    if count == 0:
-        return start
+def nth(lines, text, count):
+    """Index of the line holding `text` for the count-th time."""
     seen = 0
     for index, (_, line) in enumerate(lines):
         if line.endswith(text) or text + "," in line:
             seen += 1
             if seen == count:
-                return index if index >= start else None
+                return index
     return None
 
 
@@ -85,7 +89,7 @@ def find_anchor(lines, anchor):
         return nth(lines, "built", 1)
     if kind == "hero":
         return nth(lines, text, where)
-    after = nth(lines, where[0], where[1])
+    after = nth(lines, where[0], where[1]) if where[1] > 0 else nth(lines, "built", 1)
     if after is None:
         return None
     for index in range(after, len(lines)):
@@ -95,7 +99,11 @@ def find_anchor(lines, anchor):
 
 
 class Session:
-    """One game in the real window (scripts/playtest.sh), its trace and its keys."""
+    """One game in the real window (scripts/playtest.sh), its trace and its keys.
+
+    Time is kept in the game's updates, read from the trace's stamps ("@N"):
+    a loaded machine may run the window slower than 60 updates a second, and
+    a person reacts to what the game shows, not to the wall clock."""
 
     def __init__(self, level, folder):
         self.env = dict(os.environ, PLAYTEST_DIR=str(folder))
@@ -107,25 +115,39 @@ class Session:
             if name == "DISPLAY":
                 self.env["DISPLAY"] = value
         self.log = open(folder / "game.log")
-        self.lines = []          # (time seen, text)
+        self.lines = []          # (update, text) of the level's events
+        self.clock = None        # (update, wall time it was read)
         self.held = 0
 
     def poll(self):
         now = time.monotonic()
         for text in self.log.readlines():
-            self.lines.append((now, text.strip()))
+            text = text.strip().removeprefix("playtest: ")
+            update = None
+            if text.startswith("@"):
+                stamp, _, text = text.partition(" ")
+                update = int(stamp[1:])
+                self.clock = (update, now)
+            if text:
+                self.lines.append((update, text))
+
+    def now(self):
+        """The game's update now, from its last stamp (never far past it: a stalled game shows nothing new)."""
+        if self.clock is None:
+            return None
+        update, seen = self.clock
+        return update + min((time.monotonic() - seen) / UPDATE, 2.0)
 
     def hold(self, keys):
-        args = []
-        for bit, name in enumerate(KEY_NAMES):
-            mask = 1 << bit
-            if keys & mask and not self.held & mask:
-                args += ["keydown", name]
-            if not keys & mask and self.held & mask:
-                args += ["keyup", name]
+        # Keys that change together reach the game in one frame (xdotool waits
+        # 12 ms between keys unless told not to), the buttons before the
+        # directions, as a person who knows that a direction alone walks.
+        ups = [name for bit, name in enumerate(KEY_NAMES) if self.held & ~keys & (1 << bit)]
+        downs = [name for bit, name in reversed(list(enumerate(KEY_NAMES))) if keys & ~self.held & (1 << bit)]
+        args = (["keyup", "--delay", "0"] + ups if ups else []) + (["keydown", "--delay", "0"] + downs if downs else [])
         if args:
             if os.environ.get("HUMAN_PLAY_DEBUG"):
-                print("%.3f %s" % (time.monotonic(), " ".join(args)), file=sys.stderr)
+                print("%.1f %s" % (self.now() or 0, " ".join(args)), file=sys.stderr)
             subprocess.run(["xdotool"] + args, env=self.env, check=True)
         self.held = keys
 
@@ -144,6 +166,7 @@ class Session:
 def attempt(level, plan, rng, reaction, jitter, folder):
     """One try at the level from a new game: 'finished', or what ended it."""
     game = Session(level, folder)
+    reaction, jitter = reaction / UPDATE, jitter / UPDATE   # in updates from here on
     try:
         # A new game from the menu, on the level (the confirm key again if the first tap was lost).
         for _ in range(3):
@@ -154,9 +177,10 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                 time.sleep(0.01)
             if find_anchor(game.lines, ("built", "built", 1)) is not None:
                 break
-        scheduled = []   # (time, keys) still to come
+        scheduled = []   # (update, keys) still to come
         seen = 0         # lines before this one were looked at for the end of the attempt
-        last_press = 0.0
+        last_press = 0.0     # the update of the last press, and of the last change scheduled
+        last_change = 0.0
         last_update = 0
         step = 0
         deadline = time.monotonic() + 15 + 2 * (plan[-1]["update"] if plan else 0) * UPDATE
@@ -168,34 +192,46 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                 if "completed" in text:
                     return "finished"
             seen = len(game.lines)
-            now = time.monotonic()
-            while scheduled and scheduled[0][0] <= now:
+            now = game.now()
+            while scheduled and now is not None and scheduled[0][0] <= now:
                 game.hold(scheduled.pop(0)[1])
             if step < len(plan):
                 current = plan[step]
-                if step > 0 and current["keys"] & ~plan[step - 1]["keys"] == 0 and last_press > 0:
-                    # A release ends the gesture the last press began: it keeps
-                    # its length, with no reaction and no jitter of its own.
-                    release = max(last_press + (current["update"] - last_update) * UPDATE, last_press + MIN_GAP)
-                    scheduled = [s for s in scheduled if s[0] < release]
+                released = step > 0 and current["keys"] & ~plan[step - 1]["keys"] == 0 and last_press > 0
+                if released and current["update"] - last_update < reaction + jitter:
+                    # A quick release ends the gesture the last press began (a tap):
+                    # it keeps its length, with no reaction and no jitter of its own.
+                    # A later one is answered like a press, by what the person sees.
+                    release = max(last_press + current["update"] - last_update, last_press + MIN_GAP)
+                    if scheduled:
+                        release = max(release, scheduled[-1][0] + MIN_GAP)
+                    last_change = release
                     scheduled.append((release, current["keys"]))
                     step += 1
                     continue
                 found = find_anchor(game.lines, current["anchor"])
                 if found is not None:
                     at = game.lines[found][0]
+                    # Aimed at the middle of the press's window (a person who knows the
+                    # route does not press at the first possible moment).
+                    aim = current["delay"]
+                    if current["window"]:
+                        aim += (current["window"][1] - current["window"][0]) // 2
+                    if last_press > 0 and at < last_press:
+                        # What he saw came before his own last press: he keeps the
+                        # route's rhythm from that press instead.
+                        aim = last_press + current["update"] - last_update + aim - current["delay"] - at
                     # Answered no sooner than the reaction time, the jitter on top, in order.
-                    wait = max(current["delay"] * UPDATE, reaction + jitter) + rng.uniform(-jitter, jitter)
-                    # Real key events are read once a frame: no two changes less than two apart.
-                    press = max(at + wait, last_press + MIN_GAP)
-                    scheduled = [s for s in scheduled if s[0] < press]   # later ones are overridden
-                    if scheduled:
-                        press = max(press, scheduled[-1][0] + MIN_GAP)
+                    wait = max(aim, reaction + jitter) + rng.uniform(-jitter, jitter)
+                    # In the route's order, as a person does one thing after the other;
+                    # real key events are read once a frame: no two changes less than two apart.
+                    press = max(at + wait, last_change + MIN_GAP)
                     last_press = press
                     last_update = current["update"]
                     scheduled.append((press, current["keys"]))
-                    scheduled += [(press + max(offset * UPDATE, MIN_GAP), keys) for offset, keys in current["changes"]]
-                    scheduled.sort(key=lambda s: s[0])
+                    for offset, keys in current["changes"]:
+                        scheduled.append((max(press + offset, scheduled[-1][0] + MIN_GAP), keys))
+                    last_change = scheduled[-1][0]
                     step += 1
             time.sleep(0.002)
         return "timed out at input %d of %d" % (step, len(plan))

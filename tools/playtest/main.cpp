@@ -7,7 +7,10 @@
 // N - 1 would build it) and that status lines on standard output tell what
 // happened: when the menu is ready, when the level is built, each death with
 // the hero's tile, and the completion with its time. With --trace, also the
-// hero's tile each time it changes and the shots near him as they move. With
+// hero's tile each time it changes and the shots near him as they move, every
+// line of the level stamped with its update ("@N "), and a line "@N" every
+// kClockUpdates updates, so that a driver can keep time in the game's updates
+// whatever the machine's load does to the window's rate. With
 // --tiles, the hazards and states a player must tell apart are laid out above
 // the hero's start (every spike, both flip blocks, a running plunger, trees
 // unlit and lit, a launcher with its shots, the exit), for looking at them as
@@ -29,6 +32,7 @@ namespace {
 
 constexpr int kUpdatesPerSecond = 60;
 constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
+constexpr int kClockUpdates = 3;        // a traced level's clock line, every this many updates
 
 constexpr const char* kUsage =
     "usage: glimmer-playtest [--level N] [--trace] [--tiles [--lit]]\n"
@@ -67,12 +71,18 @@ public:
             if (level_ != 1) {
                 app->p_BeginLevel(level_);   // as the exit does: its time and run start here
             }
-            updates_ = deaths_ = 0;
+            updates_ = deaths_ = levelUpdates_ = 0;
             if (tiles_) LayOut(*app);
             Say("level %d built", level_);
+            // The start is where the hero is, not a tile he reached: the trace
+            // counts arrivals only.
+            lastX_ = app->m_playerX;
+            lastY_ = app->m_playerY;
         }
         if (app->m_level != level_) return;
         ++updates_;
+        ++levelUpdates_;
+        if (trace_ && levelUpdates_ % kClockUpdates == 0) Say("@%d", levelUpdates_);
         const int state = app->m_playerState;
         if (state == kDying && lastState_ != kDying) {
             ++deaths_;
@@ -132,6 +142,7 @@ private:
         va_list args;
         va_start(args, format);
         std::printf("playtest: ");
+        if (trace_ && entered_ && format[0] != '@') std::printf("@%d ", levelUpdates_);
         std::vprintf(format, args);
         std::printf("\n");
         std::fflush(stdout);
@@ -143,6 +154,7 @@ private:
     bool menuReady_ = false;
     bool entered_ = false;
     int updates_ = 0, deaths_ = 0;
+    int levelUpdates_ = 0;   // since the level was built, deaths included
     int lastState_ = 0, lastX_ = -1, lastY_ = -1;
     int shotCell_[kMoverRecords] = {};
 };

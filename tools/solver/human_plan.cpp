@@ -36,14 +36,17 @@ std::vector<unsigned> CentredReleases(GameSession& session, int level, std::vect
         for (int u = changes[i]; u < changes[i + 1]; ++u) session.StepWithKeys(keys[u]);
     }
     at.push_back(session.Save());
+    // The snapshots are of the changes where the route made them; a release
+    // already moved is replayed from there with its new keys.
+    const std::vector<int> made = changes;
     for (size_t i = 1; i + 1 < changes.size(); ++i) {
-        const int p = changes[i - 1], c = changes[i], q = changes[i + 1];
+        const int from = made[i - 1], p = changes[i - 1], c = made[i], q = made[i + 1];
         const unsigned before = keys[c - 1], after = keys[c];
         if ((after & ~before) != 0) continue;
         const auto same = [&](int t) {
             session.Restore(at[i - 1]);
-            for (int u = p; u < q; ++u) {
-                session.StepWithKeys(u < t ? before : after);
+            for (int u = from; u < q; ++u) {
+                session.StepWithKeys(u < p ? keys[u] : u < t ? before : after);
                 if (app.m_playerState == kDying) return false;
             }
             return SameGame(session.Save(), at[i + 1]);
@@ -70,6 +73,8 @@ struct Event {
 }  // namespace
 
 std::string HumanPlan(GameSession& session, int level, const InputScript& script) {
+    // The presses' windows: where in them a person aims.
+    const FairnessReport fairness = MeasureFairness(session, level, script);
     std::vector<unsigned> keys;
     const InputScript form = CarefulForm(session, level, script);
     for (const ScriptRun& run : form.Runs()) keys.insert(keys.end(), run.updates, run.keys);
@@ -117,8 +122,19 @@ std::string HumanPlan(GameSession& session, int level, const InputScript& script
     std::string out = "# plan of level " + std::to_string(level) + "\n";
     char line[160];
     unsigned previous = 0;
+    size_t traced = 1;   // events printed so far, as comments in the playtest trace's words
     for (int u = 0; u < n; ++u) {
         const unsigned keys = careful.KeysAt(u);
+        for (; traced < events.size() && events[traced].update <= u; ++traced) {
+            const Event& e = events[traced];
+            if (e.kind == Event::kHero) {
+                std::snprintf(line, sizeof line, "# @%d hero at (%d, %d)\n", e.update, e.x, e.y);
+            } else {
+                std::snprintf(line, sizeof line, "# @%d shot at (%d, %d) going %s\n", e.update, e.x, e.y,
+                              e.direction > 0 ? "right" : "left");
+            }
+            out += line;
+        }
         if (keys == previous) continue;
         // A release is answered like a press: a person lets go when he sees the
         // hero where the route lets go, not by counting frames.
@@ -140,6 +156,12 @@ std::string HumanPlan(GameSession& session, int level, const InputScript& script
             }
         }
         out += line;
+        for (const InputWindow& w : fairness.inputs) {
+            if (w.update != u || (keys & ~previous) == 0) continue;
+            out.pop_back();
+            std::snprintf(line, sizeof line, " window %d %d\n", w.earlier, w.later);
+            out += line;
+        }
         previous = keys;
     }
     std::snprintf(line, sizeof line, "end %d\n", n);

@@ -19,6 +19,10 @@
 //                                            the hero reached HX HY for the HNth time; 0: the start)
 //   input UPDATE KEYS built DELAY
 //   end UPDATE
+// A press ends with its window (fairness.h), "window EARLIER LATER": how many
+// updates it may come before and after the route's own, the others adapting.
+// with the route's events between them as comments, in the trace's words
+// ("# @UPDATE hero at (X, Y)"), for setting a real run beside it.
 #pragma once
 
 #include <string>
