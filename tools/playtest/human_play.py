@@ -23,6 +23,7 @@ ends with status 0 when every level was finished within the attempts.
 Run it from anywhere after building (scripts/setup.sh).
 """
 import argparse
+import math
 import os
 import pathlib
 import random
@@ -108,8 +109,15 @@ class Session:
     def __init__(self, level, folder):
         self.env = dict(os.environ, PLAYTEST_DIR=str(folder))
         # The game and its X server outlive the script: they must not hold a pipe of ours.
-        subprocess.run(["bash", str(PLAYTEST), "start", str(level)], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, env=dict(self.env, PLAYTEST_MENU_ONLY="1"))
+        for tries in range(3):   # a loaded machine may bring the menu up later than the script waits
+            started = subprocess.run(["bash", str(PLAYTEST), "start", str(level)], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, env=dict(self.env, PLAYTEST_MENU_ONLY="1"))
+            if started.returncode == 0:
+                break
+            subprocess.run(["bash", str(PLAYTEST), "stop"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        else:
+            raise RuntimeError("the game did not start: " + (folder / "game.log").read_text()[-300:])
         for line in (folder / "env").read_text().splitlines():
             name, _, value = line.partition("=")
             if name == "DISPLAY":
@@ -212,11 +220,14 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                 found = find_anchor(game.lines, current["anchor"])
                 if found is not None:
                     at = game.lines[found][0]
-                    # Aimed at the middle of the press's window (a person who knows the
-                    # route does not press at the first possible moment).
+                    # Aimed inside the press's window by more than the jitter where the
+                    # window allows (the route presses at the first possible moment: a
+                    # person who knows it waits that little longer), else at its middle.
                     aim = current["delay"]
                     if current["window"]:
-                        aim += (current["window"][1] - current["window"][0]) // 2
+                        earlier, later = current["window"]
+                        margin = math.ceil(jitter) + 1
+                        aim += max(0, margin - earlier) if later >= 2 * margin else (later - earlier) // 2
                     if last_press > 0 and at < last_press:
                         # What he saw came before his own last press: he keeps the
                         # route's rhythm from that press instead.

@@ -139,10 +139,13 @@ std::string HumanPlan(GameSession& session, int level, const InputScript& script
         // A release is answered like a press: a person lets go when he sees the
         // hero where the route lets go, not by counting frames.
         {
-            // The last event far enough back to be answered.
+            // The last event far enough back to be answered; for a release,
+            // where the hero is (a shot passes sooner or later than it did on
+            // the route when the hero walked a little slower or faster).
+            const bool release = (keys & ~previous) == 0;
             const Event* anchor = &events[0];
             for (const Event& e : events) {
-                if (e.update <= u - kPlanReaction) anchor = &e;
+                if (e.update <= u - kPlanReaction && !(release && e.kind == Event::kShot)) anchor = &e;
             }
             const int delay = u - anchor->update;
             if (anchor->kind == Event::kHero) {
