@@ -496,6 +496,16 @@ FAULTS = {
         "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
+    "cue-beat-alone": (
+        "tools/solver/fairness.cpp",
+        "if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);",
+        "if (at == cell) beat.push_back(at);",
+        "the fairness measure takes only the deciding launcher for its beat: a launcher of the same beat in view missed"),
+    "cue-any-beat": (
+        "tools/solver/fairness.cpp",
+        "if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);",
+        "beat.push_back(at);",
+        "the fairness measure takes any launcher in view for the deciding one's beat"),
     "board-rank-off-by-one": (
         "game/shell/world_boards.cpp",
         'out->rank = static_cast<int>(Number(json, "rank"));',
