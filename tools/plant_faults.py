@@ -502,6 +502,16 @@ FAULTS = {
         "const int from = changes[i - 1], p = changes[i - 1], c = made[i], q = made[i + 1];",
         "the plan a person follows judges a release from the game where an earlier release used to be:"
         " releases left at the edge of their range"),
+    "cue-beat-alone": (
+        "tools/solver/fairness.cpp",
+        "if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);",
+        "if (at == cell) beat.push_back(at);",
+        "the fairness measure takes only the deciding launcher for its beat: a launcher of the same beat in view missed"),
+    "cue-any-beat": (
+        "tools/solver/fairness.cpp",
+        "if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);",
+        "beat.push_back(at);",
+        "the fairness measure takes any launcher in view for the deciding one's beat"),
     "board-rank-off-by-one": (
         "game/shell/world_boards.cpp",
         'out->rank = static_cast<int>(Number(json, "rank"));',

@@ -27,8 +27,6 @@ struct StillShort {
 };
 constexpr StillShort kStillShort[] = {
     {8, 7, 0},     // the third gallery: a chain of shot jumps over spikes, no place to wait between
-    {12, 22, 3},   // the step off the start, two hops on the shaft: their launchers off the view
-    {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
     {14, 8, 6},    // the tunnel home: shots from behind with spike pairs, no place to wait; its
                    // timing is set on the bar at the top, out of sight of the tunnel's launcher
 };
@@ -132,5 +130,53 @@ TEST(HumanPlan, EveryLongReleaseLeavesTwoUpdatesEitherWay) {
         EXPECT_GE(checked, 5) << "level " << level;
     }
 }
+
+// Which launcher's beat a timed input's cue is. Each launcher fires in a phase
+// of its own: a launcher that fires in the same updates as the deciding one
+// shows its beat, one that fires an update apart does not count.
+struct CueCase {
+    const char* what;
+    int level;
+    const char* route;       // under tests/game: a committed route, or a route kept for this test
+    int from, to;            // the updates where the input lies
+    int clockX, clockY;      // the launcher that decides its window
+    bool inView;
+};
+const CueCase kCueCases[] = {
+    // The last step out of level 13's tunnel waits on the far launcher at
+    // (61, 40), off the view; the launcher under the floor at (46, 43),
+    // on the view, starts at the same phase.
+    {"a launcher of the same beat on the view", 13, "solutions/level13.fair.keys", 730, 760, 61, 40, true},
+    // Level 12's shaft climbed without a rest (its most forgiving route
+    // before the rests on the handles): a hop at (28, 53) waits on the
+    // launcher at (27, 44), off the view above; the alcove's launcher at
+    // (35, 49), on the view, fires an update before it, on its own beat.
+    {"a launcher an update apart on the view", 12, "fairness/level12-blind-hops.keys", 485, 500, 27, 44, false},
+};
+
+class Cues : public testing::TestWithParam<CueCase> {};
+
+TEST_P(Cues, ALaunchersBeatIsShownByLaunchersOfThatBeatAlone) {
+    const CueCase& c = GetParam();
+    const char* folder = std::getenv("GLIMMER_TESTS_GAME");
+    ASSERT_NE(folder, nullptr) << "GLIMMER_TESTS_GAME names tests/game";
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.Load(std::string(folder) + "/" + c.route, &error)) << error;
+    GameSession& session = GameSession::Instance();
+    ASSERT_TRUE(session.app().m_screen == kScreenPlaying || session.StartGameFromMenu());
+    const FairnessReport report = MeasureFairness(session, c.level, script, c.from, c.to);
+    ASSERT_TRUE(report.completed) << c.route << ": " << report.error;
+    int found = 0;
+    for (const InputWindow& w : report.inputs) {
+        if (!w.timed || w.clockX != c.clockX || w.clockY != c.clockY) continue;
+        ++found;
+        EXPECT_EQ(w.cueInView, c.inView) << c.what << ", input at update " << w.update;
+    }
+    EXPECT_EQ(found, 1) << c.what << ": one input there waits on the launcher at (" << c.clockX << ", " << c.clockY
+                        << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Launchers, Cues, testing::ValuesIn(kCueCases));
 
 }  // namespace

@@ -365,25 +365,40 @@ int LauncherColumn(GameSession& session, int row, int direction, int x) {
     return -1;
 }
 
+// The launchers that fire in the same updates as the one at `cell`, it
+// among them: every launcher counts up from a start phase of its own (set by
+// its place on the map, layer 9 of the built map) and fires when it wraps, so
+// those that start at the same phase keep one beat.
+std::vector<int> SameBeat(GameSession& session, const Recorded& r, int cell) {
+    const int phase = session.BaselineTile(cell % kSide, cell / kSide, 9);
+    std::vector<int> beat;
+    for (int at : r.launcherCells) {
+        if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);
+    }
+    return beat;
+}
+
 // Whether the beat of the launcher at `cell` was on the view during the second
-// before update u (what the person reacts to): its tile, or one of its shots
-// in flight (a shot on its row, going its way, with no other launcher of that
-// way between them). Each launcher keeps its own phase (set by its place on
-// the map), so only the one that decides the window shows when to go.
+// before update u (what the person reacts to): the tile of a launcher of that
+// beat, or one of its shots in flight (a shot on its row, going its way, with
+// no other launcher of that way between them). Launchers of other beats tell
+// nothing about this one: each keeps its own phase.
 bool BeatSeen(GameSession& session, const Recorded& r, int u, int cell) {
     constexpr float kCentre = 8.0f;   // half a tile, in tile pixels
-    const int lx = cell % kSide, ly = cell / kSide;
-    const int tile = session.BaselineTile(lx, ly, 0);
-    const int direction = tile == kTileLauncherRight ? 1 : -1;
-    const int shotType = direction > 0 ? kTileMoverRight : kTileMoverLeft;
-    for (int v = std::max(0, u - kCueLookBack); v <= u; ++v) {
-        if (InView(r, v, 16.0f * lx + kCentre, 16.0f * ly + kCentre)) return true;
-        const GameSnapshot& s = r.before[v + 1];   // the shots drawn in update v
-        for (size_t m = 0; m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
-            if (s.movers[m + 1] != shotType || s.movers[m + 3] != ly) continue;
-            const int sx = s.movers[m + 2];
-            if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;
-            if (InView(r, v, 16.0f * sx + s.movers[m + 4] + kCentre, 16.0f * ly + kCentre)) return true;
+    for (int at : SameBeat(session, r, cell)) {
+        const int lx = at % kSide, ly = at / kSide;
+        const int tile = session.BaselineTile(lx, ly, 0);
+        const int direction = tile == kTileLauncherRight ? 1 : -1;
+        const int shotType = direction > 0 ? kTileMoverRight : kTileMoverLeft;
+        for (int v = std::max(0, u - kCueLookBack); v <= u; ++v) {
+            if (InView(r, v, 16.0f * lx + kCentre, 16.0f * ly + kCentre)) return true;
+            const GameSnapshot& s = r.before[v + 1];   // the shots drawn in update v
+            for (size_t m = 0; m + kSnapMoverEntry <= s.movers.size(); m += kSnapMoverEntry) {
+                if (s.movers[m + 1] != shotType || s.movers[m + 3] != ly) continue;
+                const int sx = s.movers[m + 2];
+                if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;
+                if (InView(r, v, 16.0f * sx + s.movers[m + 4] + kCentre, 16.0f * ly + kCentre)) return true;
+            }
         }
     }
     return false;

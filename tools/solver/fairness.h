@@ -28,13 +28,15 @@
 // is the one of the failure at the window's edge: the launcher whose shot
 // killed the hero (or, where the game never came back to the route, the
 // launcher nearest him), else a running plunger (its four seconds). A
-// launcher's cue is the beat: every launcher of a level fires in the same
-// update, every two seconds. It is in view when, at some update of the second
-// before the input, the camera (the game's own, following the hero with its
-// lag) showed on the 640 x 480 view the centre of a launcher's tile or of a
-// shot in flight, or a plunger ran (its countdown tells when its flip blocks
-// let shots through). A plunger's state is always in view: the game draws the
-// running plunger beside the pause button.
+// launcher's cue is its beat: every launcher fires every two seconds, each in
+// its own phase (set by its place on the map), so only launchers that fire in
+// the same updates as the deciding one show it. It is in view when, at some
+// update of the second before the input, the camera (the game's own,
+// following the hero with its lag) showed on the 640 x 480 view the centre of
+// the tile of a launcher of that beat or of one of its shots in flight, or a
+// plunger ran (its countdown tells when its flip blocks let shots through). A
+// plunger's state is always in view: the game draws the running plunger
+// beside the pause button.
 //
 // Limits: the window is that of one input with the others adapting as above,
 // not of several inputs off at once; a person reacting to something the route
