@@ -3,7 +3,8 @@
 reacts like one: every press comes at least 200 ms after what it answers,
 with up to 50 ms of jitter either way.
 
-    tools/playtest/human_play.py [--attempts N] [--seed S] [--reaction S] [--jitter S] LEVEL...
+    tools/playtest/human_play.py [--attempts N] [--seed S] [--reaction S] [--jitter S]
+                                 [--shots UPDATE,...] LEVEL...
 
 The route is each level's most forgiving one (tests/game/solutions), turned
 by `glimmer-solve --plan` into what the person watches for: for every input,
@@ -171,8 +172,10 @@ class Session:
                        stderr=subprocess.DEVNULL)
 
 
-def attempt(level, plan, rng, reaction, jitter, folder):
-    """One try at the level from a new game: 'finished', or what ended it."""
+def attempt(level, plan, rng, reaction, jitter, folder, shots=()):
+    """One try at the level from a new game: 'finished', or what ended it.
+    `shots`: (update, PNG file) screenshots of the window to take on the way."""
+    shots = sorted(shots)
     game = Session(level, folder)
     reaction, jitter = reaction / UPDATE, jitter / UPDATE   # in updates from here on
     try:
@@ -201,6 +204,10 @@ def attempt(level, plan, rng, reaction, jitter, folder):
                     return "finished"
             seen = len(game.lines)
             now = game.now()
+            while shots and now is not None and shots[0][0] <= now:
+                # A look at the screen, taken beside the game (the driver must not wait for it).
+                subprocess.Popen(["bash", str(PLAYTEST), "shot", shots.pop(0)[1]], env=game.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             while scheduled and now is not None and scheduled[0][0] <= now:
                 game.hold(scheduled.pop(0)[1])
             if step < len(plan):
@@ -257,6 +264,9 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--reaction", type=float, default=0.2, help="seconds, at least")
     parser.add_argument("--jitter", type=float, default=0.05, help="seconds either way")
+    parser.add_argument("--shots", default="", metavar="UPDATE,...",
+                        help="screenshots of every attempt at these updates of the level, "
+                             "/tmp/glimmer-human-LEVEL-UPDATE.png")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     folder = pathlib.Path("/tmp") / ("glimmer-human-" + ROOT.name)
@@ -265,7 +275,8 @@ def main():
         plan = read_plan(level)
         outcomes = []
         for _ in range(args.attempts):
-            outcomes.append(attempt(level, plan, rng, args.reaction, args.jitter, folder))
+            shots = [(int(u), f"/tmp/glimmer-human-{level}-{u}.png") for u in args.shots.split(",") if u]
+            outcomes.append(attempt(level, plan, rng, args.reaction, args.jitter, folder, shots))
             print(f"level {level} attempt {len(outcomes)}: {outcomes[-1]}", flush=True)
             if outcomes[-1] == "finished":
                 break
