@@ -24,11 +24,8 @@ struct StillShort {
     int cuesOutOfView;
 };
 constexpr StillShort kStillShort[] = {
-    {8, 7, 0},     // the third gallery: a chain of shot jumps over spikes, no place to wait between
     {12, 22, 3},   // the step off the start, two hops on the shaft: their launchers off the view
     {13, 22, 1},   // the last step out of the tunnel: the far launcher out of view, the plunger run out
-    {14, 8, 6},    // the tunnel home: shots from behind with spike pairs, no place to wait; its
-                   // timing is set on the bar at the top, out of sight of the tunnel's launcher
 };
 
 class Fairness : public testing::TestWithParam<int> {};
