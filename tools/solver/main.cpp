@@ -337,10 +337,11 @@ int Fairness(const Options& options) {
         for (const FairnessReport& r : reports) {
             for (const InputWindow& w : r.inputs) {
                 if (w.Width() > 2 * kWindowSide && !w.timed) continue;
-                std::printf("level %2d  %5.1f s  (%2d %2d)  keys %3u  window %2d (-%d/+%d)  %s%s\n", r.level,
+                std::printf("level %2d  %5.1f s  (%2d %2d)  keys %3u  window %2d (-%d/+%d)  %s", r.level,
                             w.update / 60.0, w.x, w.y, w.keys, w.Width(), w.earlier, w.later,
-                            w.timed ? (w.clock == WindowClock::kPlunger ? "plunger" : "launcher") : "-",
-                            w.timed && !w.cueInView ? ", cue out of view" : "");
+                            w.timed ? (w.clock == WindowClock::kPlunger ? "plunger" : "launcher") : "-");
+                if (w.timed) std::printf(" (%d %d)", w.clockX, w.clockY);
+                std::printf("%s\n", w.timed && !w.cueInView ? ", cue out of view" : "");
             }
         }
     }
