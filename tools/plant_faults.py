@@ -496,6 +496,11 @@ FAULTS = {
         "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
+    "shot-hits-a-row-above": (
+        "game/world/objects.cpp",
+        "constexpr int kHitHalfHeight = 8;",
+        "constexpr int kHitHalfHeight = 17;",
+        "a shot kills a hero a whole row above it: a ladder's top rung and a jump no longer let it pass below"),
     "board-rank-off-by-one": (
         "game/shell/world_boards.cpp",
         'out->rank = static_cast<int>(Number(json, "rank"));',
