@@ -512,6 +512,11 @@ FAULTS = {
         "if (session.BaselineTile(at % kSide, at / kSide, 9) == phase) beat.push_back(at);",
         "beat.push_back(at);",
         "the fairness measure takes any launcher in view for the deciding one's beat"),
+    "shot-hits-a-row-above": (
+        "game/world/objects.cpp",
+        "constexpr int kHitHalfHeight = 8;",
+        "constexpr int kHitHalfHeight = 17;",
+        "a shot kills a hero a whole row above it: a ladder's top rung and a jump no longer let it pass below"),
     "board-rank-off-by-one": (
         "game/shell/world_boards.cpp",
         'out->rank = static_cast<int>(Number(json, "rank"));',
