@@ -496,6 +496,11 @@ FAULTS = {
         "if ((sx - lx) * direction < 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "if ((sx - lx) * direction > 0 || LauncherColumn(session, ly, direction, sx) != lx) continue;",
         "the fairness measure takes a launcher's shots for those flying on its wrong side: cues in view missed"),
+    "private-folder-of-running-tool-swept": (
+        "host/headless/game.cpp",
+        "if (end == digits || *end != '\\0' || kp_process_Runs(pid)) continue;",
+        "if (end == digits || *end != '\\0') continue;",
+        "a tool starting removes the private folders of tools still running, not only of killed ones"),
     "plan-release-from-moved-change": (
         "tools/solver/human_plan.cpp",
         "const int from = made[i - 1], p = changes[i - 1], c = made[i], q = made[i + 1];",

@@ -30,9 +30,20 @@ std::string KpHeadlessGame::UsePrivateFolder(const std::string& name) {
             for (const auto& folder : *folders) std::filesystem::remove_all(folder, ignored);
         });
     }
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("glimmer-" + name + "-" + std::to_string(kp_process_Id()));
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    const std::string prefix = "glimmer-" + name + "-";
+    const std::filesystem::path folder = temp / (prefix + std::to_string(kp_process_Id()));
     std::error_code ignored;
+    // The folders of earlier runs that were killed (a route search stopped by
+    // the game) before they could remove their own.
+    for (const std::string& entry : kp_file_List(temp.string())) {
+        if (entry.compare(0, prefix.size(), prefix) != 0) continue;
+        const char* digits = entry.c_str() + prefix.size();
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(digits, &end, 10);
+        if (end == digits || *end != '\0' || kp_process_Runs(pid)) continue;
+        std::filesystem::remove_all(temp / entry, ignored);
+    }
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder, ignored);
     folders->push_back(folder);

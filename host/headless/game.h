@@ -41,7 +41,8 @@ public:
     void SetStateFile(const std::string& path) { stateFile_ = path; }
     // Puts the state file, and with it the files kept beside it, in a new
     // folder "glimmer-NAME-PID" of the system's temporary folder, removed when
-    // the process ends: a tool never reads or writes a player's files. Returns its path.
+    // the process ends: a tool never reads or writes a player's files. Such
+    // folders of processes no longer running (killed) are removed first. Returns its path.
     std::string UsePrivateFolder(const std::string& name);
     std::string StateFilePath() override { return stateFile_; }
 

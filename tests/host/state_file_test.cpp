@@ -13,9 +13,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "host/game_host.h"
+#include "host/headless/game.h"
 #include "host/platform.h"
 #include "tests/host/host_test_support.h"
 
@@ -153,6 +155,24 @@ TEST(StateFileTest, StaleTemporariesAreRemovedAtTheNextStart) {
     EXPECT_FALSE(FileExists(dead)) << "left by a killed process";
     for (const std::string& name : kept) EXPECT_TRUE(FileExists(name)) << name;
     EXPECT_EQ(ReadFile(kState), "settings");
+
+    // A tool's private folder, left by a tool killed before it could remove it
+    // (the editor stops a route search so), goes when the next one starts.
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    const std::filesystem::path killed = temp / ("glimmer-sweeptest-" + std::to_string(child));
+    const std::filesystem::path others[] = {temp / ("glimmer-sweeptest-" + std::to_string(parent)),
+                                            temp / "glimmer-sweeptest-notapid",
+                                            temp / ("glimmer-sweeptest2-" + std::to_string(child))};
+    std::filesystem::create_directories(killed / "inside");
+    for (const auto& other : others) std::filesystem::create_directories(other);
+    KpHeadlessGame tool;
+    const std::string own = tool.UsePrivateFolder("sweeptest");
+    EXPECT_TRUE(std::filesystem::is_directory(own));
+    EXPECT_FALSE(std::filesystem::exists(killed)) << "left by a killed tool";
+    for (const auto& other : others) {
+        EXPECT_TRUE(std::filesystem::is_directory(other)) << other;
+        std::filesystem::remove_all(other);
+    }
 #ifdef _WIN32
     EndProcess(running);
 #endif

@@ -37,6 +37,7 @@ BUILD = ROOT / "build"
 PLAYTEST = ROOT / "scripts" / "playtest.sh"
 UPDATE = 1.0 / 60
 MIN_GAP = 2                                                 # updates between two key changes
+SHOT_SLACK = 8                                              # updates: see find_anchor
 KEY_NAMES = ["Left", "Right", "Up", "Down", "z", "x", "c"]   # the script keys' bits, in order
 
 
@@ -94,8 +95,11 @@ def find_anchor(lines, anchor):
     after = nth(lines, where[0], where[1]) if where[1] > 0 else nth(lines, "built", 1)
     if after is None:
         return None
-    for index in range(after, len(lines)):
-        if lines[index][1].endswith(text):
+    # The shot he watches for passes where it did when the hero is there: a
+    # hero a little slower than the route's sees it pass a few updates before.
+    since = lines[after][0] - SHOT_SLACK
+    for index in range(len(lines)):
+        if lines[index][0] is not None and lines[index][0] >= since and lines[index][1].endswith(text):
             return index
     return None
 

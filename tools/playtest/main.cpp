@@ -32,6 +32,7 @@ namespace {
 
 constexpr int kUpdatesPerSecond = 60;
 constexpr int kShotWatchColumns = 10;   // about what the screen shows each side of the hero
+constexpr int kShotWatchRows = 7;       // and above and below him
 constexpr int kClockUpdates = 3;        // a traced level's clock line, every this many updates
 
 constexpr const char* kUsage =
@@ -128,7 +129,7 @@ private:
             const int type = app.m_movers.Get(r * 10);
             const int x = app.m_movers.Get(r * 10 + 1), y = app.m_movers.Get(r * 10 + 2);
             const bool live = type == kTileMoverRight || type == kTileMoverLeft;
-            const bool near = std::abs(x - app.m_playerX) <= kShotWatchColumns && std::abs(y - app.m_playerY) <= 1;
+            const bool near = std::abs(x - app.m_playerX) <= kShotWatchColumns && std::abs(y - app.m_playerY) <= kShotWatchRows;
             const int cell = live && near ? y * 64 + x : -1;
             if (cell >= 0 && cell != shotCell_[r]) {
                 Say("shot at (%d, %d) going %s", x, y, type == kTileMoverRight ? "right" : "left");

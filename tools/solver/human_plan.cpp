@@ -139,14 +139,24 @@ std::string HumanPlan(GameSession& session, int level, const InputScript& script
         // A release is answered like a press: a person lets go when he sees the
         // hero where the route lets go, not by counting frames.
         {
-            // The last event far enough back to be answered; for a release,
-            // where the hero is (a shot passes sooner or later than it did on
-            // the route when the hero walked a little slower or faster).
+            // The last event far enough back to be answered: for a press timed
+            // by a launcher, a shot in view (the launchers' beat, whatever the
+            // hero's own pace); for any other, where the hero is (a shot passes
+            // sooner or later than on the route when he walked a little slower
+            // or faster).
             const bool release = (keys & ~previous) == 0;
-            const Event* anchor = &events[0];
-            for (const Event& e : events) {
-                if (e.update <= u - kPlanReaction && !(release && e.kind == Event::kShot)) anchor = &e;
+            bool timedByShots = false;
+            for (const InputWindow& w : fairness.inputs) {
+                if (w.update == u && !release) timedByShots = w.timed && w.clock == WindowClock::kLauncher;
             }
+            const Event* anchor = &events[0];
+            const Event* shot = nullptr;
+            for (const Event& e : events) {
+                if (e.update > u - kPlanReaction) break;
+                if (e.kind != Event::kShot) anchor = &e;
+                else shot = &e;
+            }
+            if (timedByShots && shot != nullptr && shot->update > anchor->update) anchor = shot;
             const int delay = u - anchor->update;
             if (anchor->kind == Event::kHero) {
                 std::snprintf(line, sizeof line, "input %d %u hero %d %d %d %d\n", u, keys, anchor->x, anchor->y,

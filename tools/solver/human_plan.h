@@ -32,6 +32,6 @@
 
 constexpr int kPlanReaction = 15;        // updates: 200 ms of reaction and 50 of jitter
 constexpr int kPlanShotColumns = 10;     // the trace's shots: within this many columns
-constexpr int kPlanShotRows = 1;         // and rows of the hero
+constexpr int kPlanShotRows = 7;         // and rows of the hero: about the view
 
 std::string HumanPlan(GameSession& session, int level, const InputScript& script);
