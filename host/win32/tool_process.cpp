@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -113,15 +114,28 @@ bool ToolProcess::Start(const std::string& path, const std::vector<std::string>&
     SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
     HANDLE nothing = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                  OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nothing;
-    startup.hStdOutput = writing;
-    startup.hStdError = nothing;
+    // Of the game's inheritable handles (its own output, when redirected),
+    // the tool gets only these two: no handle of the game's stays open in it.
+    HANDLE handed[2] = {writing, nothing};
+    const DWORD handedCount = nothing != INVALID_HANDLE_VALUE ? 2 : 1;
+    SIZE_T listSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
+    std::vector<unsigned char> list(listSize);
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = nothing;
+    startup.StartupInfo.hStdOutput = writing;
+    startup.StartupInfo.hStdError = nothing;
+    startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.data());
+    const bool listed = !list.empty() && InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &listSize) &&
+                        UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handed,
+                                                  handedCount * sizeof(HANDLE), nullptr, nullptr);
     PROCESS_INFORMATION started{};
-    const BOOL made = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                     nullptr, &startup, &started);
+    const BOOL made = listed && CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE,
+                                               CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                               &startup.StartupInfo, &started);
+    if (!list.empty()) DeleteProcThreadAttributeList(startup.lpAttributeList);
     // The tool holds its own copies now: with ours closed, the pipe breaks
     // once the tool has ended, which tells Poll its output is complete.
     CloseHandle(writing);

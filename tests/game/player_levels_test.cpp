@@ -14,7 +14,7 @@
 
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
-#include "tests/lib/test_processes.h"
+#include "host/platform.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
@@ -326,7 +326,7 @@ TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
         row.stop();
         EXPECT_FALSE(app.m_route.searching) << row.what;
         EXPECT_NE(app.m_editor.note.find(row.note), std::string::npos) << row.what << ": " << app.m_editor.note;
-        EXPECT_FALSE(ProcessRuns(pid)) << row.what << ": the solver still runs";
+        EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(pid))) << row.what << ": the solver still runs";
         EXPECT_FALSE(app.m_editor.edit.Proved()) << row.what;
         if (app.m_screen == kScreenLevels) app.p_OpenEditor(level, "search.glimmer-level");
     }
@@ -427,7 +427,9 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
         app.m_playerMap = one.map;
         app.m_playerPlay = PlayerLevelPlay();
         app.m_playerPlay.hash = kp_level_Hash(one.map);
-        if (!shortened) EXPECT_TRUE(app.p_RecordReplay(&run));
+        if (!shortened) {
+            EXPECT_TRUE(app.p_RecordReplay(&run));
+        }
         return kp_replay_Encode(run);
     };
     const struct {

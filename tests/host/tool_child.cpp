@@ -1,7 +1,8 @@
 // The helper program the tool process tests start (host/tool_process.h):
 //   tool_child args ARG...          each argument on a line of its own, between < and >
 //   tool_child flood BYTES STATUS   BYTES bytes of lines, then exits with STATUS
-//   tool_child wait                 says "waiting" and waits until it is ended
+//   tool_child wait                 says "waiting" and waits until it is ended (two minutes at most,
+//                                   so that a tool the game failed to stop holds nothing for long)
 // Its output goes through a pipe the game reads without waiting.
 #include <chrono>
 #include <cstdio>
@@ -37,7 +38,8 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "wait") == 0) {
         std::printf("waiting\n");
         std::fflush(stdout);
-        for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::this_thread::sleep_for(std::chrono::minutes(2));
+        return 4;
     }
     std::fprintf(stderr, "usage: tool_child args ARG... | flood BYTES STATUS | wait\n");
     return 2;

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/lib/test_processes.h"
+#include "host/platform.h"
 
 namespace {
 
@@ -108,13 +108,13 @@ TEST(ToolProcess, StopEndsARunningToolAtOnceAndLeavesNothingBehind) {
             ASSERT_TRUE(ReadUntil(&tool, &output, "waiting\n")) << output;
             for (int i = 0; i < 3; ++i) EXPECT_TRUE(tool.Poll(&output)) << "it still runs";
             EXPECT_EQ(output, "waiting\n");
-            EXPECT_TRUE(ProcessRuns(id));
+            EXPECT_TRUE(kp_process_Runs(static_cast<unsigned long>(id)));
             if (!byDestructor) {
                 tool.Stop();
                 EXPECT_FALSE(tool.Running());
                 EXPECT_EQ(tool.ExitStatus(), -1) << "stopped, not ended by itself";
                 EXPECT_FALSE(tool.Poll(&output));
-                EXPECT_FALSE(ProcessRuns(id)) << "Stop leaves the tool running";
+                EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(id))) << "Stop leaves the tool running";
                 // The same tool object starts another after a stop.
                 ASSERT_TRUE(tool.Start(Child(), {"args", "again"}));
                 output.clear();
@@ -122,7 +122,7 @@ TEST(ToolProcess, StopEndsARunningToolAtOnceAndLeavesNothingBehind) {
                 EXPECT_EQ(output, "<again>\n");
             }
         }
-        EXPECT_FALSE(ProcessRuns(id)) << (byDestructor ? "the owner's end" : "Stop") << " leaves the tool running";
+        EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(id))) << (byDestructor ? "the owner's end" : "Stop") << " leaves the tool running";
     }
 }
 
