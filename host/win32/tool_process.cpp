@@ -103,7 +103,7 @@ bool ToolProcess::Start(const std::string& path, const std::vector<std::string>&
         if (!Widen(arg, &wide)) return false;
         AppendArgument(wide, &line);
     }
-    // Only the ends the tool gets are inheritable: the pipe's writing end and
+    // The ends the tool gets are made inheritable: the pipe's writing end and
     // the null device for its input and errors.
     SECURITY_ATTRIBUTES inherited{};
     inherited.nLength = sizeof inherited;
@@ -128,14 +128,15 @@ bool ToolProcess::Start(const std::string& path, const std::vector<std::string>&
     startup.StartupInfo.hStdOutput = writing;
     startup.StartupInfo.hStdError = nothing;
     startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list.data());
-    const bool listed = !list.empty() && InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &listSize) &&
-                        UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handed,
-                                                  handedCount * sizeof(HANDLE), nullptr, nullptr);
+    LPPROC_THREAD_ATTRIBUTE_LIST attributes = startup.lpAttributeList;
+    const bool initialized = !list.empty() && InitializeProcThreadAttributeList(attributes, 1, 0, &listSize);
+    const bool listed = initialized && UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                                                 handed, handedCount * sizeof(HANDLE), nullptr, nullptr);
     PROCESS_INFORMATION started{};
     const BOOL made = listed && CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE,
                                                CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
                                                &startup.StartupInfo, &started);
-    if (!list.empty()) DeleteProcThreadAttributeList(startup.lpAttributeList);
+    if (initialized) DeleteProcThreadAttributeList(attributes);
     // The tool holds its own copies now: with ours closed, the pipe breaks
     // once the tool has ended, which tells Poll its output is complete.
     CloseHandle(writing);

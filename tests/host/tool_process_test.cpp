@@ -122,7 +122,8 @@ TEST(ToolProcess, StopEndsARunningToolAtOnceAndLeavesNothingBehind) {
                 EXPECT_EQ(output, "<again>\n");
             }
         }
-        EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(id))) << (byDestructor ? "the owner's end" : "Stop") << " leaves the tool running";
+        EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(id)))
+            << (byDestructor ? "the owner's end" : "Stop") << " leaves the tool running";
     }
 }
 
