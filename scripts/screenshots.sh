@@ -4,7 +4,9 @@
 # docs/menu.png (the main menu) and docs/level.png (the first level a few
 # moves in); then, level 1 finished, docs/records.png (the Records screen)
 # and docs/ghost.png (level 1 again, racing the ghost of that run, the timer
-# on). The game runs from a temporary folder whose data/ links to the
+# on); last docs/editor.png, the level editor on a copy of level 15 with a
+# rectangle chosen while the solver searches a route (the Route button lit;
+# glimmer-solve beside the game in the build). The game runs from a temporary folder whose data/ links to the
 # build's, so no save or records of yours are read or written.
 #
 # Usage: scripts/screenshots.sh [build-dir]   (default: build)
@@ -54,5 +56,24 @@ rp_key Return
 sleep "$(awk -v w="${GLIMMER_LEVEL_WAIT:-4}" 'BEGIN { print w + 1.5 }')"
 rp_key Left 1 0
 shot ghost.png
+
+# Back to the menu through the pause panel; My levels (E), the copy of level
+# 15 (left of level 1), a maker's name typed, a rectangle chosen with
+# shift+arrows, and R: the solver searches while the editor goes on.
+[ -x "$build/glimmer-solve" ] || rp_die "no glimmer-solve beside the game: the editor would show no Route button"
+rp_key Escape 0.1 0.5
+rp_key Up
+rp_key z 0.1 3
+rp_key e 0.1 1
+rp_key Down
+rp_key Left
+rp_key Return 0.1 1
+rp_key k
+xdotool type --delay 120 Tester
+rp_key Return
+for key in Left Left Left Down Down; do rp_key "shift+$key" 0.05 0.1; done
+rp_key r 0.1 "${GLIMMER_ROUTE_WAIT:-4}"
+shot editor.png
+rp_key Escape
 rp_close
 rp_finish

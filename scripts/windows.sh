@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Glimmer for 64-bit Windows on Debian, with mingw-w64:
-#   build-windows/Glimmer/                     the game folder (glimmer.exe, OpenAL32.dll, data\, licences)
+#   build-windows/Glimmer/                     the game folder (glimmer.exe, the level solver glimmer-solve.exe
+#                                              the editor starts, OpenAL32.dll, data\, licences)
 #   build-windows/Glimmer-<version>-windows.zip  that folder, to unpack and play anywhere
 #   build-windows/Glimmer-<version>-setup.exe    the installer (NSIS)
 #
@@ -10,7 +11,7 @@
 #                   by default ../shared/third_party beside the repository
 #                   when it is there. An archive found in neither is fetched
 #                   at its pinned commit from upstream.
-#   --tests         also cross-build the GoogleTest suites and glimmer-replay into build-windows/tests
+#   --tests         also cross-build the GoogleTest suites, glimmer-replay and glimmer-solve into build-windows/tests
 #
 # GLFW, OpenAL Soft, libogg and libvorbis are built from pinned upstream
 # sources, verified by checksum, into build-windows/deps once (a library is
@@ -116,14 +117,15 @@ cross_build() {
     -DCMAKE_BUILD_TYPE=Release -DGLIMMER_TESTS="$with_tests" -DGLIMMER_WINDOWS_ICON="$icon" "${launcher[@]}"
   logged "$dir.log" cmake --build "$dir" -j"$jobs" --target "$@"
 }
-cross_build "$out/game" OFF glimmer
-echo "== glimmer.exe built ($((SECONDS - start)) s)"
+cross_build "$out/game" OFF glimmer glimmer-solve
+echo "== glimmer.exe and glimmer-solve.exe built ($((SECONDS - start)) s)"
 if [ "$tests" = 1 ]; then
   # The suites that run under Wine (tests/windows/wine_suites.sh), with the
-  # game's data where the game suite looks for it, and the replay checker.
+  # game's data where the game suite looks for it, the replay checker, and
+  # the solver and the child program the tool process tests start.
   cross_build "$out/tests" ON runtime_tests host_tests framework_tests services_tests audio_tests game_tests unix_command \
-    windows_edges_test \
-    glimmer-replay
+    windows_edges_test tool_child \
+    glimmer-replay glimmer-solve
   ln -sfn ../native/data "$out/tests/data"
   echo "== test suites built ($((SECONDS - start)) s)"
 fi
@@ -136,8 +138,8 @@ crlf() { sed 's/\r$//; s/$/\r/' "$@"; }
 game=$out/Glimmer
 rm -rf "$game"
 mkdir -p "$game/licenses"
-cp "$out/game/glimmer.exe" "$prefix/bin/OpenAL32.dll" "$game/"
-$triple-strip "$game/glimmer.exe" "$game/OpenAL32.dll"
+cp "$out/game/glimmer.exe" "$out/game/glimmer-solve.exe" "$prefix/bin/OpenAL32.dll" "$game/"
+$triple-strip "$game/glimmer.exe" "$game/glimmer-solve.exe" "$game/OpenAL32.dll"
 cp -r "$out/native/data" "$game/data"
 crlf "$root/LICENSE" >"$game/LICENSE.txt"
 # The readme with the description from README.md (written by the native configure).
@@ -163,16 +165,17 @@ GLFW 3.3.8 (window, OpenGL context, input) - zlib licence - licenses\\GLFW.txt
   https://github.com/glfw/glfw, linked into glimmer.exe.
 libogg 1.3.5 and libvorbis 1.3.7 (Ogg Vorbis decoding) - BSD 3-clause
   licence - licenses\\libogg.txt, licenses\\libvorbis.txt
-  https://github.com/xiph/ogg, https://github.com/xiph/vorbis, linked into glimmer.exe.
+  https://github.com/xiph/ogg, https://github.com/xiph/vorbis, linked into glimmer.exe
+  and glimmer-solve.exe.
 stb_image (PNG decoding) - public domain or MIT licence - licenses\\stb.txt
-  https://github.com/nothings/stb, compiled into glimmer.exe.
+  https://github.com/nothings/stb, compiled into glimmer.exe and glimmer-solve.exe.
 OpenAL Soft 1.23.1 (sound) - GNU Lesser General Public License 2.1 or later
   - licenses\\OpenAL-Soft.txt
   https://github.com/kcat/openal-soft, commit d3875f333fb6abe2f39d82caca329414871ae53b,
   unmodified. It is the separate library OpenAL32.dll: you may replace it
   with your own build. Its complete source code is
   licenses\\openal-soft-1.23.1-source.tar.gz.
-The mingw-w64 runtime and its POSIX thread library (linked into both
+The mingw-w64 runtime and its POSIX thread library (linked into the
   programs) - licences listed in licenses\\mingw-w64.txt
 EOF
 

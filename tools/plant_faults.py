@@ -2,7 +2,7 @@
 """Plants realistic faults in the product code, one at a time, and runs the
 quick tests for each: every fault must make them fail.
 
-    tools/plant_faults.py [--list] [--ctest ARGS] [FAULT...]
+    tools/plant_faults.py [--list] [--ctest ARGS] [--windows] [FAULT...]
 
 Each fault is a literal edit of one source file (every occurrence of a short
 text). The file must have no uncommitted change; it is put back after its
@@ -10,6 +10,12 @@ run, also when the run is interrupted. For each fault the tool builds with
 `scripts/test.sh` (the quick run) and prints the tests that failed; it ends
 with status 1 when a fault went unnoticed or no longer applies (the code it
 edits has changed: update the fault here).
+
+The faults of the Windows platform layer (WINDOWS_FAULTS: code only the
+Windows build compiles, or that only Windows output shows) are planted with
+--windows instead: the Windows test build is made (`scripts/windows.sh
+--tests`) and its host and game suites run under Wine
+(`tests/windows/wine_suites.sh`).
 """
 import argparse
 import pathlib
@@ -557,7 +563,51 @@ FAULTS = {
         "    if (race) best = &m_raceGhost;\n",
         "",
         "a world run raced from the Records screen brings no ghost (only the player's own best, if any)"),
+    "tool-stop-unreaped": (
+        "host/posix/tool_process.cpp",
+        "    int status = 0;\n    while (waitpid(static_cast<pid_t>(pid_), &status, 0) < 0 && errno == EINTR) {\n    }\n",
+        "",
+        "a stopped helper program is killed but never reaped: each stopped route search leaves a zombie"),
 }
+
+
+# Planted with --windows: caught by the suites of the Windows build under Wine.
+WINDOWS_FAULTS = {
+    "win-tool-tail-dropped": (
+        "host/win32/tool_process.cpp",
+        "    while (output_ != -1) {",
+        "    while (output_ != -1 && WaitForSingleObject(AsHandle(process_), 0) != WAIT_OBJECT_0) {",
+        "once a helper program has ended, what it wrote last, still in the pipe, is never read"),
+    "win-tool-not-killed": (
+        "host/win32/tool_process.cpp",
+        "    TerminateProcess(AsHandle(process_), 1);\n    WaitForSingleObject(AsHandle(process_), INFINITE);\n",
+        "",
+        "stopping a helper program closes its handles but leaves it running (the solver searches on)"),
+    "win-tool-args-unquoted": (
+        "host/win32/tool_process.cpp",
+        "if (!arg.empty() && arg.find_first_of(L\" \\t\\n\\v\\\"\") == std::wstring::npos) {",
+        "if (true) {",
+        "a helper program's arguments are joined unquoted: a level file path with a space arrives split"),
+    "win-tool-no-exe": (
+        "host/win32/tool_process.cpp",
+        "    const std::string file = name + \".exe\";",
+        "    const std::string file = name;",
+        "the tool is looked for without .exe, so the Windows game never finds its solver"),
+    "route-line-carriage-return": (
+        "game/shell/route_search.cpp",
+        "end > 0 && m_route.output[end - 1] == '\\r' ? end - 1 : end",
+        "end",
+        "the solver's lines keep the carriage return of a Windows console program: its route is not read"),
+}
+
+
+def windows_run(ctest_args):
+    """The Windows test build and its host and game suites under Wine."""
+    build = subprocess.run(["bash", "scripts/windows.sh", "--tests"], cwd=ROOT, capture_output=True, text=True)
+    if build.returncode != 0:
+        return build
+    return subprocess.run(["bash", "tests/windows/wine_suites.sh", "build-windows", *(ctest_args or ["-R", "^(host|game)$"])],
+                          cwd=ROOT, capture_output=True, text=True)
 
 
 def failed_tests(output):
@@ -565,9 +615,9 @@ def failed_tests(output):
     return re.findall(r"^\s*\d+ - (\S+) \(", output, re.MULTILINE)
 
 
-def plant(name, ctest_args):
+def plant(name, ctest_args, windows=False):
     """Plants one fault and runs the quick tests: (caught, the failed tests or why it was not caught)."""
-    path, text, replacement, _ = FAULTS[name]
+    path, text, replacement, _ = (WINDOWS_FAULTS if windows else FAULTS)[name]
     source = ROOT / path
     if subprocess.run(["git", "diff", "--quiet", "HEAD", "--", path], cwd=ROOT).returncode != 0:
         return False, f"{path} has uncommitted changes: not planted"
@@ -576,11 +626,14 @@ def plant(name, ctest_args):
         return False, f"the text to change is no longer in {path}: update the fault"
     try:
         source.write_text(original.replace(text, replacement))
-        run = subprocess.run(["bash", "scripts/test.sh", *ctest_args], cwd=ROOT, capture_output=True, text=True)
+        if windows:
+            run = windows_run(ctest_args)
+        else:
+            run = subprocess.run(["bash", "scripts/test.sh", *ctest_args], cwd=ROOT, capture_output=True, text=True)
     finally:
         source.write_text(original)
     if run.returncode == 0:
-        return False, "the quick run passed"
+        return False, "the Windows suites passed" if windows else "the quick run passed"
     return True, ", ".join(sorted(set(failed_tests(run.stdout)))) or "the build (see scripts/test.sh)"
 
 
@@ -589,18 +642,21 @@ def main():
     parser.add_argument("faults", nargs="*", metavar="FAULT", help="faults to plant (default: all)")
     parser.add_argument("--list", action="store_true", help="list the faults and exit")
     parser.add_argument("--ctest", default="", help="arguments passed on to ctest, e.g. \"-R game\"")
+    parser.add_argument("--windows", action="store_true",
+                        help="plant the Windows faults, caught by the Windows suites under Wine")
     args = parser.parse_args()
+    faults = WINDOWS_FAULTS if args.windows else FAULTS
     if args.list:
-        for name, (path, _, _, what) in FAULTS.items():
+        for name, (path, _, _, what) in faults.items():
             print(f"{name:24} {path}: {what}")
         return 0
-    unknown = [name for name in args.faults if name not in FAULTS]
+    unknown = [name for name in args.faults if name not in faults]
     if unknown:
         parser.error("unknown fault: " + ", ".join(unknown))
     missed = 0
-    for name in args.faults or FAULTS:
-        print(f"{name}: {FAULTS[name][3]}", flush=True)
-        caught, message = plant(name, args.ctest.split())
+    for name in args.faults or faults:
+        print(f"{name}: {faults[name][3]}", flush=True)
+        caught, message = plant(name, args.ctest.split(), args.windows)
         missed += not caught
         print(f"  {'caught by' if caught else 'NOT CAUGHT:'} {message}", flush=True)
     return 1 if missed else 0

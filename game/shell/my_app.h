@@ -421,12 +421,18 @@ public:
     int p_LevelsScreen();
     void p_PlayPlayerLevel(size_t index);
     void p_OpenStartLevelLink();                   // the level of the page's #level= link
-    bool p_ImportLevel(const std::vector<unsigned char>& bytes, String* line);  // checked, kept in the levels folder
+    // A level file read and, once its proof has been played again (a slice per
+    // update), kept in the levels folder; false when it is refused at once.
+    // `line` says what was done: refused, checking, or kept (unproved).
+    bool p_ImportLevel(const std::vector<unsigned char>& bytes, String* line, bool fromLink = false);
+    bool p_LevelImportPending() const;             // an import waits for its proof to be played
+    void p_KeepImportedLevel(const LevelRunCheck& check, bool proved, const String& verdict);
+    void p_ShowImportedLevel(bool fromLink);
     // Plays a level file's proof without a window: a line on it, and whether it clears the level.
     String p_CheckLevelProof(const LevelFile& level, bool* proved);
     void p_RefreshLevelChecks();                   // the list's verdicts known so far; the runs still to play queued
     void p_StartLevelCheck();                      // the next queued run into the replay game, when it is free
-    void p_LevelRunChecked(bool valid);            // a queued run played: its verdict kept and shown
+    void p_LevelRunChecked(bool valid, const String& verdict);  // a queued run played: its verdict kept and shown
     void p_QueueLevelCheck(const LevelRunCheck& check, bool first);
     bool p_PlayerLevelEnds();                      // a player's level left at its exit, a death or a quit
     void p_KeepPlayerLevelRun();                   // a finished run: the proof of a test, or a best time
@@ -447,6 +453,7 @@ public:
     int m_levelsSel = 0;
     int m_levelsCopy = 1;                          // the stored level a copy is made of
     String m_levelsNote;
+    String m_levelImportLine;                      // what the last import came to (its proof played, it kept)
     int m_levelsNoteTimer = 0;
     EditorState m_editor;
     std::string m_playerMap;                       // the map of level 0, a player's level

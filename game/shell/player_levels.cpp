@@ -126,7 +126,7 @@ void c_MyApp::p_RefreshLevelChecks() {
         const auto proof = CheckedRuns().find(RunKey(hash, entry.level.proof));
         entry.checking = proof == CheckedRuns().end();
         if (entry.checking) {
-            p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0}, false);
+            p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0, {}, false}, false);
             continue;
         }
         entry.proved = proof->second;
@@ -135,7 +135,7 @@ void c_MyApp::p_RefreshLevelChecks() {
         const auto best = CheckedRuns().find(RunKey(hash, entry.bestFile));
         if (best == CheckedRuns().end()) {
             entry.checking = true;
-            p_QueueLevelCheck({LevelRunKind::kBest, entry.level.map, entry.bestFile, 0}, false);
+            p_QueueLevelCheck({LevelRunKind::kBest, entry.level.map, entry.bestFile, 0, {}, false}, false);
             continue;
         }
         Replay run;
@@ -174,13 +174,14 @@ void c_MyApp::p_StartLevelCheck() {
     m_playerMap = check.map;
     m_playerPlay = PlayerLevelPlay();
     m_playerPlay.hash = kp_level_Hash(check.map);
-    const bool started = p_StartHiddenRun(check.run, kHiddenLevelRun, nullptr);
+    String refusal;
+    const bool started = p_StartHiddenRun(check.run, kHiddenLevelRun, &refusal);
     m_playerMap = map;
     m_playerPlay = play;
-    if (!started) p_LevelRunChecked(false);
+    if (!started) p_LevelRunChecked(false, refusal);
 }
 
-void c_MyApp::p_LevelRunChecked(bool valid) {
+void c_MyApp::p_LevelRunChecked(bool valid, const String& verdict) {
     if (m_levelChecks.empty()) return;
     const LevelRunCheck check = m_levelChecks.front();
     m_levelChecks.erase(m_levelChecks.begin());
@@ -189,20 +190,55 @@ void c_MyApp::p_LevelRunChecked(bool valid) {
         return;
     }
     CheckedRuns()[RunKey(kp_level_Hash(check.map), check.run)] = valid;
+    if (check.kind == LevelRunKind::kImport) {
+        p_KeepImportedLevel(check, valid, verdict);
+        return;
+    }
     p_RefreshLevelChecks();
 }
 
-bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* line) {
+bool c_MyApp::p_LevelImportPending() const {
+    return std::any_of(m_levelChecks.begin(), m_levelChecks.end(),
+                       [](const LevelRunCheck& check) { return check.kind == LevelRunKind::kImport; });
+}
+
+bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* line, bool fromLink) {
     LevelFile level;
     std::string why;
     if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, &why)) {
         *line = Text("refused: " + why);
+        m_levelImportLine = *line;
         return false;
     }
-    bool proved = false;
-    const String check = p_CheckLevelProof(level, &proved);
-    if (!level.proof.empty()) CheckedRuns()[RunKey(kp_level_Hash(level.map), level.proof)] = proved;
-    *line = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": ") + check;
+    LevelRunCheck check;
+    check.kind = LevelRunKind::kImport;
+    check.map = level.map;
+    check.run = level.proof;
+    check.file = bytes;
+    check.fromLink = fromLink;
+    if (level.proof.empty()) {
+        p_KeepImportedLevel(check, false, String("nobody has cleared it yet"));
+        *line = m_levelImportLine;
+        return true;
+    }
+    // Its proof is played next, a slice per update (up to ten minutes of play
+    // would hold the window for a third of a second at once); the level is
+    // kept when it is known.
+    p_QueueLevelCheck(check, true);
+    *line = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": checking its proof");
+    m_levelImportLine = *line;
+    m_levelsNote = Text("Checking its proof: a moment");
+    m_levelsNoteTimer = kNoteUpdates;
+    return true;
+}
+
+void c_MyApp::p_KeepImportedLevel(const LevelRunCheck& check, bool proved, const String& verdict) {
+    const std::vector<unsigned char>& bytes = check.file;
+    LevelFile level;
+    if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, nullptr)) return;
+    m_levelImportLine = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": ") +
+                        (proved ? String("proved: ") : String("not proved: ")) + verdict;
+    if (check.fromLink) kpPrint(String("Level: ") + m_levelImportLine);
     // The same level already kept is not kept twice; a proved copy replaces an unproved one.
     p_LoadPlayerLevels();
     const uint32_t hash = kp_level_Hash(level.map);
@@ -212,7 +248,8 @@ bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* lin
         if (!kept.proved && proved) kp_app_SaveBeside(kPlayerLevelsFolder + kept.file, bytes);
         p_LoadPlayerLevels();
         m_levelsSel = kActionRows + static_cast<int>(i);
-        return true;
+        p_ShowImportedLevel(check.fromLink);
+        return;
     }
     const std::string base = kp_levelfile_FileName(level.name);
     std::string file = base + kLevelFileExtension;
@@ -225,7 +262,26 @@ bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* lin
     for (size_t i = 0; i < m_playerLevels.size(); ++i) {
         if (m_playerLevels[i].file == file) m_levelsSel = kActionRows + static_cast<int>(i);
     }
-    return true;
+    p_ShowImportedLevel(check.fromLink);
+}
+
+// A level from the page's link, once kept: the list says what it is, and a
+// proved one shows its proof first, then waits in the list to be played. A
+// player who has gone on to another screen meanwhile is left there.
+void c_MyApp::p_ShowImportedLevel(bool fromLink) {
+    if (!fromLink || m_screen != kScreenLevels || m_levelsSel < kActionRows ||
+        m_levelsSel - kActionRows >= static_cast<int>(m_playerLevels.size())) {
+        return;
+    }
+    const PlayerLevel& level = m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)];
+    m_levelsNote = Text(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
+    m_levelsNoteTimer = kNoteUpdates;
+    if (!level.proved) return;
+    m_playerMap = level.level.map;
+    m_playerPlay = PlayerLevelPlay();
+    m_playerPlay.hash = kp_level_Hash(level.level.map);
+    m_playerPlay.name = level.level.name;
+    p_WatchReplay(level.level.proof, kScreenLevels);
 }
 
 void c_MyApp::p_OpenStartLevelLink() {
@@ -241,20 +297,15 @@ void c_MyApp::p_OpenStartLevelLink() {
         kpPrint(String("Level: refused: the link holds characters a level link does not use"));
         return;
     }
-    const bool kept = p_ImportLevel(bytes, &line);
-    kpPrint(String("Level: ") + line);
-    if (!kept) return;
+    // The list at once, saying its proof is being checked; the level is kept
+    // and shown once it is known.
+    const int screen = m_screen;
     m_screen = kScreenLevels;
-    // A proved level shows its proof first, then waits in the list to be played.
-    const PlayerLevel& level = m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)];
-    m_levelsNote = Text(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
-    m_levelsNoteTimer = kNoteUpdates;
-    if (!level.proved) return;
-    m_playerMap = level.level.map;
-    m_playerPlay = PlayerLevelPlay();
-    m_playerPlay.hash = kp_level_Hash(level.level.map);
-    m_playerPlay.name = level.level.name;
-    p_WatchReplay(level.level.proof, kScreenLevels);
+    p_LoadPlayerLevels();
+    if (!p_ImportLevel(bytes, &line, true)) {
+        kpPrint(String("Level: ") + line);
+        m_screen = screen;
+    }
 }
 
 void c_MyApp::p_PlayPlayerLevel(size_t index) {
@@ -373,6 +424,7 @@ int c_MyApp::p_LevelsScreen() {
     p_Text(w / 2, h - 24, String(browser ? " H puts a proved level's link in the address bar   F saves it as a file"
                                          : " Level files in the levels folder beside the save are listed here"),
            1.0f, 1.0f);
+    if (p_LevelImportPending()) m_levelsNoteTimer = std::max(m_levelsNoteTimer, 2);   // "checking" until it is known
     if (m_levelsNoteTimer > 0) {
         m_levelsNoteTimer -= 1;
         p_SetCol(255, 230, 120, 1);
@@ -411,7 +463,7 @@ int c_MyApp::p_LevelsScreen() {
             const PlayerLevel& entry = m_playerLevels[static_cast<size_t>(row - kActionRows)];
             if (entry.readable && entry.checking && !entry.proved) {
                 // Its proof is played next; the level opens once it is known.
-                p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0}, true);
+                p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0, {}, false}, true);
                 m_levelsNote = Text("Checking its proof: a moment");
                 m_levelsNoteTimer = kNoteUpdates;
             } else if (entry.readable) {

@@ -29,13 +29,16 @@ struct PlayerLevel {
 };
 
 // A run played on a player's level in the replay game before it is believed,
-// a slice per update: a level's proof, its best run, or a route the solver found.
-enum class LevelRunKind { kProof, kBest, kRoute };
+// a slice per update: a level's proof, its best run, a route the solver found,
+// or the proof of a level being imported (from a link), kept once it is known.
+enum class LevelRunKind { kProof, kBest, kRoute, kImport };
 struct LevelRunCheck {
     LevelRunKind kind = LevelRunKind::kProof;
     std::string map;
     std::vector<unsigned char> run;
     int revision = 0;                 // a route's: the editor's revision it was searched on
+    std::vector<unsigned char> file;  // an import's: the level file, kept when its proof is known
+    bool fromLink = false;            // an import's: opened from the page's link, its proof shown once proved
 };
 
 // The solver searching a route through the level being edited, as a tool

@@ -73,7 +73,9 @@ void c_MyApp::p_StepRouteSearch() {
     }
     const bool running = m_route.tool.Poll(&m_route.output);
     for (size_t end = m_route.output.find('\n'); end != std::string::npos; end = m_route.output.find('\n')) {
-        const std::string line = m_route.output.substr(0, end);
+        // A Windows console program ends its lines with a carriage return too.
+        const size_t cut = end > 0 && m_route.output[end - 1] == '\r' ? end - 1 : end;
+        const std::string line = m_route.output.substr(0, cut);
         m_route.output.erase(0, end + 1);
         p_RouteLine(line);
         if (!m_route.searching) return;
@@ -102,7 +104,7 @@ void c_MyApp::p_RouteLine(const std::string& line) {
         p_StopRouteSearch(std::string());
         // Played again, as any proof, before it is believed.
         m_route.checking = true;
-        p_QueueLevelCheck({LevelRunKind::kRoute, m_editor.edit.Map(), run, m_route.revision}, true);
+        p_QueueLevelCheck({LevelRunKind::kRoute, m_editor.edit.Map(), run, m_route.revision, {}, false}, true);
     }
 }
 

@@ -197,7 +197,9 @@ void c_MyApp::p_DispatchScreen() {
             break;
         case kScreenLevels:
             p_LevelsScreen();
-            kpTraceAfterNextFrame("levels_frame");
+            // The list while a linked level's proof is checked is told apart
+            // from the list that follows it (each event is traced once).
+            kpTraceAfterNextFrame(p_LevelImportPending() ? "levels_checking_frame" : "levels_frame");
             break;
         case kScreenEditor:
             p_Editor();

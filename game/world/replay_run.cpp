@@ -365,7 +365,7 @@ void c_MyApp::p_StepHiddenRuns() {
     const String line = p_HiddenVerdict(&valid);
     if (m_hidden.purpose == kHiddenLevelRun) {
         p_StopHiddenRun();
-        p_LevelRunChecked(valid);
+        p_LevelRunChecked(valid, line);
         return;
     }
     if (m_hidden.purpose == kHiddenGhost) {

@@ -70,7 +70,7 @@ bool ToolProcess::Poll(std::string* output) {
     if (pid_ <= 0) return false;
     char block[4096];
     while (output_ >= 0) {
-        const ssize_t got = read(output_, block, sizeof block);
+        const ssize_t got = read(static_cast<int>(output_), block, sizeof block);
         if (got > 0) {
             output->append(block, static_cast<size_t>(got));
         } else if (got < 0 && errno == EINTR) {
@@ -78,7 +78,7 @@ bool ToolProcess::Poll(std::string* output) {
         } else if (got < 0) {
             return true;   // nothing more yet
         } else {
-            close(output_);   // its output has ended; its exit follows
+            close(static_cast<int>(output_));   // its output has ended; its exit follows
             output_ = -1;
         }
     }
@@ -96,7 +96,7 @@ void ToolProcess::Stop() {
     int status = 0;
     while (waitpid(static_cast<pid_t>(pid_), &status, 0) < 0 && errno == EINTR) {
     }
-    if (output_ >= 0) close(output_);
+    if (output_ >= 0) close(static_cast<int>(output_));
     output_ = -1;
     pid_ = -1;
     status_ = -1;

@@ -5,10 +5,6 @@
 // hash, apart from the fifteen levels' records.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
-
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -18,6 +14,7 @@
 
 #include "game/world/level_map.h"
 #include "game/world/level_store.h"
+#include "host/platform.h"
 #include "tests/testhost/test_game.h"
 
 namespace {
@@ -72,6 +69,15 @@ protected:
         EXPECT_TRUE(app.p_RecordReplay(&run)) << "level " << n << "'s script on its map as a player's level";
         level.proof = kp_replay_Encode(run);
         return level;
+    }
+
+    // Imports a level file and plays the game until its proof is known and the level kept.
+    bool Import(const Bytes& file, String* line) {
+        if (!app.p_ImportLevel(file, line)) return false;
+        for (int i = 0; i < 8 * kLongWait / kHiddenRunSlice && app.p_LevelImportPending(); ++i) game.Step();
+        EXPECT_FALSE(app.p_LevelImportPending()) << "the import's proof is still being played";
+        *line = app.m_levelImportLine;
+        return true;
     }
 
     void BackTo(int screen) {
@@ -179,7 +185,7 @@ TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeep
         level.name = proved ? "Proved two" : "Unproved two";
         if (!proved) level.proof.clear();
         String line;
-        ASSERT_TRUE(app.p_ImportLevel(kp_levelfile_Encode(level), &line)) << line.ToUtf8();
+        ASSERT_TRUE(Import(kp_levelfile_Encode(level), &line)) << line.ToUtf8();
         const size_t index = static_cast<size_t>(app.m_levelsSel - 2);
         ASSERT_EQ(app.m_playerLevels[index].level.name, level.name);
         EXPECT_EQ(app.m_playerLevels[index].proved, proved) << line.ToUtf8();
@@ -197,13 +203,19 @@ TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeep
     EXPECT_EQ(kp_records_Encode(app.m_records), recordsBefore) << "the fifteen levels' records are untouched";
 }
 
-#ifdef _WIN32
-// No solver is shipped for Windows: the editor offers no route search there.
+// Where no solver is beside the game (the browser's case) the editor offers no route search.
 TEST_F(PlayerLevels, TheEditorOffersNoRouteSearchWithoutTheSolver) {
+    const char* folder = std::getenv("GLIMMER_TOOL_FOLDER");
+    ASSERT_TRUE(folder && *folder) << "GLIMMER_TOOL_FOLDER names the solver's folder";
+    const std::string kept = folder;
+    setenv("GLIMMER_TOOL_FOLDER", "", 1);
     app.p_OpenEditor(StoredLevel(1), "route.glimmer-level");
     EXPECT_FALSE(app.m_editor.routeOffered);
+    setenv("GLIMMER_TOOL_FOLDER", kept.c_str(), 1);
+    app.p_OpenEditor(StoredLevel(1), "route.glimmer-level");
+    EXPECT_TRUE(app.m_editor.routeOffered) << "glimmer-solve in " << kept;
 }
-#else
+
 // The solver's route: searched in the background while the game goes on, it
 // proves the level only once the game has played it again on the map.
 TEST_F(PlayerLevels, TheSolversRouteProvesTheLevelOnceTheGamePlaysItAgain) {
@@ -314,13 +326,12 @@ TEST_F(PlayerLevels, TheRouteSearchStopsAtItsLimitOnAnEditAndWhenAsked) {
         row.stop();
         EXPECT_FALSE(app.m_route.searching) << row.what;
         EXPECT_NE(app.m_editor.note.find(row.note), std::string::npos) << row.what << ": " << app.m_editor.note;
-        EXPECT_NE(kill(static_cast<pid_t>(pid), 0), 0) << row.what << ": the solver still runs";
+        EXPECT_FALSE(kp_process_Runs(static_cast<unsigned long>(pid))) << row.what << ": the solver still runs";
         EXPECT_FALSE(app.m_editor.edit.Proved()) << row.what;
         if (app.m_screen == kScreenLevels) app.p_OpenEditor(level, "search.glimmer-level");
     }
     std::remove(game.host().BesideStatePath("levels/search.glimmer-level").c_str());
 }
-#endif
 
 // The list of levels shows at once; their proofs and best runs are played a
 // slice per update, however long they are, and fill the list in as they end.
@@ -393,6 +404,99 @@ TEST_F(PlayerLevels, TheListShowsAtOnceAndPlaysProofsASliceAtATime) {
         EXPECT_EQ(entry(row.file)->proved, row.clears) << row.file;
         std::remove(game.host().BesideStatePath(std::string("levels/") + row.file + ".glimmer-level").c_str());
     }
+    app.m_screen = kScreenMenu;
+}
+
+// An imported level's proof is played a slice per update (the list says it is
+// checking meanwhile), and the level is kept once it is known: proved or not,
+// with the line, exactly as its proof played whole says.
+TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
+    const LevelFile one = Proved(1);
+    Replay route;
+    ASSERT_TRUE(kp_replay_Decode(one.proof.data(), one.proof.size(), &route, nullptr));
+    const auto standing = [&](int wait, bool shortened) {
+        Replay run;
+        run.level = 0;
+        run.levelHash = kp_level_Hash(one.map);
+        run.Append(0, wait);
+        for (const ReplayRun& step : route.runs) run.Append(step.keys, step.updates);
+        if (shortened) {
+            run.runs.back().updates -= 1;
+            run.updates -= 1;
+        }
+        app.m_playerMap = one.map;
+        app.m_playerPlay = PlayerLevelPlay();
+        app.m_playerPlay.hash = kp_level_Hash(one.map);
+        if (!shortened) {
+            EXPECT_TRUE(app.p_RecordReplay(&run));
+        }
+        return kp_replay_Encode(run);
+    };
+    const struct {
+        const char* name;
+        Bytes proof;
+        bool proved;
+        int leastUpdates;   // updates of the game the import takes at least
+    } rows[] = {
+        {"Import short", one.proof, true, 1},
+        {"Import long", standing(kLongWait, false), true, kLongWait / kHiddenRunSlice},
+        {"Import stops short", standing(kLongWait + 1, true), false, kLongWait / kHiddenRunSlice},
+        {"Import sealed otherwise", [&] {
+             Replay sealed = route;
+             sealed.finalState ^= 1;
+             return kp_replay_Encode(sealed);
+         }(), false, 1},
+        {"Import none", {}, false, 0},
+    };
+    // A level already kept is not kept twice: each row's is removed after it, as are copies of level 1 before.
+    const auto removeKept = [&] {
+        app.p_LoadPlayerLevels();
+        for (const PlayerLevel& kept : app.m_playerLevels) {
+            if (kept.readable && kept.level.map == one.map) std::remove(game.host().BesideStatePath("levels/" + kept.file).c_str());
+        }
+        app.p_LoadPlayerLevels();
+    };
+    app.m_screen = kScreenLevels;
+    for (const auto& row : rows) {
+        removeKept();
+        LevelFile level = one;
+        level.name = row.name;
+        level.maker = "Tester";
+        level.proof = row.proof;
+        bool proved = false;
+        const std::string whole = row.name + std::string(" by Tester: ") + app.p_CheckLevelProof(level, &proved).ToUtf8();
+        EXPECT_EQ(proved, row.proved) << row.name << ": " << whole;
+        const size_t levelsBefore = app.m_playerLevels.size();
+        String line;
+        ASSERT_TRUE(app.p_ImportLevel(kp_levelfile_Encode(level), &line)) << line.ToUtf8();
+        int updates = 0;
+        if (row.leastUpdates > 0) {
+            EXPECT_TRUE(app.p_LevelImportPending()) << row.name;
+            EXPECT_NE(line.ToUtf8().find("checking its proof"), std::string::npos) << line.ToUtf8();
+            EXPECT_EQ(app.m_playerLevels.size(), levelsBefore) << row.name << ": kept before its proof is known";
+        }
+        while (app.p_LevelImportPending() && updates < 8 * kLongWait / kHiddenRunSlice) {
+            const int played = app.m_hidden.played;
+            const bool was = app.m_hidden.purpose == kHiddenLevelRun;
+            game.Step();
+            ++updates;
+            if (was && app.m_hidden.purpose == kHiddenLevelRun) {
+                ASSERT_LE(app.m_hidden.played - played, kHiddenRunSlice) << row.name << ", update " << updates;
+            }
+            if (app.p_LevelImportPending()) {
+                EXPECT_EQ(app.m_levelsNote.ToUtf8(), "Checking its proof: a moment") << row.name << ", update " << updates;
+            }
+        }
+        EXPECT_GE(updates, row.leastUpdates) << row.name << ": played in fewer updates than its slices";
+        EXPECT_FALSE(app.p_LevelImportPending()) << row.name;
+        EXPECT_EQ(app.m_levelImportLine.ToUtf8(), whole) << row.name;
+        ASSERT_GE(app.m_levelsSel, 2) << row.name;
+        const PlayerLevel& kept = app.m_playerLevels[static_cast<size_t>(app.m_levelsSel - 2)];
+        EXPECT_EQ(kept.level.name, row.name);
+        EXPECT_EQ(kept.proved, row.proved) << row.name;
+        EXPECT_FALSE(kept.checking) << row.name << ": its proof played once, not again in the list";
+    }
+    removeKept();
     app.m_screen = kScreenMenu;
 }
 

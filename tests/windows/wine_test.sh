@@ -176,7 +176,8 @@ installer_case() {
     programs="$user_dir/AppData/Local/Programs/Glimmer"
     appdata="$user_dir/AppData/Roaming/Glimmer"
     lnk="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Glimmer.lnk"
-    rp_check "installed program, DLL and data" test -f "$programs/glimmer.exe" -a -f "$programs/OpenAL32.dll" -a -d "$programs/data"
+    rp_check "installed program, solver, DLL and data" test -f "$programs/glimmer.exe" -a -f "$programs/glimmer-solve.exe" \
+        -a -f "$programs/OpenAL32.dll" -a -d "$programs/data"
     rp_check "Start-menu shortcut" test -f "$lnk"
     rp_check "Apps & Features entry" uninstall_key
 

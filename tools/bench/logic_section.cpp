@@ -140,3 +140,39 @@ void LevelsListSection(GameDriver& driver) {
     BenchFigure("levels_list_update_max", *std::max_element(micros.begin(), micros.end()), "us");
     app.m_screen = kScreenMenu;
 }
+
+void LevelImportSection(GameDriver& driver) {
+    c_MyApp& app = driver.app();
+    std::string map;
+    kp_level_Decode(kp_Levels_FetchLevel(1).ToCString(), &map);
+    Replay still;
+    still.level = 0;
+    still.levelHash = kp_level_Hash(map);
+    still.Append(0, kListProofUpdates - 1);
+    LevelFile level;
+    level.name = "Imported still";
+    level.map = map;
+    level.proof = kp_replay_Encode(still);
+    double start = ThreadCpuSeconds();
+    bool proved = false;
+    app.p_CheckLevelProof(level, &proved);
+    BenchFigure("levels_import_whole_proof", (ThreadCpuSeconds() - start) * kMicrosPerSecond, "us");
+
+    app.m_screen = kScreenLevels;
+    const double wallStart = WallSeconds();
+    start = ThreadCpuSeconds();
+    String line;
+    app.p_ImportLevel(kp_levelfile_Encode(level), &line);
+    BenchFigure("levels_import_call", (ThreadCpuSeconds() - start) * kMicrosPerSecond, "us");
+    std::vector<double> micros;
+    while (app.p_LevelImportPending()) {
+        start = ThreadCpuSeconds();
+        driver.host().StepWithoutRender();
+        micros.push_back((ThreadCpuSeconds() - start) * kMicrosPerSecond);
+    }
+    BenchFigure("levels_import_updates", static_cast<double>(micros.size()), "updates");
+    BenchFigure("levels_import_wall", WallSeconds() - wallStart, "s");
+    BenchFigure("levels_import_update_median", micros.empty() ? 0 : Median(micros), "us");
+    BenchFigure("levels_import_update_max", micros.empty() ? 0 : *std::max_element(micros.begin(), micros.end()), "us");
+    app.m_screen = kScreenMenu;
+}

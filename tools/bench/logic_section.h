@@ -21,3 +21,7 @@ void CollectorSection(GameDriver& driver, const LogicOptions& options);
 void ReplaySection(GameDriver& driver);
 // The list of levels with five long proofs: the updates that check them a slice at a time.
 void LevelsListSection(GameDriver& driver);
+// A level imported with a proof of nearly ten minutes: the update that asks,
+// the updates that play its proof a slice at a time, and the proof played
+// whole for comparison (how the import held the game before).
+void LevelImportSection(GameDriver& driver);

@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
     if (sections.count("gc")) CollectorSection(driver, logic);
     if (sections.count("replay")) ReplaySection(driver);
     if (sections.count("replay")) LevelsListSection(driver);
+    if (sections.count("replay")) LevelImportSection(driver);
     if (windows) glfwTerminate();
     if (sections.count("program")) ProgramSection(program);
     BenchNote("load average at end: " + LoadAverage());

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <string>
 #include <type_traits>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "framework/program.h"
 #include "host/key_codes.h"
@@ -23,7 +25,11 @@ GameSession& GameSession::Instance() {
 
 GameSession::GameSession() {
     // No test or search may reach a sound card.
+#ifdef _WIN32
+    if (!std::getenv("ALSOFT_DRIVERS")) _putenv_s("ALSOFT_DRIVERS", "null");
+#else
     setenv("ALSOFT_DRIVERS", "null", 0);
+#endif
     host_ = new KpHeadlessGame();
     host_->SetClockMillis(kStartClock);
     host_->UsePrivateFolder("solver");

@@ -34,8 +34,13 @@
 // DIR/levelNN.keys (forgiving_route.h), and writes it to DIR/levelNN.fair.keys
 // when it differs.
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -162,6 +167,37 @@ bool SolveOne(int level, const Options& options) {
     return true;
 }
 
+bool Readable(const std::string& path) {
+#ifdef _WIN32
+    return _access(path.c_str(), 4) == 0;
+#else
+    return access(path.c_str(), R_OK) == 0;
+#endif
+}
+
+void MakeFolder(const std::string& path) {
+#ifdef _WIN32
+    _mkdir(path.c_str());
+#else
+    mkdir(path.c_str(), 0755);
+#endif
+}
+
+#ifdef _WIN32
+// Windows has no fork: the levels are worked on one after the other in this
+// process (the editor's route search, which the Windows game starts, is one
+// level anyway).
+bool ForEachLevel(const Options& options, const std::function<bool(int, std::string*)>& work,
+                  std::map<int, std::string>* texts = nullptr) {
+    bool allGood = true;
+    for (int level : options.levels) {
+        std::string text;
+        allGood = work(level, &text) && allGood;
+        if (texts) (*texts)[level] = text;
+    }
+    return allGood;
+}
+#else
 // Runs `work` for each level in its own process, a few at a time (the game is
 // one global program). What a child writes to its text comes back in `texts`
 // by level, through a file of the parent's. True when every child succeeded.
@@ -214,6 +250,7 @@ bool ForEachLevel(const Options& options, const std::function<bool(int, std::str
     }
     return allGood;
 }
+#endif
 
 // The variety report of the scripts in options.scripts.
 int Report(const Options& options) {
@@ -287,7 +324,7 @@ int Forgive(const Options& options) {
 // The most forgiving route of a level: DIR/levelNN.fair.keys, or DIR/levelNN.keys.
 std::string ForgivingRoute(const Options& options, int level) {
     const std::string fair = LevelFile(options.scripts, level, "fair.keys");
-    return access(fair.c_str(), R_OK) == 0 ? fair : LevelFile(options.scripts, level, "keys");
+    return Readable(fair) ? fair : LevelFile(options.scripts, level, "keys");
 }
 
 // The plans of the levels' most forgiving routes, one after the other.
@@ -469,8 +506,8 @@ int main(int argc, char** argv) {
     if (options.fairness) return Fairness(options);
     if (options.plan) return Plan(options);
     if (options.fair) return Forgive(options);
-    mkdir(options.scripts.c_str(), 0755);
-    if (!options.maps.empty()) mkdir(options.maps.c_str(), 0755);
+    MakeFolder(options.scripts);
+    if (!options.maps.empty()) MakeFolder(options.maps);
     const bool allProved = ForEachLevel(options, [&](int level, std::string*) { return SolveOne(level, options); });
     return allProved ? 0 : 1;
 }
