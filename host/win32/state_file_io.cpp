@@ -7,34 +7,9 @@
 #include <windows.h>
 
 #include "host/platform.h"
+#include "host/win32/wide_text.h"
 
 const char* const kPathSeparators = "/\\";
-
-namespace {
-
-// UTF-8 to the UTF-16 names Windows gives files. False for text that is not
-// valid UTF-8: converting it anyway would name another file.
-bool Widen(const std::string& text, std::wstring* out) {
-    out->clear();
-    if (text.empty()) return true;
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (n <= 0) return false;
-    out->resize(static_cast<size_t>(n));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, out->data(), n) == n;
-}
-
-// A file name back to UTF-8; false for one that is not valid UTF-16.
-bool Narrow(const wchar_t* text, std::string* out) {
-    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return false;
-    out->resize(static_cast<size_t>(n));
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, out->data(), n, nullptr, nullptr) != n) return false;
-    out->pop_back();  // the NUL
-    return true;
-}
-
-}  // namespace
 
 int kp_file_CreateForWrite(const std::string& path) {
     std::wstring name;

@@ -3,6 +3,7 @@
 // on an empty pipe would wait); the program's folder from GetModuleFileNameW.
 // The tool is a console program started without a console window.
 #include "host/tool_process.h"
+#include "host/win32/wide_text.h"
 
 #include <windows.h>
 
@@ -10,26 +11,6 @@
 #include <vector>
 
 namespace {
-
-bool Widen(const std::string& text, std::wstring* out) {
-    out->clear();
-    if (text.empty()) return true;
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (n <= 0) return false;
-    out->resize(static_cast<size_t>(n));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &(*out)[0], n) == n &&
-           out->find(L'\0') == std::wstring::npos;
-}
-
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 bool IsProgram(const std::string& path) {
     std::wstring wide;
@@ -49,7 +30,8 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
-    return Narrow(path.substr(0, path.find_last_of(L"\\/") + 1));
+    std::string folder;
+    return Narrow(path.substr(0, path.find_last_of(L"\\/") + 1).c_str(), &folder) ? folder : std::string();
 }
 
 // One argument as the C runtime's command-line parser reads it back: quoted
