@@ -376,7 +376,7 @@ FAULTS = {
         "a death in a test from the editor rebuilds the level instead of going back to the editor"),
     "route-proves-unplayed": (
         "game/shell/route_search.cpp",
-        "        m_route.checking = true;\n        p_QueueLevelCheck({LevelRunKind::kRoute, m_editor.edit.Map(), run, m_route.revision}, true);",
+        "        m_route.checking = true;\n        p_QueueLevelCheck({LevelRunKind::kRoute, m_editor.edit.Map(), run, m_route.revision, {}, false}, true);",
         "        m_editor.edit.SetProof(run);",
         "a route the solver found proves the level without being played again on its map"),
     "route-search-no-limit": (
@@ -391,8 +391,8 @@ FAULTS = {
         "leaving the editor leaves the solver searching"),
     "level-list-check-unsliced": (
         "game/shell/player_levels.cpp",
-        "    if (!started) p_LevelRunChecked(false);",
-        "    if (!started) p_LevelRunChecked(false);\n    while (started && !p_StepHiddenRun(kReplayMaxUpdates)) {\n    }",
+        "    if (!started) p_LevelRunChecked(false, refusal);",
+        "    if (!started) p_LevelRunChecked(false, refusal);\n    while (started && !p_StepHiddenRun(kReplayMaxUpdates)) {\n    }",
         "the list of levels plays each proof whole in one update"),
     "checked-run-by-hash-alone": (
         "game/shell/player_levels.cpp",

@@ -373,9 +373,13 @@ TEST(Pointer, OnScreenControlsPressTheirKeysOnlyWhileThePanelIsAway) {
                     const bool pad = c.frame < 8;
                     EXPECT_EQ(midX > kp_Glimmer_jscrw / 2, pad == leftHanded) << c.name << (leftHanded ? " left-handed" : "");
                     for (const DrawRecord& d : g.Records(static_cast<float>(c.slot))) {
-                        if (d.frame == c.frame) EXPECT_FLOAT_EQ(d.alpha, layout.touchOpacity / 100.0f) << c.name;
+                        if (d.frame == c.frame) {
+                            EXPECT_FLOAT_EQ(d.alpha, layout.touchOpacity / 100.0f) << c.name;
+                        }
                     }
-                    if (c.frame == 0) EXPECT_NEAR(cap.bottom - cap.top, 48 * layout.touchSize / 100.0f * 32 / 26, 1) << "the pad's size";
+                    if (c.frame == 0) {
+                        EXPECT_NEAR(cap.bottom - cap.top, 48 * layout.touchSize / 100.0f * 32 / 26, 1) << "the pad's size";
+                    }
                 }
                 std::vector<std::pair<float, float>> fingers = {{midX, midY}};
                 if (c.frame >= 8) fingers.emplace_back(midX, std::ceil(ImageBox(g, kButtons, 10, midX, midY).bottom) - 1);
