@@ -61,20 +61,41 @@ std::map<RunKey, bool>& CheckedRuns() {
     return checked;
 }
 
+// Level 0 of the game lent to another map while a proof is played or a
+// hidden run starts (the replay game takes its map from level 0 as it
+// starts), then given back with the play it had.
+class LentLevelZero {
+public:
+    LentLevelZero(c_MyApp& app, const std::string& map)
+        : app_(app), map_(app.m_playerMap), play_(app.m_playerPlay) {
+        app.m_playerMap = map;
+        app.m_playerPlay = PlayerLevelPlay();
+        app.m_playerPlay.hash = kp_level_Hash(map);
+    }
+    ~LentLevelZero() {
+        app_.m_playerMap = map_;
+        app_.m_playerPlay = play_;
+    }
+    LentLevelZero(const LentLevelZero&) = delete;
+    LentLevelZero& operator=(const LentLevelZero&) = delete;
+
+private:
+    c_MyApp& app_;
+    const std::string map_;
+    const PlayerLevelPlay play_;
+};
+
 }  // namespace
 
 String c_MyApp::p_CheckLevelProof(const LevelFile& level, bool* proved) {
     *proved = false;
     if (level.proof.empty()) return String("not proved: nobody has cleared it yet");
-    const std::string map = m_playerMap;
-    const PlayerLevelPlay play = m_playerPlay;
-    m_playerMap = level.map;
-    m_playerPlay = PlayerLevelPlay();
-    m_playerPlay.hash = kp_level_Hash(level.map);
     Replay run;
-    const String line = p_CheckReplay(level.proof, &run, proved);
-    m_playerMap = map;
-    m_playerPlay = play;
+    String line;
+    {
+        const LentLevelZero lent(*this, level.map);
+        line = p_CheckReplay(level.proof, &run, proved);
+    }
     return (*proved ? String("proved: ") : String("not proved: ")) + line;
 }
 
@@ -168,16 +189,12 @@ void c_MyApp::p_QueueLevelCheck(const LevelRunCheck& check, bool first) {
 void c_MyApp::p_StartLevelCheck() {
     if (m_levelChecks.empty() || m_hidden.purpose != kHiddenNone) return;
     const LevelRunCheck& check = m_levelChecks.front();
-    // The replay game takes its map from this game's level 0 as it starts.
-    const std::string map = m_playerMap;
-    const PlayerLevelPlay play = m_playerPlay;
-    m_playerMap = check.map;
-    m_playerPlay = PlayerLevelPlay();
-    m_playerPlay.hash = kp_level_Hash(check.map);
     String refusal;
-    const bool started = p_StartHiddenRun(check.run, kHiddenLevelRun, &refusal);
-    m_playerMap = map;
-    m_playerPlay = play;
+    bool started = false;
+    {
+        const LentLevelZero lent(*this, check.map);
+        started = p_StartHiddenRun(check.run, kHiddenLevelRun, &refusal);
+    }
     if (!started) p_LevelRunChecked(false, refusal);
 }
 
