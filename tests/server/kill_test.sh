@@ -31,14 +31,17 @@ post_all() {
 answered() { local i n=0; for i in $(seq "$1" "$2"); do [ -s "$SL_WORK/post$i" ] && n=$((n + 1)); done; echo $n; }
 # wait_answers FIRST LAST N: until N of them are answered (at most 30 s).
 wait_answers() { for _ in $(seq 300); do [ "$(answered "$1" "$2")" -ge "$3" ] && return; sleep 0.1; done; }
-# check_stored FIRST LAST PORT WHAT: every post answered 201 is on level 1's board.
+# check_stored FIRST LAST PORT WHAT: every post answered 201 is stored and
+# ranked on its board. Each run is looked up by the id its answer gave: the
+# two rounds together accept more runs than one page of the board holds.
 check_stored() {
-    local i accepted=0 missing=0 cut=0 board
-    board=$(sl_get "$3" "/api/levels/1/top?limit=100")
+    local i accepted=0 missing=0 cut=0 id
     for i in $(seq "$1" "$2"); do
         if grep -q '^201 curl=0' "$SL_WORK/post$i" 2>/dev/null; then
             accepted=$((accepted + 1))
-            grep -q "\"name\":\"Runner$i\"" <<<"$board" || missing=$((missing + 1))
+            id=$(grep -o '"id":[0-9]*' "$SL_WORK/post$i.body" | head -1 | cut -d: -f2)
+            sl_get "$3" "/api/runs/${id:-0}" | grep -q "\"name\":\"Runner$i\".*\"rank\":[0-9]" ||
+                missing=$((missing + 1))
         elif ! grep -q '^[0-9][0-9][0-9] curl=0' "$SL_WORK/post$i" 2>/dev/null; then
             cut=$((cut + 1))
         fi
