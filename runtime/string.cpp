@@ -278,6 +278,10 @@ bool String::Save(FILE* file) const {
     return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
+String String::FromUtf8(const std::string& text) {
+    return Load(reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+}
+
 String String::Load(const unsigned char* bytes, int length) {
     _str_load_err = String();
     if (length >= 2 && ((bytes[0] == 0xfe && bytes[1] == 0xff) || (bytes[0] == 0xff && bytes[1] == 0xfe))) {

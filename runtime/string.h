@@ -76,6 +76,7 @@ public:
     bool Save(FILE* file) const;                         // writes the UTF-8 encoding; false on a short write
     static String Load(const unsigned char* bytes, int length);  // decodes, see string.cpp
     static String Load(FILE* file);                      // reads the whole stream and decodes
+    static String FromUtf8(const std::string& text);     // decodes like Load: names from files and the network
     static String FromChar(int unit);
 
 private:

@@ -487,6 +487,11 @@ FAULTS = {
         "    if (kp_Glimmer_HasMusic == 1) m_music->p_SG_Alive_U(1, 0);\n",
         "",
         "after the window was away the music races through the rows it missed"),
+    "level-file-name-as-bytes": (
+        "game/shell/player_levels.cpp",
+        "kp_platform_OpenFile(String::FromUtf8(KpGame::_game->BesideStatePath(name))",
+        "kp_platform_OpenFile(String(KpGame::_game->BesideStatePath(name).c_str())",
+        "a level file named outside ASCII is listed as \"cannot be read\": its name encoded twice"),
     "announcer-says-once": (
         "game/shell/announcer.cpp",
         "if (text == m_spoken || text.empty()) return;",

@@ -26,8 +26,6 @@ constexpr const char* kOutboxFile = ".zephyroutbox";
 constexpr const char* kAddressVariable = "GLIMMER_SCORES_URL";
 constexpr int kNoteUpdates = 300;
 
-String Text(const std::string& text) { return String(text.c_str()); }
-
 }  // namespace
 
 void c_MyApp::p_LoadBoards() {
@@ -54,7 +52,7 @@ void c_MyApp::p_LoadBoards() {
     bytes.clear();
     if (kp_app_LoadBeside(kOutboxFile, &bytes)) {
         std::vector<RunBytes> runs = kp_boards_DecodeOutbox(bytes.data(), bytes.size());
-        if (!runs.empty()) kpPrint(Text("Outbox Loaded: " + std::to_string(runs.size()) + " runs waiting to be posted"));
+        if (!runs.empty()) kpPrint(String::FromUtf8("Outbox Loaded: " + std::to_string(runs.size()) + " runs waiting to be posted"));
         m_boards.SetOutbox(std::move(runs));
     }
 }
@@ -90,7 +88,7 @@ void c_MyApp::p_SwitchPosting() {
         return;
     } else {
         player.posting = Posting::kOn;
-        m_recordsNote = Text(" Your best runs are posted as " + player.name);
+        m_recordsNote = String::FromUtf8(" Your best runs are posted as " + player.name);
     }
     m_recordsNoteTimer = kNoteUpdates;
     m_boards.SetPlayer(player);
@@ -126,7 +124,7 @@ bool c_MyApp::p_NameEntry() {
             p_SaveBoardsPlayer();
             p_QueueBestRuns();
             m_naming = false;
-            m_recordsNote = Text(" Your best runs are posted as " + player.name);
+            m_recordsNote = String::FromUtf8(" Your best runs are posted as " + player.name);
             m_recordsNoteTimer = kNoteUpdates;
             if (m_recordsSel >= 0 && m_recordsSel < kRecordLevels) m_boards.Fetch(kp_Glimmer_LevelHash(m_recordsSel + 1));
             p_PlaySFX2(kSfxConfirm, 0.5f);
@@ -144,10 +142,10 @@ bool c_MyApp::p_NameEntry() {
     p_Text(w / 2, h / 2 - 45 * k, String(" Your name on the world boards"), 1.0f, 1.0f);
     p_SetCol(255, 255, 255, 1);
     const bool cursor = (kp_app_Millisecs() / 400) % 2 == 0;
-    p_Text(w / 2, h / 2 - 10 * k, Text(" " + m_nameTyped + (cursor ? "_" : " ")), 1.0f, 1.0f);
+    p_Text(w / 2, h / 2 - 10 * k, String::FromUtf8(" " + m_nameTyped + (cursor ? "_" : " ")), 1.0f, 1.0f);
     p_SetSize(1.0f * k);
     p_SetCol(255, 230, 120, 1);
-    if (!m_nameProblem.empty()) p_Text(w / 2, h / 2 + 20 * k, Text(" " + m_nameProblem), 1.0f, 1.0f);
+    if (!m_nameProblem.empty()) p_Text(w / 2, h / 2 + 20 * k, String::FromUtf8(" " + m_nameProblem), 1.0f, 1.0f);
     p_SetCol(200, 200, 220, 1);
     p_Text(w / 2, h / 2 + 45 * k, String(" Enter: post my best runs with it   Esc: not now"), 1.0f, 1.0f);
     p_ResetDraw();
@@ -159,8 +157,8 @@ void c_MyApp::p_BoardsUpdate() {
     m_boards.Update();
     const std::string status = m_boards.TakeStatus();
     if (!status.empty()) {
-        kpPrint(Text("Boards: " + status));
-        m_recordsNote = Text(" " + status);
+        kpPrint(String::FromUtf8("Boards: " + status));
+        m_recordsNote = String::FromUtf8(" " + status);
         m_recordsNoteTimer = kNoteUpdates;
     }
     RunBytes replay;
@@ -205,7 +203,7 @@ void c_MyApp::p_DrawWorldBoard(float x, float y, float row, float k) {
     p_SetSize(size);
     const auto line = [&](int index, const std::string& text, float r, float g, float b) {
         p_SetCol(r, g, b, 1);
-        p_Text(x, y + index * row, Text(text), 0.0f, 1.0f);
+        p_Text(x, y + index * row, String::FromUtf8(text), 0.0f, 1.0f);
     };
     const uint32_t wanted = kp_Glimmer_LevelHash(m_recordsSel + 1);
     const BoardState state = m_boards.State();
@@ -239,10 +237,10 @@ void c_MyApp::p_DrawWorldBoard(float x, float y, float row, float k) {
             if (mine) p_SetCol(255, 230, 120, 1); else p_SetCol(255, 255, 255, 1);
             char rank[8];
             std::snprintf(rank, sizeof rank, "%2d.", entry.rank);
-            p_Text(x, rowY, Text(rank), 0.0f, 1.0f);
+            p_Text(x, rowY, String::FromUtf8(rank), 0.0f, 1.0f);
             std::string name = entry.name.size() > 13 ? entry.name.substr(0, 12) + "." : entry.name;
-            p_Text(x + 30 * k, rowY, Text(name), 0.0f, 1.0f);
-            p_Text(x + 215 * k, rowY, Text(entry.time), 2.0f, 1.0f);
+            p_Text(x + 30 * k, rowY, String::FromUtf8(name), 0.0f, 1.0f);
+            p_Text(x + 215 * k, rowY, String::FromUtf8(entry.time), 2.0f, 1.0f);
         }
         const BoardsPlayer& player = m_boards.Player();
         std::string you;
@@ -256,7 +254,7 @@ void c_MyApp::p_DrawWorldBoard(float x, float y, float row, float k) {
         p_SetSize(size * 0.8f);
         p_SetCol(150, 150, 170, 1);
         p_Text(x, y + (kWorldRows - 2) * row,
-               Text(std::to_string(waiting) + (waiting == 1 ? " run waits" : " runs wait") + " to be posted"), 0.0f, 1.0f);
+               String::FromUtf8(std::to_string(waiting) + (waiting == 1 ? " run waits" : " runs wait") + " to be posted"), 0.0f, 1.0f);
     }
     p_SetSize(1.5f * k);
 }

@@ -23,14 +23,12 @@ constexpr float kListTop = 92.0f;
 constexpr int kActionRows = 2;           // "New level" and "Copy of level N" come first
 constexpr int kNoteUpdates = 300;
 
-String Text(const std::string& text) { return String(text.c_str()); }
-
 // A file of the save's folder read whole, unless it is larger than any level
 // file can be: a huge file is refused without being read.
 bool ReadLevelBytes(const std::string& name, std::vector<unsigned char>* bytes) {
     bytes->clear();
     if (!KpGame::_game) return false;
-    FILE* file = kp_platform_OpenFile(Text(KpGame::_game->BesideStatePath(name)), String("rb"));
+    FILE* file = kp_platform_OpenFile(String::FromUtf8(KpGame::_game->BesideStatePath(name)), String("rb"));
     if (!file) return false;
     unsigned char block[4096];
     size_t got = 0;
@@ -223,7 +221,7 @@ bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* lin
     LevelFile level;
     std::string why;
     if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, &why)) {
-        *line = Text("refused: " + why);
+        *line = String::FromUtf8("refused: " + why);
         m_levelImportLine = *line;
         return false;
     }
@@ -242,9 +240,9 @@ bool c_MyApp::p_ImportLevel(const std::vector<unsigned char>& bytes, String* lin
     // would hold the window for a third of a second at once); the level is
     // kept when it is known.
     p_QueueLevelCheck(check, true);
-    *line = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": checking its proof");
+    *line = String::FromUtf8(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": checking its proof");
     m_levelImportLine = *line;
-    m_levelsNote = Text("Checking its proof: a moment");
+    m_levelsNote = String::FromUtf8("Checking its proof: a moment");
     m_levelsNoteTimer = kNoteUpdates;
     return true;
 }
@@ -253,7 +251,7 @@ void c_MyApp::p_KeepImportedLevel(const LevelRunCheck& check, bool proved, const
     const std::vector<unsigned char>& bytes = check.file;
     LevelFile level;
     if (!kp_levelfile_Decode(bytes.data(), bytes.size(), &level, nullptr)) return;
-    m_levelImportLine = Text(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": ") +
+    m_levelImportLine = String::FromUtf8(level.name + (level.maker.empty() ? "" : " by " + level.maker) + ": ") +
                         (proved ? String("proved: ") : String("not proved: ")) + verdict;
     if (check.fromLink) kpPrint(String("Level: ") + m_levelImportLine);
     // The same level already kept is not kept twice; a proved copy replaces an unproved one.
@@ -291,7 +289,7 @@ void c_MyApp::p_ShowImportedLevel(bool fromLink) {
         return;
     }
     const PlayerLevel& level = m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)];
-    m_levelsNote = Text(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
+    m_levelsNote = String::FromUtf8(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
     m_levelsNoteTimer = kNoteUpdates;
     if (!level.proved) return;
     m_playerMap = level.level.map;
@@ -432,7 +430,7 @@ int c_MyApp::p_LevelsScreen() {
                           entry.level.maker.c_str(), proof, last.c_str());
             if (entry.proved) p_SetCol(255, 255, 255, 1); else p_SetCol(190, 190, 210, 1);
         }
-        p_Text(left, y, Text(text), 0.0f, 1.0f);
+        p_Text(left, y, String::FromUtf8(text), 0.0f, 1.0f);
     }
 
     p_SetSize(1.0f);
@@ -458,7 +456,7 @@ int c_MyApp::p_LevelsScreen() {
     const PlayerLevel* selected =
         m_levelsSel >= kActionRows ? &m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)] : nullptr;
     const auto note = [this](const std::string& text) {
-        m_levelsNote = Text(text);
+        m_levelsNote = String::FromUtf8(text);
         m_levelsNoteTimer = kNoteUpdates;
     };
     const auto open = [this](int row) {
@@ -481,7 +479,7 @@ int c_MyApp::p_LevelsScreen() {
             if (entry.readable && entry.checking && !entry.proved) {
                 // Its proof is played next; the level opens once it is known.
                 p_QueueLevelCheck({LevelRunKind::kProof, entry.level.map, entry.level.proof, 0, {}, false}, true);
-                m_levelsNote = Text("Checking its proof: a moment");
+                m_levelsNote = String::FromUtf8("Checking its proof: a moment");
                 m_levelsNoteTimer = kNoteUpdates;
             } else if (entry.readable) {
                 p_PlayPlayerLevel(static_cast<size_t>(row - kActionRows));

@@ -43,8 +43,6 @@ std::string LevelFileName(int level, bool assisted) {
     return name;
 }
 
-String Text(const std::string& text) { return String(text.c_str()); }
-
 }  // namespace
 
 int kp_Glimmer_TimeBonus(int level, int updates) {
@@ -57,7 +55,7 @@ int kp_Glimmer_TimeBonus(int level, int updates) {
 void c_MyApp::p_DrawAssistedTime(float x, float y, const LevelRecord& record, float size) {
     p_SetSize(size);
     if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(170, 230, 255, 1);
-    p_Text(x, y, Text(kp_replay_TimeText(record.bestUpdates)), 0.0f, 1.0f);
+    p_Text(x, y, String::FromUtf8(kp_replay_TimeText(record.bestUpdates)), 0.0f, 1.0f);
     p_SetSize(size * 2 / 3);
     p_Text(x + kSpeedMarkAt * size / 1.5f, y, SpeedMark(record.speed), 0.0f, 1.0f);
     p_SetSize(size);
@@ -77,7 +75,7 @@ void c_MyApp::p_LoadRecords() {
         return;
     }
     // Records that cannot be kept go alone, each named; the rest stay.
-    for (const std::string& line : read.dropped) kpPrint(Text("Records Dropped: " + line));
+    for (const std::string& line : read.dropped) kpPrint(String::FromUtf8("Records Dropped: " + line));
     kpPrint(String("Records Loaded"));
     if (!read.dropped.empty()) p_SaveRecords();
 }
@@ -111,7 +109,7 @@ void c_MyApp::p_KeepRecords() {
         record.speed = m_recording.speed;
         record.replay = m_recording.updates == m_levelUpdates ? kp_replay_Encode(m_recording) : std::vector<unsigned char>();
         if (record.replay.empty()) {
-            kpPrint(Text("Record Kept Without Its Run: level " + std::to_string(m_level) + ", " +
+            kpPrint(String::FromUtf8("Record Kept Without Its Run: level " + std::to_string(m_level) + ", " +
                          kp_replay_TimeText(m_levelUpdates) + ", a run longer than a replay holds"));
         } else {
             kp_app_SaveBeside(LevelFileName(m_level, assisted), record.replay);
@@ -210,7 +208,7 @@ int c_MyApp::p_RecordsScreen() {
                       record.fewestDeaths >= 0 ? std::to_string(record.fewestDeaths).c_str() : "-");
         p_SetSize(rowSize);
         if (record.replay.empty()) p_SetCol(150, 150, 170, 1); else p_SetCol(255, 255, 255, 1);
-        p_Text(left, y, Text(text), 0.0f, 1.0f);
+        p_Text(left, y, String::FromUtf8(text), 0.0f, 1.0f);
         if (assisted.bestUpdates > 0) p_DrawAssistedTime(left + l.assistedColumn, y, assisted, rowSize);
     }
 
@@ -219,13 +217,13 @@ int c_MyApp::p_RecordsScreen() {
     p_SetSize(rowSize);
     p_SetCol(150, 200, 255, 1);
     if (!m_recordsHighscores) {
-        p_Text(right, l.panelTop - 22 * k, Text("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
+        p_Text(right, l.panelTop - 22 * k, String::FromUtf8("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
         p_DrawWorldBoard(right, l.panelTop, row, k);
     } else {
         const float panelTop = l.panelTop;
         p_Text(right, panelTop - 22 * k, String("Whole game"), 0.0f, 1.0f);
         p_SetCol(255, 255, 255, 1);
-        p_Text(right, panelTop, m_records.bestGameUpdates > 0 ? Text(kp_replay_TimeText(m_records.bestGameUpdates))
+        p_Text(right, panelTop, m_records.bestGameUpdates > 0 ? String::FromUtf8(kp_replay_TimeText(m_records.bestGameUpdates))
                                                               : String("-"), 0.0f, 1.0f);
         if (m_records.bestAssistedGameUpdates > 0) {
             LevelRecord game;
@@ -279,7 +277,7 @@ int c_MyApp::p_RecordsScreen() {
     const std::vector<std::string> lines = kp_records_HintLines(l, hints);
     const float middle = left - 20 * k + l.width * k / 2;
     for (size_t i = 0; i < lines.size() && i < static_cast<size_t>(l.hintLines); ++i) {
-        p_Text(middle, l.hintY + static_cast<float>(i) * l.hintStep, Text(" " + lines[i]), 1.0f, 1.0f);
+        p_Text(middle, l.hintY + static_cast<float>(i) * l.hintStep, String::FromUtf8(" " + lines[i]), 1.0f, 1.0f);
     }
     // What the last export or post did; else a time kept without its run (one too long
     // for a replay) says so while its row is chosen.
@@ -359,7 +357,7 @@ int c_MyApp::p_RecordsScreen() {
         std::snprintf(name, sizeof name, "glimmer-level%02d%s%s", m_recordsSel + 1, m_recordsColumn == 1 ? "-assisted" : "",
                       kReplayExtension);
         KpGame::_game->OfferDownload(name, selected.replay);
-        m_recordsNote = Text(std::string(" Saved as ") + name);
+        m_recordsNote = String::FromUtf8(std::string(" Saved as ") + name);
         m_recordsNoteTimer = kNoteUpdates;
     } else if (browser && m_recordsColumn < 2 && !selected.replay.empty() && kp_input_KeyHit(kKeyH) > 0) {
         KpGame::_game->OfferLink(kLinkKey + kp_replay_LinkText(selected.replay));

@@ -501,3 +501,24 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
 }
 
 }  // namespace
+
+// A level file a player copied into the folder under a name of their own
+// language is listed and readable like any other.
+TEST_F(PlayerLevels, AFileNamedOutsideAsciiIsRead) {
+    const std::string file = "Noël \xe2\x98\x83.glimmer-level";   // U+2603, a snowman
+    const Bytes bytes = kp_levelfile_Encode(StoredLevel(2));
+    const std::string path = game.host().BesideStatePath("levels/" + file);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr) << path;
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+    std::fclose(out);
+    app.p_LoadPlayerLevels();
+    std::remove(path.c_str());
+    const PlayerLevel* listed = nullptr;
+    for (const PlayerLevel& level : app.m_playerLevels) {
+        if (level.file == file) listed = &level;
+    }
+    ASSERT_NE(listed, nullptr);
+    EXPECT_TRUE(listed->readable) << listed->problem;
+    EXPECT_EQ(listed->level.name, "Level 2");
+}
