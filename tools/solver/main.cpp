@@ -32,7 +32,7 @@
 // (status 1); --seconds stops the search after so many seconds.
 // With --fair it searches each level's most forgiving route from its fastest,
 // DIR/levelNN.keys (forgiving_route.h), and writes it to DIR/levelNN.fair.keys
-// when it differs.
+// when it differs, unless the route already there is at least as forgiving.
 #include <sys/stat.h>
 #ifdef _WIN32
 #include <direct.h>
@@ -82,7 +82,8 @@ constexpr const char* kUsage =
     "With --report, measures the scripts in DIR instead (the variety report);\n"
     "with --fairness, the timing windows of the most forgiving routes in DIR;\n"
     "with --fair, searches the most forgiving routes from the fastest ones in DIR\n"
-    "and writes DIR/levelNN.fair.keys where they differ.\n"
+    "and writes DIR/levelNN.fair.keys where they differ, keeping a route already\n"
+    "there that is at least as forgiving.\n"
     "With --level-file, searches a route through a player's level file and prints\n"
     "it as a replay's link text (progress lines while it searches).\n";
 
@@ -294,7 +295,8 @@ int Report(const Options& options) {
 }
 
 // Searches the most forgiving route of each level from its fastest and writes
-// DIR/levelNN.fair.keys where it differs (and removes a stale one where not).
+// DIR/levelNN.fair.keys where it differs (and removes a stale one where not);
+// a route already there that is at least as forgiving is kept.
 int Forgive(const Options& options) {
     return ForEachLevel(options, [&](int level, std::string*) {
         GameSession& session = GameSession::Instance();
@@ -309,6 +311,19 @@ int Forgive(const Options& options) {
         const InputScript route = MostForgivingRoute(session, level, fastest, &log);
         const FairnessReport report = MeasureFairness(session, level, route);
         const std::string fair = LevelFile(options.scripts, level, "fair.keys");
+        // A route composed by hand (several waits at once) can be more forgiving
+        // than the search finds: it is kept unless the search beats it.
+        InputScript kept;
+        if (Readable(fair) && kept.Load(fair, &error)) {
+            const FairnessReport keptReport = MeasureFairness(session, level, kept);
+            if (keptReport.completed && keptReport.SmallestWindow() >= report.SmallestWindow()) {
+                std::printf("%slevel %2d: smallest window %d updates (%s), the route in %s kept: the search found %d\n",
+                            log.c_str(), level, keptReport.SmallestWindow(), keptReport.Where().c_str(), fair.c_str(),
+                            report.SmallestWindow());
+                std::fflush(stdout);
+                return true;
+            }
+        }
         if (route.ToText() == fastest.ToText()) {
             std::remove(fair.c_str());
         } else {
