@@ -492,6 +492,11 @@ FAULTS = {
         "kp_platform_OpenFile(String::FromUtf8(KpGame::_game->BesideStatePath(name))",
         "kp_platform_OpenFile(String(KpGame::_game->BesideStatePath(name).c_str())",
         "a level file named outside ASCII is listed as \"cannot be read\": its name encoded twice"),
+    "solver-writes-to-nobody": (
+        "tools/solver/main.cpp",
+        "            if (std::fflush(stdout) != 0) return false;",
+        "            std::fflush(stdout);",
+        "a route search whose editor is gone runs on to its limit where a closed pipe raises no signal"),
     "announcer-says-once": (
         "game/shell/announcer.cpp",
         "if (text == m_spoken || text.empty()) return;",

@@ -4,9 +4,11 @@
 # tools/levels and go back through from-text to the same file; a copy with one
 # byte changed, a map breaking a rule, a missing file and a player's best run
 # checked by glimmer-replay with its level file: statuses 0 all proved, 1 any
-# not, 2 a usage error. Usage: level_tool_test.sh GLIMMER-LEVEL GLIMMER-REPLAY SOLUTIONS-DIR LEVELS-DIR
+# not, 2 a usage error. The solver's route search through a level file ends
+# once nobody reads it, even where a closed pipe raises no signal.
+# Usage: level_tool_test.sh GLIMMER-LEVEL GLIMMER-REPLAY SOLUTIONS-DIR LEVELS-DIR GLIMMER-SOLVE
 set -u
-tool=$1 replay=$2 solutions=$3 levels=$4
+tool=$1 replay=$2 solutions=$3 levels=$4 solve=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -68,6 +70,16 @@ expect "glimmer-replay: a player's run after its level file" 0 "run03.glimmer-re
     "$replay" verify "$work/level03.glimmer-level" "$work/run03.glimmer-replay"
 expect "glimmer-replay: a player's run without its level file" 1 "give its level file" \
     "$replay" verify "$work/run03.glimmer-replay"
+
+# The editor that started a search crashed: the solver's next progress line
+# finds no reader. With SIGPIPE ignored (as on Windows, which has none) it must
+# still stop, long before its own limit of 600 s.
+"$tool" export 15 "$work/search.glimmer-level" >/dev/null
+( trap '' PIPE; timeout 60 "$solve" --level-file "$work/search.glimmer-level" --seconds 600 | head -1 >/dev/null
+  exit "${PIPESTATUS[0]}" )
+status=$?
+[ "$status" = 1 ] && echo "ok: a route search nobody reads any more ends" ||
+    fail "a route search nobody reads any more ran on (status $status, 124 is the 60 s timeout)"
 
 echo "$failures failed"
 [ "$failures" = 0 ]

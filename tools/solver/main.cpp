@@ -221,7 +221,7 @@ bool ForEachLevel(const Options& options, const std::function<bool(int, std::str
         if (next < order.size() && static_cast<int>(running.size()) < options.jobs) {
             const int level = order[next++];
             const std::string file = textFile(level);
-            std::fflush(stdout);
+            if (std::fflush(stdout) != 0) return false;
             const pid_t child = fork();
             if (child == 0) {
                 std::string text;
@@ -270,7 +270,7 @@ int Report(const Options& options) {
         *text = ReportToLine(report);
         if (options.verbose) {
             std::printf("level %d route:\n%s", level, RouteText(session, level, script).c_str());
-            std::fflush(stdout);
+            if (std::fflush(stdout) != 0) return false;
         }
         return report.error.empty();
     }, &texts);
@@ -441,7 +441,10 @@ int SolveLevelFile(const Options& options) {
         if (now - shown >= 0.25) {
             shown = now;
             std::printf("searching: %d states, %.1f s\n", states, now);
-            std::fflush(stdout);
+            // Nobody reads any more: the editor stopped the search or its game
+            // is gone. Where a broken pipe raises no signal (Windows), that
+            // failed write is the only word of it.
+            if (std::fflush(stdout) != 0) return false;
         }
         return true;
     };
