@@ -11,16 +11,13 @@
 
 #include "game/world/tiles.h"
 #include "runtime/gc.h"
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/testhost/test_game.h"
+
+const char* const kFuzzTarget = "level fuzzer";
 
 namespace {
 String g_coded;
-
-void Check(bool condition, const std::string& what) {
-    if (condition) return;
-    std::fprintf(stderr, "level fuzzer: %s\n", what.c_str());
-    std::abort();
-}
 
 // The game booted once; its assets are never loaded.
 TestGame& Game() {

@@ -10,17 +10,14 @@
 #include "game/world/level_file.h"
 #include "game/world/level_map.h"
 #include "game/world/replay_file.h"
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/testhost/test_game.h"
+
+const char* const kFuzzTarget = "level file fuzzer";
 
 namespace {
 
 constexpr int kProofUpdatesPlayed = 600;   // longer proofs are read, not played: the target stays quick
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "level file fuzzer: %s\n", what);
-    std::abort();
-}
 
 // The game booted once; its assets are never loaded.
 TestGame& Game() {

@@ -9,14 +9,11 @@
 
 #include "game/shell/records_file.h"
 #include "game/world/replay_file.h"
+#include "tests/fuzz/fuzz_check.h"
+
+const char* const kFuzzTarget = "replay fuzzer";
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "replay fuzzer: %s\n", what);
-    std::abort();
-}
 
 // The keys of every update, from runs.
 std::vector<unsigned> Keys(const Replay& replay) {

@@ -15,14 +15,11 @@
 #include <string>
 
 #include "server/score_api.h"
+#include "tests/fuzz/fuzz_check.h"
+
+const char* const kFuzzTarget = "scores fuzzer";
 
 namespace {
-
-void Check(bool condition, const std::string& what) {
-    if (condition) return;
-    std::fprintf(stderr, "scores fuzzer: %s\n", what.c_str());
-    std::abort();
-}
 
 struct Server {
     std::unique_ptr<SqlPool> pool;

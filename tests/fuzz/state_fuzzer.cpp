@@ -10,17 +10,14 @@
 #include <vector>
 
 #include "runtime/gc.h"
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/testhost/test_game.h"
+
+const char* const kFuzzTarget = "state fuzzer";
 
 namespace {
 
 constexpr int kBadges = 256, kScores = 60, kFields = 98;
-
-void Check(bool condition, const std::string& what) {
-    if (condition) return;
-    std::fprintf(stderr, "state fuzzer: %s\n", what.c_str());
-    std::abort();
-}
 
 // Loads the state file over the given start values; returns what it holds then.
 std::vector<int> Load(c_MyApp& app, int setting, bool badge, int score) {

@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "runtime/string.h"
+#include "tests/fuzz/fuzz_check.h"
+
+const char* const kFuzzTarget = "string fuzzer";
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "string fuzzer: %s\n", what);
-    std::abort();
-}
 
 }  // namespace
 

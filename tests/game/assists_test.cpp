@@ -18,15 +18,6 @@ namespace {
 constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
 constexpr int kJumping = 6;
 
-InputScript Script(int level) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/level%02d.keys", level);
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(script.Load(std::getenv("GLIMMER_SOLUTIONS") + std::string(name), &error)) << error;
-    return script;
-}
-
 class Assists : public testing::Test {
 protected:
     TestGame& game = TestGame::Shared();
@@ -84,7 +75,7 @@ TEST_F(Assists, ASlowerGameAdvancesTheRoundOnItsPattern) {
 // Level 1 played live at 70 %: its run takes 10 host updates for every 7 of
 // its own, verifies, says it is assisted, and is kept apart, in its own file.
 TEST_F(Assists, ARunAtSeventyPercentVerifiesAndIsKeptApart) {
-    const InputScript script = Script(1);
+    const InputScript script = LevelScript(1);
     Enter(1, 70);
     const int hostUpdates = PlayLive(script);
     ASSERT_TRUE(app.m_levelDone) << "the script reaches the exit at 70 %";
@@ -144,7 +135,7 @@ TEST_F(Assists, TheGripTogglesAndANewLevelStartsWithoutIt) {
 
 // Calm effects change the picture alone: the run ends in the state it recorded.
 TEST_F(Assists, CalmEffectsLeaveTheRoundAsItIs) {
-    const InputScript script = Script(3);
+    const InputScript script = LevelScript(3);
     app.m_playerSettings.calm = true;
     Enter(3, kSpeedNormal);
     game.Play(script);

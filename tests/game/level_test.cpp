@@ -62,20 +62,13 @@ TEST(Levels, EachOfTheFifteenKeepsTheRulesOfEveryLevel) {
 // The committed routes (the solver's fastest) measured as the variety report
 // measures them: no level from 4 on may become a corridor again.
 TEST(Levels, VarietyRulesHoldOnTheCommittedRoutes) {
-    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
-    ASSERT_NE(folder, nullptr) << "GLIMMER_SOLUTIONS names the folder of the level scripts";
     TestGame& game = TestGame::Shared();
     c_MyApp& app = game.app();
     app.m_settings[kSettingScheme] = kOneButtonScheme;   // as a new player's settings
     app.p_LoadGame();
     std::vector<RouteMeasures> measures;
     for (int level = 1; level <= kLevelCount; ++level) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/level%02d.keys", level);
-        InputScript script;
-        std::string error;
-        ASSERT_TRUE(script.Load(folder + std::string(name), &error)) << error;
-        measures.push_back(MeasureScript(app, level, script, [&](unsigned keys) {
+        measures.push_back(MeasureScript(app, level, LevelScript(level), [&](unsigned keys) {
             game.HoldKeys(keys);
             game.host().StepWithoutRender();
         }));

@@ -179,11 +179,7 @@ protected:
 
     // Level n's committed script played until `done` holds after an update, or to its end.
     void Walk(int n, const std::function<bool()>& done) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/level%02d.keys", n);
-        InputScript script;
-        std::string error;
-        ASSERT_TRUE(script.Load(std::getenv("GLIMMER_SOLUTIONS") + std::string(name), &error)) << error;
+        const InputScript script = LevelScript(n);
         for (int i = 0; i < script.Updates() && !done(); ++i) {
             game->HoldKeys(script.KeysAt(i));
             game->host().StepWithoutRender();

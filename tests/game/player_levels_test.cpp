@@ -26,17 +26,7 @@ constexpr int kBackWithin = 200;   // updates: the exit sequence or a death, the
 constexpr int kKeyR = 'R', kKeySpace = 32;
 constexpr int kSolverWaitSeconds = 120;   // the solver's start and its route through level 1, on a busy machine
 constexpr int kLongWait = 30000;
-constexpr float kBackToolX = 20, kBackToolY = 438;   // the first of the tools along the bottom, at 640 x 480          // updates standing still before a route: a proof of over eight minutes
-
-InputScript Script(int level) {
-    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
-    char name[32];
-    std::snprintf(name, sizeof name, "/level%02d.keys", level);
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(folder && script.Load(folder + std::string(name), &error)) << "GLIMMER_SOLUTIONS: " << error;
-    return script;
-}
+constexpr float kBackToolX = 20, kBackToolY = 438;   // the first of the tools along the bottom, at 640 x 480
 
 LevelFile StoredLevel(int n) {
     LevelFile level;
@@ -64,17 +54,67 @@ protected:
         app.m_playerPlay = PlayerLevelPlay();
         app.m_playerPlay.hash = kp_level_Hash(level.map);
         Replay run;
-        const InputScript script = Script(n);
-        for (const ScriptRun& step : script.Runs()) run.Append(step.keys, step.updates);
+        AppendScript(&run, LevelScript(n));
         EXPECT_TRUE(app.p_RecordReplay(&run)) << "level " << n << "'s script on its map as a player's level";
         level.proof = kp_replay_Encode(run);
         return level;
     }
 
+    // A level file kept under levels/, read back (a draft: without a proof that plays).
+    LevelFile Kept(const std::string& file, bool draft = false) {
+        std::vector<unsigned char> kept;
+        EXPECT_TRUE(kp_app_LoadBeside("levels/" + file, &kept)) << file;
+        LevelFile read;
+        std::string why;
+        EXPECT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, &why, draft)) << file << ": " << why;
+        return read;
+    }
+
+    // Level 1's route after `wait` updates standing still, sealed on its map as
+    // a player's level; `shortened`, it stops an update short of the exit.
+    Bytes Standing(const LevelFile& one, const Replay& route, int wait, bool shortened) {
+        Replay run;
+        run.level = 0;
+        run.levelHash = kp_level_Hash(one.map);
+        run.Append(0, wait);
+        for (const ReplayRun& step : route.runs) run.Append(step.keys, step.updates);
+        if (shortened) {
+            run.runs.back().updates -= 1;
+            run.updates -= 1;
+        }
+        app.m_playerMap = one.map;
+        app.m_playerPlay = PlayerLevelPlay();
+        app.m_playerPlay.hash = kp_level_Hash(one.map);
+        if (!shortened) {
+            EXPECT_TRUE(app.p_RecordReplay(&run));
+        }
+        return kp_replay_Encode(run);
+    }
+
+    // Steps the game while `busy` holds (no longer than the longest proof takes),
+    // each update playing at most a slice of a level's proof; `each` after every
+    // update. Returns the updates stepped.
+    int StepInSlices(const std::function<bool()>& busy, const std::string& what,
+                     const std::function<void(int)>& each = nullptr) {
+        int updates = 0;
+        while (busy() && updates < 8 * kLongWait / kHiddenRunSlice) {
+            const int played = app.m_hidden.played;
+            const bool was = app.m_hidden.purpose == kHiddenLevelRun;
+            game.Step();
+            ++updates;
+            if (was && app.m_hidden.purpose == kHiddenLevelRun && app.m_hidden.played - played > kHiddenRunSlice) {
+                ADD_FAILURE() << what << ", update " << updates << ": " << app.m_hidden.played - played << " updates played";
+                break;
+            }
+            if (each) each(updates);
+        }
+        return updates;
+    }
+
     // Imports a level file and plays the game until its proof is known and the level kept.
     bool Import(const Bytes& file, String* line) {
         if (!app.p_ImportLevel(file, line)) return false;
-        for (int i = 0; i < 8 * kLongWait / kHiddenRunSlice && app.p_LevelImportPending(); ++i) game.Step();
+        StepInSlices([&] { return app.p_LevelImportPending(); }, "import");
         EXPECT_FALSE(app.p_LevelImportPending()) << "the import's proof is still being played";
         *line = app.m_levelImportLine;
         return true;
@@ -110,7 +150,7 @@ TEST_F(PlayerLevels, TheFifteenLevelsMakeProvedFilesAndLinksThatReadBackWhole) {
 }
 
 TEST_F(PlayerLevels, TestPlayComesBackToTheEditorAndProvesOnlyAFullRunOnTheMapAsItStands) {
-    const InputScript script = Script(1);
+    const InputScript script = LevelScript(1);
     const LevelFile level = StoredLevel(1);
     const size_t start = level.map.find('S');
     const struct {
@@ -149,13 +189,8 @@ TEST_F(PlayerLevels, TestPlayComesBackToTheEditorAndProvesOnlyAFullRunOnTheMapAs
         EXPECT_EQ(app.m_editor.edit.Proved(), row.proves) << row.what;
         if (!row.proves) continue;
         // The proof is kept in the level's file and proves it; an edit takes it away.
-        std::vector<unsigned char> kept;
-        ASSERT_TRUE(kp_app_LoadBeside("levels/test-play.glimmer-level", &kept));
-        LevelFile read;
-        std::string why;
-        ASSERT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, &why)) << why;
         bool proved = false;
-        EXPECT_TRUE(app.p_CheckLevelProof(read, &proved).Length() > 0 && proved) << row.what;
+        EXPECT_TRUE(app.p_CheckLevelProof(Kept("test-play.glimmer-level"), &proved).Length() > 0 && proved) << row.what;
         app.m_editor.edit.Place(10, 10, '3');
         EXPECT_FALSE(app.m_editor.edit.Proved()) << "an edit after the proof";
     }
@@ -168,10 +203,8 @@ TEST_F(PlayerLevels, WorkInTheEditorIsKeptWhenTheWindowLosesTheFocus) {
     app.m_editor.dirty = true;
     game.host().Suspend();
     game.host().Resume();
-    std::vector<unsigned char> kept;
-    ASSERT_TRUE(kp_app_LoadBeside("levels/kept.glimmer-level", &kept)) << "the level's file after the focus was lost";
-    LevelFile read;
-    ASSERT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, nullptr, true));
+    const LevelFile read = Kept("kept.glimmer-level", true);   // written when the focus was lost
+    ASSERT_EQ(read.map.size(), static_cast<size_t>(kLevelSide * kLevelSide));
     EXPECT_EQ(read.map[static_cast<size_t>(5 * kLevelSide + 5)], 'x');
     EXPECT_EQ(app.m_screen, kScreenEditor) << "the editor comes back as it was, no pause panel";
     EXPECT_EQ(app.m_pauseShown, 0);
@@ -190,13 +223,13 @@ TEST_F(PlayerLevels, AProvedLevelKeepsItsBestRunByItsOwnHashAndAnUnprovedOneKeep
         ASSERT_EQ(app.m_playerLevels[index].level.name, level.name);
         EXPECT_EQ(app.m_playerLevels[index].proved, proved) << line.ToUtf8();
         app.p_PlayPlayerLevel(index);
-        game.Play(Script(2));
+        game.Play(LevelScript(2));
         BackTo(kScreenLevels);
         char name[64];
         std::snprintf(name, sizeof name, "levels/runs/%08x.glimmer-replay", kp_level_Hash(level.map));
         std::vector<unsigned char> best;
         EXPECT_EQ(kp_app_LoadBeside(name, &best), proved) << level.name;
-        EXPECT_EQ(app.m_playerLevels[index].bestUpdates, proved ? Script(2).Updates() : 0) << level.name;
+        EXPECT_EQ(app.m_playerLevels[index].bestUpdates, proved ? LevelScript(2).Updates() : 0) << level.name;
         std::remove(game.host().BesideStatePath(name).c_str());
         std::remove(game.host().BesideStatePath("levels/" + app.m_playerLevels[index].file).c_str());
     }
@@ -236,11 +269,7 @@ TEST_F(PlayerLevels, TheSolversRouteProvesTheLevelOnceTheGamePlaysItAgain) {
     EXPECT_GT(updates, 1) << "the game went on while the solver searched";
     ASSERT_TRUE(app.m_editor.edit.Proved()) << app.m_editor.note;
     EXPECT_NE(app.m_editor.note.find("Proved by the solver's route"), std::string::npos) << app.m_editor.note;
-    std::vector<unsigned char> kept;
-    ASSERT_TRUE(kp_app_LoadBeside("levels/route.glimmer-level", &kept));
-    LevelFile read;
-    std::string why;
-    ASSERT_TRUE(kp_levelfile_Decode(kept.data(), kept.size(), &read, &why)) << why;
+    const LevelFile read = Kept("route.glimmer-level");
     bool proved = false;
     const String line = app.p_CheckLevelProof(read, &proved);
     EXPECT_TRUE(proved) << "the route kept as the file's proof: " << line.ToUtf8();
@@ -348,25 +377,9 @@ TEST_F(PlayerLevels, TheListShowsAtOnceAndPlaysProofsASliceAtATime) {
         {"stops-short", kLongWait + 3, false},
     };
     for (const auto& row : rows) {
-        Replay run;
-        run.level = 0;
-        run.Append(0, row.wait);
-        for (const ReplayRun& step : route.runs) run.Append(step.keys, step.updates);
-        if (!row.clears) {
-            run.runs.back().updates -= 1;
-            run.updates -= 1;
-        }
-        app.m_playerMap = one.map;
-        app.m_playerPlay = PlayerLevelPlay();
-        app.m_playerPlay.hash = kp_level_Hash(one.map);
-        Replay recorded = run;
-        recorded.levelHash = kp_level_Hash(one.map);
-        if (row.clears) {
-            ASSERT_TRUE(app.p_RecordReplay(&recorded)) << row.file;
-        }
         LevelFile level = one;
         level.name = row.file;
-        level.proof = kp_replay_Encode(recorded);
+        level.proof = Standing(one, route, row.wait, !row.clears);
         ASSERT_EQ(kp_app_SaveBeside(std::string("levels/") + row.file + ".glimmer-level", kp_levelfile_Encode(level)), 0);
     }
     app.m_screen = kScreenLevels;
@@ -381,23 +394,12 @@ TEST_F(PlayerLevels, TheListShowsAtOnceAndPlaysProofsASliceAtATime) {
         ASSERT_NE(entry(row.file), nullptr) << row.file;
         EXPECT_TRUE(entry(row.file)->checking && !entry(row.file)->proved) << row.file << ": shown at once as checking";
     }
-    int updates = 0;
-    const auto checking = [&] {
+    const int updates = StepInSlices([&] {
         for (const auto& row : rows) {
             if (entry(row.file)->checking) return true;
         }
         return false;
-    };
-    while (checking() && updates < 8 * kLongWait / kHiddenRunSlice) {
-        const int played = app.m_hidden.played;
-        const bool was = app.m_hidden.purpose == kHiddenLevelRun;
-        game.Step();
-
-        ++updates;
-        if (was && app.m_hidden.purpose == kHiddenLevelRun) {
-            ASSERT_LE(app.m_hidden.played - played, kHiddenRunSlice) << "update " << updates;
-        }
-    }
+    }, "the list");
     EXPECT_GE(updates, 4 * kLongWait / kHiddenRunSlice) << "four long proofs checked in fewer updates than their slices";
     for (const auto& row : rows) {
         EXPECT_FALSE(entry(row.file)->checking) << row.file;
@@ -414,24 +416,6 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
     const LevelFile one = Proved(1);
     Replay route;
     ASSERT_TRUE(kp_replay_Decode(one.proof.data(), one.proof.size(), &route, nullptr));
-    const auto standing = [&](int wait, bool shortened) {
-        Replay run;
-        run.level = 0;
-        run.levelHash = kp_level_Hash(one.map);
-        run.Append(0, wait);
-        for (const ReplayRun& step : route.runs) run.Append(step.keys, step.updates);
-        if (shortened) {
-            run.runs.back().updates -= 1;
-            run.updates -= 1;
-        }
-        app.m_playerMap = one.map;
-        app.m_playerPlay = PlayerLevelPlay();
-        app.m_playerPlay.hash = kp_level_Hash(one.map);
-        if (!shortened) {
-            EXPECT_TRUE(app.p_RecordReplay(&run));
-        }
-        return kp_replay_Encode(run);
-    };
     const struct {
         const char* name;
         Bytes proof;
@@ -439,8 +423,8 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
         int leastUpdates;   // updates of the game the import takes at least
     } rows[] = {
         {"Import short", one.proof, true, 1},
-        {"Import long", standing(kLongWait, false), true, kLongWait / kHiddenRunSlice},
-        {"Import stops short", standing(kLongWait + 1, true), false, kLongWait / kHiddenRunSlice},
+        {"Import long", Standing(one, route, kLongWait, false), true, kLongWait / kHiddenRunSlice},
+        {"Import stops short", Standing(one, route, kLongWait + 1, true), false, kLongWait / kHiddenRunSlice},
         {"Import sealed otherwise", [&] {
              Replay sealed = route;
              sealed.finalState ^= 1;
@@ -469,24 +453,16 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
         const size_t levelsBefore = app.m_playerLevels.size();
         String line;
         ASSERT_TRUE(app.p_ImportLevel(kp_levelfile_Encode(level), &line)) << line.ToUtf8();
-        int updates = 0;
         if (row.leastUpdates > 0) {
             EXPECT_TRUE(app.p_LevelImportPending()) << row.name;
             EXPECT_NE(line.ToUtf8().find("checking its proof"), std::string::npos) << line.ToUtf8();
             EXPECT_EQ(app.m_playerLevels.size(), levelsBefore) << row.name << ": kept before its proof is known";
         }
-        while (app.p_LevelImportPending() && updates < 8 * kLongWait / kHiddenRunSlice) {
-            const int played = app.m_hidden.played;
-            const bool was = app.m_hidden.purpose == kHiddenLevelRun;
-            game.Step();
-            ++updates;
-            if (was && app.m_hidden.purpose == kHiddenLevelRun) {
-                ASSERT_LE(app.m_hidden.played - played, kHiddenRunSlice) << row.name << ", update " << updates;
-            }
+        const int updates = StepInSlices([&] { return app.p_LevelImportPending(); }, row.name, [&](int update) {
             if (app.p_LevelImportPending()) {
-                EXPECT_EQ(app.m_levelsNote.ToUtf8(), "Checking its proof: a moment") << row.name << ", update " << updates;
+                EXPECT_EQ(app.m_levelsNote.ToUtf8(), "Checking its proof: a moment") << row.name << ", update " << update;
             }
-        }
+        });
         EXPECT_GE(updates, row.leastUpdates) << row.name << ": played in fewer updates than its slices";
         EXPECT_FALSE(app.p_LevelImportPending()) << row.name;
         EXPECT_EQ(app.m_levelImportLine.ToUtf8(), whole) << row.name;

@@ -124,28 +124,20 @@ TestGame& OnEditor() {
     game.app().m_clickLatch = 0;
     return game;
 }
-// The editor's tool buttons from the left, as drawn in this update.
-Box ToolBox(TestGame& game, size_t index) {
-    std::vector<DrawRecord> tools;
+// The index-th rectangle of one colour drawn in this update (the first is 0):
+// the editor's tool buttons from the left, or the squares of its palette.
+Box ColouredBox(TestGame& game, float red, float green, float blue, size_t index) {
+    std::vector<DrawRecord> found;
     for (const DrawRecord& d : game.Records(kDrawRect)) {
-        if (d.red == 70 && d.green == 70 && d.blue == 130) tools.push_back(d);
+        if (d.red == red && d.green == green && d.blue == blue) found.push_back(d);
     }
-    EXPECT_GT(tools.size(), index) << "tool button " << index << " not drawn";
-    if (tools.size() <= index) return {0, 0, 0, 0, false};
-    const DrawRecord& d = tools[index];
+    EXPECT_GT(found.size(), index) << "rectangle " << index << " of colour " << red << "," << green << "," << blue << " not drawn";
+    if (found.size() <= index) return {0, 0, 0, 0, false};
+    const DrawRecord& d = found[index];
     return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
 }
-// A square of the editor's palette, as drawn in this update (the first is 0).
-Box PaletteBox(TestGame& game, size_t index) {
-    std::vector<DrawRecord> squares;
-    for (const DrawRecord& d : game.Records(kDrawRect)) {
-        if (d.red == 60 && d.green == 60 && d.blue == 100) squares.push_back(d);
-    }
-    EXPECT_GT(squares.size(), index) << "palette square " << index << " not drawn";
-    if (squares.size() <= index) return {0, 0, 0, 0, false};
-    const DrawRecord& d = squares[index];
-    return {d.x, d.y, d.x + d.sx, d.y + d.sy, false};
-}
+Box ToolBox(TestGame& game, size_t index) { return ColouredBox(game, 70, 70, 130, index); }
+Box PaletteBox(TestGame& game, size_t index) { return ColouredBox(game, 60, 60, 100, index); }
 // The Options or the Controls screen opened from the menu, the settings at their defaults.
 TestGame& OnSettings(int screen) {
     TestGame& game = OnMenu();

@@ -23,16 +23,9 @@ namespace {
 constexpr int kSchemeSetting = 1, kHelpSetting = 3, kSoundSetting = 5;
 constexpr int kSlowStart = 200;  // updates waited before the slow run's script
 
-InputScript Level1Script() {
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(script.Load(std::getenv("GLIMMER_SOLUTIONS") + std::string("/level01.keys"), &error)) << error;
-    return script;
-}
-
 // The README's rule for a finish: 1,000, and 10 for each whole second under
 // four times the par time (the committed script's length).
-int FinishPoints(int updates) { return 1000 + std::max(0, 4 * Level1Script().Updates() - updates) / 60 * 10; }
+int FinishPoints(int updates) { return 1000 + std::max(0, 4 * LevelScript(1).Updates() - updates) / 60 * 10; }
 
 // Every file beside the state file, by path.
 std::map<std::string, std::string> FilesBeside(TestGame& game) {
@@ -75,7 +68,7 @@ protected:
             game.host().StepWithoutRender(kSlowStart);
             run.updates = kSlowStart;
         }
-        const InputScript script = Level1Script();
+        const InputScript script = LevelScript(1);
         game.Play(script);
         run.updates += script.Updates();
         EXPECT_TRUE(app.m_levelDone) << (death ? "after a death" : "after a wait") << " the script reaches the exit";
@@ -120,7 +113,7 @@ TEST_F(RecordsOverRuns, EachRecordIsTheBetterOfTwoFinishesInEitherOrder) {
             EXPECT_TRUE(kp_records_Encode(read) == kp_records_Encode(app.m_records)) << "after " << which << ": saved";
         }
         ASSERT_LT(runs[deathFirst ? 0 : 1].updates, runs[deathFirst ? 1 : 0].updates) << "the death's run is the faster";
-        EXPECT_GT(FinishPoints(kSlowStart + Level1Script().Updates()), 1000) << "the slow run still earns a time bonus";
+        EXPECT_GT(FinishPoints(kSlowStart + LevelScript(1).Updates()), 1000) << "the slow run still earns a time bonus";
     }
 }
 
@@ -130,8 +123,7 @@ TEST_F(RecordsOverRuns, EachRecordIsTheBetterOfTwoFinishesInEitherOrder) {
 TEST_F(RecordsOverRuns, TheGhostsHiddenRunLeavesTheRoundAndTheFilesAlone) {
     Replay best;
     best.level = 1;
-    const InputScript script = Level1Script();
-    for (const ScriptRun& run : script.Runs()) best.Append(run.keys, run.updates);
+    AppendScript(&best, LevelScript(1));
     ASSERT_TRUE(app.p_RecordReplay(&best));
     app.m_records.levels[0] = {kp_Glimmer_LevelHash(1), best.updates, 0, kp_replay_Encode(best)};
     app.p_SaveRecords();

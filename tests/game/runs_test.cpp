@@ -20,16 +20,6 @@
 namespace {
 using Bytes = std::vector<unsigned char>;
 
-InputScript Script(int level) {
-    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
-    char name[32];
-    std::snprintf(name, sizeof name, "/level%02d.keys", level);
-    InputScript script;
-    std::string error;
-    EXPECT_TRUE(folder && script.Load(folder + std::string(name), &error)) << "GLIMMER_SOLUTIONS: " << error;
-    return script;
-}
-
 class Runs : public testing::Test {
 protected:
     TestGame& game = TestGame::Shared();
@@ -43,11 +33,10 @@ protected:
 
     // Level n's committed script as the game records it, at a game speed.
     Replay Recorded(int level, int speed = kReplayNormalSpeed) {
-        const InputScript script = Script(level);
         Replay replay;
         replay.level = level;
         replay.speed = speed;
-        for (const ScriptRun& run : script.Runs()) replay.Append(run.keys, run.updates);
+        AppendScript(&replay, LevelScript(level));
         EXPECT_TRUE(app.p_RecordReplay(&replay)) << "level " << level << "'s script reaches the exit";
         return replay;
     }
@@ -126,11 +115,6 @@ TEST_F(Runs, VerifyingRefusesWhatIsNotAWholeRunOfTheseLevels) {
 // update (a stretch of the same keys past a coded run's length among them);
 // a replay the format cannot hold is not written at all.
 TEST(ReplayFile, HoldsAnyRunTheGameCanRecord) {
-    const auto keysOf = [](const Replay& r) {
-        InputScript keys;
-        for (const ReplayRun& run : r.runs) keys.Append(run.keys, run.updates);
-        return keys.ToText();
-    };
     const struct {
         const char* what;
         std::vector<ReplayRun> runs;
@@ -151,7 +135,7 @@ TEST(ReplayFile, HoldsAnyRunTheGameCanRecord) {
         std::string why;
         ASSERT_TRUE(kp_replay_Decode(file.data(), file.size(), &read, &why)) << row.what << ": " << why;
         EXPECT_EQ(read.updates, replay.updates) << row.what;
-        EXPECT_EQ(keysOf(read), keysOf(replay)) << row.what;
+        EXPECT_EQ(ScriptOf(read).ToText(), ScriptOf(replay).ToText()) << row.what;
     }
     Replay tooLong;
     tooLong.level = 1;
@@ -336,7 +320,7 @@ TEST_F(Runs, RecordsOfTheFirstFormatKeepEveryRecordStillValid) {
 // A level first finished after more than a day keeps its time without its
 // run and says so; the records file still reads back whole.
 TEST_F(Runs, ARunLongerThanAReplayHoldsKeepsItsTime) {
-    const InputScript script = Script(1);
+    const InputScript script = LevelScript(1);
     InLevel(1);
     app.m_dropIn = kRoundDropInStart;
     app.m_recording.Append(0, kReplayMaxUpdates);
@@ -433,7 +417,7 @@ TEST_F(Runs, AReplaysFolderThatCannotBeMadeIsTold) {
     ASSERT_TRUE(WriteFile(folder, "a file where the folder goes"));
     InLevel(1);
     testing::internal::CaptureStdout();
-    game.Play(Script(1));
+    game.Play(LevelScript(1));
     const std::string said = testing::internal::GetCapturedStdout();
     std::filesystem::remove(folder);
     EXPECT_NE(said.find("replays Save Failed: the folder cannot be made, replays/level01.glimmer-replay is not kept"),
@@ -445,18 +429,9 @@ TEST_F(Runs, AReplaysFolderThatCannotBeMadeIsTold) {
 // through it) and a focus loss on the way: its record is the script itself,
 // which ends in the same state unpaused.
 TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
-    const InputScript script = Script(2);
+    const InputScript script = LevelScript(2);
     app.p_LoadGame();
     app.p_BeginLevel(2);
-    unsigned held = 0;
-    const auto hold = [&](unsigned keys) {
-        for (int bit = 0; bit < kScriptKeyCount; ++bit) {
-            const unsigned mask = 1u << bit;
-            if ((keys & mask) && !(held & mask)) game.host().KeyDown(ScriptKeyHostCode(bit));
-            if (!(keys & mask) && (held & mask)) game.host().KeyUp(ScriptKeyHostCode(bit));
-        }
-        held = keys;
-    };
     // A click on resume: the round runs again from the next update, the
     // panel's slide-out, with the keys held then.
     const auto resume = [&] {
@@ -472,28 +447,26 @@ TEST_F(Runs, ARunPausedOnTheWayIsTheSameRunUnpaused) {
     for (int update = 0; update < script.Updates(); ++update) {
         if (update == pauseAt) {
             // Paused with the keys of the update held through the panel.
-            hold(script.KeysAt(update));
+            game.HoldKeys(script.KeysAt(update));
             game.PressKey(kKeyEscape);
             game.Step(30);
             resume();
         } else if (update == 400) {
             game.host().Suspend();
             game.host().Resume();
-            hold(0);
+            game.HoldKeys(0);
             resume();
         }
-        hold(script.KeysAt(update));
+        game.HoldKeys(script.KeysAt(update));
         game.Step();
     }
-    hold(0);
+    game.HoldKeys(0);
     ASSERT_TRUE(app.m_levelDone) << "the exit reached";
     EXPECT_EQ(app.m_levelUpdates, script.Updates()) << "the level's time leaves the pauses out";
     Replay kept;
     const Bytes& file = app.m_records.levels[1].replay;
     ASSERT_TRUE(kp_replay_Decode(file.data(), file.size(), &kept, nullptr));
-    InputScript keys;
-    for (const ReplayRun& run : kept.runs) keys.Append(run.keys, run.updates);
-    EXPECT_EQ(keys.ToText(), script.ToText()) << "the run kept is the script";
+    EXPECT_EQ(ScriptOf(kept).ToText(), script.ToText()) << "the run kept is the script";
     EXPECT_EQ(kept.finalState, Recorded(2).finalState) << "and ends as it does unpaused";
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <vector>
 
 #include "audio/audio_device.h"
@@ -165,6 +166,26 @@ int TestGame::SoundOn(int channel) const {
         if (sound && sound->m_sample == sample) return slot;
     }
     return -1;
+}
+
+InputScript LevelScript(int level) {
+    const char* folder = std::getenv("GLIMMER_SOLUTIONS");
+    char name[32];
+    std::snprintf(name, sizeof name, "/level%02d.keys", level);
+    InputScript script;
+    std::string error = "GLIMMER_SOLUTIONS names no folder";
+    if (!folder || !script.Load(folder + std::string(name), &error)) throw std::runtime_error("level script: " + error);
+    return script;
+}
+
+void AppendScript(Replay* replay, const InputScript& script) {
+    for (const ScriptRun& run : script.Runs()) replay->Append(run.keys, run.updates);
+}
+
+InputScript ScriptOf(const Replay& replay) {
+    InputScript script;
+    for (const ReplayRun& run : replay.runs) script.Append(run.keys, run.updates);
+    return script;
 }
 
 static float SourceValue(int channel, ALenum what) {

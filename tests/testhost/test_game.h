@@ -81,6 +81,13 @@ private:
     unsigned held_ = 0;   // script keys held down
 };
 
+// Level n's committed solver script (in the folder GLIMMER_SOLUTIONS names);
+// throws, failing the test, when it cannot be read.
+InputScript LevelScript(int level);
+// A script's keys as a replay's runs, and a replay's runs as a script.
+void AppendScript(Replay* replay, const InputScript& script);
+InputScript ScriptOf(const Replay& replay);
+
 // A channel's OpenAL pitch and gain; -1 before the channel was first used.
 float ChannelPitch(int channel);
 float ChannelGain(int channel);

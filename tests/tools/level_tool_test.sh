@@ -11,21 +11,7 @@ set -u
 tool=$1 replay=$2 solutions=$3 levels=$4 solve=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# expect WHAT STATUS PATTERN COMMAND...: the command's status and a line of its output (any, for an empty pattern).
-expect() {
-    local what=$1 want=$2 pattern=$3 status
-    shift 3
-    "$@" >"$work/out" 2>&1
-    status=$?
-    if [ "$status" = "$want" ] && { [ -z "$pattern" ] || grep -qE "$pattern" "$work/out"; }; then
-        echo "ok: $what"
-    else
-        fail "$what (status $status, expected $want): $(head -c 600 "$work/out")"
-    fi
-}
+source "$(dirname "$0")/tool_checks.sh"
 
 for n in 3 14; do
     nn=$(printf %02d "$n")

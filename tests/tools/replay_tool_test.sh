@@ -16,23 +16,9 @@ solutions=$2
 work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/tool_checks.sh"
 run=()
 if [ "$(id -u)" = 0 ]; then run=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
-
-# expect WHAT STATUS PATTERN COMMAND...: the command's status and a line of its output.
-expect() {
-    local what=$1 want=$2 pattern=$3 status
-    shift 3
-    "$@" >"$work/out" 2>&1
-    status=$?
-    if [ "$status" = "$want" ] && grep -qE "$pattern" "$work/out"; then
-        echo "ok: $what"
-    else
-        fail "$what (status $status, expected $want): $(head -c 600 "$work/out")"
-    fi
-}
 
 declare -A updates line
 for level in 1 2; do

@@ -6,8 +6,7 @@
 set -u
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/tool_checks.sh"
 [ "$#" -gt 0 ] || fail "no tool given"
 for tool in "$@"; do
     name=$(basename "$tool")
