@@ -476,8 +476,6 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
     app.m_screen = kScreenMenu;
 }
 
-}  // namespace
-
 // A level file a player copied into the folder under a name of their own
 // language is listed and readable like any other.
 TEST_F(PlayerLevels, AFileNamedOutsideAsciiIsRead) {
@@ -498,3 +496,5 @@ TEST_F(PlayerLevels, AFileNamedOutsideAsciiIsRead) {
     EXPECT_TRUE(listed->readable) << listed->problem;
     EXPECT_EQ(listed->level.name, "Level 2");
 }
+
+}  // namespace
