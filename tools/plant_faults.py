@@ -185,9 +185,9 @@ FAULTS = {
         "constexpr int kLauncherLast = 111;",
         "launchers fire every 112 updates instead of 120"),
     "pause-keeps-keys": (
-        "game/world/game_round.cpp",
-        "    if (p_RoundFrozen()) {\n        p_DrawFrozenRound();",
-        "    if (p_RoundFrozen()) {\n        m_staleKeys = p_LiveRoundKeys();\n        p_DrawFrozenRound();",
+        "game/shell/menus.cpp",
+        "        m_staleKeys = closingKey;",
+        "        m_staleKeys = p_LiveRoundKeys();",
         "keys held through the pause count as released on resume: Pipkin drops from his bar"),
     "slide-out-frozen": (
         "game/world/game_round.cpp",
@@ -314,11 +314,6 @@ FAULTS = {
         "TimeBonus(m_level, m_levelUpdates)",
         "TimeBonus(m_level, m_gameUpdates)",
         "the time bonus is reckoned from the whole game's clock, not the level's"),
-    "hidden-run-sounds": (
-        "game/shell/assets.cpp",
-        "if ((sound != 1 && sound != 2) || m_simulating) return 0;",
-        "if (sound != 1 && sound != 2) return 0;",
-        "a run played without a picture (the ghost's) plays its sounds"),
     "hidden-run-unmarked": (
         "game/world/replay_run.cpp",
         "    game.m_simulating = true;\n    game.m_watching = true;\n",
