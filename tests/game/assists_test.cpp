@@ -123,7 +123,7 @@ TEST_F(Assists, TheGripTogglesAndANewLevelStartsWithoutIt) {
         bool grip;   // as the round sees it
     } steps[] = {{true, true}, {false, true}, {false, true}, {true, false}, {false, false}, {true, true}, {false, true}};
     for (size_t i = 0; i < std::size(steps); ++i) {
-        game.HoldKeys(steps[i].keyDown ? kReplayGrip : 0);
+        game.HoldKeys(steps[i].keyDown ? static_cast<unsigned>(kReplayGrip) : 0u);
         game.host().StepWithoutRender();
         EXPECT_EQ((app.m_roundKeys & kReplayGrip) != 0, steps[i].grip) << "step " << i;
     }

@@ -506,6 +506,6 @@ TEST_F(Runs, TheRunningPlungerIsShownBesideThePauseButton) {
             if (d.x == kHudX && d.y == kHudY) ++copies, frame = static_cast<int>(d.frame);
         }
         EXPECT_EQ(copies, timer > 0 ? 1 : 0) << "timer " << timer;
-        if (timer > 0) EXPECT_EQ(frame, 11 + (timer - 2) / 120) << "timer " << timer << ": the tile's frame";
+        if (timer > 0) { EXPECT_EQ(frame, 11 + (timer - 2) / 120) << "timer " << timer << ": the tile's frame"; }
     }
 }

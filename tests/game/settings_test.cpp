@@ -60,7 +60,9 @@ TEST(SettingsFile, ReadsBackWhatItWritesAndRefusesEachDamage) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(kp_settings_Decode(row.text, false, &read), row.valid) << row.what;
-        if (!row.valid) EXPECT_EQ(kp_settings_Encode(read), kp_settings_Encode(kp_settings_Defaults(false))) << row.what;
+        if (!row.valid) {
+            EXPECT_EQ(kp_settings_Encode(read), kp_settings_Encode(kp_settings_Defaults(false))) << row.what;
+        }
     }
     ASSERT_TRUE(kp_settings_Decode(Checked(Replaced(Body(text), "music on\n", "")), true, &read));
     EXPECT_FALSE(read.music) << "a missing line takes its default";

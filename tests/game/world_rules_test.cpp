@@ -376,7 +376,7 @@ TEST_F(WorldRules, APauseGivesTheKeysBack) {
         row.close();
         for (int i = 0; i < row.updatesAfter; ++i) game.Step();
         EXPECT_TRUE(row.holds(app)) << row.what;
-        if (row.updatesAfter > 0) EXPECT_GT(app.m_levelUpdates, levelTime) << row.what << ": the round runs";
+        if (row.updatesAfter > 0) { EXPECT_GT(app.m_levelUpdates, levelTime) << row.what << ": the round runs"; }
         EXPECT_NE(app.m_playerState, 9) << row.what << ": alive";
         for (int key : row.held) game.host().KeyUp(key);
         for (int i = 0; i < 30 && app.m_pauseShown == 1; ++i) game.Step();

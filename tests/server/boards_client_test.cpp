@@ -102,7 +102,7 @@ TEST(BoardsClient, ABoardsTopTenAndThePlayersOwnPlace) {
         EXPECT_EQ(top.runs[i].rank, i + 1);
         EXPECT_EQ(top.runs[i].name, "Player " + std::to_string(i + 1)) << "place " << i + 1;
         EXPECT_GT(top.runs[i].run, 0);
-        if (i > 0) EXPECT_GT(top.runs[i].updates, top.runs[i - 1].updates) << "place " << i + 1;
+        if (i > 0) { EXPECT_GT(top.runs[i].updates, top.runs[i - 1].updates) << "place " << i + 1; }
     }
     ASSERT_TRUE(top.playerPlaced) << "the player's own place, asked for by a name with a space and an ampersand";
     EXPECT_EQ(top.player.rank, 11);
