@@ -118,10 +118,11 @@ struct CueCase {
     bool inView;
 };
 const CueCase kCueCases[] = {
-    // The last step out of level 13's tunnel waits on the far launcher at
+    // The last step out of level 13's tunnel (its most forgiving route before
+    // the long wait by the plunger) waits on the far launcher at
     // (61, 40), off the view; the launcher under the floor at (46, 43),
     // on the view, starts at the same phase.
-    {"a launcher of the same beat on the view", 13, "solutions/level13.fair.keys", 730, 760, 61, 40, true},
+    {"a launcher of the same beat on the view", 13, "fairness/level13-tunnel-step.keys", 730, 760, 61, 40, true},
     // Level 12's shaft climbed without a rest (its most forgiving route
     // before the rests on the handles): a hop at (28, 53) waits on the
     // launcher at (27, 44), off the view above; the alcove's launcher at
