@@ -480,14 +480,11 @@ TEST_F(PlayerLevels, AnImportPlaysItsProofASliceAtATimeAndKeepsTheSameVerdict) {
 // language is listed and readable like any other.
 TEST_F(PlayerLevels, AFileNamedOutsideAsciiIsRead) {
     const std::string file = "Noël \xe2\x98\x83.glimmer-level";   // U+2603, a snowman
-    const Bytes bytes = kp_levelfile_Encode(StoredLevel(2));
-    const std::string path = game.host().BesideStatePath("levels/" + file);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
-    std::fclose(out);
+    // Written and removed by the host's own calls: the C library's narrow
+    // names are not UTF-8 on Windows.
+    ASSERT_EQ(kp_app_SaveBeside("levels/" + file, kp_levelfile_Encode(StoredLevel(2))), 0);
     app.p_LoadPlayerLevels();
-    std::remove(path.c_str());
+    EXPECT_TRUE(kp_file_Remove(game.host().BesideStatePath("levels/" + file)));
     const PlayerLevel* listed = nullptr;
     for (const PlayerLevel& level : app.m_playerLevels) {
         if (level.file == file) listed = &level;
