@@ -52,7 +52,9 @@ void c_MyApp::p_LoadBoards() {
     bytes.clear();
     if (kp_app_LoadBeside(kOutboxFile, &bytes)) {
         std::vector<RunBytes> runs = kp_boards_DecodeOutbox(bytes.data(), bytes.size());
-        if (!runs.empty()) kpPrint(String::FromUtf8("Outbox Loaded: " + std::to_string(runs.size()) + " runs waiting to be posted"));
+        if (!runs.empty()) {
+            kpPrint(String::FromUtf8("Outbox Loaded: " + std::to_string(runs.size()) + " runs waiting to be posted"));
+        }
         m_boards.SetOutbox(std::move(runs));
     }
 }
@@ -253,8 +255,8 @@ void c_MyApp::p_DrawWorldBoard(float x, float y, float row, float k) {
     if (waiting > 0 && state != BoardState::kNotSet) {
         p_SetSize(size * 0.8f);
         p_SetCol(150, 150, 170, 1);
-        p_Text(x, y + (kWorldRows - 2) * row,
-               String::FromUtf8(std::to_string(waiting) + (waiting == 1 ? " run waits" : " runs wait") + " to be posted"), 0.0f, 1.0f);
+        const std::string waits = std::to_string(waiting) + (waiting == 1 ? " run waits" : " runs wait") + " to be posted";
+        p_Text(x, y + (kWorldRows - 2) * row, String::FromUtf8(waits), 0.0f, 1.0f);
     }
     p_SetSize(1.5f * k);
 }

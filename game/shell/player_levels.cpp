@@ -289,7 +289,8 @@ void c_MyApp::p_ShowImportedLevel(bool fromLink) {
         return;
     }
     const PlayerLevel& level = m_playerLevels[static_cast<size_t>(m_levelsSel - kActionRows)];
-    m_levelsNote = String::FromUtf8(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
+    m_levelsNote =
+        String::FromUtf8(level.level.name + (level.proved ? ": proved, from a link" : ": not proved, it keeps no records"));
     m_levelsNoteTimer = kNoteUpdates;
     if (!level.proved) return;
     m_playerMap = level.level.map;

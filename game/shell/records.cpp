@@ -217,14 +217,15 @@ int c_MyApp::p_RecordsScreen() {
     p_SetSize(rowSize);
     p_SetCol(150, 200, 255, 1);
     if (!m_recordsHighscores) {
-        p_Text(right, l.panelTop - 22 * k, String::FromUtf8("World: level " + std::to_string(m_recordsSel + 1)), 0.0f, 1.0f);
+        const std::string title = "World: level " + std::to_string(m_recordsSel + 1);
+        p_Text(right, l.panelTop - 22 * k, String::FromUtf8(title), 0.0f, 1.0f);
         p_DrawWorldBoard(right, l.panelTop, row, k);
     } else {
         const float panelTop = l.panelTop;
         p_Text(right, panelTop - 22 * k, String("Whole game"), 0.0f, 1.0f);
         p_SetCol(255, 255, 255, 1);
-        p_Text(right, panelTop, m_records.bestGameUpdates > 0 ? String::FromUtf8(kp_replay_TimeText(m_records.bestGameUpdates))
-                                                              : String("-"), 0.0f, 1.0f);
+        const std::string best = m_records.bestGameUpdates > 0 ? kp_replay_TimeText(m_records.bestGameUpdates) : "-";
+        p_Text(right, panelTop, String::FromUtf8(best), 0.0f, 1.0f);
         if (m_records.bestAssistedGameUpdates > 0) {
             LevelRecord game;
             game.bestUpdates = m_records.bestAssistedGameUpdates;
